@@ -1,0 +1,25 @@
+#include "AppError.h"
+
+const char *AppError::what() const noexcept
+{
+    try {
+        if (m_what.isEmpty())
+            m_what = debugDescription().toUtf8();
+        return m_what.constData();
+    } catch (...) {
+        return "AppError";
+    }
+}
+
+ErrorPtr currentError()
+{
+    try {
+        throw;
+    } catch (const AppError &e) {
+        return e.clone();
+    } catch (const std::exception &e) {
+        return std::make_shared<UnexpectedError>(QString::fromUtf8(e.what()));
+    } catch (...) {
+        return std::make_shared<UnexpectedError>(QStringLiteral("未知错误"));
+    }
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "TransferRecords.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+struct TorrentFileResponse
+{
+    QString name;
+    qint64 size = 0;
+    double progress = 0;
+    qint64 priority = 0;
+    double availability = 0;
+
+    static TorrentFileResponse fromJson(QByteArrayView json); // throws DecodingError
+    QByteArray toJson() const;
+    bool operator==(const TorrentFileResponse &) const = default;
+};
+
+struct TorrentFile
+{
+    qint64 index = 0;
+    QString name;
+    qint64 size = 0;
+    double progress = 0;
+    qint64 priority = 0;
+    double availability = 0;
+
+    static TorrentFile fromJson(QByteArrayView json); // throws DecodingError
+    QByteArray toJson() const;
+    bool operator==(const TorrentFile &) const = default;
+};
+
+struct TorrentTracker
+{
+    QUuid id; // new on every decoding; lists of trackers are replaced, never merged
+    QString url;
+    qint64 status = 1;
+    std::optional<qint64> tier;
+    std::optional<qint64> numPeers;
+    std::optional<qint64> numSeeds;
+    std::optional<qint64> numLeeches;
+    std::optional<qint64> numDownloaded;
+    QString msg;
+
+    QString statusText() const;
+
+    static TorrentTracker fromJson(QByteArrayView json); // throws DecodingError
+    QByteArray toJson() const;
+    bool operator==(const TorrentTracker &) const = default;
+};
+
+struct TorrentPeer
+{
+    QString ip;
+    qint64 port = 0;
+    QString client;
+    double progress = 0;
+    qint64 dlSpeed = 0;
+    qint64 upSpeed = 0;
+    qint64 downloaded = 0;
+    qint64 uploaded = 0;
+    QString connection;
+    QString flags;
+    QString country;
+
+    static TorrentPeer fromJson(QByteArrayView json); // throws DecodingError
+    QByteArray toJson() const;
+    bool operator==(const TorrentPeer &) const = default;
+};
+
+struct PeersResponse
+{
+    QList<std::pair<QString, TorrentPeer>> peers; // in the answer's order
+
+    static PeersResponse fromJson(QByteArrayView json); // throws DecodingError
+    QByteArray toJson() const;
+    bool operator==(const PeersResponse &) const = default;
+};
+
+struct CategoryResponse
+{
+    QString savePath;
+
+    static CategoryResponse fromJson(QByteArrayView json); // throws DecodingError
+    QByteArray toJson() const;
+    bool operator==(const CategoryResponse &) const = default;
+};
+
+// Whole answers of the detail endpoints. Each throws DecodingError for the whole answer.
+QList<TorrentFile> decodeTorrentFiles(QByteArrayView json);
+QList<TorrentTracker> decodeTorrentTrackers(QByteArrayView json);
+QList<TorrentPeer> decodeTorrentPeers(QByteArrayView json);
+QList<Category> decodeCategories(QByteArrayView json); // map name -> {"savePath"}, unsorted
+QStringList decodeTags(QByteArrayView json);

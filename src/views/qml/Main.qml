@@ -1,0 +1,14 @@
+import QtQuick
+import QtQuick.Controls
+
+ApplicationWindow {
+    width: 390
+    height: 844
+    visible: true
+    title: "Seedwhirl"
+
+    Label {
+        anchors.centerIn: parent
+        text: "Seedwhirl"
+    }
+}
