@@ -1,0 +1,153 @@
+#pragma once
+
+#include "model/AppError.h"
+#include "model/Torrent.h"
+#include "model/TorrentFilter.h"
+#include "viewmodels/TorrentListModel.h"
+
+#include <QObject>
+#include <QTimer>
+#include <QVariant>
+
+#include <qcoro/qcorotask.h>
+
+#include <memory>
+#include <optional>
+
+class TorrentRepository;
+class AppSettings;
+
+// Behind the torrent list, its filter sheet and the search screen. Mirrors its own repository,
+// turns its torrents into the shown list (status filter, category and tag, sort order) and
+// keeps the repository's auto refresh in step with the settings.
+class TorrentListViewModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(TorrentListModel *filteredTorrents READ filteredTorrentsModel CONSTANT)
+    Q_PROPERTY(TorrentListModel *searchResults READ searchResultsModel CONSTANT)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
+    Q_PROPERTY(int torrentCount READ torrentCountTotal NOTIFY torrentsChanged)
+    Q_PROPERTY(QVariantList categories READ categoriesVariant NOTIFY categoriesChanged) // [{name, savePath}]
+    Q_PROPERTY(QStringList tags READ tags NOTIFY tagsChanged)
+    // Raw values ("all", "downloading", ...; "default", "name", "added_on", ...).
+    Q_PROPERTY(QString selectedFilter READ selectedFilterRaw WRITE setSelectedFilterRaw NOTIFY selectedFilterChanged)
+    Q_PROPERTY(QString sortOption READ sortOptionRaw WRITE setSortOptionRaw NOTIFY sortOptionChanged)
+    // null/undefined = no restriction; any string (the empty one included) restricts.
+    Q_PROPERTY(QVariant selectedCategory READ selectedCategoryVariant WRITE setSelectedCategoryVariant NOTIFY selectedCategoryChanged)
+    Q_PROPERTY(QVariant selectedTag READ selectedTagVariant WRITE setSelectedTagVariant NOTIFY selectedTagChanged)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    Q_PROPERTY(bool hasError READ hasError NOTIFY errorChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged)
+    Q_PROPERTY(QString errorSuggestion READ errorSuggestion NOTIFY errorChanged) // for the "\n建议：" line
+    Q_PROPERTY(qint64 totalDownloadSpeed READ totalDownloadSpeed NOTIFY torrentsChanged)
+    Q_PROPERTY(qint64 totalUploadSpeed READ totalUploadSpeed NOTIFY torrentsChanged)
+
+public:
+    // A new repository over the shared API client and the shared settings.
+    explicit TorrentListViewModel(QObject *parent = nullptr);
+    TorrentListViewModel(std::unique_ptr<TorrentRepository> repository, AppSettings &settings,
+                         QObject *parent = nullptr);
+    ~TorrentListViewModel() override;
+
+    TorrentRepository &repository() { return *m_repository; }
+
+    const QList<Torrent> &torrents() const { return m_torrents; }
+    const QList<Torrent> &filteredTorrents() const { return m_filtered->torrents(); }
+    const QList<Category> &categoryList() const { return m_categories; }
+    const QStringList &tags() const { return m_tags; }
+    TorrentFilter selectedFilter() const { return m_selectedFilter; }
+    void setSelectedFilter(TorrentFilter filter);
+    const std::optional<QString> &selectedCategory() const { return m_selectedCategory; }
+    void setSelectedCategory(std::optional<QString> category);
+    const std::optional<QString> &selectedTag() const { return m_selectedTag; }
+    void setSelectedTag(std::optional<QString> tag);
+    TorrentSortOption sortOption() const { return m_sortOption; }
+    void setSortOption(TorrentSortOption option);
+    bool isLoading() const { return m_isLoading; }
+    const ErrorPtr &error() const { return m_error; }
+    Q_INVOKABLE void clearError(); // sets the model's and the repository's error to none
+
+    qint64 totalDownloadSpeed() const;
+    qint64 totalUploadSpeed() const;
+    int torrentCount(TorrentFilter filter) const;
+    int torrentCountForCategory(const QString &name) const;
+    int torrentCountForTag(const QString &name) const;
+    Q_INVOKABLE int torrentCountForFilter(const QString &filterRaw) const;
+    Q_INVOKABLE int countForCategory(const QString &name) const { return torrentCountForCategory(name); }
+    Q_INVOKABLE int countForTag(const QString &name) const { return torrentCountForTag(name); }
+
+    // Synchronous recomputation of the shown list.
+    Q_INVOKABLE void applyFilters();
+
+    QCoro::Task<void> loadTorrents();
+    QCoro::Task<void> refresh();
+    QCoro::Task<void> pauseTorrents(QList<Torrent> torrents);
+    QCoro::Task<void> resumeTorrents(QList<Torrent> torrents);
+    QCoro::Task<void> forceStartTorrents(QList<Torrent> torrents);
+    QCoro::Task<void> deleteTorrents(QList<Torrent> torrents, bool deleteFiles);
+    QCoro::Task<void> recheckTorrents(QList<Torrent> torrents);
+    QCoro::Task<void> reannounceTorrents(QList<Torrent> torrents);
+
+    // Fire-and-forget entry points for the screens (a torrent is named by its hash).
+    Q_INVOKABLE void startLoadTorrents();
+    Q_INVOKABLE void startRefresh();
+    Q_INVOKABLE void pause(const QString &hash);
+    Q_INVOKABLE void resume(const QString &hash);
+    Q_INVOKABLE void forceStart(const QString &hash);
+    Q_INVOKABLE void remove(const QString &hash, bool deleteFiles);
+    Q_INVOKABLE void recheck(const QString &hash);
+    Q_INVOKABLE void reannounce(const QString &hash);
+    // Screen visibility and the application's state.
+    Q_INVOKABLE void startAutoRefreshIfEnabled();
+    Q_INVOKABLE void stopAutoRefresh();
+    // Qt::ApplicationState as int; logs the scene-phase lines and stops / refreshes.
+    Q_INVOKABLE void handleApplicationState(int state);
+
+    QString searchText() const { return m_searchText; }
+    void setSearchText(const QString &text);
+    TorrentListModel *filteredTorrentsModel() const { return m_filtered; }
+    TorrentListModel *searchResultsModel() const { return m_searchResults; }
+
+Q_SIGNALS:
+    void torrentsChanged();
+    void categoriesChanged();
+    void tagsChanged();
+    void selectedFilterChanged();
+    void selectedCategoryChanged();
+    void selectedTagChanged();
+    void sortOptionChanged();
+    void isLoadingChanged();
+    void errorChanged();
+    void searchTextChanged();
+
+private:
+    int torrentCountTotal() const { return int(m_torrents.size()); }
+    QVariantList categoriesVariant() const;
+    QString selectedFilterRaw() const;
+    void setSelectedFilterRaw(const QString &raw);
+    QString sortOptionRaw() const;
+    void setSortOptionRaw(const QString &raw);
+    QVariant selectedCategoryVariant() const;
+    void setSelectedCategoryVariant(const QVariant &value);
+    QVariant selectedTagVariant() const;
+    void setSelectedTagVariant(const QVariant &value);
+    bool hasError() const { return m_error != nullptr; }
+    QString errorMessage() const;
+    QString errorSuggestion() const;
+
+    std::unique_ptr<TorrentRepository> m_repository;
+    AppSettings &m_settings;
+    QList<Torrent> m_torrents;
+    QList<Category> m_categories;
+    QStringList m_tags;
+    TorrentFilter m_selectedFilter = TorrentFilter::all;
+    std::optional<QString> m_selectedCategory;
+    std::optional<QString> m_selectedTag;
+    TorrentSortOption m_sortOption = TorrentSortOption::defaultOrder;
+    bool m_isLoading = false;
+    ErrorPtr m_error;
+    QString m_searchText;
+    QTimer m_debounce; // 300 ms after the last change of torrents, filter or category
+    TorrentListModel *m_filtered;
+    TorrentListModel *m_searchResults;
+};
