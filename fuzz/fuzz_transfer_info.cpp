@@ -1,0 +1,19 @@
+#include "model/TransferRecords.h"
+
+#include "model/DecodingError.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Any byte sequence either decodes or throws DecodingError; nothing else may happen.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    try {
+        const TransferInfo decoded = TransferInfo::fromJson(bytes);
+        if (!(TransferInfo::fromJson(decoded.toJson()) == decoded))
+            __builtin_trap();
+    } catch (const DecodingError &) {
+    }
+    return 0;
+}
