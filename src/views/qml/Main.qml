@@ -1,14 +1,23 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Controls.Material
+import Seedwhirl
 
 ApplicationWindow {
+    id: window
+
     width: 390
     height: 844
+    minimumWidth: 320
+    minimumHeight: 480
     visible: true
     title: "Seedwhirl"
 
-    Label {
-        anchors.centerIn: parent
-        text: "Seedwhirl"
+    Material.theme: Material.System
+    Material.primary: Material.Blue
+    Material.accent: Material.Blue
+
+    MainTabView {
+        anchors.fill: parent
     }
 }

@@ -1,0 +1,55 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+
+// An alert with one "确定" button. It opens while `shown` is true; dismissing it emits
+// acknowledged(), whose handler clears the error behind it (which sets `shown` false).
+Dialog {
+    id: root
+
+    property bool shown: false
+    property string message
+    // A second line in caption font under the message (empty: none).
+    property string detail
+
+    signal acknowledged()
+
+    parent: Overlay.overlay
+    anchors.centerIn: parent
+    width: Math.min(parent ? parent.width - 48 : 320, 400)
+    modal: true
+    closePolicy: Popup.CloseOnEscape
+
+    onShownChanged: shown ? open() : close()
+    Component.onCompleted: if (shown) open()
+    onClosed: if (shown) acknowledged()
+
+    contentItem: ColumnLayout {
+        spacing: 4
+        Label {
+            objectName: "alertMessage"
+            Layout.fillWidth: true
+            text: root.message
+            wrapMode: Text.Wrap
+        }
+        Label {
+            objectName: "alertDetail"
+            Layout.fillWidth: true
+            visible: root.detail !== ""
+            text: root.detail
+            wrapMode: Text.Wrap
+            font.pixelSize: 12
+            color: Material.secondaryTextColor
+        }
+    }
+
+    footer: DialogButtonBox {
+        Button {
+            objectName: "alertOkButton"
+            text: "确定"
+            flat: true
+            DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+        }
+    }
+}

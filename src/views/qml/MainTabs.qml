@@ -1,0 +1,161 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Seedwhirl
+
+// The four tabs: a bottom bar on a phone-sized window, a side rail on a wide one. Each tab has
+// its own navigation stack and is built the first time it is shown.
+Item {
+    id: root
+
+    required property SettingsViewModel serverViewModel
+    property int selectedTab: 0
+    readonly property bool wide: width > Theme.wideWidth
+    readonly property var tabs: [
+        { title: "种子", symbol: "arrow.down.circle" },
+        { title: "统计", symbol: "chart.bar" },
+        { title: "搜索", symbol: "magnifyingglass" },
+        { title: "设置", symbol: "gear" }
+    ]
+    // The stacks of the tabs built so far (null until first shown), for navigation and tests.
+    readonly property var stacks: [torrentsTab.item, statisticsTab.item, searchTab.item, settingsTab.item]
+
+    onSelectedTabChanged: Haptics.impact("medium")
+
+    RowLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        // Side rail of a wide window.
+        Rectangle {
+            visible: root.wide
+            Layout.fillHeight: true
+            Layout.preferredWidth: 88
+            color: root.Material.theme === Material.Dark ? "#1f1f23" : "#f7f7fa"
+            ColumnLayout {
+                anchors.top: parent.top
+                anchors.horizontalCenter: parent.horizontalCenter
+                anchors.topMargin: 24
+                spacing: 12
+                Repeater {
+                    model: root.tabs.length
+                    delegate: ItemDelegate {
+                        id: railItem
+                        required property int index
+                        objectName: "railTab" + index
+                        Layout.preferredWidth: 76
+                        checked: root.selectedTab === index
+                        highlighted: checked
+                        onClicked: root.selectedTab = index
+                        contentItem: ColumnLayout {
+                            spacing: 2
+                            Icon {
+                                Layout.alignment: Qt.AlignHCenter
+                                name: root.tabs[railItem.index].symbol
+                                size: 26
+                                color: railItem.checked ? Theme.blue : railItem.Material.secondaryTextColor
+                            }
+                            Label {
+                                Layout.alignment: Qt.AlignHCenter
+                                text: root.tabs[railItem.index].title
+                                font.pixelSize: 12
+                                color: railItem.checked ? Theme.blue : railItem.Material.secondaryTextColor
+                            }
+                        }
+                    }
+                }
+            }
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            spacing: 0
+
+            StackLayout {
+                id: pages
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                currentIndex: root.selectedTab
+
+                TabLoader {
+                    id: torrentsTab
+                    tabIndex: 0
+                    selectedTab: root.selectedTab
+                    page: Component {
+                        TorrentListView {
+                            viewModel: TorrentListViewModel {}
+                        }
+                    }
+                }
+                TabLoader {
+                    id: statisticsTab
+                    tabIndex: 1
+                    selectedTab: root.selectedTab
+                    page: Component {
+                        StatisticsView {
+                            viewModel: StatisticsViewModel {}
+                        }
+                    }
+                }
+                TabLoader {
+                    id: searchTab
+                    tabIndex: 2
+                    selectedTab: root.selectedTab
+                    page: Component {
+                        SearchTorrentView {
+                            viewModel: TorrentListViewModel {}
+                        }
+                    }
+                }
+                TabLoader {
+                    id: settingsTab
+                    tabIndex: 3
+                    selectedTab: root.selectedTab
+                    page: Component {
+                        SettingsView {
+                            viewModel: root.serverViewModel
+                        }
+                    }
+                }
+            }
+
+            // Bottom tab bar of a phone-sized window.
+            TabBar {
+                id: tabBar
+                objectName: "tabBar"
+                visible: !root.wide
+                Layout.fillWidth: true
+                position: TabBar.Footer
+                currentIndex: root.selectedTab
+                onCurrentIndexChanged: root.selectedTab = currentIndex
+
+                Repeater {
+                    model: root.tabs.length
+                    delegate: TabButton {
+                        id: tabButton
+                        required property int index
+                        objectName: "tab" + index
+                        text: root.tabs[index].title
+                        contentItem: ColumnLayout {
+                            spacing: 2
+                            Icon {
+                                Layout.alignment: Qt.AlignHCenter
+                                name: root.tabs[tabButton.index].symbol
+                                size: 24
+                                color: tabButton.checked ? Theme.blue : tabButton.Material.secondaryTextColor
+                            }
+                            Label {
+                                Layout.alignment: Qt.AlignHCenter
+                                text: tabButton.text
+                                font.pixelSize: 11
+                                color: tabButton.checked ? Theme.blue : tabButton.Material.secondaryTextColor
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,118 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Seedwhirl
+
+// Search the server's torrents by name. The search runs over all torrents, not the filtered
+// list of the torrent tab.
+Page {
+    id: root
+
+    required property TorrentListViewModel viewModel
+    property alias searchText: searchField.text
+    readonly property TorrentListModel results: viewModel.searchResults
+    readonly property bool isShown: visible && StackView.status === StackView.Active
+    property bool _wasShown: false
+    // Which content is shown: "prompt", "loading", "none" or "results". The loading state is
+    // for the first load only: the model refreshes every few seconds, and showing the indicator
+    // on each pass would make the results blink.
+    readonly property string contentState: searchText === "" ? "prompt"
+                                           : viewModel.isLoading && viewModel.torrentCount === 0 ? "loading"
+                                           : results.count === 0 ? "none" : "results"
+
+    onSearchTextChanged: viewModel.searchText = searchText
+    onIsShownChanged: updateShown()
+    Component.onCompleted: updateShown()
+
+    function updateShown() {
+        if (isShown === _wasShown)
+            return
+        _wasShown = isShown
+        if (isShown)
+            viewModel.startLoadTorrents()
+    }
+
+    function openDetail(row) {
+        const torrent = results.torrentAt(row)
+        if (torrent === undefined)
+            return
+        StackView.view.push(detailPage, { torrent: torrent })
+    }
+
+    Component {
+        id: detailPage
+        TorrentDetailView {
+            id: detail
+            viewModel: TorrentDetailViewModel {
+                torrent: detail.torrent
+            }
+        }
+    }
+
+    header: ColumnLayout {
+        spacing: 0
+        NavBar {
+            Layout.fillWidth: true
+            title: "搜索"
+        }
+        SearchField {
+            id: searchField
+            objectName: "searchField"
+            Layout.fillWidth: true
+            Layout.margins: 12
+            placeholderText: "搜索种子名称"
+        }
+    }
+
+    Placeholder {
+        objectName: "promptState"
+        visible: root.contentState === "prompt"
+        symbol: "magnifyingglass"
+        title: "搜索种子"
+        hint: "输入种子名称进行搜索"
+    }
+
+    ColumnLayout {
+        objectName: "loadingState"
+        anchors.centerIn: parent
+        visible: root.contentState === "loading"
+        BusyIndicator {
+            Layout.alignment: Qt.AlignHCenter
+            running: parent.visible
+        }
+        SecondaryLabel {
+            Layout.alignment: Qt.AlignHCenter
+            text: "搜索中..."
+        }
+    }
+
+    Placeholder {
+        objectName: "noResultsState"
+        visible: root.contentState === "none"
+        symbol: "exclamationmark.magnifyingglass"
+        title: "未找到结果"
+        hint: "尝试使用其他关键词"
+    }
+
+    ListView {
+        objectName: "resultList"
+        anchors.fill: parent
+        visible: root.contentState === "results"
+        clip: true
+        model: root.results
+        header: SecondaryLabel {
+            objectName: "resultCount"
+            leftPadding: 16
+            topPadding: 4
+            bottomPadding: 4
+            font.pixelSize: 12
+            text: "找到 " + root.results.count + " 个结果"
+        }
+        delegate: TorrentRowView {
+            width: ListView.view.width
+            swipeEnabled: false
+            onOpenRequested: root.openDetail(index)
+        }
+    }
+}

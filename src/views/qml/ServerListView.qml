@@ -1,0 +1,147 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Seedwhirl
+
+// The saved server profiles with their actions: connect, edit, delete, and add a new one.
+Page {
+    id: root
+
+    required property SettingsViewModel viewModel
+    // Shown in a sheet (from the welcome screen) rather than pushed (from the settings tab).
+    property bool presentedAsSheet: false
+    property bool showingAddServer: false
+    property var editingServer: null
+    readonly property var activeServerId: viewModel.activeServer ? viewModel.activeServer.id : undefined
+
+    signal closeRequested()
+
+    header: NavBar {
+        title: "服务器管理"
+        showBack: !root.presentedAsSheet && root.StackView.view !== null && root.StackView.index > 0
+        onBackClicked: root.StackView.view.pop()
+        leading: [
+            BarButton {
+                objectName: "closeButton"
+                visible: root.presentedAsSheet
+                symbol: "xmark"
+                Accessible.name: "关闭"
+                onClicked: root.closeRequested()
+            }
+        ]
+        trailing: [
+            BarButton {
+                objectName: "addServerButton"
+                symbol: "plus"
+                Accessible.name: "添加服务器"
+                onClicked: root.showingAddServer = true
+            }
+        ]
+    }
+
+    ColumnLayout {
+        objectName: "emptyState"
+        anchors.centerIn: parent
+        width: parent.width - 48
+        visible: root.viewModel.servers.length === 0
+        spacing: 10
+        Icon {
+            Layout.alignment: Qt.AlignHCenter
+            name: "server.rack"
+            size: 56
+            color: root.Material.hintTextColor
+        }
+        Label {
+            Layout.alignment: Qt.AlignHCenter
+            text: "暂无服务器"
+            font.pixelSize: 18
+            font.bold: true
+        }
+        SecondaryLabel {
+            Layout.fillWidth: true
+            horizontalAlignment: Text.AlignHCenter
+            text: "点击右上角的 + 按钮添加 qBittorrent 服务器"
+        }
+    }
+
+    ListView {
+        id: list
+        objectName: "serverList"
+        anchors.fill: parent
+        anchors.topMargin: 8
+        visible: root.viewModel.servers.length > 0
+        clip: true
+        model: root.viewModel.servers
+        header: Label {
+            leftPadding: 16
+            bottomPadding: 6
+            text: "服务器列表"
+            font.pixelSize: 13
+            color: root.Material.secondaryTextColor
+        }
+        delegate: ServerRowView {
+            required property var modelData
+            width: ListView.view.width
+            server: modelData
+            isActive: modelData.id === root.activeServerId
+            onConnectRequested: root.viewModel.connectTo(modelData.id)
+            onEditRequested: root.editingServer = modelData
+            onDeleteRequested: root.viewModel.remove(modelData.id)
+        }
+    }
+
+    // Connecting overlay
+    Rectangle {
+        objectName: "connectingOverlay"
+        anchors.centerIn: parent
+        visible: root.viewModel.isConnecting
+        width: 160
+        height: 120
+        radius: 16
+        color: root.Material.theme === Material.Dark ? "#cc303036" : "#ccf2f2f7"
+        ColumnLayout {
+            anchors.centerIn: parent
+            spacing: 8
+            BusyIndicator {
+                Layout.alignment: Qt.AlignHCenter
+                running: parent.visible
+            }
+            Label {
+                Layout.alignment: Qt.AlignHCenter
+                text: "连接中..."
+            }
+        }
+    }
+
+    Sheet {
+        objectName: "addServerSheet"
+        visible: root.showingAddServer
+        onClosed: root.showingAddServer = false
+        page: Component {
+            AddServerView {
+                viewModel: root.viewModel
+            }
+        }
+    }
+
+    Sheet {
+        objectName: "editServerSheet"
+        visible: root.editingServer !== null
+        onClosed: root.editingServer = null
+        pageProperties: ({ server: root.editingServer })
+        page: Component {
+            EditServerView {
+                viewModel: root.viewModel
+            }
+        }
+    }
+
+    AlertDialog {
+        objectName: "errorAlert"
+        title: "连接失败"
+        shown: root.viewModel.hasError && root.visible
+        message: root.viewModel.errorMessage
+        onAcknowledged: root.viewModel.clearError()
+    }
+}

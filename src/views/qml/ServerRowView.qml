@@ -1,0 +1,103 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Seedwhirl
+
+// One saved profile in the server list. Swiping reveals delete, edit and (for an inactive
+// profile) connect.
+SwipeDelegate {
+    id: row
+
+    // A profile map as SettingsViewModel publishes it.
+    required property var server
+    required property bool isActive
+
+    signal connectRequested()
+    signal editRequested()
+    signal deleteRequested()
+
+    onClicked: if (!isActive) connectRequested()
+
+    contentItem: RowLayout {
+        spacing: 12
+        Icon {
+            objectName: "statusIcon"
+            name: row.isActive ? "checkmark.circle.fill" : "circle"
+            size: 24
+            color: row.isActive ? Theme.green : Theme.gray
+        }
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 2
+            RowLayout {
+                spacing: 4
+                Label {
+                    objectName: "serverName"
+                    text: row.server.name
+                    font.pixelSize: 16
+                    font.bold: true
+                    elide: Text.ElideRight
+                    Layout.maximumWidth: row.width - 120
+                }
+                Icon {
+                    objectName: "httpsIcon"
+                    visible: row.server.useHTTPS
+                    name: "lock.fill"
+                    size: 14
+                    color: row.Material.secondaryTextColor
+                }
+            }
+            SecondaryLabel {
+                Layout.fillWidth: true
+                text: row.server.host + ":" + row.server.port
+            }
+            SecondaryLabel {
+                Layout.fillWidth: true
+                text: "用户: " + row.server.username
+            }
+            SecondaryLabel {
+                objectName: "lastConnected"
+                Layout.fillWidth: true
+                text: row.server.lastConnectedText !== undefined ? row.server.lastConnectedText
+                      : (row.server.lastConnectedAt ? Format.relativeDateString(row.server.lastConnectedAt) : "从未连接")
+            }
+        }
+    }
+
+    swipe.right: Row {
+        anchors.right: parent.right
+        height: parent.height
+        SwipeAction {
+            objectName: "swipeConnect"
+            visible: !row.isActive
+            symbol: "link"
+            tint: Theme.blue
+            text: "连接"
+            onClicked: {
+                row.swipe.close()
+                row.connectRequested()
+            }
+        }
+        SwipeAction {
+            objectName: "swipeEdit"
+            symbol: "pencil"
+            tint: Theme.orange
+            text: "编辑"
+            onClicked: {
+                row.swipe.close()
+                row.editRequested()
+            }
+        }
+        SwipeAction {
+            objectName: "swipeDelete"
+            symbol: "trash"
+            tint: Theme.red
+            text: "删除"
+            onClicked: {
+                row.swipe.close()
+                row.deleteRequested()
+            }
+        }
+    }
+}

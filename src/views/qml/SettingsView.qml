@@ -1,0 +1,294 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Seedwhirl
+
+// The settings tab: the active server, the three preferences, two outside links and About.
+Page {
+    id: root
+
+    required property SettingsViewModel viewModel
+    property QtObject client: ApiClient
+    property bool showingAbout: false
+    property var categories: []
+    property bool isLoadingCategories: false
+    readonly property var intervalChoices: [3, 5, 10, 15, 30]
+    readonly property string communityUrl: "https://github.com/seedwhirl/seedwhirl/discussions"
+    readonly property string supportUrl: "https://github.com/seedwhirl/seedwhirl/issues"
+    readonly property var activeServer: viewModel.activeServer
+    readonly property bool isShown: visible && StackView.status === StackView.Active
+    property bool _wasShown: false
+
+    onIsShownChanged: {
+        if (isShown && !_wasShown)
+            appeared()
+        _wasShown = isShown
+    }
+    Component.onCompleted: if (isShown) {
+        _wasShown = true
+        appeared()
+    }
+
+    function appeared() {
+        viewModel.startLoadServerVersion()
+        loadCategories()
+    }
+
+    function loadCategories() {
+        isLoadingCategories = true
+        client.getCategories().then(function (result) {
+            if (result.ok)
+                root.categories = result.categories
+            root.isLoadingCategories = false
+        })
+    }
+
+    function openServerList() {
+        StackView.view.push(serverListPage)
+    }
+
+    Component {
+        id: serverListPage
+        ServerListView {
+            viewModel: root.viewModel
+        }
+    }
+
+    header: NavBar {
+        title: "设置"
+    }
+
+    Flickable {
+        anchors.fill: parent
+        contentHeight: column.implicitHeight + 40
+        clip: true
+
+        ColumnLayout {
+            id: column
+            x: 16
+            y: 16
+            width: parent.width - 32
+            spacing: 20
+
+            FormSection {
+                Layout.fillWidth: true
+                title: "当前服务器"
+                ItemDelegate {
+                    id: serverRow
+                    objectName: "currentServerRow"
+                    Layout.fillWidth: true
+                    onClicked: root.openServerList()
+                    contentItem: RowLayout {
+                        spacing: 12
+                        ColumnLayout {
+                            Layout.fillWidth: true
+                            spacing: 4
+                            visible: root.activeServer !== undefined && root.activeServer !== null
+                            RowLayout {
+                                spacing: 8
+                                Icon {
+                                    name: "server.rack"
+                                    color: Theme.blue
+                                }
+                                Label {
+                                    objectName: "activeServerName"
+                                    text: root.activeServer ? root.activeServer.name : ""
+                                    font.pixelSize: 16
+                                    font.bold: true
+                                }
+                            }
+                            RowLayout {
+                                spacing: 6
+                                SecondaryLabel {
+                                    text: root.activeServer ? root.activeServer.host + ":" + root.activeServer.port : ""
+                                }
+                                Icon {
+                                    visible: root.activeServer ? root.activeServer.useHTTPS : false
+                                    name: "lock.fill"
+                                    size: 14
+                                    color: Theme.green
+                                }
+                                SecondaryLabel {
+                                    visible: root.activeServer ? root.activeServer.useHTTPS : false
+                                    text: "HTTPS"
+                                    color: Theme.green
+                                }
+                            }
+                            RowLayout {
+                                visible: root.viewModel.serverVersion !== undefined
+                                spacing: 6
+                                Icon {
+                                    name: "info.circle"
+                                    size: 16
+                                    color: serverRow.Material.secondaryTextColor
+                                }
+                                SecondaryLabel {
+                                    objectName: "serverVersionText"
+                                    text: "qBittorrent " + (root.viewModel.serverVersion || "")
+                                }
+                            }
+                            RowLayout {
+                                spacing: 6
+                                Icon {
+                                    name: "person.fill"
+                                    size: 16
+                                    color: serverRow.Material.secondaryTextColor
+                                }
+                                SecondaryLabel {
+                                    text: root.activeServer ? root.activeServer.username : ""
+                                }
+                            }
+                        }
+                        ColumnLayout {
+                            objectName: "noServer"
+                            Layout.fillWidth: true
+                            visible: !root.activeServer
+                            spacing: 4
+                            RowLayout {
+                                spacing: 8
+                                Icon {
+                                    name: "server.rack"
+                                    color: serverRow.Material.hintTextColor
+                                }
+                                Label {
+                                    text: "未连接服务器"
+                                    font.pixelSize: 16
+                                }
+                            }
+                            SecondaryLabel {
+                                text: "点击选择或添加服务器"
+                            }
+                        }
+                        Icon {
+                            name: "chevron.right"
+                            color: serverRow.Material.hintTextColor
+                        }
+                    }
+                }
+            }
+
+            FormSection {
+                Layout.fillWidth: true
+                RowLayout {
+                    Layout.fillWidth: true
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        spacing: 2
+                        Label {
+                            Layout.fillWidth: true
+                            text: "自动刷新"
+                            font.pixelSize: 16
+                        }
+                        SecondaryLabel {
+                            Layout.fillWidth: true
+                            text: "自动更新种子列表"
+                        }
+                    }
+                    Switch {
+                        id: autoRefreshSwitch
+                        objectName: "autoRefreshSwitch"
+                        checked: AppSettings.isAutoRefreshEnabled
+                        onToggled: AppSettings.isAutoRefreshEnabled = checked
+                    }
+                }
+                RowLayout {
+                    objectName: "intervalRow"
+                    visible: AppSettings.isAutoRefreshEnabled
+                    Layout.fillWidth: true
+                    Label {
+                        Layout.fillWidth: true
+                        text: "刷新间隔"
+                        font.pixelSize: 16
+                    }
+                    ComboBox {
+                        id: intervalPicker
+                        objectName: "intervalPicker"
+                        model: root.intervalChoices.map(s => Format.secondsLabel(s))
+                        currentIndex: root.intervalChoices.indexOf(AppSettings.refreshInterval)
+                        onActivated: index => AppSettings.refreshInterval = root.intervalChoices[index]
+                    }
+                }
+            }
+
+            FormSection {
+                Layout.fillWidth: true
+                title: "默认下载路径"
+                RowLayout {
+                    Layout.fillWidth: true
+                    TextField {
+                        id: pathField
+                        objectName: "savePathField"
+                        Layout.fillWidth: true
+                        placeholderText: "/downloads"
+                        text: AppSettings.defaultSavePath
+                        font.family: "monospace"
+                        inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
+                        selectByMouse: true
+                        onTextEdited: AppSettings.defaultSavePath = text
+                    }
+                    BarButton {
+                        id: pathMenuButton
+                        objectName: "savePathMenuButton"
+                        text: "默认"
+                        symbol: "chevron.up.chevron.down"
+                        onClicked: pathMenu.open()
+                        Menu {
+                            id: pathMenu
+                            objectName: "savePathMenu"
+                            y: pathMenuButton.height
+                            Repeater {
+                                model: root.categories
+                                delegate: MenuItem {
+                                    required property var modelData
+                                    text: modelData.name
+                                    onTriggered: AppSettings.defaultSavePath = modelData.savePath
+                                }
+                            }
+                            MenuItem {
+                                objectName: "resetPathItem"
+                                text: "/downloads"
+                                onTriggered: AppSettings.defaultSavePath = "/downloads"
+                            }
+                        }
+                    }
+                }
+            }
+
+            FormSection {
+                Layout.fillWidth: true
+                LinkRow {
+                    objectName: "feedbackLink"
+                    symbol: "bubble.left.and.bubble.right"
+                    text: "问题反馈"
+                    onClicked: Qt.openUrlExternally(root.communityUrl)
+                }
+                LinkRow {
+                    objectName: "contactLink"
+                    symbol: "paperplane"
+                    text: "联系作者"
+                    onClicked: Qt.openUrlExternally(root.supportUrl)
+                }
+            }
+
+            FormSection {
+                Layout.fillWidth: true
+                LinkRow {
+                    objectName: "aboutRow"
+                    symbol: "info.circle"
+                    text: "关于"
+                    onClicked: root.showingAbout = true
+                }
+            }
+        }
+    }
+
+    Sheet {
+        objectName: "aboutSheet"
+        visible: root.showingAbout
+        onClosed: root.showingAbout = false
+        page: Component {
+            AboutView {}
+        }
+    }
+}

@@ -1,0 +1,233 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Seedwhirl
+
+// The statistics tab: server version, all-time and session figures, the global limits, server
+// facts and categories. The live figures refresh every 5 seconds while the tab is shown.
+Page {
+    id: root
+
+    required property StatisticsViewModel viewModel
+    property bool showingSpeedLimitSheet: false
+    readonly property bool isShown: visible && StackView.status === StackView.Active
+    property bool _wasShown: false
+    readonly property var transferInfo: viewModel.transferInfo
+    readonly property var serverState: viewModel.serverState
+    // Shown while a figure has not arrived yet.
+    readonly property string placeholder: "—"
+
+    onIsShownChanged: updateShown()
+    Component.onCompleted: updateShown()
+
+    function updateShown() {
+        if (isShown === _wasShown)
+            return
+        _wasShown = isShown
+        if (isShown) {
+            viewModel.loadAll()
+            viewModel.startAutoRefresh(5.0)
+        } else {
+            viewModel.stopAutoRefresh()
+        }
+    }
+
+    function bytes(value) {
+        return value === undefined || value === null ? placeholder : Format.formatBytes(value)
+    }
+    function rate(value) {
+        return value === undefined || value === null ? placeholder : Format.formatRate(value)
+    }
+    function limit(value) {
+        return value === undefined || value === null ? placeholder : Format.formatLimit(value)
+    }
+    function count(value) {
+        return value === undefined || value === null ? placeholder : String(value)
+    }
+
+    header: NavBar {
+        title: "统计"
+    }
+
+    Flickable {
+        id: flick
+        objectName: "statisticsList"
+        anchors.fill: parent
+        contentHeight: column.implicitHeight + 40
+        boundsBehavior: Flickable.DragAndOvershootBounds
+        clip: true
+
+        ColumnLayout {
+            id: column
+            x: 16
+            y: 16
+            width: flick.width - 32
+            spacing: 20
+
+            FormSection {
+                Layout.fillWidth: true
+                title: "服务器"
+                StatRow {
+                    objectName: "versionRow"
+                    label: "qBittorrent 版本"
+                    value: root.viewModel.serverVersion ?? root.placeholder
+                }
+            }
+
+            FormSection {
+                Layout.fillWidth: true
+                title: "历史统计"
+                StatRow {
+                    objectName: "alltimeDownloadRow"
+                    symbol: "tray.and.arrow.down.fill"
+                    color: Theme.cyan
+                    label: "总下载量"
+                    value: root.bytes(root.serverState?.alltimeDL)
+                }
+                StatRow {
+                    objectName: "alltimeUploadRow"
+                    symbol: "tray.and.arrow.up.fill"
+                    color: Theme.blue
+                    label: "总上传量"
+                    value: root.bytes(root.serverState?.alltimeUL)
+                }
+                StatRow {
+                    objectName: "shareRatioRow"
+                    symbol: "chart.line.uptrend.xyaxis"
+                    color: Theme.orange
+                    label: "分享率"
+                    value: root.serverState ? root.viewModel.shareRatioText() : root.placeholder
+                }
+            }
+
+            FormSection {
+                Layout.fillWidth: true
+                title: "当前会话"
+                StatRow {
+                    objectName: "downloadSpeedRow"
+                    symbol: "arrow.down.circle.fill"
+                    color: Theme.cyan
+                    label: "下载速度"
+                    value: root.rate(root.transferInfo?.dlInfoSpeed)
+                }
+                StatRow {
+                    objectName: "uploadSpeedRow"
+                    symbol: "arrow.up.circle.fill"
+                    color: Theme.blue
+                    label: "上传速度"
+                    value: root.rate(root.transferInfo?.upInfoSpeed)
+                }
+                StatRow {
+                    objectName: "downloadedRow"
+                    symbol: "arrow.down.circle"
+                    color: Theme.cyan
+                    label: "已下载"
+                    value: root.bytes(root.transferInfo?.dlInfoData)
+                }
+                StatRow {
+                    objectName: "uploadedRow"
+                    symbol: "arrow.up.circle"
+                    color: Theme.blue
+                    label: "已上传"
+                    value: root.bytes(root.transferInfo?.upInfoData)
+                }
+                StatRow {
+                    objectName: "dhtRow"
+                    symbol: "network"
+                    color: Theme.purple
+                    label: "DHT 节点"
+                    value: root.count(root.transferInfo?.dhtNodes)
+                }
+                StatRow {
+                    objectName: "connectionRow"
+                    symbol: "wifi"
+                    color: Theme.green
+                    label: "连接状态"
+                    value: root.transferInfo ? Format.connectionStatusText(root.transferInfo.connectionStatus) : root.placeholder
+                }
+            }
+
+            FormSection {
+                Layout.fillWidth: true
+                title: "速度限制"
+                ItemDelegate {
+                    objectName: "speedLimitButton"
+                    Layout.fillWidth: true
+                    padding: 0
+                    onClicked: root.showingSpeedLimitSheet = true
+                    contentItem: ColumnLayout {
+                        spacing: 0
+                        StatRow {
+                            objectName: "downloadLimitRow"
+                            label: "下载限速"
+                            value: root.limit(root.transferInfo?.dlRateLimit)
+                        }
+                        StatRow {
+                            objectName: "uploadLimitRow"
+                            label: "上传限速"
+                            value: root.limit(root.transferInfo?.upRateLimit)
+                        }
+                    }
+                }
+            }
+
+            FormSection {
+                Layout.fillWidth: true
+                title: "服务器信息"
+                StatRow {
+                    objectName: "freeSpaceRow"
+                    symbol: "externaldrive"
+                    color: Theme.gray
+                    label: "可用磁盘空间"
+                    value: root.bytes(root.serverState?.freeSpaceOnDisk)
+                }
+                StatRow {
+                    objectName: "connectionsRow"
+                    symbol: "network"
+                    color: Theme.purple
+                    label: "总连接数"
+                    value: root.count(root.serverState?.totalPeerConnections)
+                }
+                StatRow {
+                    objectName: "queuedIoRow"
+                    symbol: "tray.full"
+                    color: Theme.orange
+                    label: "队列 IO 任务"
+                    value: root.count(root.serverState?.queuedIO)
+                }
+            }
+
+            FormSection {
+                objectName: "categoriesSection"
+                Layout.fillWidth: true
+                title: "分类 (" + root.viewModel.categories.length + ")"
+                Repeater {
+                    model: root.viewModel.categories
+                    delegate: StatRow {
+                        required property var modelData
+                        label: modelData.name
+                        value: modelData.savePath
+                    }
+                }
+            }
+        }
+    }
+
+    PullToRefresh {
+        objectName: "pullToRefresh"
+        flickable: flick
+        onRefresh: root.viewModel.loadAll()
+    }
+
+    Sheet {
+        objectName: "speedLimitSheet"
+        visible: root.showingSpeedLimitSheet
+        onClosed: root.showingSpeedLimitSheet = false
+        page: Component {
+            SpeedLimitSheet {
+                viewModel: root.viewModel
+            }
+        }
+    }
+}

@@ -1,0 +1,26 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Seedwhirl
+
+// A menu entry with a symbol; destructive entries are red.
+MenuItem {
+    id: item
+
+    property string symbol
+    property bool destructive: false
+
+    contentItem: RowLayout {
+        spacing: 12
+        Icon {
+            name: item.symbol
+            color: item.destructive ? Theme.red : item.Material.foreground
+        }
+        Label {
+            Layout.fillWidth: true
+            text: item.text
+            color: item.destructive ? Theme.red : item.Material.foreground
+        }
+    }
+}

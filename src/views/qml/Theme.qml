@@ -1,0 +1,62 @@
+pragma Singleton
+import QtQuick
+import Seedwhirl
+
+// Colours and the icon font shared by every screen. The named colours read well on both the
+// light and the dark Material theme.
+QtObject {
+    readonly property color blue: "#2196F3"
+    readonly property color green: "#43A047"
+    readonly property color orange: "#FB8C00"
+    readonly property color purple: "#8E24AA"
+    readonly property color cyan: "#00ACC1"
+    readonly property color yellow: "#FDD835"
+    readonly property color red: "#E53935"
+    readonly property color gray: "#9E9E9E"
+
+    // Past this width the tabs move to a side rail and sheets become centred cards.
+    readonly property int wideWidth: 700
+
+    readonly property FontLoader iconFont: FontLoader {
+        source: Icons.fontSource
+    }
+    readonly property string iconFontFamily: iconFont.name
+
+    // Colour of a torrent's state symbol, by the state's raw value; undefined for "unknown",
+    // which takes the secondary text colour of its row.
+    function stateColor(state) {
+        switch (state) {
+        case "downloading":
+        case "metaDL":
+        case "forcedDL":
+        case "forcedMetaDL":
+            return blue
+        case "uploading":
+        case "forcedUP":
+            return green
+        case "pausedDL":
+        case "pausedUP":
+        case "stoppedDL":
+        case "stoppedUP":
+            return gray
+        case "stalledDL":
+        case "stalledUP":
+            return orange
+        case "checkingDL":
+        case "checkingUP":
+        case "checkingResumeData":
+            return purple
+        case "queuedDL":
+        case "queuedUP":
+            return cyan
+        case "allocating":
+        case "moving":
+            return yellow
+        case "missingFiles":
+        case "error":
+            return red
+        default:
+            return undefined
+        }
+    }
+}

@@ -1,0 +1,317 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Seedwhirl
+
+// The torrent tab: the shown list with its speed header, row actions, filter and add sheets,
+// and the error alert. Its model's repository polls only while the screen is shown and the
+// application is active.
+Page {
+    id: root
+
+    required property TorrentListViewModel viewModel
+    property bool showingAddTorrent: false
+    property bool showingFilterSheet: false
+    readonly property bool isShown: visible && StackView.status === StackView.Active
+    property bool _wasShown: false
+    // The torrent the delete-with-data confirmation is about: {hash, name}.
+    property var pendingDeleteWithFiles: null
+    readonly property TorrentListModel torrents: viewModel.filteredTorrents
+
+    onIsShownChanged: updateShown()
+    Component.onCompleted: updateShown()
+
+    function updateShown() {
+        if (isShown === _wasShown)
+            return
+        _wasShown = isShown
+        if (isShown) {
+            viewModel.startLoadTorrents()
+            viewModel.startAutoRefreshIfEnabled()
+        } else {
+            viewModel.stopAutoRefresh()
+        }
+    }
+
+    // The alert's caption line for errors that carry advice.
+    function suggestionLine(suggestion) {
+        return suggestion ? "\n建议：" + suggestion : ""
+    }
+
+    function openDetail(row) {
+        const torrent = torrents.torrentAt(row)
+        if (torrent === undefined)
+            return
+        StackView.view.push(detailPage, { torrent: torrent })
+    }
+
+    function askDeleteWithFiles(hash, name) {
+        pendingDeleteWithFiles = { hash: hash, name: name }
+        deleteConfirmation.open()
+    }
+
+    Connections {
+        target: Qt.application
+        function onStateChanged() {
+            root.viewModel.handleApplicationState(Qt.application.state)
+        }
+    }
+
+    Component {
+        id: detailPage
+        TorrentDetailView {
+            id: detail
+            viewModel: TorrentDetailViewModel {
+                torrent: detail.torrent
+            }
+        }
+    }
+
+    header: NavBar {
+        title: "种子"
+        leading: [
+            BarButton {
+                objectName: "filterButton"
+                text: "筛选"
+                symbol: "line.3.horizontal.decrease.circle"
+                onClicked: root.showingFilterSheet = true
+            }
+        ]
+        trailing: [
+            BarButton {
+                objectName: "addTorrentButton"
+                symbol: "plus.circle.fill"
+                Accessible.name: "添加种子"
+                onClicked: root.showingAddTorrent = true
+            }
+        ]
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.margins: 12
+            spacing: 12
+            SpeedCard {
+                objectName: "uploadCard"
+                Layout.fillWidth: true
+                title: "上传"
+                speed: root.viewModel.totalUploadSpeed
+                color: Theme.blue
+                icon: "arrow.up.circle.fill"
+            }
+            SpeedCard {
+                objectName: "downloadCard"
+                Layout.fillWidth: true
+                title: "下载"
+                speed: root.viewModel.totalDownloadSpeed
+                color: Theme.cyan
+                icon: "arrow.down.circle.fill"
+            }
+        }
+
+        Item {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            ColumnLayout {
+                objectName: "loadingState"
+                anchors.centerIn: parent
+                visible: root.viewModel.isLoading && root.torrents.count === 0
+                BusyIndicator {
+                    Layout.alignment: Qt.AlignHCenter
+                    running: parent.visible
+                }
+                SecondaryLabel {
+                    Layout.alignment: Qt.AlignHCenter
+                    text: "加载中..."
+                }
+            }
+
+            ListView {
+                id: list
+                objectName: "torrentList"
+                anchors.fill: parent
+                clip: true
+                model: root.torrents
+                // The empty state lives in the list so that pulling it down still refreshes.
+                interactive: true
+                boundsBehavior: Flickable.DragAndOvershootBounds
+                delegate: TorrentRowView {
+                    width: ListView.view.width
+                    onOpenRequested: root.openDetail(index)
+                    onDeleteRequested: root.viewModel.remove(model.id, false)
+                    onPauseRequested: root.viewModel.pause(model.id)
+                    onResumeRequested: root.viewModel.resume(model.id)
+                    onContextMenuRequested: {
+                        contextMenu.hash = model.id
+                        contextMenu.torrentName = name
+                        contextMenu.isPaused = isPaused
+                        contextMenu.popup()
+                    }
+                }
+
+                ColumnLayout {
+                    objectName: "emptyState"
+                    anchors.centerIn: parent
+                    width: parent.width - 48
+                    visible: !root.viewModel.isLoading && root.torrents.count === 0
+                    spacing: 8
+                    Icon {
+                        Layout.alignment: Qt.AlignHCenter
+                        name: "tray"
+                        size: 56
+                        color: root.Material.hintTextColor
+                    }
+                    Label {
+                        Layout.alignment: Qt.AlignHCenter
+                        text: "暂无种子"
+                        font.pixelSize: 18
+                        font.bold: true
+                    }
+                    SecondaryLabel {
+                        Layout.fillWidth: true
+                        horizontalAlignment: Text.AlignHCenter
+                        text: "点击右上角的 + 按钮添加种子"
+                    }
+                }
+            }
+
+            PullToRefresh {
+                id: pull
+                objectName: "pullToRefresh"
+                flickable: list
+                onRefresh: root.viewModel.startLoadTorrents()
+            }
+        }
+    }
+
+    Menu {
+        id: contextMenu
+        objectName: "torrentContextMenu"
+
+        property string hash
+        property string torrentName
+        property bool isPaused: false
+
+        SymbolMenuItem {
+            objectName: "menuPauseResume"
+            text: contextMenu.isPaused ? "开始" : "暂停"
+            symbol: contextMenu.isPaused ? "play.fill" : "pause.fill"
+            onTriggered: contextMenu.isPaused ? root.viewModel.resume(contextMenu.hash) : root.viewModel.pause(contextMenu.hash)
+        }
+        SymbolMenuItem {
+            objectName: "menuForceStart"
+            text: "强制启动"
+            symbol: "bolt.fill"
+            onTriggered: root.viewModel.forceStart(contextMenu.hash)
+        }
+        MenuSeparator {}
+        SymbolMenuItem {
+            objectName: "menuRecheck"
+            text: "强制重新校验"
+            symbol: "checkmark.circle"
+            onTriggered: root.viewModel.recheck(contextMenu.hash)
+        }
+        SymbolMenuItem {
+            objectName: "menuReannounce"
+            text: "强制重新汇报"
+            symbol: "antenna.radiowaves.left.and.right"
+            onTriggered: root.viewModel.reannounce(contextMenu.hash)
+        }
+        MenuSeparator {}
+        SymbolMenuItem {
+            objectName: "menuDelete"
+            text: "删除种子"
+            symbol: "trash"
+            destructive: true
+            onTriggered: root.viewModel.remove(contextMenu.hash, false)
+        }
+        SymbolMenuItem {
+            objectName: "menuDeleteWithFiles"
+            text: "删除种子和文件"
+            symbol: "trash.fill"
+            destructive: true
+            onTriggered: root.askDeleteWithFiles(contextMenu.hash, contextMenu.torrentName)
+        }
+    }
+
+    // Deleting the data cannot be undone on the server, so it is confirmed first; cancelling
+    // sends nothing.
+    Dialog {
+        id: deleteConfirmation
+        objectName: "deleteWithFilesConfirmation"
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        width: Math.min(parent.width - 48, 400)
+        modal: true
+        title: "删除种子和文件"
+        onClosed: root.pendingDeleteWithFiles = null
+
+        contentItem: Label {
+            objectName: "confirmationText"
+            text: root.pendingDeleteWithFiles
+                  ? "确定要删除“" + root.pendingDeleteWithFiles.name + "”及其已下载的文件吗？此操作无法撤销。"
+                  : ""
+            wrapMode: Text.Wrap
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "cancelDeleteButton"
+                text: "取消"
+                flat: true
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+            Button {
+                objectName: "confirmDeleteButton"
+                text: "删除"
+                flat: true
+                Material.foreground: Theme.red
+                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
+                onClicked: {
+                    if (root.pendingDeleteWithFiles)
+                        root.viewModel.remove(root.pendingDeleteWithFiles.hash, true)
+                    deleteConfirmation.close()
+                }
+            }
+        }
+    }
+
+    Sheet {
+        objectName: "addTorrentSheet"
+        visible: root.showingAddTorrent
+        onClosed: root.showingAddTorrent = false
+        page: Component {
+            AddTorrentView {}
+        }
+    }
+
+    Sheet {
+        objectName: "filterSheet"
+        visible: root.showingFilterSheet
+        onClosed: root.showingFilterSheet = false
+        // The sheet works on copies of the category and tag lists taken when it opens.
+        pageProperties: ({
+            categories: root.viewModel.categories.map(c => c.name),
+            tags: root.viewModel.tags.slice()
+        })
+        page: Component {
+            FilterSheet {
+                viewModel: root.viewModel
+            }
+        }
+    }
+
+    AlertDialog {
+        objectName: "errorAlert"
+        title: "提示"
+        shown: root.viewModel.hasError && root.isShown
+        message: root.viewModel.errorMessage
+        detail: root.suggestionLine(root.viewModel.errorSuggestion)
+        onAcknowledged: root.viewModel.clearError()
+    }
+}

@@ -1,0 +1,176 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Seedwhirl
+
+// One torrent of a list. Swiping (where `swipeEnabled`) reveals delete and pause or resume;
+// pressing and holding asks for the context menu.
+SwipeDelegate {
+    id: row
+
+    required property int index
+    // For the roles whose names an Item already uses for itself: model.id (the hash) and
+    // model.state (the raw state).
+    required property var model
+    required property string name
+    required property string sizeText
+    required property real progress
+    required property string progressText
+    required property real dlspeed
+    required property string dlspeedText
+    required property real upspeed
+    required property string upspeedText
+    required property string ratioText
+    required property real eta
+    required property string etaText
+    required property string stateIcon
+    required property bool isPaused
+    required property var tagList
+    property bool swipeEnabled: true
+
+    signal openRequested()
+    signal deleteRequested()
+    signal pauseRequested()
+    signal resumeRequested()
+    signal contextMenuRequested()
+
+    swipe.enabled: swipeEnabled
+    onClicked: openRequested()
+    onPressAndHold: contextMenuRequested()
+    topPadding: 10
+    bottomPadding: 10
+    leftPadding: 16
+    rightPadding: 16
+
+    background: Rectangle {
+        color: row.down ? row.Material.rippleColor : "transparent"
+    }
+
+    contentItem: RowLayout {
+        spacing: 12
+
+        Icon {
+            objectName: "stateIcon"
+            Layout.alignment: Qt.AlignTop
+            Layout.preferredWidth: 24
+            Layout.preferredHeight: 24
+            name: row.stateIcon
+            size: 24
+            color: Theme.stateColor(row.model.state) ?? row.Material.secondaryTextColor
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 4
+
+            Label {
+                objectName: "torrentName"
+                Layout.fillWidth: true
+                text: row.name
+                font.pixelSize: 15
+                font.weight: Font.DemiBold
+                elide: Text.ElideMiddle
+            }
+
+            Flow {
+                Layout.fillWidth: true
+                visible: row.tagList.length > 0
+                spacing: 6
+                Repeater {
+                    model: row.tagList
+                    delegate: Label {
+                        required property string modelData
+                        text: modelData
+                        font.pixelSize: 11
+                        color: Theme.purple
+                    }
+                }
+            }
+
+            RowLayout {
+                Layout.fillWidth: true
+                spacing: 8
+                SecondaryLabel {
+                    text: row.sizeText
+                    font.pixelSize: 12
+                    wrapMode: Text.NoWrap
+                }
+                ProgressBar {
+                    objectName: "progressBar"
+                    Layout.fillWidth: true
+                    from: 0
+                    to: 1
+                    value: row.progress
+                    Material.accent: row.progress >= 1 ? Theme.green : Theme.blue
+                }
+                Label {
+                    objectName: "progressText"
+                    text: row.progressText
+                    font.pixelSize: 12
+                    color: row.progress >= 1 ? Theme.green : Theme.blue
+                }
+            }
+
+            Flow {
+                Layout.fillWidth: true
+                spacing: 12
+                StatItem {
+                    objectName: "downloadFigure"
+                    visible: row.dlspeed >= 1
+                    icon: "arrow.down.circle.fill"
+                    color: Theme.cyan
+                    value: row.dlspeedText
+                }
+                StatItem {
+                    objectName: "uploadFigure"
+                    visible: row.upspeed >= 1
+                    icon: "arrow.up.circle.fill"
+                    color: Theme.blue
+                    value: row.upspeedText
+                }
+                StatItem {
+                    objectName: "ratioFigure"
+                    icon: "chart.line.uptrend.xyaxis"
+                    color: Theme.orange
+                    value: row.ratioText
+                }
+                StatItem {
+                    objectName: "etaFigure"
+                    visible: row.progress < 1 && row.eta >= 1
+                    icon: "clock.fill"
+                    color: row.Material.secondaryTextColor
+                    value: row.etaText
+                }
+            }
+        }
+    }
+
+    swipe.right: Row {
+        anchors.right: parent.right
+        height: parent.height
+        SwipeAction {
+            objectName: "swipePauseResume"
+            symbol: row.isPaused ? "play.fill" : "pause.fill"
+            tint: row.isPaused ? Theme.green : Theme.orange
+            text: row.isPaused ? "开始" : "暂停"
+            onClicked: {
+                row.swipe.close()
+                if (row.isPaused)
+                    row.resumeRequested()
+                else
+                    row.pauseRequested()
+            }
+        }
+        SwipeAction {
+            objectName: "swipeDelete"
+            symbol: "trash"
+            tint: Theme.red
+            text: "删除"
+            onClicked: {
+                row.swipe.close()
+                row.deleteRequested()
+            }
+        }
+    }
+}
