@@ -7,6 +7,7 @@ import Seedwhirl
 // Product information.
 Page {
     id: root
+    objectName: "aboutView"
 
     signal closeRequested()
 

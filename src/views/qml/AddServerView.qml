@@ -7,6 +7,7 @@ import Seedwhirl
 // Form for a new server profile. The first profile saved becomes the active one.
 Page {
     id: root
+    objectName: "addServerView"
 
     required property SettingsViewModel viewModel
     readonly property alias form: form

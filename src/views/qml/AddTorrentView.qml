@@ -9,6 +9,7 @@ import Seedwhirl
 // tags. Talks to the API client directly; the list shows the torrent at its next sync.
 Page {
     id: root
+    objectName: "addTorrentView"
 
     // The API client (ApiClient); tests hand in a stand-in with the same functions.
     property QtObject client: ApiClient

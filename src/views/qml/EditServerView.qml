@@ -7,6 +7,7 @@ import Seedwhirl
 // Form for an existing profile; the stored password stays unless a new one is entered.
 Page {
     id: root
+    objectName: "editServerView"
 
     required property SettingsViewModel viewModel
     // The profile map being edited.

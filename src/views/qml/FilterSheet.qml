@@ -8,6 +8,7 @@ import Seedwhirl
 // model's choice; the sheet stays open until it is dismissed.
 Page {
     id: root
+    objectName: "filterSheet"
 
     required property TorrentListViewModel viewModel
     // Copies taken when the sheet opened.

@@ -8,6 +8,7 @@ import Seedwhirl
 // its own navigation stack and is built the first time it is shown.
 Item {
     id: root
+    objectName: "mainTabs"
 
     required property SettingsViewModel serverViewModel
     property int selectedTab: 0

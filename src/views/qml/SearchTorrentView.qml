@@ -8,6 +8,7 @@ import Seedwhirl
 // list of the torrent tab.
 Page {
     id: root
+    objectName: "searchTorrentView"
 
     required property TorrentListViewModel viewModel
     property alias searchText: searchField.text

@@ -7,6 +7,7 @@ import Seedwhirl
 // The saved server profiles with their actions: connect, edit, delete, and add a new one.
 Page {
     id: root
+    objectName: "serverListView"
 
     required property SettingsViewModel viewModel
     // Shown in a sheet (from the welcome screen) rather than pushed (from the settings tab).

@@ -7,6 +7,7 @@ import Seedwhirl
 // The settings tab: the active server, the three preferences, two outside links and About.
 Page {
     id: root
+    objectName: "settingsView"
 
     required property SettingsViewModel viewModel
     property QtObject client: ApiClient

@@ -8,6 +8,7 @@ import Seedwhirl
 // a whole number or would overflow.
 Page {
     id: root
+    objectName: "speedLimitSheet"
 
     required property StatisticsViewModel viewModel
     property alias downloadLimit: downloadField.text

@@ -8,6 +8,7 @@ import Seedwhirl
 // facts and categories. The live figures refresh every 5 seconds while the tab is shown.
 Page {
     id: root
+    objectName: "statisticsView"
 
     required property StatisticsViewModel viewModel
     property bool showingSpeedLimitSheet: false
@@ -221,7 +222,7 @@ Page {
     }
 
     Sheet {
-        objectName: "speedLimitSheet"
+        objectName: "speedLimitPopup"
         visible: root.showingSpeedLimitSheet
         onClosed: root.showingSpeedLimitSheet = false
         page: Component {

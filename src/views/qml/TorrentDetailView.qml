@@ -7,6 +7,7 @@ import Seedwhirl
 // One torrent: its figures as they were when it was opened, its files, trackers and peers.
 Page {
     id: root
+    objectName: "torrentDetailView"
 
     // The torrent as TorrentListModel.torrentAt() gives it.
     required property var torrent

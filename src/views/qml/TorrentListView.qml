@@ -9,6 +9,7 @@ import Seedwhirl
 // application is active.
 Page {
     id: root
+    objectName: "torrentListView"
 
     required property TorrentListViewModel viewModel
     property bool showingAddTorrent: false
@@ -291,7 +292,7 @@ Page {
     }
 
     Sheet {
-        objectName: "filterSheet"
+        objectName: "filterPopup"
         visible: root.showingFilterSheet
         onClosed: root.showingFilterSheet = false
         // The sheet works on copies of the category and tag lists taken when it opens.

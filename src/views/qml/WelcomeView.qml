@@ -8,6 +8,7 @@ import Seedwhirl
 // to (or a button to add the first one) and the way to the server list.
 Page {
     id: root
+    objectName: "welcomeView"
 
     required property SettingsViewModel viewModel
     property bool showingAddServer: false

@@ -1,0 +1,91 @@
+import QtQuick
+import QtTest
+import Seedwhirl
+
+TestCase {
+    id: testCase
+    name: "MainTabView"
+    when: windowShown
+    visible: true
+    width: 390
+    height: 844
+
+    Component {
+        id: shellComponent
+        MainTabView {
+            width: testCase.width
+            height: testCase.height
+            isAuthenticated: false
+        }
+    }
+
+    function cleanup() {
+        compare(Icons.unmappedNames, [])
+    }
+
+    function test_welcome_while_not_authenticated() {
+        const shell = createTemporaryObject(shellComponent, testCase)
+        compare(shell.currentScreen.objectName, "welcomeView")
+    }
+
+    function test_tabs_appear_with_the_torrents_tab_selected() {
+        const shell = createTemporaryObject(shellComponent, testCase)
+        shell.isAuthenticated = true
+        const tabs = shell.currentScreen
+        compare(tabs.objectName, "mainTabs")
+        compare(tabs.selectedTab, 0)
+        const titles = [0, 1, 2, 3].map(i => findChild(tabs, "tab" + i).text)
+        compare(titles, ["种子", "统计", "搜索", "设置"])
+        compare(tabs.tabs.map(t => t.symbol), ["arrow.down.circle", "chart.bar", "magnifyingglass", "gear"])
+        // Only the shown tab is built.
+        verify(tabs.stacks[0] !== null)
+        compare(tabs.stacks[0].currentItem.objectName, "torrentListView")
+        compare(tabs.stacks[1], null)
+    }
+
+    function test_one_medium_haptic_per_tab_change() {
+        const shell = createTemporaryObject(shellComponent, testCase)
+        shell.isAuthenticated = true
+        const tabs = shell.currentScreen
+        const medium = Haptics.mediumCount
+        const all = Haptics.count
+        mouseClick(findChild(tabs, "tab1"))
+        compare(tabs.selectedTab, 1)
+        compare(Haptics.mediumCount, medium + 1)
+        // Tapping the selected tab again is no change.
+        mouseClick(findChild(tabs, "tab1"))
+        compare(Haptics.mediumCount, medium + 1)
+        mouseClick(findChild(tabs, "tab3"))
+        tabs.selectedTab = 2
+        compare(Haptics.mediumCount, medium + 3)
+        compare(Haptics.count, all + 3)
+        compare(tabs.stacks[3].currentItem.objectName, "settingsView")
+        compare(tabs.stacks[2].currentItem.objectName, "searchTorrentView")
+    }
+
+    function test_losing_the_login_returns_to_welcome_and_resets_the_tab() {
+        const shell = createTemporaryObject(shellComponent, testCase)
+        shell.isAuthenticated = true
+        shell.currentScreen.selectedTab = 3
+        shell.isAuthenticated = false
+        compare(shell.currentScreen.objectName, "welcomeView")
+        shell.isAuthenticated = true
+        compare(shell.currentScreen.selectedTab, 0)
+    }
+
+    function test_wide_window_uses_a_side_rail() {
+        const shell = createTemporaryObject(shellComponent, testCase)
+        shell.width = 1000
+        shell.isAuthenticated = true
+        const tabs = shell.currentScreen
+        verify(tabs.wide)
+        verify(!findChild(tabs, "tabBar").visible)
+        const rail = findChild(tabs, "railTab1")
+        verify(rail.visible)
+        mouseClick(rail)
+        compare(tabs.selectedTab, 1)
+        shell.width = 390
+        verify(findChild(tabs, "tabBar").visible)
+        compare(findChild(tabs, "tabBar").currentIndex, 1)
+    }
+}
