@@ -1,0 +1,83 @@
+#pragma once
+
+// The decoding layer under every record, on simdjson's DOM. Types are strict: a string is not
+// a number, a fractional number is not an integer, an integer is a valid double; int64 values
+// stay exact. Every failure is a DecodingError with its kind and the coding path.
+
+#include "DecodingError.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <simdjson.h>
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace json {
+
+using Element = simdjson::dom::element;
+
+// One step of the coding path: an object key or an array index. Steps live on the stack of the
+// decoding functions, so a path costs nothing until an error turns it into text.
+struct Path
+{
+    const Path *parent = nullptr;
+    std::string_view key;
+    qint64 index = -1;
+
+    Path child(std::string_view childKey) const { return Path{this, childKey, -1}; }
+    Path child(qint64 childIndex) const { return Path{this, {}, childIndex}; }
+    // Keys as they are, array indexes as "Index 3"; the root contributes nothing.
+    QStringList toList() const;
+};
+
+// A parsed document. The thread's parser is reused because its first parse of a large answer
+// pays for allocation and page faults; a document opened while another one is still alive on
+// the same thread gets a parser of its own, so the outer one stays valid.
+class Document
+{
+public:
+    // Throws DataCorrupted for bytes that are not one complete JSON value in valid UTF-8.
+    explicit Document(QByteArrayView bytes);
+    ~Document();
+    Document(const Document &) = delete;
+    Document &operator=(const Document &) = delete;
+
+    Element root() const { return m_root; }
+
+private:
+    std::unique_ptr<simdjson::dom::parser> m_ownParser;
+    bool m_usesShared = false;
+    Element m_root;
+};
+
+[[noreturn]] void throwTypeMismatch(const QString &expectedType, Element found, const Path &path);
+[[noreturn]] void throwValueNotFound(const QString &expectedType, const Path &path);
+[[noreturn]] void throwKeyNotFound(std::string_view key, const Path &objectPath);
+[[noreturn]] void throwDataCorrupted(const Path &path, const QString &description);
+
+inline bool isNull(Element value)
+{
+    return value.type() == simdjson::dom::element_type::NULL_VALUE;
+}
+
+// Strict conversions; null gives "value not found", another JSON type "type mismatch".
+qint64 toInt64(Element value, const Path &path);
+double toDouble(Element value, const Path &path);
+QString toString(Element value, const Path &path);
+bool toBool(Element value, const Path &path);
+
+// An integer (or integral number) that fits in int64, else nothing; for lenient fields.
+std::optional<qint64> integerIfAny(Element value) noexcept;
+// The text of a string, else nothing; for lenient fields.
+std::optional<QString> stringIfAny(Element value);
+
+inline QString text(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+} // namespace json

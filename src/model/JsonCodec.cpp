@@ -1,0 +1,69 @@
+#include "JsonCodec.h"
+
+#include <unordered_map>
+
+namespace json {
+
+simdjson::dom::object objectOf(Element value, const Path &path, QString (*typeName)())
+{
+    simdjson::dom::object object;
+    if (value.get(object)) {
+        if (isNull(value))
+            throwValueNotFound(typeName(), path);
+        throwTypeMismatch(typeName(), value, path);
+    }
+    return object;
+}
+
+simdjson::dom::array arrayOf(Element value, const Path &path, QString (*typeName)())
+{
+    simdjson::dom::array array;
+    if (value.get(array)) {
+        if (isNull(value))
+            throwValueNotFound(typeName(), path);
+        throwTypeMismatch(typeName(), value, path);
+    }
+    return array;
+}
+
+std::vector<std::pair<std::string_view, Element>> uniqueMembers(simdjson::dom::object object)
+{
+    std::vector<std::pair<std::string_view, Element>> members;
+    members.reserve(object.size());
+    for (const auto member : object)
+        members.emplace_back(member.key, member.value);
+    if (members.size() < 2)
+        return members;
+
+    std::unordered_map<std::string_view, size_t> firstPlace;
+    firstPlace.reserve(members.size());
+    size_t kept = 0;
+    for (size_t i = 0; i < members.size(); ++i) {
+        const auto [place, isNew] = firstPlace.try_emplace(members[i].first, kept);
+        if (isNew)
+            members[kept++] = members[i];
+        else
+            members[place->second].second = members[i].second;
+    }
+    members.resize(kept);
+    return members;
+}
+
+KeyIndex::KeyIndex(const std::vector<std::string_view> &keys) : m_keys(keys)
+{
+    // At most a quarter full, so a lookup of an unknown key (most keys of a server answer)
+    // usually ends at its first empty slot.
+    size_t size = 8;
+    while (size < keys.size() * 4)
+        size *= 2;
+    m_slots.assign(size, -1);
+    m_mask = size - 1;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        size_t slot = hash(keys[i]) & m_mask;
+        while (m_slots[slot] >= 0)
+            slot = (slot + 1) & m_mask;
+        m_slots[slot] = int(i);
+    }
+}
+
+} // namespace json

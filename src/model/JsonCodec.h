@@ -1,0 +1,299 @@
+#pragma once
+
+// Records are described once, as a table of (JSON key, member) pairs; decoding and encoding
+// both follow that table, so the two cannot drift apart. A record's table is found through an
+// overload `const json::Fields<R> &jsonFields(const R *)` (see JsonRecords.h).
+//
+// Decoding an object iterates it once and looks each key up in a small hash table; the last
+// occurrence of a duplicated key wins, unknown keys are skipped. Fields are then read in
+// declaration order, so the reported failure does not depend on the order of the keys.
+
+#include "Json.h"
+#include "JsonWriter.h"
+
+#include <QList>
+
+#include <array>
+#include <initializer_list>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace json {
+
+// How one type is read and written:
+//   static QString name();                        type name in error reports
+//   static T decode(Element, const Path &);       null gives "value not found"
+//   static void encode(Writer &, const T &);
+template <typename T> struct Codec;
+
+template <> struct Codec<qint64>
+{
+    static QString name() { return QStringLiteral("Int64"); }
+    static qint64 decode(Element v, const Path &p) { return toInt64(v, p); }
+    static void encode(Writer &w, qint64 v) { w.value(v); }
+};
+
+template <> struct Codec<double>
+{
+    static QString name() { return QStringLiteral("Double"); }
+    static double decode(Element v, const Path &p) { return toDouble(v, p); }
+    static void encode(Writer &w, double v) { w.value(v); }
+};
+
+template <> struct Codec<QString>
+{
+    static QString name() { return QStringLiteral("String"); }
+    static QString decode(Element v, const Path &p) { return toString(v, p); }
+    static void encode(Writer &w, const QString &v) { w.value(v); }
+};
+
+template <> struct Codec<bool>
+{
+    static QString name() { return QStringLiteral("Bool"); }
+    static bool decode(Element v, const Path &p) { return toBool(v, p); }
+    static void encode(Writer &w, bool v) { w.value(v); }
+};
+
+// The object or array behind `value`, or the failure a value of another type deserves.
+simdjson::dom::object objectOf(Element value, const Path &path, QString (*typeName)());
+simdjson::dom::array arrayOf(Element value, const Path &path, QString (*typeName)());
+
+// The members of an object with duplicated keys folded: each key once, at the place of its
+// first occurrence, holding the value of its last.
+std::vector<std::pair<std::string_view, Element>> uniqueMembers(simdjson::dom::object object);
+
+template <typename T> struct Codec<QList<T>>
+{
+    static QString name() { return QStringLiteral("Array<%1>").arg(Codec<T>::name()); }
+    static QList<T> decode(Element value, const Path &path)
+    {
+        const simdjson::dom::array array = arrayOf(value, path, &name);
+        QList<T> out;
+        out.reserve(qsizetype(array.size()));
+        qint64 index = 0;
+        for (const Element item : array) {
+            const Path itemPath = path.child(index++);
+            out.append(Codec<T>::decode(item, itemPath));
+        }
+        return out;
+    }
+    static void encode(Writer &w, const QList<T> &list)
+    {
+        w.beginArray();
+        for (const T &item : list)
+            Codec<T>::encode(w, item);
+        w.endArray();
+    }
+};
+
+// A JSON object read as a map, kept in the document's order.
+template <typename T> struct Codec<QList<std::pair<QString, T>>>
+{
+    static QString name() { return QStringLiteral("Dictionary<String, %1>").arg(Codec<T>::name()); }
+    static QList<std::pair<QString, T>> decode(Element value, const Path &path)
+    {
+        const auto members = uniqueMembers(objectOf(value, path, &name));
+        QList<std::pair<QString, T>> out;
+        out.reserve(qsizetype(members.size()));
+        for (const auto &[key, item] : members) {
+            const Path itemPath = path.child(key);
+            out.emplace_back(text(key), Codec<T>::decode(item, itemPath));
+        }
+        return out;
+    }
+    static void encode(Writer &w, const QList<std::pair<QString, T>> &map)
+    {
+        w.beginObject();
+        for (const auto &[key, item] : map) {
+            w.key(key);
+            Codec<T>::encode(w, item);
+        }
+        w.endObject();
+    }
+};
+
+// Open-addressing table from a record's keys to their positions; built once per record type.
+class KeyIndex
+{
+public:
+    explicit KeyIndex(const std::vector<std::string_view> &keys);
+
+    int find(std::string_view key) const noexcept
+    {
+        for (size_t slot = hash(key) & m_mask;; slot = (slot + 1) & m_mask) {
+            const int index = m_slots[slot];
+            if (index < 0 || m_keys[size_t(index)] == key)
+                return index;
+        }
+    }
+
+private:
+    static size_t hash(std::string_view key) noexcept
+    {
+        size_t h = 2166136261u;
+        for (const char c : key)
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h;
+    }
+
+    std::vector<std::string_view> m_keys;
+    std::vector<int> m_slots;
+    size_t m_mask = 0;
+};
+
+template <typename R> struct Field
+{
+    std::string_view key;
+    // `value` is null when the key is absent; `path` ends in the field's key.
+    void (*read)(R &record, const Element *value, const Path &path);
+    void (*write)(Writer &w, std::string_view key, const R &record);
+};
+
+template <typename R> class Fields
+{
+public:
+    static constexpr size_t kMaxFields = 32;
+
+    Fields(const char *typeName, std::initializer_list<Field<R>> fields, void (*finish)(R &) = nullptr)
+        : m_typeName(typeName), m_fields(fields), m_index(keysOf(m_fields)), m_finish(finish)
+    {
+        Q_ASSERT(m_fields.size() <= kMaxFields);
+    }
+
+    QString typeName() const { return QString::fromLatin1(m_typeName); }
+
+    R decode(Element value, const Path &path) const
+    {
+        simdjson::dom::object object;
+        if (value.get(object)) {
+            if (isNull(value))
+                throwValueNotFound(typeName(), path);
+            throwTypeMismatch(typeName(), value, path);
+        }
+        std::array<Element, kMaxFields> found;
+        quint32 present = 0;
+        for (const auto member : object) {
+            const int index = m_index.find(member.key);
+            if (index >= 0) {
+                found[size_t(index)] = member.value;
+                present |= quint32(1) << index;
+            }
+        }
+        R record{};
+        for (size_t i = 0; i < m_fields.size(); ++i) {
+            const Path fieldPath = path.child(m_fields[i].key);
+            m_fields[i].read(record, (present >> i) & 1 ? &found[i] : nullptr, fieldPath);
+        }
+        if (m_finish)
+            m_finish(record);
+        return record;
+    }
+
+    void encode(Writer &w, const R &record) const
+    {
+        w.beginObject();
+        for (const Field<R> &field : m_fields)
+            field.write(w, field.key, record);
+        w.endObject();
+    }
+
+private:
+    static std::vector<std::string_view> keysOf(const std::vector<Field<R>> &fields)
+    {
+        std::vector<std::string_view> keys;
+        for (const Field<R> &field : fields)
+            keys.push_back(field.key);
+        return keys;
+    }
+
+    const char *m_typeName;
+    std::vector<Field<R>> m_fields;
+    KeyIndex m_index;
+    void (*m_finish)(R &);
+};
+
+template <typename R>
+concept Record = requires(const R *record)
+{
+    jsonFields(record);
+};
+
+template <Record R> struct Codec<R>
+{
+    static const Fields<R> &fields() { return jsonFields(static_cast<const R *>(nullptr)); }
+    static QString name() { return fields().typeName(); }
+    static R decode(Element v, const Path &p) { return fields().decode(v, p); }
+    static void encode(Writer &w, const R &r) { fields().encode(w, r); }
+};
+
+template <typename T> inline constexpr bool isOptional = false;
+template <typename T> inline constexpr bool isOptional<std::optional<T>> = true;
+
+// The usual rule: a plain member is required (a missing key is "key not found"); an optional
+// one is absent when its key is missing or null, and left out when written.
+struct Strict
+{
+    template <typename T> static void read(T &out, const Element *value, const Path &path)
+    {
+        if constexpr (isOptional<T>) {
+            if (!value || isNull(*value))
+                out.reset();
+            else
+                out = Codec<typename T::value_type>::decode(*value, path);
+        } else {
+            if (!value)
+                throwKeyNotFound(path.key, *path.parent);
+            out = Codec<T>::decode(*value, path);
+        }
+    }
+
+    template <typename T> static void write(Writer &w, std::string_view key, const T &value)
+    {
+        if constexpr (isOptional<T>) {
+            if (value) {
+                w.key(key);
+                Codec<typename T::value_type>::encode(w, *value);
+            }
+        } else {
+            w.key(key);
+            Codec<T>::encode(w, value);
+        }
+    }
+};
+
+template <typename M> struct MemberOf;
+template <typename R, typename T> struct MemberOf<T R::*>
+{
+    using Record = R;
+    using Type = T;
+};
+
+// field<&Record::member>("key"), optionally with a rule other than Strict.
+template <auto Member, typename Rule = Strict>
+Field<typename MemberOf<decltype(Member)>::Record> field(std::string_view key)
+{
+    using R = typename MemberOf<decltype(Member)>::Record;
+    return {
+        key,
+        [](R &record, const Element *value, const Path &path) { Rule::read(record.*Member, value, path); },
+        [](Writer &w, std::string_view k, const R &record) { Rule::write(w, k, record.*Member); }};
+}
+
+// A whole document: the bytes must hold exactly one value of type T.
+template <typename T> T decodeDocument(QByteArrayView bytes)
+{
+    const Document document(bytes);
+    const Path root;
+    return Codec<T>::decode(document.root(), root);
+}
+
+template <typename T> QByteArray encodeDocument(const T &value)
+{
+    Writer w;
+    Codec<T>::encode(w, value);
+    return w.take();
+}
+
+} // namespace json
