@@ -94,6 +94,9 @@ QStringList Path::toList() const
 
 Document::Document(QByteArrayView bytes)
 {
+    // A byte order mark may precede UTF-8 JSON and carries no content.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
     // An empty view may carry a null pointer, which must not reach memcpy.
     if (bytes.isEmpty())
         throwDataCorrupted(Path{}, QStringLiteral("数据不是有效的 JSON：内容为空"));

@@ -83,12 +83,17 @@ ServerConfig ServerConfig::create(QString name, QString host, qint64 port, QStri
 QString ServerConfig::baseURL() const
 {
     const QString scheme = useHTTPS ? QStringLiteral("https") : QStringLiteral("http");
-    // An IPv6 literal needs brackets in an address, or its colons read as the port separator.
+    // An IPv6 literal needs brackets in an address, or its colons read as the port separator;
+    // inside the brackets the zone delimiter of a link-local address is written "%25"
+    // (RFC 6874), which strict URL parsers require.
     QString hostPart = host;
     if (host.contains(QLatin1Char(':'))) {
         QHostAddress address;
-        if (address.setAddress(host) && address.protocol() == QAbstractSocket::IPv6Protocol)
-            hostPart = QLatin1Char('[') + host + QLatin1Char(']');
+        if (address.setAddress(host) && address.protocol() == QAbstractSocket::IPv6Protocol) {
+            QString literal = host;
+            literal.replace(QLatin1Char('%'), QStringLiteral("%25"));
+            hostPart = QLatin1Char('[') + literal + QLatin1Char(']');
+        }
     }
     return scheme + QStringLiteral("://") + hostPart + QLatin1Char(':') + QString::number(port);
 }
