@@ -29,3 +29,10 @@ QString displayName(TorrentSortOption option);
 // True when `a` goes before `b`; strict, so equal keys give false both ways.
 bool areInIncreasingOrder(TorrentSortOption option, const Torrent &a, const Torrent &b);
 } // namespace TorrentSortOptions
+
+// The list that is shown: the torrents that pass the status filter (unless `all`), whose category
+// equals `category` exactly when one is given and whose tags hold `tag` exactly when one is
+// given, in a stable sort by `sort` (equal keys keep their input order).
+QList<Torrent> filterAndSort(const QList<Torrent> &torrents, TorrentFilter filter,
+                             const std::optional<QString> &category, const std::optional<QString> &tag,
+                             TorrentSortOption sort);

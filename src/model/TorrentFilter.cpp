@@ -1,0 +1,180 @@
+#include "TorrentFilter.h"
+
+#include "NameOrder.h"
+#include "SortKeys.h"
+
+#include <array>
+
+namespace {
+
+struct Choice
+{
+    QStringView raw;
+    QStringView displayName;
+};
+
+// Indexed by enumerator value; the order is the one every picker shows.
+constexpr std::array<Choice, 7> kFilters{{
+    {u"all", u"全部"},
+    {u"downloading", u"下载中"},
+    {u"seeding", u"做种中"},
+    {u"completed", u"已完成"},
+    {u"paused", u"已暂停"},
+    {u"active", u"活动"},
+    {u"inactive", u"非活动"},
+}};
+static_assert(int(TorrentFilter::inactive) == int(kFilters.size()) - 1);
+
+constexpr std::array<Choice, 8> kSortOptions{{
+    {u"default", u"默认"},
+    {u"name", u"名称"},
+    {u"size", u"大小"},
+    {u"progress", u"进度"},
+    // The server's field names, so the stored choice reads like the server's sort keys.
+    {u"added_on", u"添加时间"},
+    {u"dlspeed", u"下载速度"},
+    {u"upspeed", u"上传速度"},
+    {u"ratio", u"分享率"},
+}};
+static_assert(int(TorrentSortOption::ratio) == int(kSortOptions.size()) - 1);
+
+template <typename Enum, std::size_t N> const Choice &choice(const std::array<Choice, N> &table, Enum value)
+{
+    const auto index = std::size_t(value);
+    return index < N ? table[index] : table.front();
+}
+
+template <typename Enum, std::size_t N>
+std::optional<Enum> fromRaw(const std::array<Choice, N> &table, QStringView raw)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        if (table[i].raw == raw)
+            return Enum(i);
+    }
+    return std::nullopt;
+}
+
+template <typename Enum, std::size_t N> QList<Enum> casesOf(const std::array<Choice, N> &)
+{
+    QList<Enum> list;
+    for (std::size_t i = 0; i < N; ++i)
+        list.append(Enum(i));
+    return list;
+}
+
+QString toQString(QStringView view)
+{
+    return QString::fromRawData(view.data(), view.size());
+}
+
+bool isActive(TorrentState state)
+{
+    switch (state) {
+    case TorrentState::downloading:
+    case TorrentState::uploading:
+    case TorrentState::forcedDL:
+    case TorrentState::forcedUP:
+    case TorrentState::metaDL:
+    case TorrentState::forcedMetaDL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+namespace TorrentFilters {
+
+const QList<TorrentFilter> &allCases()
+{
+    static const QList<TorrentFilter> cases = casesOf<TorrentFilter>(kFilters);
+    return cases;
+}
+
+std::optional<TorrentFilter> fromRawValue(QStringView raw)
+{
+    return fromRaw<TorrentFilter>(kFilters, raw);
+}
+
+QString rawValue(TorrentFilter filter)
+{
+    return toQString(choice(kFilters, filter).raw);
+}
+
+QString displayName(TorrentFilter filter)
+{
+    return toQString(choice(kFilters, filter).displayName);
+}
+
+bool matches(TorrentFilter filter, const Torrent &torrent)
+{
+    // Only the state (and the progress for `completed`) counts; the rates never do, so a
+    // stalled download is not "downloading" however fast it was a moment ago.
+    switch (filter) {
+    case TorrentFilter::all:
+        return true;
+    case TorrentFilter::downloading:
+        return torrent.state == TorrentState::downloading || torrent.state == TorrentState::metaDL;
+    case TorrentFilter::seeding:
+        return torrent.state == TorrentState::uploading;
+    case TorrentFilter::completed:
+        return torrent.progress >= 1.0;
+    case TorrentFilter::paused:
+        return torrent.isPaused();
+    case TorrentFilter::active:
+        return isActive(torrent.state);
+    case TorrentFilter::inactive:
+        return !isActive(torrent.state);
+    }
+    return false;
+}
+
+} // namespace TorrentFilters
+
+namespace TorrentSortOptions {
+
+const QList<TorrentSortOption> &allCases()
+{
+    static const QList<TorrentSortOption> cases = casesOf<TorrentSortOption>(kSortOptions);
+    return cases;
+}
+
+std::optional<TorrentSortOption> fromRawValue(QStringView raw)
+{
+    return fromRaw<TorrentSortOption>(kSortOptions, raw);
+}
+
+QString rawValue(TorrentSortOption option)
+{
+    return toQString(choice(kSortOptions, option).raw);
+}
+
+QString displayName(TorrentSortOption option)
+{
+    return toQString(choice(kSortOptions, option).displayName);
+}
+
+bool areInIncreasingOrder(TorrentSortOption option, const Torrent &a, const Torrent &b)
+{
+    switch (option) {
+    case TorrentSortOption::defaultOrder:
+    case TorrentSortOption::addedDate:
+        return a.addedOn > b.addedOn;
+    case TorrentSortOption::name:
+        return nameorder::nameLess(a.name, b.name);
+    case TorrentSortOption::size:
+        return a.size > b.size;
+    case TorrentSortOption::progress:
+        return sortkeys::higherFirst(a.progress, b.progress);
+    case TorrentSortOption::downloadSpeed:
+        return a.dlspeed > b.dlspeed;
+    case TorrentSortOption::uploadSpeed:
+        return a.upspeed > b.upspeed;
+    case TorrentSortOption::ratio:
+        return sortkeys::higherFirst(a.ratio, b.ratio);
+    }
+    return false;
+}
+
+} // namespace TorrentSortOptions
