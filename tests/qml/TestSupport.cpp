@@ -1,0 +1,32 @@
+#include "TestSupport.h"
+
+#include "support/Fixtures.h"
+
+#include "model/SyncRecords.h"
+#include "store/KeychainHelper.h"
+#include "sync/TorrentRepository.h"
+#include "viewmodels/TorrentListViewModel.h"
+
+#include <QtTest>
+
+#include <qcoro/qcorotask.h>
+
+void TestSupport::applyFixture(QObject *torrentListViewModel, const QString &fixtureName)
+{
+    auto *model = qobject_cast<TorrentListViewModel *>(torrentListViewModel);
+    if (!model) {
+        qWarning("applyFixture needs a TorrentListViewModel");
+        return;
+    }
+    model->repository().apply(SyncData::fromJson(fixture(fixtureName)));
+}
+
+bool TestSupport::forgetPassword(const QString &profileId)
+{
+    return QCoro::waitFor(KeychainHelper::shared().deletePassword(profileId));
+}
+
+QString TestSupport::fixtureText(const QString &fixtureName)
+{
+    return QString::fromUtf8(fixture(fixtureName));
+}
