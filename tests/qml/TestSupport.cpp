@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "TestSession.h"
+
 #include "support/Fixtures.h"
 
 #include "model/SyncRecords.h"
@@ -7,6 +9,7 @@
 #include "sync/TorrentRepository.h"
 #include "viewmodels/TorrentListViewModel.h"
 
+#include <QJSEngine>
 #include <QtTest>
 
 #include <qcoro/qcorotask.h>
@@ -29,4 +32,11 @@ bool TestSupport::forgetPassword(const QString &profileId)
 QString TestSupport::fixtureText(const QString &fixtureName)
 {
     return QString::fromUtf8(fixture(fixtureName));
+}
+
+QObject *TestSupport::startSession()
+{
+    auto *session = new TestSession();
+    QJSEngine::setObjectOwnership(session, QJSEngine::JavaScriptOwnership);
+    return session;
 }

@@ -18,4 +18,6 @@ public:
     // Removes a profile's stored password (the profile id as its upper-case UUID text).
     Q_INVOKABLE bool forgetPassword(const QString &profileId);
     Q_INVOKABLE QString fixtureText(const QString &fixtureName);
+    // A local server and a client logged in to it; destroy() it when the test is done.
+    Q_INVOKABLE QObject *startSession();
 };
