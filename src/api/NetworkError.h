@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/AppError.h"
+
+#include <QString>
+
+#include <optional>
+
+// Status and state problems of a Web API exchange, with the texts shown to the user.
+class NetworkError final : public AppError
+{
+public:
+    enum class Kind {
+        serverError,
+        networkError,
+        decodingError,
+        invalidURL,
+        unauthorized,
+        forbidden,
+        notFound,
+        noData,
+        invalidResponse,
+        timeout,
+        connectionFailed,
+        // The answer grew beyond the client's size bound and reading it was given up.
+        responseTooLarge,
+    };
+
+    static NetworkError serverError(int statusCode);
+    static NetworkError networkError(ErrorPtr underlying);
+    static NetworkError decodingError(ErrorPtr underlying);
+    static NetworkError invalidURL() { return NetworkError(Kind::invalidURL); }
+    static NetworkError unauthorized() { return NetworkError(Kind::unauthorized); }
+    static NetworkError forbidden() { return NetworkError(Kind::forbidden); }
+    static NetworkError notFound() { return NetworkError(Kind::notFound); }
+    static NetworkError noData() { return NetworkError(Kind::noData); }
+    static NetworkError invalidResponse() { return NetworkError(Kind::invalidResponse); }
+    static NetworkError timeout() { return NetworkError(Kind::timeout); }
+    static NetworkError connectionFailed() { return NetworkError(Kind::connectionFailed); }
+    static NetworkError responseTooLarge(qint64 limitBytes);
+
+    Kind kind() const { return m_kind; }
+    // The HTTP status of serverError; 0 otherwise.
+    int statusCode() const { return m_statusCode; }
+    // The wrapped error of networkError and decodingError; null otherwise.
+    const ErrorPtr &underlying() const { return m_underlying; }
+    // The bound that responseTooLarge exceeded; 0 otherwise.
+    qint64 limitBytes() const { return m_limitBytes; }
+
+    QString errorDescription() const;
+    QString localizedDescription() const override { return errorDescription(); }
+    std::optional<QString> recoverySuggestion() const override;
+    QString debugDescription() const override;
+    ErrorPtr clone() const override { return std::make_shared<NetworkError>(*this); }
+
+private:
+    explicit NetworkError(Kind kind) : m_kind(kind) {}
+
+    Kind m_kind;
+    int m_statusCode = 0;
+    ErrorPtr m_underlying;
+    qint64 m_limitBytes = 0;
+};

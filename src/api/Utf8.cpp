@@ -1,0 +1,12 @@
+#include "Utf8.h"
+
+#include <QStringDecoder>
+
+std::optional<QString> decodeUtf8Strictly(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}

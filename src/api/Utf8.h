@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The bytes as UTF-8 text exactly as received (a leading byte-order mark included); absent
+// when they are not valid UTF-8.
+std::optional<QString> decodeUtf8Strictly(const QByteArray &bytes);

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "model/ServerConfig.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QQueue>
+#include <QTcpServer>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+class QTcpSocket;
+
+// One request as it arrived, byte for byte.
+struct RecordedRequest
+{
+    QByteArray method;
+    QByteArray target;                                // path and query as sent
+    QList<std::pair<QByteArray, QByteArray>> headers; // in order, names as sent
+    QByteArray body;
+    QByteArray raw; // head and body
+    int connection = 0; // which TCP connection carried it, counted from 1
+
+    QByteArray path() const;  // target up to "?"
+    QByteArray query() const; // after "?"; empty when there is none
+    bool hasQuery() const { return target.contains('?'); }
+    // First header of that name, compared without letter case; absent when missing.
+    std::optional<QByteArray> header(const QByteArray &name) const;
+    QList<QByteArray> headerNames() const;
+};
+
+// What the server does with one request: an ordinary answer or one of the scripted faults.
+struct TestResponse
+{
+    enum class Fault {
+        none,
+        noAnswer,           // keep the connection open and never answer
+        closeWithoutAnswer, // close the connection at once
+        closeMidBody,       // head and half the body, then close
+        stallMidBody,       // head and half the body, then nothing more
+        raw,                // `body` as it stands (not HTTP), then close
+    };
+
+    int status = 200;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+    // Appended after `body`: this many filler bytes, streamed without holding them in memory.
+    qint64 fillerBytes = 0;
+    // Send the body chunked (no Content-Length).
+    bool chunked = false;
+    // Overrides the Content-Length header (a server that lies about the size).
+    std::optional<qint64> declaredLength;
+    // Waits this long before answering.
+    int delayMs = 0;
+    Fault fault = Fault::none;
+
+    TestResponse &withHeader(QByteArray name, QByteArray value);
+
+    static TestResponse text(QByteArray body, int status = 200);
+    static TestResponse json(QByteArray body);
+    static TestResponse withStatus(int status, QByteArray body = {});
+    static TestResponse noContent(); // 204
+    // A good login as servers before 5.2 answer it: "Ok." and the session cookie.
+    static TestResponse loginOk(const QByteArray &sid);
+    static TestResponse loginFails(); // 200 "Fails."
+    static TestResponse stall();      // noAnswer
+    static TestResponse closeMidBody(QByteArray body);
+    static TestResponse huge(qint64 bytes, bool chunked);
+    static TestResponse notHttp(QByteArray bytes);
+};
+
+// A small HTTP/1.1 server on 127.0.0.1 and a random port for tests. It records every request
+// and answers from, in this order: the queue of the request's path, the general queue, the
+// handler of the path, the fallback handler (404 unless set). Keep-alive and Content-Length
+// are honoured; chunked request bodies are not (Qt never sends them).
+class TestHttpServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Handler = std::function<TestResponse(const RecordedRequest &)>;
+
+    explicit TestHttpServer(QObject *parent = nullptr);
+    ~TestHttpServer() override;
+
+    quint16 port() const { return m_port; }
+    QString host() const { return QStringLiteral("127.0.0.1"); }
+    QByteArray baseUrl() const; // "http://127.0.0.1:<port>"
+    // A profile that points here (random id, plain HTTP).
+    ServerConfig serverConfig(const QString &username = QStringLiteral("admin")) const;
+
+    void enqueue(TestResponse response);
+    void enqueue(const QByteArray &path, TestResponse response);
+    void on(const QByteArray &path, Handler handler);
+    void on(const QByteArray &path, TestResponse response);
+    void setFallback(Handler handler);
+
+    // A qBittorrent-like session: the login path checks the form body against the given
+    // credentials and answers "Ok." with the cookie SID=<sid> or "Fails."; with
+    // `requireSession` every other path answers 403 to a request without that cookie.
+    void emulateLogin(const QString &username, const QString &password, const QByteArray &sid,
+                      bool requireSession = true);
+    // Changes the session id that the emulated login hands out and accepts.
+    void setSessionId(const QByteArray &sid) { m_sid = sid; }
+
+    // Stop listening and drop every open connection: from now on connections are refused.
+    void refuse();
+    void closeAllConnections();
+
+    const QList<RecordedRequest> &requests() const { return m_requests; }
+    QList<RecordedRequest> requestsTo(const QByteArray &path) const;
+    qsizetype requestCount() const { return m_requests.size(); }
+    const RecordedRequest &lastRequest() const { return m_requests.last(); }
+    void clearRequests() { m_requests.clear(); }
+    // Runs the event loop until that many requests arrived; false after the guard time.
+    bool waitForRequests(qsizetype count, int guardMs = 10'000);
+    int connectionCount() const { return m_connectionSerial; }
+
+Q_SIGNALS:
+    void requestReceived();
+
+private:
+    struct Connection;
+
+    void accept();
+    void readFrom(Connection *connection);
+    bool parseOne(Connection *connection);
+    TestResponse answerFor(const RecordedRequest &request);
+    void respond(Connection *connection, TestResponse response, bool keepAlive);
+    void streamFiller(Connection *connection);
+    void finishResponse(Connection *connection);
+    void drop(Connection *connection);
+
+    QTcpServer m_server;
+    quint16 m_port = 0;
+    QList<Connection *> m_connections;
+    QList<RecordedRequest> m_requests;
+    QQueue<TestResponse> m_queue;
+    QHash<QByteArray, QQueue<TestResponse>> m_pathQueues;
+    QHash<QByteArray, Handler> m_handlers;
+    Handler m_fallback;
+    QByteArray m_sid;
+    bool m_requireSession = false;
+    int m_connectionSerial = 0;
+};
