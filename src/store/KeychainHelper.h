@@ -26,22 +26,24 @@ private:
 
 // Passwords in the platform credential store (Secret Service on Linux), one generic-password
 // entry per account under one fixed service name. Never falls back to an insecure store.
+// The operations are virtual so that tests can make the store refuse a write.
 class KeychainHelper
 {
 public:
     static constexpr const char *defaultService = "app.seedwhirl.Seedwhirl";
 
     explicit KeychainHelper(QString service = QString::fromLatin1(defaultService));
+    virtual ~KeychainHelper() = default;
     static KeychainHelper &shared();
 
     const QString &service() const { return m_service; }
 
     // Replaces any existing entry. Throws KeychainError::saveFailed.
-    QCoro::Task<void> savePassword(QString password, QString account);
+    virtual QCoro::Task<void> savePassword(QString password, QString account);
     // Absent when missing or unreadable; never throws.
-    QCoro::Task<std::optional<QString>> getPassword(QString account);
+    virtual QCoro::Task<std::optional<QString>> getPassword(QString account);
     // True when deleted or not there; never throws.
-    QCoro::Task<bool> deletePassword(QString account);
+    virtual QCoro::Task<bool> deletePassword(QString account);
 
 private:
     QString m_service;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+
+// The three application preferences, kept in QSettings. A stored value of the wrong type is
+// ignored in favour of the default; a key is only written once the user changes the setting.
+class AppSettings : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isAutoRefreshEnabled READ isAutoRefreshEnabled WRITE setAutoRefreshEnabled NOTIFY isAutoRefreshEnabledChanged)
+    Q_PROPERTY(double refreshInterval READ refreshInterval WRITE setRefreshInterval NOTIFY refreshIntervalChanged)
+    Q_PROPERTY(QString defaultSavePath READ defaultSavePath WRITE setDefaultSavePath NOTIFY defaultSavePathChanged)
+
+public:
+    static constexpr bool defaultAutoRefreshEnabled = true;
+    static constexpr double defaultRefreshInterval = 3.0;
+    static QString defaultDefaultSavePath() { return QStringLiteral("/downloads"); }
+
+    // The application's own preference store (organisation and application names).
+    static AppSettings &shared();
+    explicit AppSettings(QObject *parent = nullptr);
+    // A preference store in an INI file of its own (tests, tools).
+    explicit AppSettings(const QString &iniPath, QObject *parent = nullptr);
+    ~AppSettings() override;
+
+    bool isAutoRefreshEnabled() const { return m_isAutoRefreshEnabled; }
+    void setAutoRefreshEnabled(bool enabled);
+    double refreshInterval() const { return m_refreshInterval; }
+    void setRefreshInterval(double seconds);
+    QString defaultSavePath() const { return m_defaultSavePath; }
+    void setDefaultSavePath(const QString &path);
+
+    // Writes pending changes to disk now (QSettings also does so on its own).
+    void sync();
+
+Q_SIGNALS:
+    void isAutoRefreshEnabledChanged();
+    void refreshIntervalChanged();
+    void defaultSavePathChanged();
+
+private:
+    void load();
+
+    std::unique_ptr<QSettings> m_defaults;
+    bool m_isAutoRefreshEnabled = defaultAutoRefreshEnabled;
+    double m_refreshInterval = defaultRefreshInterval;
+    QString m_defaultSavePath = defaultDefaultSavePath();
+};

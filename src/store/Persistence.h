@@ -1,0 +1,118 @@
+#pragma once
+
+#include "model/AppError.h"
+#include "model/ServerConfig.h"
+
+#include <QList>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QUuid>
+
+#include <qcoro/qcorotask.h>
+
+#include <optional>
+
+class KeychainHelper;
+
+class RepositoryError final : public AppError
+{
+public:
+    enum class Kind { serverNotFound, saveFailed };
+    explicit RepositoryError(Kind kind) : m_kind(kind) {}
+
+    Kind kind() const { return m_kind; }
+    QString localizedDescription() const override; // "服务器未找到" / "保存失败"
+    ErrorPtr clone() const override { return std::make_shared<RepositoryError>(*this); }
+
+private:
+    Kind m_kind;
+};
+
+// A failure of the profile database itself, with SQLite's own message.
+class StoreError final : public AppError
+{
+public:
+    StoreError(QString operation, QString message) : m_operation(std::move(operation)), m_message(std::move(message)) {}
+
+    const QString &operation() const { return m_operation; }
+    const QString &message() const { return m_message; }
+    QString localizedDescription() const override; // "<operation>: <message>"
+    ErrorPtr clone() const override { return std::make_shared<StoreError>(*this); }
+
+private:
+    QString m_operation;
+    QString m_message;
+};
+
+// Owns the SQLite file of the saved server profiles (Seedwhirl.sqlite), its schema and its
+// migrations. A file that cannot be opened, is not a database, is damaged or comes from a newer
+// release is reported and left exactly as it is; a new empty store is never put in its place.
+class PersistenceController
+{
+public:
+    static constexpr int schemaVersion = 1;
+    static constexpr const char *fileName = "Seedwhirl.sqlite";
+
+    explicit PersistenceController(QString filePath);
+    ~PersistenceController();
+    PersistenceController(const PersistenceController &) = delete;
+    PersistenceController &operator=(const PersistenceController &) = delete;
+
+    // The store in the application data folder. openShared() opens it once and returns the
+    // start-up report on failure (nothing when the store is ready).
+    static PersistenceController &shared();
+    static std::optional<QString> openShared();
+    static QString defaultFilePath();
+
+    // Opens the file, creating it (and its folder) when missing, and migrates the schema.
+    // Returns the report of a failure; the file is then closed and untouched.
+    std::optional<QString> open();
+    bool isOpen() const { return m_isOpen; }
+    const QString &filePath() const { return m_filePath; }
+    // The main-thread connection every operation uses.
+    QSqlDatabase database() const;
+
+private:
+    std::optional<QString> migrate(QSqlDatabase &db);
+
+    QString m_filePath;
+    QString m_connectionName;
+    bool m_isOpen = false;
+};
+
+// The saved server profiles and the active one. Every change is all or nothing: a refused
+// password write or a failed database write leaves both stores as they were.
+class ServerRepository : public QObject
+{
+    Q_OBJECT
+
+public:
+    ServerRepository(PersistenceController &persistenceController, KeychainHelper &keychainHelper,
+                     QObject *parent = nullptr);
+    static ServerRepository &shared();
+
+    const QList<ServerConfig> &servers() const { return m_servers; }
+    const std::optional<ServerConfig> &activeServer() const { return m_activeServer; }
+    PersistenceController &persistenceController() const { return m_persistence; }
+    KeychainHelper &keychainHelper() const { return m_keychain; }
+
+    // Newest first; the active profile is the first one marked active. Never throws.
+    void loadServers();
+    // These throw KeychainError, RepositoryError or StoreError.
+    QCoro::Task<void> addServer(ServerConfig server, QString password);
+    // An absent password keeps the stored one; an empty one replaces it.
+    QCoro::Task<void> updateServer(ServerConfig server, std::optional<QString> password);
+    QCoro::Task<void> deleteServer(QUuid id);
+    void setActiveServer(QUuid id);
+
+Q_SIGNALS:
+    void serversChanged();
+    void activeServerChanged();
+
+private:
+    PersistenceController &m_persistence;
+    KeychainHelper &m_keychain;
+    QList<ServerConfig> m_servers;
+    std::optional<ServerConfig> m_activeServer;
+};
