@@ -1,0 +1,536 @@
+#include "TestHttpServer.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrlQuery>
+
+namespace {
+
+const QByteArray loginPath = QByteArrayLiteral("/api/v2/auth/login");
+constexpr qint64 fillerChunk = 64 * 1024;
+// Filler is written only while the socket's own buffer is below this, so a huge answer never
+// sits in memory as a whole.
+constexpr qint64 writeHighWater = 256 * 1024;
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 201: return "Created";
+    case 204: return "No Content";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 400: return "Bad Request";
+    case 401: return "Unauthorized";
+    case 403: return "Forbidden";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 409: return "Conflict";
+    case 415: return "Unsupported Media Type";
+    case 500: return "Internal Server Error";
+    case 502: return "Bad Gateway";
+    case 503: return "Service Unavailable";
+    default: return "Status";
+    }
+}
+
+bool statusHasNoBody(int status)
+{
+    return (status >= 100 && status < 200) || status == 204 || status == 304;
+}
+
+// application/x-www-form-urlencoded values: "+" is a space, then percent-decoding.
+QString formDecode(QByteArray value)
+{
+    value.replace('+', ' ');
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(value));
+}
+
+QHash<QByteArray, QString> formFields(const QByteArray &body)
+{
+    QHash<QByteArray, QString> fields;
+    for (const QByteArray &pair : body.split('&')) {
+        const qsizetype eq = pair.indexOf('=');
+        if (eq < 0)
+            fields.insert(pair, QString());
+        else
+            fields.insert(pair.left(eq), formDecode(pair.mid(eq + 1)));
+    }
+    return fields;
+}
+
+bool hasCookie(const RecordedRequest &request, const QByteArray &name, const QByteArray &value)
+{
+    for (const auto &[headerName, headerValue] : request.headers) {
+        if (headerName.compare("Cookie", Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QByteArray &pair : headerValue.split(';')) {
+            const QByteArray trimmed = pair.trimmed();
+            if (trimmed == name + '=' + value)
+                return true;
+        }
+    }
+    return false;
+}
+
+QByteArray filler(qint64 bytes)
+{
+    static const QByteArray block(fillerChunk, 'x');
+    return block.left(bytes);
+}
+
+} // namespace
+
+// ---- RecordedRequest ----
+
+QByteArray RecordedRequest::path() const
+{
+    const qsizetype q = target.indexOf('?');
+    return q < 0 ? target : target.left(q);
+}
+
+QByteArray RecordedRequest::query() const
+{
+    const qsizetype q = target.indexOf('?');
+    return q < 0 ? QByteArray() : target.mid(q + 1);
+}
+
+std::optional<QByteArray> RecordedRequest::header(const QByteArray &name) const
+{
+    for (const auto &[headerName, value] : headers) {
+        if (headerName.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return std::nullopt;
+}
+
+QList<QByteArray> RecordedRequest::headerNames() const
+{
+    QList<QByteArray> names;
+    for (const auto &header : headers)
+        names.append(header.first);
+    return names;
+}
+
+// ---- TestResponse ----
+
+TestResponse &TestResponse::withHeader(QByteArray name, QByteArray value)
+{
+    headers.append({std::move(name), std::move(value)});
+    return *this;
+}
+
+TestResponse TestResponse::text(QByteArray body, int status)
+{
+    TestResponse response;
+    response.status = status;
+    response.body = std::move(body);
+    response.withHeader("Content-Type", "text/plain; charset=UTF-8");
+    return response;
+}
+
+TestResponse TestResponse::json(QByteArray body)
+{
+    TestResponse response;
+    response.body = std::move(body);
+    response.withHeader("Content-Type", "application/json");
+    return response;
+}
+
+TestResponse TestResponse::withStatus(int status, QByteArray body)
+{
+    TestResponse response;
+    response.status = status;
+    response.body = std::move(body);
+    return response;
+}
+
+TestResponse TestResponse::noContent()
+{
+    return withStatus(204);
+}
+
+TestResponse TestResponse::loginOk(const QByteArray &sid)
+{
+    TestResponse response = text("Ok.");
+    response.withHeader("Set-Cookie", "SID=" + sid + "; HttpOnly; SameSite=Strict; path=/");
+    return response;
+}
+
+TestResponse TestResponse::loginFails()
+{
+    return text("Fails.");
+}
+
+TestResponse TestResponse::stall()
+{
+    TestResponse response;
+    response.fault = Fault::noAnswer;
+    return response;
+}
+
+TestResponse TestResponse::closeMidBody(QByteArray body)
+{
+    TestResponse response = json(std::move(body));
+    response.fault = Fault::closeMidBody;
+    return response;
+}
+
+TestResponse TestResponse::huge(qint64 bytes, bool chunked)
+{
+    TestResponse response;
+    response.fillerBytes = bytes;
+    response.chunked = chunked;
+    return response;
+}
+
+TestResponse TestResponse::notHttp(QByteArray bytes)
+{
+    TestResponse response;
+    response.body = std::move(bytes);
+    response.fault = Fault::raw;
+    return response;
+}
+
+// ---- TestHttpServer ----
+
+struct TestHttpServer::Connection : QObject
+{
+    QTcpSocket *socket = nullptr; // child of the connection
+    QByteArray buffer;
+    int serial = 0;
+    bool busy = false;      // an answer is being prepared or written
+    bool streaming = false; // the body of the current answer is still being written
+    bool dropped = false; // scheduled for deletion; ignore its signals
+    bool keepAlive = true;
+    bool chunked = false;
+    qint64 fillerLeft = 0;
+    bool closeWhenWritten = false;
+};
+
+TestHttpServer::TestHttpServer(QObject *parent) : QObject(parent)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &TestHttpServer::accept);
+    if (!m_server.listen(QHostAddress::LocalHost, 0))
+        qFatal("TestHttpServer: cannot listen on 127.0.0.1: %s", qPrintable(m_server.errorString()));
+    m_port = m_server.serverPort();
+}
+
+TestHttpServer::~TestHttpServer()
+{
+    m_server.close();
+    const QList<Connection *> open = m_connections;
+    m_connections.clear();
+    for (Connection *connection : open) {
+        connection->dropped = true;
+        connection->socket->disconnect();
+        connection->socket->abort();
+        delete connection;
+    }
+}
+
+QByteArray TestHttpServer::baseUrl() const
+{
+    return "http://127.0.0.1:" + QByteArray::number(m_port);
+}
+
+ServerConfig TestHttpServer::serverConfig(const QString &username) const
+{
+    return ServerConfig::create(QStringLiteral("测试服务器"), host(), m_port, username, false);
+}
+
+void TestHttpServer::enqueue(TestResponse response)
+{
+    m_queue.enqueue(std::move(response));
+}
+
+void TestHttpServer::enqueue(const QByteArray &path, TestResponse response)
+{
+    m_pathQueues[path].enqueue(std::move(response));
+}
+
+void TestHttpServer::on(const QByteArray &path, Handler handler)
+{
+    m_handlers.insert(path, std::move(handler));
+}
+
+void TestHttpServer::on(const QByteArray &path, TestResponse response)
+{
+    m_handlers.insert(path, [response](const RecordedRequest &) { return response; });
+}
+
+void TestHttpServer::setFallback(Handler handler)
+{
+    m_fallback = std::move(handler);
+}
+
+void TestHttpServer::emulateLogin(const QString &username, const QString &password, const QByteArray &sid,
+                                  bool requireSession)
+{
+    m_sid = sid;
+    m_requireSession = requireSession;
+    on(loginPath, [this, username, password](const RecordedRequest &request) {
+        const auto fields = formFields(request.body);
+        if (fields.value("username") == username && fields.value("password") == password
+            && fields.contains("password"))
+            return TestResponse::loginOk(m_sid);
+        return TestResponse::loginFails();
+    });
+}
+
+void TestHttpServer::refuse()
+{
+    m_server.close();
+    closeAllConnections();
+}
+
+void TestHttpServer::closeAllConnections()
+{
+    const QList<Connection *> open = m_connections;
+    for (Connection *connection : open) {
+        connection->socket->abort();
+        drop(connection);
+    }
+}
+
+QList<RecordedRequest> TestHttpServer::requestsTo(const QByteArray &path) const
+{
+    QList<RecordedRequest> matching;
+    for (const RecordedRequest &request : m_requests) {
+        if (request.path() == path)
+            matching.append(request);
+    }
+    return matching;
+}
+
+bool TestHttpServer::waitForRequests(qsizetype count, int guardMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (m_requests.size() < count) {
+        const qint64 left = guardMs - clock.elapsed();
+        if (left <= 0)
+            return false;
+        QEventLoop loop;
+        connect(this, &TestHttpServer::requestReceived, &loop, &QEventLoop::quit);
+        QTimer::singleShot(int(left), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void TestHttpServer::accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        auto *connection = new Connection;
+        connection->socket = socket;
+        socket->setParent(connection);
+        connection->serial = ++m_connectionSerial;
+        m_connections.append(connection);
+        connect(socket, &QTcpSocket::readyRead, connection, [this, connection] { readFrom(connection); });
+        connect(socket, &QTcpSocket::bytesWritten, connection, [this, connection] { streamFiller(connection); });
+        connect(socket, &QTcpSocket::disconnected, connection, [this, connection] { drop(connection); });
+        if (socket->bytesAvailable() > 0)
+            readFrom(connection);
+    }
+}
+
+void TestHttpServer::readFrom(Connection *connection)
+{
+    if (connection->dropped)
+        return;
+    connection->buffer += connection->socket->readAll();
+    while (!connection->busy && !connection->dropped && parseOne(connection)) {
+    }
+}
+
+bool TestHttpServer::parseOne(Connection *connection)
+{
+    QByteArray &buffer = connection->buffer;
+    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
+    if (headEnd < 0)
+        return false;
+
+    RecordedRequest request;
+    const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
+    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+    request.method = requestLine.value(0);
+    request.target = requestLine.value(1);
+    const QByteArray protocol = requestLine.value(2);
+    qint64 contentLength = 0;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines.at(i).endsWith('\r') ? lines.at(i).chopped(1) : lines.at(i);
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0)
+            continue;
+        const QByteArray name = line.left(colon);
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        request.headers.append({name, value});
+        if (name.compare("Content-Length", Qt::CaseInsensitive) == 0)
+            contentLength = value.toLongLong();
+    }
+    const qsizetype total = headEnd + 4 + contentLength;
+    if (buffer.size() < total)
+        return false;
+
+    request.body = buffer.mid(headEnd + 4, contentLength);
+    request.raw = buffer.left(total);
+    request.connection = connection->serial;
+    buffer.remove(0, total);
+
+    const std::optional<QByteArray> connectionHeader = request.header("Connection");
+    const bool keepAlive = protocol == "HTTP/1.1"
+                               ? !(connectionHeader && connectionHeader->compare("close", Qt::CaseInsensitive) == 0)
+                               : (connectionHeader && connectionHeader->compare("keep-alive", Qt::CaseInsensitive) == 0);
+
+    m_requests.append(request);
+    TestResponse response = answerFor(request);
+    connection->busy = true;
+    Q_EMIT requestReceived();
+    if (connection->dropped)
+        return false;
+    respond(connection, std::move(response), keepAlive);
+    return true;
+}
+
+TestResponse TestHttpServer::answerFor(const RecordedRequest &request)
+{
+    const QByteArray path = request.path();
+    if (m_requireSession && path != loginPath && !hasCookie(request, "SID", m_sid))
+        return TestResponse::text("Forbidden", 403);
+    if (auto it = m_pathQueues.find(path); it != m_pathQueues.end() && !it->isEmpty())
+        return it->dequeue();
+    if (!m_queue.isEmpty())
+        return m_queue.dequeue();
+    if (const auto it = m_handlers.constFind(path); it != m_handlers.constEnd())
+        return (*it)(request);
+    if (m_fallback)
+        return m_fallback(request);
+    return TestResponse::text("Not Found", 404);
+}
+
+void TestHttpServer::respond(Connection *connection, TestResponse response, bool keepAlive)
+{
+    if (response.delayMs > 0) {
+        const int delay = response.delayMs;
+        response.delayMs = 0;
+        QTimer::singleShot(delay, connection, [this, connection, response, keepAlive] {
+            if (!connection->dropped)
+                respond(connection, response, keepAlive);
+        });
+        return;
+    }
+
+    QTcpSocket *socket = connection->socket;
+    using Fault = TestResponse::Fault;
+    switch (response.fault) {
+    case Fault::noAnswer:
+        return; // stays busy: nothing more is read or answered on this connection
+    case Fault::closeWithoutAnswer:
+        socket->disconnectFromHost();
+        return;
+    case Fault::raw:
+        socket->write(response.body);
+        socket->disconnectFromHost();
+        return;
+    default:
+        break;
+    }
+
+    const bool noBody = statusHasNoBody(response.status);
+    const bool halfBody = response.fault == Fault::closeMidBody || response.fault == Fault::stallMidBody;
+    const bool chunked = response.chunked && !noBody && !halfBody;
+    const bool closeAfter = !keepAlive || halfBody;
+
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+    for (const auto &[name, value] : response.headers)
+        head += name + ": " + value + "\r\n";
+    if (chunked) {
+        head += "Transfer-Encoding: chunked\r\n";
+    } else if (!noBody || response.declaredLength) {
+        const qint64 length = response.declaredLength.value_or(response.body.size() + response.fillerBytes);
+        head += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    }
+    head += closeAfter && !halfBody ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
+    head += "\r\n";
+    socket->write(head);
+
+    if (halfBody) {
+        socket->write(response.body.left(response.body.size() / 2));
+        socket->flush();
+        if (response.fault == Fault::closeMidBody)
+            socket->disconnectFromHost();
+        return; // a stalled one stays busy for ever
+    }
+    if (noBody) {
+        finishResponse(connection);
+        if (closeAfter)
+            socket->disconnectFromHost();
+        return;
+    }
+
+    if (chunked) {
+        if (!response.body.isEmpty())
+            socket->write(QByteArray::number(response.body.size(), 16) + "\r\n" + response.body + "\r\n");
+    } else {
+        socket->write(response.body);
+    }
+    connection->chunked = chunked;
+    connection->fillerLeft = response.fillerBytes;
+    connection->closeWhenWritten = closeAfter;
+    connection->streaming = true;
+    streamFiller(connection);
+}
+
+void TestHttpServer::streamFiller(Connection *connection)
+{
+    if (connection->dropped || !connection->streaming)
+        return;
+    QTcpSocket *socket = connection->socket;
+    while (connection->fillerLeft > 0 && socket->bytesToWrite() < writeHighWater) {
+        const QByteArray piece = filler(std::min(connection->fillerLeft, fillerChunk));
+        connection->fillerLeft -= piece.size();
+        if (connection->chunked)
+            socket->write(QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n");
+        else
+            socket->write(piece);
+    }
+    if (connection->fillerLeft > 0)
+        return;
+    if (connection->chunked) {
+        socket->write("0\r\n\r\n");
+        connection->chunked = false;
+    }
+    const bool close = connection->closeWhenWritten;
+    finishResponse(connection);
+    if (close)
+        socket->disconnectFromHost(); // waits until everything written has gone out
+}
+
+void TestHttpServer::finishResponse(Connection *connection)
+{
+    connection->busy = false;
+    connection->streaming = false;
+    connection->fillerLeft = 0;
+    connection->closeWhenWritten = false;
+    // The next request on a kept-alive connection may already be waiting.
+    if (!connection->buffer.isEmpty()) {
+        QTimer::singleShot(0, connection, [this, connection] {
+            if (!connection->dropped)
+                readFrom(connection);
+        });
+    }
+}
+
+void TestHttpServer::drop(Connection *connection)
+{
+    if (connection->dropped)
+        return;
+    connection->dropped = true;
+    m_connections.removeOne(connection);
+    connection->socket->disconnect(connection);
+    connection->deleteLater();
+}
