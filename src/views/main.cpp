@@ -1,8 +1,10 @@
+#include "DemoProfile.h"
 #include "UiSetup.h"
 
 #include "model/AppInfo.h"
 #include "store/Persistence.h"
 
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QtQml/qqmlextensionplugin.h>
@@ -18,10 +20,27 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationName(QStringLiteral("Seedwhirl"));
     QGuiApplication::setApplicationVersion(appVersion());
 
-    // The profile store opens before any screen; without it there is nothing to show.
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption connectOption(
+        QStringLiteral("connect"),
+        QStringLiteral("Save a profile for HOST:PORT (password in SEEDWHIRL_PASSWORD) and start connected to it."),
+        QStringLiteral("HOST:PORT"));
+    parser.addOption(connectOption);
+    parser.process(app);
+
+    // The profile store opens before any screen; without it there is nothing to show. The
+    // file is left as it is for the user to look at or restore.
     if (const auto failure = PersistenceController::openShared()) {
         std::fprintf(stderr, "%s\n", failure->toUtf8().constData());
         return 1;
+    }
+    if (parser.isSet(connectOption)) {
+        if (const auto failure = connectAtStart(parser.value(connectOption))) {
+            std::fprintf(stderr, "cannot connect at start: %s\n", failure->toUtf8().constData());
+            return 1;
+        }
     }
 
     applyApplicationStyle();
