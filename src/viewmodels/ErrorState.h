@@ -12,4 +12,9 @@ struct ErrorTexts
     QString suggestion; // recoverySuggestion when the error offers one, else empty
 };
 
-ErrorTexts errorTexts(const ErrorPtr &error);
+inline ErrorTexts errorTexts(const ErrorPtr &error)
+{
+    if (!error)
+        return {};
+    return {error->localizedDescription(), error->recoverySuggestion().value_or(QString())};
+}

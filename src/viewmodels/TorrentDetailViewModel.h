@@ -69,6 +69,8 @@ private:
     int peerCount() const { return int(m_peers.size()); }
     bool hasError() const { return m_error != nullptr; }
     QString errorMessage() const;
+    void beginLoad();
+    void finishLoad(const ErrorPtr &failure); // keeps a failure, ends loading
 
     QBittorrentAPIClient &m_apiClient;
     Torrent m_torrent;

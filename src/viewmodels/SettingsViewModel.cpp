@@ -1,0 +1,341 @@
+#include "SettingsViewModel.h"
+
+#include "ErrorState.h"
+#include "api/NetworkError.h"
+#include "api/QBittorrentAPIClient.h"
+#include "api/TransportError.h"
+#include "model/Formatting.h"
+#include "model/Log.h"
+#include "store/KeychainHelper.h"
+#include "store/Persistence.h"
+
+#include <QPointer>
+#include <QVariantMap>
+
+namespace {
+
+template<typename E>
+ErrorPtr shared(E error)
+{
+    return std::make_shared<E>(std::move(error));
+}
+
+// What a failed connection test shows: the transport failures the user can act on get the
+// advice texts; the client's own status errors pass unchanged.
+ErrorPtr connectionTestError(const ErrorPtr &error)
+{
+    if (const auto *transport = dynamic_cast<const TransportError *>(error.get())) {
+        if (transport->isTimeout())
+            return shared(NetworkError::timeout());
+        if (transport->isCannotConnect() || transport->isCannotFindHost())
+            return shared(NetworkError::connectionFailed());
+        return shared(NetworkError::networkError(error));
+    }
+    if (dynamic_cast<const NetworkError *>(error.get()))
+        return error;
+    return shared(NetworkError::networkError(error));
+}
+
+QVariantMap serverMap(const ServerConfig &server)
+{
+    return {
+        {QStringLiteral("id"), server.accountName()},
+        {QStringLiteral("name"), server.name},
+        {QStringLiteral("host"), server.host},
+        {QStringLiteral("port"), server.port},
+        {QStringLiteral("username"), server.username},
+        {QStringLiteral("useHTTPS"), server.useHTTPS},
+        {QStringLiteral("isActive"), server.isActive},
+        {QStringLiteral("createdAt"), server.createdAt},
+        {QStringLiteral("lastConnectedAt"), server.lastConnectedAt ? QVariant(*server.lastConnectedAt) : QVariant()},
+        {QStringLiteral("lastConnectedText"), server.lastConnectedAt ? relativeDateString(*server.lastConnectedAt)
+                                                                     : QStringLiteral("从未连接")},
+    };
+}
+
+// Takes the repository, not the model: nothing here needs the model once the profile is built.
+QCoro::Task<bool> addProfile(ServerRepository &repository, ServerConfig server, QString password)
+{
+    ErrorPtr failure;
+    try {
+        co_await repository.addServer(std::move(server), std::move(password));
+    } catch (...) {
+        failure = currentError();
+    }
+    if (failure) {
+        logLine(QStringLiteral("❌ 添加服务器失败: ") + failure->localizedDescription());
+        co_return false;
+    }
+    co_return true;
+}
+
+QCoro::Task<QVariant> testResultMap(QCoro::Task<SettingsViewModel::TestResult> test)
+{
+    const SettingsViewModel::TestResult result = co_await std::move(test);
+    co_return QVariantMap{{QStringLiteral("success"), result.success},
+                          {QStringLiteral("error"), errorTexts(result.error).message}};
+}
+
+} // namespace
+
+SettingsViewModel::SettingsViewModel(QObject *parent)
+    : SettingsViewModel(ServerRepository::shared(), QBittorrentAPIClient::shared(), parent)
+{
+}
+
+SettingsViewModel::SettingsViewModel(ServerRepository &repository, QBittorrentAPIClient &apiClient, QObject *parent)
+    : QObject(parent), m_repository(repository), m_apiClient(apiClient), m_servers(repository.servers()),
+      m_activeServer(repository.activeServer())
+{
+    connect(&m_repository, &ServerRepository::serversChanged, this, [this] {
+        if (m_servers == m_repository.servers())
+            return;
+        m_servers = m_repository.servers();
+        Q_EMIT serversChanged();
+    });
+    connect(&m_repository, &ServerRepository::activeServerChanged, this, [this] {
+        if (m_activeServer == m_repository.activeServer())
+            return;
+        m_activeServer = m_repository.activeServer();
+        Q_EMIT activeServerChanged();
+    });
+}
+
+void SettingsViewModel::setError(ErrorPtr error)
+{
+    m_error = std::move(error);
+    Q_EMIT errorChanged();
+}
+
+void SettingsViewModel::clearError()
+{
+    if (!m_error)
+        return;
+    m_error.reset();
+    Q_EMIT errorChanged();
+}
+
+QString SettingsViewModel::errorMessage() const
+{
+    return errorTexts(m_error).message;
+}
+
+QCoro::Task<void> SettingsViewModel::updateServer(ServerConfig server, std::optional<QString> password)
+{
+    QPointer<SettingsViewModel> self(this);
+    ErrorPtr failure;
+    try {
+        co_await m_repository.updateServer(std::move(server), std::move(password));
+    } catch (...) {
+        failure = currentError();
+    }
+    if (!failure)
+        co_return;
+    logLine(QStringLiteral("❌ 更新服务器失败: ") + failure->localizedDescription());
+    if (self)
+        self->setError(failure);
+}
+
+QCoro::Task<void> SettingsViewModel::deleteServer(QUuid id)
+{
+    QPointer<SettingsViewModel> self(this);
+    ErrorPtr failure;
+    try {
+        co_await m_repository.deleteServer(id);
+    } catch (...) {
+        failure = currentError();
+    }
+    if (!failure)
+        co_return;
+    logLine(QStringLiteral("❌ 删除服务器失败: ") + failure->localizedDescription());
+    if (self)
+        self->setError(failure);
+}
+
+QCoro::Task<void> SettingsViewModel::connectToServer(ServerConfig server)
+{
+    QPointer<SettingsViewModel> self(this);
+    const std::optional<QString> password = co_await m_repository.keychainHelper().getPassword(server.accountName());
+    if (!self)
+        co_return;
+    if (!password) {
+        setError(shared(NetworkError::unauthorized()));
+        co_return;
+    }
+
+    m_isConnecting = true;
+    Q_EMIT isConnectingChanged();
+    const auto fail = [this](const ErrorPtr &error) {
+        setError(error);
+        logLine(QStringLiteral("❌ 连接服务器失败: ") + error->localizedDescription());
+        m_isConnecting = false;
+        Q_EMIT isConnectingChanged();
+    };
+
+    ErrorPtr failure;
+    try {
+        co_await m_apiClient.login(server, *password);
+    } catch (...) {
+        failure = currentError();
+    }
+    if (!self)
+        co_return;
+    if (failure) {
+        fail(failure);
+        co_return;
+    }
+
+    try {
+        m_repository.setActiveServer(server.id);
+    } catch (...) {
+        failure = currentError();
+    }
+    if (failure) {
+        fail(failure);
+        co_return;
+    }
+
+    co_await loadServerVersion();
+    if (!self)
+        co_return;
+    logLine(QStringLiteral("✅ 成功连接到服务器: ") + server.name);
+    m_isConnecting = false;
+    Q_EMIT isConnectingChanged();
+}
+
+QCoro::Task<SettingsViewModel::TestResult> SettingsViewModel::testConnection(ServerConfig server, QString password)
+{
+    // Only the client is used, and only before the first suspension: the result stays valid
+    // whatever happens to the model meanwhile.
+    ErrorPtr failure;
+    try {
+        co_await m_apiClient.testConnection(std::move(server), std::move(password));
+    } catch (...) {
+        failure = currentError();
+    }
+    if (!failure)
+        co_return TestResult{true, nullptr};
+    co_return TestResult{false, connectionTestError(failure)};
+}
+
+QCoro::Task<void> SettingsViewModel::loadServerVersion()
+{
+    QPointer<SettingsViewModel> self(this);
+    QString version;
+    ErrorPtr failure;
+    try {
+        version = co_await m_apiClient.getVersion();
+    } catch (...) {
+        failure = currentError();
+    }
+    if (failure) {
+        logLine(QStringLiteral("❌ 加载服务器版本失败: ") + failure->localizedDescription());
+        co_return;
+    }
+    if (!self || m_serverVersion == version)
+        co_return;
+    m_serverVersion = version;
+    Q_EMIT serverVersionChanged();
+}
+
+void SettingsViewModel::connectTo(const QString &id)
+{
+    const QUuid uuid = QUuid::fromString(id);
+    for (const ServerConfig &server : std::as_const(m_servers)) {
+        if (server.id == uuid && !uuid.isNull()) {
+            connectToServer(server);
+            return;
+        }
+    }
+    const ErrorPtr error = shared(RepositoryError(RepositoryError::Kind::serverNotFound));
+    setError(error);
+    logLine(QStringLiteral("❌ 连接服务器失败: ") + error->localizedDescription());
+}
+
+void SettingsViewModel::remove(const QString &id)
+{
+    deleteServer(QUuid::fromString(id));
+}
+
+QCoro::QmlTask SettingsViewModel::addServer(const QString &name, const QString &host, int port,
+                                            const QString &username, const QString &password, bool useHTTPS)
+{
+    ServerConfig server = ServerConfig::create(name, host, port, username, useHTTPS);
+    // The very first profile becomes the active one.
+    server.isActive = m_servers.isEmpty();
+    return addProfile(m_repository, std::move(server), password);
+}
+
+QCoro::QmlTask SettingsViewModel::update(const QString &id, const QString &name, const QString &host, int port,
+                                         const QString &username, bool useHTTPS, const QVariant &password)
+{
+    // Identity, activity and dates stay those of the saved profile; an id that is not in the
+    // list reaches the repository as it is, which answers it with "server not found".
+    ServerConfig server;
+    server.id = QUuid::fromString(id);
+    for (const ServerConfig &saved : std::as_const(m_servers)) {
+        if (saved.id == server.id)
+            server = saved;
+    }
+    server.name = name;
+    server.host = host;
+    server.port = port;
+    server.username = username;
+    server.useHTTPS = useHTTPS;
+    std::optional<QString> newPassword;
+    if (password.isValid() && !password.isNull())
+        newPassword = password.toString();
+    return updateServer(std::move(server), std::move(newPassword));
+}
+
+QCoro::QmlTask SettingsViewModel::test(const QString &name, const QString &host, int port, const QString &username,
+                                       const QString &password, bool useHTTPS)
+{
+    return testResultMap(testConnection(ServerConfig::create(name, host, port, username, useHTTPS), password));
+}
+
+void SettingsViewModel::startLoadServerVersion()
+{
+    loadServerVersion();
+}
+
+bool SettingsViewModel::isValidPort(const QString &text)
+{
+    QStringView digits(text);
+    bool negative = false;
+    if (digits.startsWith(u'+') || digits.startsWith(u'-')) {
+        negative = digits.front() == u'-';
+        digits = digits.mid(1);
+    }
+    if (digits.isEmpty())
+        return false;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits = digits.mid(1);
+    if (negative || digits.size() > 5)
+        return false;
+    const int value = digits.toInt();
+    return value >= 1 && value <= 65535;
+}
+
+QVariantList SettingsViewModel::serversVariant() const
+{
+    QVariantList list;
+    list.reserve(m_servers.size());
+    for (const ServerConfig &server : m_servers)
+        list.append(serverMap(server));
+    return list;
+}
+
+QVariant SettingsViewModel::activeServerVariant() const
+{
+    return m_activeServer ? QVariant(serverMap(*m_activeServer)) : QVariant();
+}
+
+QVariant SettingsViewModel::serverVersionVariant() const
+{
+    return m_serverVersion ? QVariant(*m_serverVersion) : QVariant();
+}

@@ -1,0 +1,349 @@
+#include "StatisticsViewModel.h"
+
+#include "ErrorState.h"
+#include "api/QBittorrentAPIClient.h"
+#include "model/Formatting.h"
+#include "model/Log.h"
+
+#include <QPointer>
+#include <QVariantMap>
+#include <QtNumeric>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Bounds of the refresh interval: a QTimer takes whole milliseconds in an int, and an interval
+// of (nearly) nothing would flood the server.
+constexpr double minIntervalMs = 100;
+constexpr double maxIntervalMs = std::numeric_limits<int>::max();
+
+QVariantMap transferInfoMap(const TransferInfo &info)
+{
+    return {
+        {QStringLiteral("dlInfoSpeed"), info.dlInfoSpeed},   {QStringLiteral("dlInfoData"), info.dlInfoData},
+        {QStringLiteral("upInfoSpeed"), info.upInfoSpeed},   {QStringLiteral("upInfoData"), info.upInfoData},
+        {QStringLiteral("dlRateLimit"), info.dlRateLimit},   {QStringLiteral("upRateLimit"), info.upRateLimit},
+        {QStringLiteral("dhtNodes"), info.dhtNodes},         {QStringLiteral("connectionStatus"), info.connectionStatus},
+    };
+}
+
+template<typename T>
+void insertPresent(QVariantMap &map, const char *key, const std::optional<T> &value)
+{
+    if (value)
+        map.insert(QString::fromLatin1(key), QVariant::fromValue(*value));
+}
+
+QVariantMap serverStateMap(const ServerState &state)
+{
+    QVariantMap map;
+    insertPresent(map, "dlInfoSpeed", state.dlInfoSpeed);
+    insertPresent(map, "upInfoSpeed", state.upInfoSpeed);
+    insertPresent(map, "dlInfoData", state.dlInfoData);
+    insertPresent(map, "upInfoData", state.upInfoData);
+    insertPresent(map, "alltimeDL", state.alltimeDL);
+    insertPresent(map, "alltimeUL", state.alltimeUL);
+    insertPresent(map, "dhtNodes", state.dhtNodes);
+    insertPresent(map, "connectionStatus", state.connectionStatus);
+    insertPresent(map, "dlRateLimit", state.dlRateLimit);
+    insertPresent(map, "upRateLimit", state.upRateLimit);
+    insertPresent(map, "totalPeerConnections", state.totalPeerConnections);
+    insertPresent(map, "freeSpaceOnDisk", state.freeSpaceOnDisk);
+    insertPresent(map, "queuedIO", state.queuedIO);
+    insertPresent(map, "readCacheHits", state.readCacheHits);
+    insertPresent(map, "writeCacheOverload", state.writeCacheOverload);
+    insertPresent(map, "totalBuffersSize", state.totalBuffersSize);
+    return map;
+}
+
+// A whole decimal number with an optional sign, in KB/s, as bytes per second; nothing when the
+// text is not one or the bytes leave the 64-bit range.
+std::optional<qint64> limitBytes(const QString &kilobytesPerSecond)
+{
+    QStringView digits(kilobytesPerSecond);
+    if (digits.startsWith(u'+') || digits.startsWith(u'-'))
+        digits = digits.mid(1);
+    if (digits.isEmpty())
+        return std::nullopt;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qint64 kilobytes = QStringView(kilobytesPerSecond).toLongLong(&ok, 10);
+    if (!ok)
+        return std::nullopt;
+    qint64 bytes = 0;
+    if (qMulOverflow(kilobytes, qint64(1024), &bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+QString limitFieldText(const std::optional<TransferInfo> &info, qint64 TransferInfo::*limit)
+{
+    if (!info || (*info).*limit < 1)
+        return QStringLiteral("0");
+    return QString::number((*info).*limit / 1024);
+}
+
+} // namespace
+
+StatisticsViewModel::StatisticsViewModel(QObject *parent) : StatisticsViewModel(QBittorrentAPIClient::shared(), parent)
+{
+}
+
+StatisticsViewModel::StatisticsViewModel(QBittorrentAPIClient &apiClient, QObject *parent)
+    : QObject(parent), m_apiClient(apiClient)
+{
+}
+
+// The timer goes with the model, so no tick can reach a model that is gone.
+StatisticsViewModel::~StatisticsViewModel() = default;
+
+void StatisticsViewModel::loadAll()
+{
+    loadTransferInfo();
+    loadServerState();
+    loadVersion();
+    loadCategories();
+}
+
+void StatisticsViewModel::startAutoRefresh(double intervalSeconds)
+{
+    stopAutoRefresh();
+    double intervalMs = intervalSeconds * 1000;
+    if (std::isnan(intervalMs) || intervalMs < minIntervalMs)
+        intervalMs = minIntervalMs;
+    intervalMs = std::min(intervalMs, maxIntervalMs);
+
+    m_refreshTimer = std::make_unique<QTimer>();
+    m_refreshTimer->setInterval(int(std::lround(intervalMs)));
+    // Only the two live figures follow the timer; version and categories change rarely.
+    connect(m_refreshTimer.get(), &QTimer::timeout, this, [this] {
+        loadTransferInfo();
+        loadServerState();
+    });
+    m_refreshTimer->start();
+}
+
+void StatisticsViewModel::stopAutoRefresh()
+{
+    if (!m_refreshTimer)
+        return;
+    // Stopped and cut off at once; deleted later because this may run inside the timer's own
+    // tick (a screen reacting to a load that failed before it was sent).
+    m_refreshTimer->stop();
+    m_refreshTimer->disconnect(this);
+    m_refreshTimer.release()->deleteLater();
+}
+
+QCoro::Task<void> StatisticsViewModel::setDownloadLimit(qint64 bytesPerSecond)
+{
+    QPointer<StatisticsViewModel> self(this);
+    ErrorPtr failure;
+    try {
+        co_await m_apiClient.setDownloadLimit(bytesPerSecond);
+    } catch (...) {
+        failure = currentError();
+    }
+    if (failure)
+        logLine(QStringLiteral("❌ 设置下载限速失败: ") + failure->localizedDescription());
+    if (!self)
+        co_return;
+    if (failure) {
+        m_error = failure;
+        Q_EMIT errorChanged();
+        co_return;
+    }
+    // Not awaited: the limit is set; the card catches up when the new figures arrive.
+    loadTransferInfo();
+}
+
+QCoro::Task<void> StatisticsViewModel::setUploadLimit(qint64 bytesPerSecond)
+{
+    QPointer<StatisticsViewModel> self(this);
+    ErrorPtr failure;
+    try {
+        co_await m_apiClient.setUploadLimit(bytesPerSecond);
+    } catch (...) {
+        failure = currentError();
+    }
+    if (failure)
+        logLine(QStringLiteral("❌ 设置上传限速失败: ") + failure->localizedDescription());
+    if (!self)
+        co_return;
+    if (failure) {
+        m_error = failure;
+        Q_EMIT errorChanged();
+        co_return;
+    }
+    loadTransferInfo();
+}
+
+bool StatisticsViewModel::applyDownloadLimitText(const QString &kilobytesPerSecond)
+{
+    const std::optional<qint64> bytes = limitBytes(kilobytesPerSecond);
+    if (bytes)
+        setDownloadLimit(*bytes);
+    return bytes.has_value();
+}
+
+bool StatisticsViewModel::applyUploadLimitText(const QString &kilobytesPerSecond)
+{
+    const std::optional<qint64> bytes = limitBytes(kilobytesPerSecond);
+    if (bytes)
+        setUploadLimit(*bytes);
+    return bytes.has_value();
+}
+
+QString StatisticsViewModel::downloadLimitFieldText() const
+{
+    return limitFieldText(m_transferInfo, &TransferInfo::dlRateLimit);
+}
+
+QString StatisticsViewModel::uploadLimitFieldText() const
+{
+    return limitFieldText(m_transferInfo, &TransferInfo::upRateLimit);
+}
+
+QString StatisticsViewModel::shareRatioText() const
+{
+    const qint64 downloaded = m_serverState ? m_serverState->alltimeDL.value_or(0) : 0;
+    if (downloaded < 1)
+        return QStringLiteral("∞");
+    const qint64 uploaded = m_serverState->alltimeUL.value_or(0);
+    return formatRatio(double(uploaded) / double(downloaded));
+}
+
+// Every load looks at the model after its answer only through the guard: a tab closed while
+// the request is in flight leaves the answer unread.
+QCoro::Task<void> StatisticsViewModel::loadTransferInfo()
+{
+    QPointer<StatisticsViewModel> self(this);
+    if (!m_isLoading) {
+        m_isLoading = true;
+        Q_EMIT isLoadingChanged();
+    }
+    std::optional<TransferInfo> info;
+    ErrorPtr failure;
+    try {
+        info = co_await m_apiClient.getTransferInfo();
+    } catch (...) {
+        failure = currentError();
+    }
+    if (failure)
+        logLine(QStringLiteral("❌ 加载传输信息失败: ") + failure->localizedDescription());
+    if (!self)
+        co_return;
+    if (failure) {
+        m_error = failure;
+        Q_EMIT errorChanged();
+    } else if (m_transferInfo != info) {
+        m_transferInfo = std::move(info);
+        Q_EMIT transferInfoChanged();
+    }
+    if (m_isLoading) {
+        m_isLoading = false;
+        Q_EMIT isLoadingChanged();
+    }
+}
+
+QCoro::Task<void> StatisticsViewModel::loadServerState()
+{
+    QPointer<StatisticsViewModel> self(this);
+    std::optional<ServerState> state;
+    ErrorPtr failure;
+    try {
+        state = (co_await m_apiClient.getMainData(std::nullopt)).serverState;
+    } catch (...) {
+        failure = currentError();
+    }
+    if (failure)
+        logLine(QStringLiteral("❌ 加载服务器状态失败: ") + failure->localizedDescription());
+    if (!self)
+        co_return;
+    if (failure) {
+        m_error = failure;
+        Q_EMIT errorChanged();
+    } else if (m_serverState != state) {
+        m_serverState = std::move(state);
+        Q_EMIT serverStateChanged();
+    }
+}
+
+QCoro::Task<void> StatisticsViewModel::loadVersion()
+{
+    QPointer<StatisticsViewModel> self(this);
+    std::optional<QString> version;
+    ErrorPtr failure;
+    try {
+        version = co_await m_apiClient.getVersion();
+    } catch (...) {
+        failure = currentError();
+    }
+    if (failure)
+        logLine(QStringLiteral("❌ 加载服务器版本失败: ") + failure->localizedDescription());
+    if (!self)
+        co_return;
+    if (failure) {
+        m_error = failure;
+        Q_EMIT errorChanged();
+    } else if (m_serverVersion != version) {
+        m_serverVersion = std::move(version);
+        Q_EMIT serverVersionChanged();
+    }
+}
+
+QCoro::Task<void> StatisticsViewModel::loadCategories()
+{
+    QPointer<StatisticsViewModel> self(this);
+    QList<Category> categories;
+    ErrorPtr failure;
+    try {
+        categories = co_await m_apiClient.getCategories();
+    } catch (...) {
+        failure = currentError();
+    }
+    if (failure)
+        logLine(QStringLiteral("❌ 加载分类失败: ") + failure->localizedDescription());
+    if (!self)
+        co_return;
+    if (failure) {
+        m_error = failure;
+        Q_EMIT errorChanged();
+    } else if (m_categories != categories) {
+        m_categories = std::move(categories);
+        Q_EMIT categoriesChanged();
+    }
+}
+
+QVariant StatisticsViewModel::transferInfoVariant() const
+{
+    return m_transferInfo ? QVariant(transferInfoMap(*m_transferInfo)) : QVariant();
+}
+
+QVariant StatisticsViewModel::serverStateVariant() const
+{
+    return m_serverState ? QVariant(serverStateMap(*m_serverState)) : QVariant();
+}
+
+QVariant StatisticsViewModel::serverVersionVariant() const
+{
+    return m_serverVersion ? QVariant(*m_serverVersion) : QVariant();
+}
+
+QVariantList StatisticsViewModel::categoriesVariant() const
+{
+    QVariantList list;
+    list.reserve(m_categories.size());
+    for (const Category &category : m_categories)
+        list.append(QVariantMap{{QStringLiteral("name"), category.name}, {QStringLiteral("savePath"), category.savePath}});
+    return list;
+}
+
+QString StatisticsViewModel::errorMessage() const
+{
+    return errorTexts(m_error).message;
+}
