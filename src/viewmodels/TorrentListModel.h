@@ -58,6 +58,19 @@ public:
 Q_SIGNALS:
     void countChanged();
 
+public:
+    // setTorrents() rebuilds the model instead of applying the difference when more than half of
+    // the rows would be removed, inserted or moved, or when the row operations would shift more
+    // than this many rows in total (one by one they would cost more than a rebuild).
+    static constexpr qint64 maxShiftedRows = 8'000'000;
+
 private:
+    void reset(const QList<Torrent> &torrents);
+    bool applyDifference(const QList<Torrent> &next, const QHash<QString, qsizetype> &nextRows);
+    void applyValueChanges(const QList<Torrent> &next);
+
     QList<Torrent> m_torrents;
+    // Row of each id in m_torrents; valid when m_uniqueIds.
+    QHash<QString, qsizetype> m_rowOfId;
+    bool m_uniqueIds = true;
 };

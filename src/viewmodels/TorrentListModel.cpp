@@ -1,0 +1,375 @@
+#include "TorrentListModel.h"
+
+#include "model/Formatting.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+using Roles = QList<int>;
+
+// The roles whose values differ between two records of the same torrent.
+Roles changedRoles(const Torrent &a, const Torrent &b)
+{
+    using R = TorrentListModel::Role;
+    Roles roles;
+    const auto mark = [&roles](bool changed, std::initializer_list<int> which) {
+        if (changed)
+            roles.append(which);
+    };
+    mark(a.name != b.name, {R::NameRole});
+    mark(a.size != b.size, {R::SizeRole, R::SizeTextRole});
+    mark(a.progress != b.progress, {R::ProgressRole, R::ProgressTextRole});
+    mark(a.dlspeed != b.dlspeed, {R::DlspeedRole, R::DlspeedTextRole});
+    mark(a.upspeed != b.upspeed, {R::UpspeedRole, R::UpspeedTextRole});
+    mark(a.ratio != b.ratio, {R::RatioRole, R::RatioTextRole});
+    mark(a.eta != b.eta, {R::EtaRole, R::EtaTextRole});
+    mark(a.state != b.state, {R::StateRole, R::StateNameRole, R::StateIconRole, R::IsPausedRole});
+    mark(a.tags != b.tags, {R::TagListRole});
+    mark(a.category != b.category, {R::CategoryRole});
+    mark(a.savePath != b.savePath, {R::SavePathRole});
+    return roles;
+}
+
+// Marks the members of one longest increasing subsequence of `values` (all distinct), in
+// O(n log n). Those rows keep their place; every other row is moved.
+std::vector<char> longestIncreasingMembers(const std::vector<qsizetype> &values)
+{
+    const qsizetype n = qsizetype(values.size());
+    std::vector<qsizetype> tails; // per length, the index of the smallest tail value
+    std::vector<qsizetype> previous(std::size_t(n), -1);
+    for (qsizetype i = 0; i < n; ++i) {
+        auto it = std::lower_bound(tails.begin(), tails.end(), values[std::size_t(i)],
+                                   [&values](qsizetype index, qsizetype value) { return values[std::size_t(index)] < value; });
+        if (it != tails.begin())
+            previous[std::size_t(i)] = *(it - 1);
+        if (it == tails.end())
+            tails.push_back(i);
+        else
+            *it = i;
+    }
+    std::vector<char> member(std::size_t(n), 0);
+    for (qsizetype i = tails.empty() ? -1 : tails.back(); i >= 0; i = previous[std::size_t(i)])
+        member[std::size_t(i)] = 1;
+    return member;
+}
+
+} // namespace
+
+TorrentListModel::TorrentListModel(QObject *parent) : QAbstractListModel(parent) {}
+
+int TorrentListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_torrents.size());
+}
+
+QVariant TorrentListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Torrent &t = m_torrents.at(index.row());
+    switch (role) {
+    case IdRole:
+        return t.id;
+    case Qt::DisplayRole:
+    case NameRole:
+        return t.name;
+    case SizeRole:
+        return t.size;
+    case SizeTextRole:
+        return formatBytes(t.size);
+    case ProgressRole:
+        return t.progress;
+    case ProgressTextRole:
+        return formatProgress(t.progress);
+    case DlspeedRole:
+        return t.dlspeed;
+    case DlspeedTextRole:
+        return formatRate(t.dlspeed);
+    case UpspeedRole:
+        return t.upspeed;
+    case UpspeedTextRole:
+        return formatRate(t.upspeed);
+    case RatioRole:
+        return t.ratio;
+    case RatioTextRole:
+        return formatRatio(t.ratio);
+    case EtaRole:
+        return t.eta;
+    case EtaTextRole:
+        return t.formattedETA();
+    case StateRole:
+        return TorrentStates::rawValue(t.state);
+    case StateNameRole:
+        return TorrentStates::displayName(t.state);
+    case StateIconRole:
+        return TorrentStates::iconName(t.state);
+    case IsPausedRole:
+        return t.isPaused();
+    case TagListRole:
+        return t.tagList();
+    case CategoryRole:
+        return t.category;
+    case SavePathRole:
+        return t.savePath;
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> TorrentListModel::roleNames() const
+{
+    return {
+        {IdRole, "id"},
+        {NameRole, "name"},
+        {SizeRole, "size"},
+        {SizeTextRole, "sizeText"},
+        {ProgressRole, "progress"},
+        {ProgressTextRole, "progressText"},
+        {DlspeedRole, "dlspeed"},
+        {DlspeedTextRole, "dlspeedText"},
+        {UpspeedRole, "upspeed"},
+        {UpspeedTextRole, "upspeedText"},
+        {RatioRole, "ratio"},
+        {RatioTextRole, "ratioText"},
+        {EtaRole, "eta"},
+        {EtaTextRole, "etaText"},
+        {StateRole, "state"},
+        {StateNameRole, "stateName"},
+        {StateIconRole, "stateIcon"},
+        {IsPausedRole, "isPaused"},
+        {TagListRole, "tagList"},
+        {CategoryRole, "category"},
+        {SavePathRole, "savePath"},
+    };
+}
+
+QVariant TorrentListModel::torrentAt(int row) const
+{
+    if (row < 0 || row >= m_torrents.size())
+        return {};
+    return QVariant::fromValue(m_torrents.at(row));
+}
+
+int TorrentListModel::indexOf(const QString &id) const
+{
+    // The index is rebuilt after each update; verify the hit so that a lookup made from a
+    // handler of one of the update's own signals still answers correctly.
+    const auto it = m_rowOfId.constFind(id);
+    if (it != m_rowOfId.cend() && it.value() < m_torrents.size() && m_torrents.at(it.value()).id == id)
+        return int(it.value());
+    for (qsizetype row = 0; row < m_torrents.size(); ++row) {
+        if (m_torrents.at(row).id == id)
+            return int(row);
+    }
+    return -1;
+}
+
+void TorrentListModel::setTorrents(const QList<Torrent> &torrents)
+{
+    const qsizetype oldCount = m_torrents.size();
+    const qsizetype newCount = torrents.size();
+    if (oldCount == 0 && newCount == 0)
+        return;
+
+    // The common tick: the same torrents in the same order, some values changed. The index
+    // stays valid as it is.
+    const bool sameRows = oldCount == newCount && std::equal(m_torrents.cbegin(), m_torrents.cend(), torrents.cbegin(),
+                                                             [](const Torrent &a, const Torrent &b) { return a.id == b.id; });
+    if (sameRows && m_uniqueIds) {
+        applyValueChanges(torrents);
+        return;
+    }
+
+    QHash<QString, qsizetype> nextRows;
+    nextRows.reserve(newCount);
+    for (qsizetype row = 0; row < newCount; ++row)
+        nextRows.insert(torrents.at(row).id, row);
+    const bool nextUnique = nextRows.size() == newCount;
+
+    if (!m_uniqueIds || !nextUnique) {
+        // Rows cannot be matched by id; start over.
+        reset(torrents);
+    } else if (oldCount == 0) {
+        beginInsertRows({}, 0, int(newCount - 1));
+        m_torrents = torrents;
+        m_rowOfId = std::move(nextRows);
+        endInsertRows();
+    } else if (newCount == 0) {
+        beginRemoveRows({}, 0, int(oldCount - 1));
+        m_torrents.clear();
+        m_rowOfId.clear();
+        endRemoveRows();
+    } else if (applyDifference(torrents, nextRows)) {
+        applyValueChanges(torrents);
+        m_rowOfId = std::move(nextRows);
+    } else {
+        reset(torrents);
+    }
+    m_uniqueIds = nextUnique;
+    if (m_torrents.size() != oldCount)
+        Q_EMIT countChanged();
+}
+
+void TorrentListModel::reset(const QList<Torrent> &torrents)
+{
+    beginResetModel();
+    m_torrents = torrents;
+    m_rowOfId.clear();
+    m_rowOfId.reserve(torrents.size());
+    for (qsizetype row = 0; row < torrents.size(); ++row)
+        m_rowOfId.insert(torrents.at(row).id, row);
+    endResetModel();
+}
+
+// Removes, moves and inserts rows until the ids of m_torrents are those of `next` in its order.
+// Values of the rows that stay are left for applyValueChanges(). Answers false, having changed
+// nothing, when the difference is too large to be worth applying row by row.
+bool TorrentListModel::applyDifference(const QList<Torrent> &next, const QHash<QString, qsizetype> &nextRows)
+{
+    const qsizetype oldCount = m_torrents.size();
+    const qsizetype newCount = next.size();
+
+    // New row of every old row (-1: removed), and the rank of each kept row among the kept
+    // rows in the old order.
+    std::vector<qsizetype> newRowOfOld(std::size_t(oldCount), -1);
+    std::vector<qsizetype> oldRank(std::size_t(oldCount), -1);
+    qsizetype kept = 0;
+    for (qsizetype row = 0; row < oldCount; ++row) {
+        const auto it = nextRows.constFind(m_torrents.at(row).id);
+        if (it != nextRows.cend()) {
+            newRowOfOld[std::size_t(row)] = it.value();
+            oldRank[std::size_t(row)] = kept++;
+        }
+    }
+    // The kept rows in the new order: their old rows and their new rows.
+    std::vector<qsizetype> keptOldRows;
+    std::vector<qsizetype> keptNewRows;
+    keptOldRows.reserve(std::size_t(kept));
+    keptNewRows.reserve(std::size_t(kept));
+    for (qsizetype row = 0; row < newCount; ++row) {
+        const auto it = m_rowOfId.constFind(next.at(row).id);
+        if (it != m_rowOfId.cend()) {
+            keptOldRows.push_back(it.value());
+            keptNewRows.push_back(row);
+        }
+    }
+    const std::vector<char> staying = longestIncreasingMembers(keptOldRows);
+
+    // Cost of the row operations, counted in rows shifted by each of them.
+    const qsizetype removed = oldCount - kept;
+    const qsizetype inserted = newCount - kept;
+    qsizetype moved = 0;
+    qint64 shifted = 0;
+    qsizetype keptAfter = 0;
+    for (qsizetype row = oldCount - 1; row >= 0; --row) {
+        if (newRowOfOld[std::size_t(row)] >= 0)
+            ++keptAfter;
+        else if (row == 0 || newRowOfOld[std::size_t(row - 1)] >= 0)
+            shifted += keptAfter; // one removal per run
+    }
+    for (qsizetype rank = 0; rank < kept; ++rank) {
+        if (!staying[std::size_t(rank)]) {
+            ++moved;
+            shifted += std::abs(oldRank[std::size_t(keptOldRows[std::size_t(rank)])] - rank);
+        }
+    }
+    for (qsizetype row = 0; row < newCount; ++row) {
+        const bool isNew = !m_rowOfId.contains(next.at(row).id);
+        if (isNew && (row == 0 || m_rowOfId.contains(next.at(row - 1).id)))
+            shifted += newCount - row; // one insertion per run
+    }
+    if (2 * (removed + inserted + moved) > std::max(oldCount, newCount) || shifted > maxShiftedRows)
+        return false;
+
+    // 1. Removals, last run first so that the earlier rows keep their numbers.
+    for (qsizetype row = oldCount - 1; row >= 0;) {
+        if (newRowOfOld[std::size_t(row)] >= 0) {
+            --row;
+            continue;
+        }
+        const qsizetype last = row;
+        while (row >= 0 && newRowOfOld[std::size_t(row)] < 0)
+            --row;
+        const qsizetype first = row + 1;
+        beginRemoveRows({}, int(first), int(last));
+        m_torrents.remove(first, last - first + 1);
+        endRemoveRows();
+    }
+
+    // 2. Moves. Now the list holds the kept rows in the old order. Each row outside the longest
+    // run already in order goes right behind its predecessor in the new order; the rows placed
+    // so far stay in the new relative order, so at the end all of them are.
+    std::vector<qsizetype> current; // new row of the row at each position
+    current.reserve(std::size_t(kept));
+    for (qsizetype row = 0; row < oldCount; ++row) {
+        if (newRowOfOld[std::size_t(row)] >= 0)
+            current.push_back(newRowOfOld[std::size_t(row)]);
+    }
+    std::vector<qsizetype> positionOf(std::size_t(newCount), -1);
+    for (qsizetype pos = 0; pos < kept; ++pos)
+        positionOf[std::size_t(current[std::size_t(pos)])] = pos;
+    for (qsizetype rank = 0; rank < kept; ++rank) {
+        if (staying[std::size_t(rank)])
+            continue;
+        const qsizetype from = positionOf[std::size_t(keptNewRows[std::size_t(rank)])];
+        const qsizetype behind = rank == 0 ? -1 : positionOf[std::size_t(keptNewRows[std::size_t(rank - 1)])];
+        const qsizetype destination = behind + 1; // before the move
+        if (from == destination)
+            continue;
+        const qsizetype to = from < destination ? destination - 1 : destination; // after the move
+        beginMoveRows({}, int(from), int(from), {}, int(destination));
+        m_torrents.move(from, to);
+        endMoveRows();
+        const auto begin = current.begin();
+        if (from < to)
+            std::rotate(begin + from, begin + from + 1, begin + to + 1);
+        else
+            std::rotate(begin + to, begin + from, begin + from + 1);
+        for (qsizetype pos = std::min(from, to); pos <= std::max(from, to); ++pos)
+            positionOf[std::size_t(current[std::size_t(pos)])] = pos;
+    }
+
+    // 3. Insertions. Every row before a run is in place, so a run goes in at its own row.
+    for (qsizetype row = 0; row < newCount;) {
+        if (m_rowOfId.contains(next.at(row).id)) {
+            ++row;
+            continue;
+        }
+        const qsizetype first = row;
+        while (row < newCount && !m_rowOfId.contains(next.at(row).id))
+            ++row;
+        beginInsertRows({}, int(first), int(row - 1));
+        m_torrents.insert(first, row - first, Torrent{});
+        for (qsizetype at = first; at < row; ++at)
+            m_torrents[at] = next.at(at);
+        endInsertRows();
+    }
+    return true;
+}
+
+// The rows of m_torrents are those of `next`, in order; takes over its values and signals each
+// changed row with the roles that changed (neighbouring rows with the same roles together).
+void TorrentListModel::applyValueChanges(const QList<Torrent> &next)
+{
+    std::vector<std::pair<qsizetype, Roles>> changes;
+    for (qsizetype row = 0; row < next.size(); ++row) {
+        const Torrent &now = m_torrents.at(row);
+        const Torrent &then = next.at(row);
+        if (now == then)
+            continue;
+        Roles roles = changedRoles(now, then);
+        if (!roles.isEmpty())
+            changes.emplace_back(row, std::move(roles));
+    }
+    // Shares the caller's list instead of holding a second copy.
+    m_torrents = next;
+    for (std::size_t i = 0; i < changes.size();) {
+        std::size_t j = i + 1;
+        while (j < changes.size() && changes[j].first == changes[j - 1].first + 1 && changes[j].second == changes[i].second)
+            ++j;
+        Q_EMIT dataChanged(index(int(changes[i].first)), index(int(changes[j - 1].first)), changes[i].second);
+        i = j;
+    }
+}
