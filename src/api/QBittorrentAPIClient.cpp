@@ -54,8 +54,9 @@ QUrl QBittorrentAPIClient::buildURL(const APIEndpoint &endpoint, const ServerCon
     const QString text = server.baseURL() + m_versionManager.currentAdapter().path(endpoint);
     QUrl url(text, QUrl::StrictMode);
     // baseURL always writes a port: an authority without one means the host field held more
-    // than a host (a scheme, a path), and the request would go somewhere else.
-    if (!url.isValid() || url.host().isEmpty() || url.port() < 0)
+    // than a host (a scheme, a path), and the request would go somewhere else. User info
+    // ("name@host") is no host either, and would make Qt answer challenges with it.
+    if (!url.isValid() || url.host().isEmpty() || url.port() < 0 || !url.userInfo().isEmpty())
         throw NetworkError::invalidURL();
 
     const auto items = endpoint.queryItems();

@@ -181,17 +181,24 @@ private Q_SLOTS:
     void buildURLRejectsHostsThatAreNotHosts_data()
     {
         QTest::addColumn<QString>("host");
-        QTest::newRow("space") << QStringLiteral("my server");
-        QTest::newRow("path") << QStringLiteral("example.org/evil");
-        QTest::newRow("scheme") << QStringLiteral("http://example.org");
-        QTest::newRow("empty") << QString();
+        QTest::addColumn<qint64>("port");
+        const qint64 good = 8080;
+        QTest::newRow("space") << QStringLiteral("my server") << good;
+        QTest::newRow("path") << QStringLiteral("example.org/evil") << good;
+        QTest::newRow("scheme") << QStringLiteral("http://example.org") << good;
+        QTest::newRow("user info") << QStringLiteral("user@example.org") << good;
+        QTest::newRow("empty") << QString() << good;
+        QTest::newRow("port too large") << QStringLiteral("127.0.0.1") << qint64(70000);
+        QTest::newRow("negative port") << QStringLiteral("127.0.0.1") << qint64(-1);
     }
 
     void buildURLRejectsHostsThatAreNotHosts()
     {
         QFETCH(QString, host);
+        QFETCH(qint64, port);
         ServerConfig server = h->profile;
         server.host = host;
+        server.port = port;
         bool invalid = false;
         try {
             h->client.buildURL(APIEndpoint::version(), server);
