@@ -135,6 +135,19 @@ private:
     QString errorMessage() const;
     QString errorSuggestion() const;
 
+    // The shown list from the current torrents and choices (the end of both the debounced and
+    // the immediate path).
+    void updateShown();
+    void updateSearchResults();
+    void mirrorTorrents();
+    void mirrorError();
+    void setOwnError(ErrorPtr error);
+    // The torrent of the list with that hash, or a bare record carrying only the hash.
+    Torrent torrentWithId(const QString &hash) const;
+    // Starts a task that the screen does not wait for; it must not touch this model once the
+    // model is gone (each task guards itself after every suspension).
+    void runDetached(QCoro::Task<void> &&task);
+
     std::unique_ptr<TorrentRepository> m_repository;
     AppSettings &m_settings;
     QList<Torrent> m_torrents;
@@ -147,6 +160,8 @@ private:
     bool m_isLoading = false;
     ErrorPtr m_error;
     QString m_searchText;
+    qint64 m_totalDownloadSpeed = 0;
+    qint64 m_totalUploadSpeed = 0;
     QTimer m_debounce; // 300 ms after the last change of torrents, filter or category
     TorrentListModel *m_filtered;
     TorrentListModel *m_searchResults;

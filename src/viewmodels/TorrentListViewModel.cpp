@@ -1,0 +1,477 @@
+#include "TorrentListViewModel.h"
+
+#include "api/QBittorrentAPIClient.h"
+#include "model/Log.h"
+#include "model/NameOrder.h"
+#include "store/AppSettings.h"
+#include "sync/TorrentRepository.h"
+#include "viewmodels/ErrorState.h"
+
+#include <QPointer>
+#include <QVariantMap>
+
+#include <qcoro/qcorotask.h>
+
+namespace {
+
+constexpr int debounceMs = 300;
+
+// Case-insensitive containment of canonically equivalent texts: a name written with combining
+// accents matches a search typed with precomposed ones. Accents are not ignored.
+bool nameContains(const QString &name, const QString &normalizedNeedle)
+{
+    if (nameorder::isTriviallyNormalized(name))
+        return name.contains(normalizedNeedle, Qt::CaseInsensitive);
+    return name.normalized(QString::NormalizationForm_C).contains(normalizedNeedle, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+TorrentListViewModel::TorrentListViewModel(QObject *parent)
+    : TorrentListViewModel(std::make_unique<TorrentRepository>(QBittorrentAPIClient::shared(), AppSettings::shared()),
+                           AppSettings::shared(), parent)
+{
+}
+
+TorrentListViewModel::TorrentListViewModel(std::unique_ptr<TorrentRepository> repository, AppSettings &settings,
+                                           QObject *parent)
+    : QObject(parent), m_repository(std::move(repository)), m_settings(settings),
+      m_filtered(new TorrentListModel(this)), m_searchResults(new TorrentListModel(this))
+{
+    if (!m_repository)
+        m_repository = std::make_unique<TorrentRepository>(QBittorrentAPIClient::shared(), m_settings);
+    TorrentRepository *repo = m_repository.get();
+
+    // Mirrors: what the repository holds now, then every value it publishes.
+    m_torrents = repo->torrents();
+    m_categories = repo->categories();
+    m_tags = repo->tags();
+    m_isLoading = repo->isLoading();
+    m_error = repo->error();
+    mirrorTorrents();
+    connect(repo, &TorrentRepository::torrentsChanged, this, [this] {
+        m_torrents = m_repository->torrents();
+        mirrorTorrents();
+        Q_EMIT torrentsChanged();
+        m_debounce.start();
+    });
+    connect(repo, &TorrentRepository::categoriesChanged, this, [this] {
+        m_categories = m_repository->categories();
+        Q_EMIT categoriesChanged();
+    });
+    connect(repo, &TorrentRepository::tagsChanged, this, [this] {
+        m_tags = m_repository->tags();
+        Q_EMIT tagsChanged();
+    });
+    connect(repo, &TorrentRepository::isLoadingChanged, this, [this] {
+        if (m_isLoading == m_repository->isLoading())
+            return;
+        m_isLoading = m_repository->isLoading();
+        Q_EMIT isLoadingChanged();
+    });
+    connect(repo, &TorrentRepository::errorChanged, this, &TorrentListViewModel::mirrorError);
+
+    // Torrents, status filter and category reach the shown list after 300 ms of quiet, so that
+    // a sync pass or a burst of taps costs one recomputation. The first one comes 300 ms after
+    // construction.
+    m_debounce.setSingleShot(true);
+    m_debounce.setInterval(debounceMs);
+    connect(&m_debounce, &QTimer::timeout, this, &TorrentListViewModel::updateShown);
+    m_debounce.start();
+    // Tag and sort order apply at once, their initial values included.
+    applyFilters();
+
+    // Auto refresh follows the settings: a new interval replaces a running timer only.
+    connect(&m_settings, &AppSettings::refreshIntervalChanged, this, [this] {
+        if (m_repository->hasRefreshTimer())
+            m_repository->startAutoRefresh();
+    });
+    const auto followEnabled = [this] {
+        if (m_settings.isAutoRefreshEnabled())
+            m_repository->startAutoRefresh();
+        else
+            m_repository->stopAutoRefresh();
+    };
+    connect(&m_settings, &AppSettings::isAutoRefreshEnabledChanged, this, followEnabled);
+    followEnabled();
+}
+
+TorrentListViewModel::~TorrentListViewModel() = default;
+
+// ----- mirrors and the shown list -----
+
+void TorrentListViewModel::mirrorTorrents()
+{
+    qint64 down = 0;
+    qint64 up = 0;
+    for (const Torrent &t : std::as_const(m_torrents)) {
+        down += t.dlspeed;
+        up += t.upspeed;
+    }
+    m_totalDownloadSpeed = down;
+    m_totalUploadSpeed = up;
+    updateSearchResults();
+}
+
+void TorrentListViewModel::mirrorError()
+{
+    const ErrorPtr &error = m_repository->error();
+    if (error == m_error)
+        return;
+    m_error = error;
+    Q_EMIT errorChanged();
+}
+
+void TorrentListViewModel::setOwnError(ErrorPtr error)
+{
+    if (error == m_error)
+        return;
+    m_error = std::move(error);
+    Q_EMIT errorChanged();
+}
+
+void TorrentListViewModel::clearError()
+{
+    setOwnError(nullptr);
+    m_repository->setError(nullptr);
+}
+
+void TorrentListViewModel::updateShown()
+{
+    m_filtered->setTorrents(filterAndSort(m_torrents, m_selectedFilter, m_selectedCategory, m_selectedTag, m_sortOption));
+}
+
+void TorrentListViewModel::applyFilters()
+{
+    updateShown();
+}
+
+void TorrentListViewModel::updateSearchResults()
+{
+    if (m_searchText.isEmpty()) {
+        m_searchResults->setTorrents({});
+        return;
+    }
+    const QString needle = m_searchText.normalized(QString::NormalizationForm_C);
+    QList<Torrent> results;
+    for (const Torrent &t : std::as_const(m_torrents)) {
+        if (nameContains(t.name, needle))
+            results.append(t);
+    }
+    m_searchResults->setTorrents(results);
+}
+
+void TorrentListViewModel::setSearchText(const QString &text)
+{
+    if (text == m_searchText)
+        return;
+    m_searchText = text;
+    Q_EMIT searchTextChanged();
+    updateSearchResults();
+}
+
+// ----- choices -----
+
+void TorrentListViewModel::setSelectedFilter(TorrentFilter filter)
+{
+    if (filter == m_selectedFilter)
+        return;
+    m_selectedFilter = filter;
+    Q_EMIT selectedFilterChanged();
+    m_debounce.start();
+}
+
+void TorrentListViewModel::setSelectedCategory(std::optional<QString> category)
+{
+    if (category == m_selectedCategory)
+        return;
+    m_selectedCategory = std::move(category);
+    Q_EMIT selectedCategoryChanged();
+    m_debounce.start();
+}
+
+void TorrentListViewModel::setSelectedTag(std::optional<QString> tag)
+{
+    if (tag == m_selectedTag)
+        return;
+    m_selectedTag = std::move(tag);
+    Q_EMIT selectedTagChanged();
+    applyFilters();
+}
+
+void TorrentListViewModel::setSortOption(TorrentSortOption option)
+{
+    if (option == m_sortOption)
+        return;
+    m_sortOption = option;
+    Q_EMIT sortOptionChanged();
+    applyFilters();
+}
+
+QString TorrentListViewModel::selectedFilterRaw() const
+{
+    return TorrentFilters::rawValue(m_selectedFilter);
+}
+
+void TorrentListViewModel::setSelectedFilterRaw(const QString &raw)
+{
+    if (const auto filter = TorrentFilters::fromRawValue(raw))
+        setSelectedFilter(*filter);
+    else
+        qWarning("TorrentListViewModel: no status filter is called \"%s\"; the choice stays", qUtf8Printable(raw));
+}
+
+QString TorrentListViewModel::sortOptionRaw() const
+{
+    return TorrentSortOptions::rawValue(m_sortOption);
+}
+
+void TorrentListViewModel::setSortOptionRaw(const QString &raw)
+{
+    if (const auto option = TorrentSortOptions::fromRawValue(raw))
+        setSortOption(*option);
+    else
+        qWarning("TorrentListViewModel: no sort order is called \"%s\"; the choice stays", qUtf8Printable(raw));
+}
+
+namespace {
+
+// null and undefined mean no restriction; any string, the empty one included, restricts.
+std::optional<QString> optionalText(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return std::nullopt;
+    return value.toString();
+}
+
+QVariant variantOf(const std::optional<QString> &text)
+{
+    return text ? QVariant(*text) : QVariant();
+}
+
+} // namespace
+
+QVariant TorrentListViewModel::selectedCategoryVariant() const
+{
+    return variantOf(m_selectedCategory);
+}
+
+void TorrentListViewModel::setSelectedCategoryVariant(const QVariant &value)
+{
+    setSelectedCategory(optionalText(value));
+}
+
+QVariant TorrentListViewModel::selectedTagVariant() const
+{
+    return variantOf(m_selectedTag);
+}
+
+void TorrentListViewModel::setSelectedTagVariant(const QVariant &value)
+{
+    setSelectedTag(optionalText(value));
+}
+
+QVariantList TorrentListViewModel::categoriesVariant() const
+{
+    QVariantList list;
+    list.reserve(m_categories.size());
+    for (const Category &c : m_categories)
+        list.append(QVariantMap{{QStringLiteral("name"), c.name}, {QStringLiteral("savePath"), c.savePath}});
+    return list;
+}
+
+QString TorrentListViewModel::errorMessage() const
+{
+    return errorTexts(m_error).message;
+}
+
+QString TorrentListViewModel::errorSuggestion() const
+{
+    return errorTexts(m_error).suggestion;
+}
+
+// ----- counters and totals -----
+
+qint64 TorrentListViewModel::totalDownloadSpeed() const
+{
+    return m_totalDownloadSpeed;
+}
+
+qint64 TorrentListViewModel::totalUploadSpeed() const
+{
+    return m_totalUploadSpeed;
+}
+
+int TorrentListViewModel::torrentCount(TorrentFilter filter) const
+{
+    return int(std::count_if(m_torrents.cbegin(), m_torrents.cend(),
+                             [filter](const Torrent &t) { return TorrentFilters::matches(filter, t); }));
+}
+
+int TorrentListViewModel::torrentCountForFilter(const QString &filterRaw) const
+{
+    const auto filter = TorrentFilters::fromRawValue(filterRaw);
+    return filter ? torrentCount(*filter) : 0;
+}
+
+int TorrentListViewModel::torrentCountForCategory(const QString &name) const
+{
+    return int(std::count_if(m_torrents.cbegin(), m_torrents.cend(), [&name](const Torrent &t) { return t.category == name; }));
+}
+
+int TorrentListViewModel::torrentCountForTag(const QString &name) const
+{
+    return int(std::count_if(m_torrents.cbegin(), m_torrents.cend(),
+                             [&name](const Torrent &t) { return t.tagList().contains(name); }));
+}
+
+// ----- synchronisation and actions -----
+
+QCoro::Task<void> TorrentListViewModel::loadTorrents()
+{
+    // The repository belongs to this model: once the model is gone, so is the repository.
+    QPointer<TorrentListViewModel> self(this);
+    co_await m_repository->refresh();
+    if (!self)
+        co_return;
+    co_await m_repository->fetchCategories();
+    if (!self)
+        co_return;
+    co_await m_repository->fetchTags();
+}
+
+QCoro::Task<void> TorrentListViewModel::refresh()
+{
+    QPointer<TorrentListViewModel> self(this);
+    setOwnError(nullptr);
+    m_repository->setError(nullptr);
+    // The next pass asks for everything again.
+    m_repository->setCurrentRid(std::nullopt);
+    co_await m_repository->refresh();
+    if (!self)
+        co_return;
+    if (m_settings.isAutoRefreshEnabled())
+        m_repository->startAutoRefresh();
+}
+
+// Each action forwards to the repository, which sends it and then re-synchronises; nothing of
+// this model is touched afterwards.
+QCoro::Task<void> TorrentListViewModel::pauseTorrents(QList<Torrent> torrents)
+{
+    co_await m_repository->pause(std::move(torrents));
+}
+
+QCoro::Task<void> TorrentListViewModel::resumeTorrents(QList<Torrent> torrents)
+{
+    co_await m_repository->resume(std::move(torrents));
+}
+
+QCoro::Task<void> TorrentListViewModel::forceStartTorrents(QList<Torrent> torrents)
+{
+    co_await m_repository->forceStart(std::move(torrents));
+}
+
+QCoro::Task<void> TorrentListViewModel::deleteTorrents(QList<Torrent> torrents, bool deleteFiles)
+{
+    co_await m_repository->deleteTorrents(std::move(torrents), deleteFiles);
+}
+
+QCoro::Task<void> TorrentListViewModel::recheckTorrents(QList<Torrent> torrents)
+{
+    co_await m_repository->recheck(std::move(torrents));
+}
+
+QCoro::Task<void> TorrentListViewModel::reannounceTorrents(QList<Torrent> torrents)
+{
+    co_await m_repository->reannounce(std::move(torrents));
+}
+
+void TorrentListViewModel::runDetached(QCoro::Task<void> &&task)
+{
+    QCoro::connect(std::move(task), this, [] {});
+}
+
+Torrent TorrentListViewModel::torrentWithId(const QString &hash) const
+{
+    for (const Torrent &t : m_torrents) {
+        if (t.id == hash)
+            return t;
+    }
+    Torrent bare;
+    bare.id = hash;
+    return bare;
+}
+
+void TorrentListViewModel::startLoadTorrents()
+{
+    runDetached(loadTorrents());
+}
+
+void TorrentListViewModel::startRefresh()
+{
+    runDetached(refresh());
+}
+
+void TorrentListViewModel::pause(const QString &hash)
+{
+    runDetached(pauseTorrents({torrentWithId(hash)}));
+}
+
+void TorrentListViewModel::resume(const QString &hash)
+{
+    runDetached(resumeTorrents({torrentWithId(hash)}));
+}
+
+void TorrentListViewModel::forceStart(const QString &hash)
+{
+    runDetached(forceStartTorrents({torrentWithId(hash)}));
+}
+
+void TorrentListViewModel::remove(const QString &hash, bool deleteFiles)
+{
+    runDetached(deleteTorrents({torrentWithId(hash)}, deleteFiles));
+}
+
+void TorrentListViewModel::recheck(const QString &hash)
+{
+    runDetached(recheckTorrents({torrentWithId(hash)}));
+}
+
+void TorrentListViewModel::reannounce(const QString &hash)
+{
+    runDetached(reannounceTorrents({torrentWithId(hash)}));
+}
+
+void TorrentListViewModel::startAutoRefreshIfEnabled()
+{
+    if (m_settings.isAutoRefreshEnabled())
+        m_repository->startAutoRefresh();
+}
+
+void TorrentListViewModel::stopAutoRefresh()
+{
+    m_repository->stopAutoRefresh();
+}
+
+void TorrentListViewModel::handleApplicationState(int state)
+{
+    switch (state) {
+    case Qt::ApplicationActive:
+        logLine(QStringLiteral("📱 应用回到前台"));
+        runDetached(refresh());
+        break;
+    case Qt::ApplicationInactive:
+        logLine(QStringLiteral("📱 应用非活跃状态"));
+        m_repository->stopAutoRefresh();
+        break;
+    case Qt::ApplicationHidden:
+    case Qt::ApplicationSuspended:
+        logLine(QStringLiteral("📱 应用已进入后台"));
+        // Normally already stopped on the way through inactive; a desktop session can hide
+        // the application without passing there, and no timer may run in the background.
+        m_repository->stopAutoRefresh();
+        break;
+    default:
+        break;
+    }
+}
