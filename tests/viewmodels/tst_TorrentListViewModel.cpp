@@ -1,0 +1,671 @@
+// The torrent list's presentation model: mirrors of its repository, the debounced and the
+// immediate paths to the shown list, counters, search, auto refresh that follows the settings,
+// actions and scene phases against the local test server, and a model that goes away while
+// its request is in flight.
+
+#include "api/ApiHarness.h"
+#include "support/Fixtures.h"
+
+#include "model/SyncRecords.h"
+#include "store/AppSettings.h"
+#include "sync/TorrentRepository.h"
+#include "viewmodels/TorrentListViewModel.h"
+
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QByteArray syncPath = QByteArrayLiteral("/api/v2/sync/maindata");
+
+struct Spec
+{
+    const char *hash;
+    const char *name;
+    const char *state;
+    double progress;
+    qint64 size;
+    const char *category;
+    const char *tags;
+    qint64 addedOn;
+    qint64 dlspeed = 0;
+    qint64 upspeed = 0;
+};
+
+TorrentData dataOf(const Spec &s)
+{
+    TorrentData d;
+    d.name = QString::fromUtf8(s.name);
+    d.size = s.size;
+    d.progress = s.progress;
+    d.dlspeed = s.dlspeed;
+    d.upspeed = s.upspeed;
+    d.downloaded = 0;
+    d.uploaded = 0;
+    d.eta = 8640000;
+    d.state = QString::fromLatin1(s.state);
+    d.ratio = 0;
+    d.category = QString::fromUtf8(s.category);
+    d.tags = QString::fromUtf8(s.tags);
+    d.addedOn = s.addedOn;
+    d.completionOn = 0;
+    d.savePath = QStringLiteral("/downloads");
+    d.numSeeds = 0;
+    d.numLeechs = 0;
+    d.numComplete = 0;
+    d.numIncomplete = 0;
+    d.priority = 0;
+    return d;
+}
+
+// Six torrents that tell the filters, categories, tags and sort orders apart.
+const QList<Spec> sample = {
+    {"d1", "alpha", "downloading", 0.5, 100, "linux", "iso", 1000, 10, 0},
+    {"s1", "Zeta", "stalledDL", 0.2, 300, "", "", 2000},
+    {"q1", "beta", "queuedDL", 0.1, 100, "linux", "a , b", 3000},
+    {"p1", "gamma", "pausedUP", 1.0, 200, "test", "abc", 1500},
+    {"u1", "Delta", "uploading", 1.0, 100, "", "b", 500, 0, 20},
+    {"m1", "epsilon", "metaDL", 0.0, 0, "linux", "", 4000},
+};
+
+SyncData fullSync(const QList<Spec> &specs)
+{
+    SyncData sync;
+    sync.rid = 1;
+    sync.fullUpdate = true;
+    QList<std::pair<QString, TorrentData>> torrents;
+    for (const Spec &s : specs)
+        torrents.append({QString::fromLatin1(s.hash), dataOf(s)});
+    sync.torrents = torrents;
+    sync.categories = QList<std::pair<QString, CategoryData>>{{QStringLiteral("linux"), {QStringLiteral("linux"), {}}},
+                                                              {QStringLiteral("test"), {QStringLiteral("test"), {}}}};
+    sync.tags = QStringList{QStringLiteral("iso"), QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("abc")};
+    return sync;
+}
+
+SyncData speedOf(const char *hash, qint64 dlspeed)
+{
+    SyncData sync;
+    sync.rid = 2;
+    TorrentData d;
+    d.dlspeed = dlspeed;
+    sync.torrents = QList<std::pair<QString, TorrentData>>{{QString::fromLatin1(hash), d}};
+    return sync;
+}
+
+QStringList idsOf(const QList<Torrent> &torrents)
+{
+    QStringList ids;
+    for (const Torrent &t : torrents)
+        ids.append(t.id);
+    return ids;
+}
+
+QStringList split(const char *ids)
+{
+    return QString::fromLatin1(ids).split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestTorrentListViewModel : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ApiHarness> m_api;
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<TorrentListViewModel> m_model;
+
+    TorrentListViewModel &makeModel()
+    {
+        m_model = std::make_unique<TorrentListViewModel>(std::make_unique<TorrentRepository>(m_api->client, *m_settings),
+                                                         *m_settings);
+        return *m_model;
+    }
+
+    // A model over the sample whose shown list has settled.
+    bool settledSample()
+    {
+        TorrentListViewModel &model = makeModel();
+        model.repository().apply(fullSync(sample));
+        return QTest::qWaitFor([&] { return model.filteredTorrents().size() == sample.size(); }, 5000);
+    }
+
+    // The server answers the recorded sync, category and tag lists and acknowledges actions.
+    void serveRecordedServer()
+    {
+        m_api->server.on(syncPath, TestResponse::json(fixture(QStringLiteral("maindata-full.json"))));
+        m_api->server.on("/api/v2/torrents/categories", TestResponse::json(fixture(QStringLiteral("categories.json"))));
+        m_api->server.on("/api/v2/torrents/tags", TestResponse::json(fixture(QStringLiteral("tags.json"))));
+        m_api->server.setFallback([](const RecordedRequest &request) {
+            return request.method == "POST" ? TestResponse::text("Ok.") : TestResponse::withStatus(404);
+        });
+    }
+
+    QNetworkAccessManager *network() { return m_api->client.findChild<QNetworkAccessManager *>(); }
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_api = std::make_unique<ApiHarness>();
+        m_settings = std::make_unique<AppSettings>(m_dir->filePath(QStringLiteral("settings.ini")));
+        m_settings->setAutoRefreshEnabled(false);
+    }
+
+    void cleanup()
+    {
+        m_model.reset();
+        m_settings.reset();
+        m_api.reset();
+        m_dir.reset();
+    }
+
+    void mirrorsAtOnceShownListAfterQuiet();
+    void debounceCoalescesBursts();
+    void tagAndSortApplyAtOnce();
+    void pipeline_data();
+    void pipeline();
+    void equalKeysKeepRepositoryOrder();
+    void countersAndTotals();
+    void choicesFromQml();
+    void search();
+    void autoRefreshFollowsSettings();
+    void errorsMirrorAndClear();
+    void loadAndActionsReachTheServer_data();
+    void loadAndActionsReachTheServer();
+    void refreshAsksForEverythingAndRestartsTheTimer();
+    void scenePhases();
+    void modelGoneWhileRequestInFlight_data();
+    void modelGoneWhileRequestInFlight();
+};
+
+void TestTorrentListViewModel::mirrorsAtOnceShownListAfterQuiet()
+{
+    TorrentListViewModel &model = makeModel();
+    QVERIFY(model.filteredTorrents().isEmpty());
+    QSignalSpy torrents(&model, &TorrentListViewModel::torrentsChanged);
+    QSignalSpy categories(&model, &TorrentListViewModel::categoriesChanged);
+    QSignalSpy tags(&model, &TorrentListViewModel::tagsChanged);
+
+    model.repository().apply(fullSync(sample));
+    // The mirrors follow at once...
+    QCOMPARE(torrents.size(), 1);
+    QCOMPARE(categories.size(), 1);
+    QCOMPARE(tags.size(), 1);
+    QCOMPARE(model.torrents().size(), sample.size());
+    QCOMPARE(model.categoryList().size(), 2);
+    QCOMPARE(model.tags(), QStringList({"a", "abc", "b", "iso"}));
+    QVERIFY(!model.isLoading());
+    // ...the shown list once the debounce has run.
+    QVERIFY(model.filteredTorrents().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(model.filteredTorrents().size(), sample.size(), 5000);
+    QCOMPARE(model.filteredTorrentsModel()->count(), int(sample.size()));
+
+    // A second model over a repository that already holds torrents starts from them.
+    auto repository = std::make_unique<TorrentRepository>(m_api->client, *m_settings);
+    repository->apply(fullSync(sample));
+    TorrentListViewModel second(std::move(repository), *m_settings);
+    QCOMPARE(second.torrents().size(), sample.size());
+    QCOMPARE(second.tags().size(), 4);
+}
+
+void TestTorrentListViewModel::debounceCoalescesBursts()
+{
+    QVERIFY(settledSample());
+    TorrentListViewModel &model = *m_model;
+    TorrentListModel *shown = model.filteredTorrentsModel();
+    QSignalSpy counts(shown, &TorrentListModel::countChanged);
+    QSignalSpy changes(shown, &QAbstractItemModel::dataChanged);
+
+    // Three taps in the filter sheet: one recomputation, for the last choice.
+    model.setSelectedFilter(TorrentFilter::downloading);
+    model.setSelectedFilter(TorrentFilter::seeding);
+    model.setSelectedFilter(TorrentFilter::completed);
+    QCOMPARE(model.filteredTorrents().size(), sample.size());
+    QTRY_COMPARE_WITH_TIMEOUT(idsOf(model.filteredTorrents()), QStringList({"p1", "u1"}), 5000);
+    QCOMPARE(counts.size(), 1);
+
+    // Three sync answers in a row: one recomputation with the last value.
+    model.setSelectedFilter(TorrentFilter::all);
+    model.setSelectedCategory(QStringLiteral("linux"));
+    model.repository().apply(speedOf("d1", 5));
+    model.repository().apply(speedOf("d1", 6));
+    model.repository().apply(speedOf("d1", 7));
+    QTRY_COMPARE_WITH_TIMEOUT(idsOf(model.filteredTorrents()), QStringList({"m1", "q1", "d1"}), 5000);
+    QCOMPARE(model.filteredTorrents().last().dlspeed, 7);
+    QCOMPARE(counts.size(), 2);
+    QCOMPARE(changes.size(), 0); // the new speed came with the one recomputation, not after it
+
+    // A later tick reaches an unchanged list as one value change of one row.
+    model.repository().apply(speedOf("d1", 8));
+    QVERIFY(changes.wait(5000));
+    QCOMPARE(changes.size(), 1);
+    QCOMPARE(changes.first().at(0).value<QModelIndex>().row(), 2);
+    QCOMPARE(counts.size(), 2);
+}
+
+void TestTorrentListViewModel::tagAndSortApplyAtOnce()
+{
+    QVERIFY(settledSample());
+    TorrentListViewModel &model = *m_model;
+    QSignalSpy sortChanged(&model, &TorrentListViewModel::sortOptionChanged);
+    QSignalSpy tagChanged(&model, &TorrentListViewModel::selectedTagChanged);
+
+    model.setSortOption(TorrentSortOption::name);
+    QCOMPARE(idsOf(model.filteredTorrents()), QStringList({"u1", "s1", "d1", "q1", "m1", "p1"}));
+    model.setSelectedTag(QStringLiteral("b"));
+    QCOMPARE(idsOf(model.filteredTorrents()), QStringList({"u1", "q1"}));
+    QCOMPARE(sortChanged.size(), 1);
+    QCOMPARE(tagChanged.size(), 1);
+
+    // Status and category wait for the quiet period.
+    model.setSelectedTag(std::nullopt);
+    model.setSelectedFilter(TorrentFilter::paused);
+    QCOMPARE(model.filteredTorrents().size(), sample.size());
+    QTRY_COMPARE_WITH_TIMEOUT(idsOf(model.filteredTorrents()), QStringList({"p1"}), 5000);
+    model.setSelectedFilter(TorrentFilter::all);
+    model.setSelectedCategory(QString());
+    QCOMPARE(model.filteredTorrents().size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(idsOf(model.filteredTorrents()), QStringList({"u1", "s1"}), 5000);
+}
+
+void TestTorrentListViewModel::pipeline_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("category"); // "-" for none
+    QTest::addColumn<QString>("tag");      // "-" for none
+    QTest::addColumn<QString>("sort");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("all, newest first") << "all" << "-" << "-" << "default" << "m1,q1,s1,p1,d1,u1";
+    QTest::newRow("added date orders as default") << "all" << "-" << "-" << "added_on" << "m1,q1,s1,p1,d1,u1";
+    QTest::newRow("downloading hides stalled and queued") << "downloading" << "-" << "-" << "default" << "m1,d1";
+    QTest::newRow("inactive shows them") << "inactive" << "-" << "-" << "default" << "q1,s1,p1";
+    QTest::newRow("completed holds a paused finished one") << "completed" << "-" << "-" << "default" << "p1,u1";
+    QTest::newRow("paused") << "paused" << "-" << "-" << "default" << "p1";
+    QTest::newRow("seeding") << "seeding" << "-" << "-" << "default" << "u1";
+    QTest::newRow("active") << "active" << "-" << "-" << "default" << "m1,d1,u1";
+    QTest::newRow("empty category: only uncategorised") << "all" << "" << "-" << "default" << "s1,u1";
+    QTest::newRow("category") << "all" << "linux" << "-" << "default" << "m1,q1,d1";
+    QTest::newRow("category is case-sensitive") << "all" << "Linux" << "-" << "default" << "";
+    QTest::newRow("tag with spaces around the comma") << "all" << "-" << "b" << "default" << "q1,u1";
+    QTest::newRow("a prefix of a tag does not pass") << "all" << "-" << "a" << "default" << "q1";
+    QTest::newRow("name in code-point order") << "all" << "-" << "-" << "name" << "u1,s1,d1,q1,m1,p1";
+    QTest::newRow("all three and a sort") << "inactive" << "linux" << "-" << "name" << "q1";
+    QTest::newRow("status, category and tag") << "downloading" << "linux" << "iso" << "default" << "d1";
+}
+
+void TestTorrentListViewModel::pipeline()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, category);
+    QFETCH(QString, tag);
+    QFETCH(QString, sort);
+    QFETCH(QString, expected);
+
+    TorrentListViewModel &model = makeModel();
+    model.repository().apply(fullSync(sample));
+    model.setSelectedFilter(*TorrentFilters::fromRawValue(filter));
+    model.setSelectedCategory(category == QLatin1String("-") ? std::nullopt : std::optional<QString>(category));
+    model.setSelectedTag(tag == QLatin1String("-") ? std::nullopt : std::optional<QString>(tag));
+    model.setSortOption(*TorrentSortOptions::fromRawValue(sort));
+    model.applyFilters();
+    QCOMPARE(idsOf(model.filteredTorrents()), split(expected.toLatin1().constData()));
+}
+
+void TestTorrentListViewModel::equalKeysKeepRepositoryOrder()
+{
+    TorrentListViewModel &model = makeModel();
+    model.repository().apply(fullSync(sample));
+    model.setSortOption(TorrentSortOption::size);
+    QStringList sameSize;
+    for (const Torrent &t : model.torrents()) {
+        if (t.size == 100)
+            sameSize.append(t.id);
+    }
+    QCOMPARE(idsOf(model.filteredTorrents()), QStringList({"s1", "p1"}) + sameSize + QStringList({"m1"}));
+}
+
+void TestTorrentListViewModel::countersAndTotals()
+{
+    TorrentListViewModel &model = makeModel();
+    QSignalSpy torrents(&model, &TorrentListViewModel::torrentsChanged);
+    model.repository().apply(fullSync(sample));
+    // Counters look at every torrent, whatever is shown.
+    model.setSelectedFilter(TorrentFilter::paused);
+    model.setSelectedTag(QStringLiteral("iso"));
+
+    const QList<std::pair<TorrentFilter, int>> perFilter = {
+        {TorrentFilter::all, 6},       {TorrentFilter::downloading, 2}, {TorrentFilter::seeding, 1},
+        {TorrentFilter::completed, 2}, {TorrentFilter::paused, 1},      {TorrentFilter::active, 3},
+        {TorrentFilter::inactive, 3},
+    };
+    for (const auto &[filter, count] : perFilter) {
+        QCOMPARE(model.torrentCount(filter), count);
+        QCOMPARE(model.torrentCountForFilter(TorrentFilters::rawValue(filter)), count);
+    }
+    QCOMPARE(model.torrentCountForFilter(QStringLiteral("Paused")), 0);
+    QCOMPARE(model.countForCategory(QStringLiteral("linux")), 3);
+    QCOMPARE(model.countForCategory(QString()), 2);
+    QCOMPARE(model.countForCategory(QStringLiteral("none")), 0);
+    QCOMPARE(model.countForTag(QStringLiteral("b")), 2);
+    QCOMPARE(model.countForTag(QStringLiteral("a")), 1);
+    QCOMPARE(model.countForTag(QStringLiteral("ab")), 0);
+    QCOMPARE(model.totalDownloadSpeed(), 10);
+    QCOMPARE(model.totalUploadSpeed(), 20);
+    QCOMPARE(model.property("torrentCount").toInt(), 6);
+
+    model.repository().apply(speedOf("m1", 1'000'000'000'000));
+    QCOMPARE(torrents.size(), 2);
+    QCOMPARE(model.totalDownloadSpeed(), 1'000'000'000'010);
+}
+
+void TestTorrentListViewModel::choicesFromQml()
+{
+    TorrentListViewModel &model = makeModel();
+    model.repository().apply(fullSync(sample));
+    QCOMPARE(model.property("selectedFilter").toString(), QStringLiteral("all"));
+    QCOMPARE(model.property("sortOption").toString(), QStringLiteral("default"));
+    QVERIFY(!model.property("selectedCategory").isValid());
+    QVERIFY(!model.property("selectedTag").isValid());
+
+    QVERIFY(model.setProperty("selectedFilter", QStringLiteral("completed")));
+    QCOMPARE(model.selectedFilter(), TorrentFilter::completed);
+    QVERIFY(model.setProperty("sortOption", QStringLiteral("added_on")));
+    QCOMPARE(model.sortOption(), TorrentSortOption::addedDate);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("addedDate")));
+    model.setProperty("sortOption", QStringLiteral("addedDate"));
+    QCOMPARE(model.sortOption(), TorrentSortOption::addedDate);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("bogus")));
+    model.setProperty("selectedFilter", QStringLiteral("bogus"));
+    QCOMPARE(model.selectedFilter(), TorrentFilter::completed);
+
+    // The empty text restricts; null and undefined do not.
+    model.setProperty("selectedCategory", QString());
+    QCOMPARE(model.selectedCategory(), std::optional<QString>(QString()));
+    QCOMPARE(model.property("selectedCategory"), QVariant(QString()));
+    model.setProperty("selectedCategory", QVariant::fromValue(nullptr));
+    QCOMPARE(model.selectedCategory(), std::nullopt);
+    model.setProperty("selectedTag", QStringLiteral("b"));
+    QCOMPARE(model.selectedTag(), std::optional<QString>(QStringLiteral("b")));
+    model.setProperty("selectedTag", QVariant());
+    QCOMPARE(model.selectedTag(), std::nullopt);
+
+    const QVariantList categories = model.property("categories").toList();
+    QCOMPARE(categories.size(), 2);
+    QCOMPARE(categories.at(0).toMap().value(QStringLiteral("name")).toString(), QStringLiteral("linux"));
+    QVERIFY(categories.at(0).toMap().contains(QStringLiteral("savePath")));
+}
+
+void TestTorrentListViewModel::search()
+{
+    TorrentListViewModel &model = makeModel();
+    QList<Spec> specs = sample;
+    specs.append({"c1", "caf\u00e9 precomposed", "uploading", 1.0, 1, "", "", 1});
+    specs.append({"c2", "cafe\u0301 decomposed", "uploading", 1.0, 1, "", "", 2});
+    specs.append({"c3", "plain cafe", "uploading", 1.0, 1, "", "", 3});
+    model.repository().apply(fullSync(specs));
+    TorrentListModel *results = model.searchResultsModel();
+
+    // Loaded torrents, an empty search field: no results.
+    QCOMPARE(results->count(), 0);
+    model.setSearchText(QStringLiteral("TA"));
+    // All torrents, not the shown list, in the model's order.
+    QStringList expected;
+    for (const Torrent &t : model.torrents()) {
+        if (t.name.contains(QLatin1String("ta"), Qt::CaseInsensitive))
+            expected.append(t.id);
+    }
+    QCOMPARE(idsOf(results->torrents()), expected);
+    QCOMPARE(expected.size(), 3); // Zeta, beta, Delta
+
+    // Accents count; the two ways of writing one accent are the same text.
+    model.setSearchText(QStringLiteral("CAF\u00c9"));
+    QStringList ids = idsOf(results->torrents());
+    ids.sort();
+    QCOMPARE(ids, QStringList({"c1", "c2"}));
+
+    // The results follow the repository.
+    SyncData removal;
+    removal.rid = 3;
+    removal.torrentsRemoved = QStringList{QStringLiteral("c1")};
+    model.repository().apply(removal);
+    QCOMPARE(idsOf(results->torrents()), QStringList({"c2"}));
+
+    model.setSearchText(QString());
+    QCOMPARE(results->count(), 0);
+}
+
+void TestTorrentListViewModel::autoRefreshFollowsSettings()
+{
+    {
+        // Off at construction: no timer, and a screen shown does not start one.
+        TorrentListViewModel &model = makeModel();
+        QVERIFY(!model.repository().hasRefreshTimer());
+        model.startAutoRefreshIfEnabled();
+        QVERIFY(!model.repository().hasRefreshTimer());
+    }
+    m_settings->setAutoRefreshEnabled(true);
+    m_settings->setRefreshInterval(2.5);
+    TorrentListViewModel &model = makeModel();
+    TorrentRepository &repository = model.repository();
+    QVERIFY(repository.hasRefreshTimer());
+    QCOMPARE(repository.refreshTimerInterval(), 2500);
+
+    m_settings->setRefreshInterval(5);
+    QCOMPARE(repository.refreshTimerInterval(), 5000);
+
+    m_settings->setAutoRefreshEnabled(false);
+    QVERIFY(!repository.hasRefreshTimer());
+    // A new interval while auto refresh is off starts nothing.
+    m_settings->setRefreshInterval(7);
+    QVERIFY(!repository.hasRefreshTimer());
+
+    m_settings->setAutoRefreshEnabled(true);
+    QCOMPARE(repository.refreshTimerInterval(), 7000);
+    // The screen hidden stops the timer; a new interval leaves it stopped.
+    model.stopAutoRefresh();
+    m_settings->setRefreshInterval(4);
+    QVERIFY(!repository.hasRefreshTimer());
+    model.startAutoRefreshIfEnabled();
+    QCOMPARE(repository.refreshTimerInterval(), 4000);
+}
+
+void TestTorrentListViewModel::errorsMirrorAndClear()
+{
+    // Not connected: the sync pass fails before anything is sent.
+    TorrentListViewModel &model = makeModel();
+    model.repository().apply(fullSync(sample));
+    QSignalSpy errors(&model, &TorrentListViewModel::errorChanged);
+    QVERIFY(runTask(model.loadTorrents()).ok());
+    QVERIFY(model.property("hasError").toBool());
+    QVERIFY(errors.size() >= 1);
+    QCOMPARE(model.property("errorMessage").toString(), model.repository().error()->localizedDescription());
+    QVERIFY(!model.property("errorMessage").toString().isEmpty());
+    QCOMPARE(model.property("errorSuggestion").toString(), QStringLiteral("前往「设置」页面，添加并连接到 qBittorrent 服务器"));
+    QVERIFY(!model.isLoading());
+    // The list stays as it was.
+    QCOMPARE(model.torrents().size(), sample.size());
+
+    model.clearError();
+    QVERIFY(!model.property("hasError").toBool());
+    QVERIFY(!model.repository().error());
+    QCOMPARE(model.property("errorMessage").toString(), QString());
+}
+
+void TestTorrentListViewModel::loadAndActionsReachTheServer_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("bodyPart");
+
+    QTest::newRow("pause") << "pause" << QByteArray("/api/v2/torrents/pause") << QByteArray();
+    QTest::newRow("resume") << "resume" << QByteArray("/api/v2/torrents/resume") << QByteArray();
+    QTest::newRow("force start") << "forceStart" << QByteArray("/api/v2/torrents/setForceStart") << QByteArray("value=true");
+    QTest::newRow("delete") << "delete" << QByteArray("/api/v2/torrents/delete") << QByteArray("deleteFiles=false");
+    QTest::newRow("delete with files") << "deleteFiles" << QByteArray("/api/v2/torrents/delete") << QByteArray("deleteFiles=true");
+    QTest::newRow("recheck") << "recheck" << QByteArray("/api/v2/torrents/recheck") << QByteArray();
+    QTest::newRow("reannounce") << "reannounce" << QByteArray("/api/v2/torrents/reannounce") << QByteArray();
+}
+
+void TestTorrentListViewModel::loadAndActionsReachTheServer()
+{
+    QFETCH(QString, action);
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, bodyPart);
+
+    serveRecordedServer();
+    QVERIFY(m_api->connect());
+    TorrentListViewModel &model = makeModel();
+    QVERIFY(runTask(model.loadTorrents()).ok());
+    QVERIFY(!model.property("hasError").toBool());
+    QCOMPARE(model.torrents().size(), 2);
+    QCOMPARE(model.categoryList().size(), 2);
+    QVERIFY(!model.tags().isEmpty());
+    QList<QByteArray> paths;
+    for (const RecordedRequest &request : m_api->server.requests())
+        paths.append(request.path());
+    QCOMPARE(paths, QList<QByteArray>({syncPath, "/api/v2/torrents/categories", "/api/v2/torrents/tags"}));
+    m_api->server.clearRequests();
+
+    const QString hash = model.torrents().first().id;
+    if (action == QLatin1String("pause"))
+        model.pause(hash);
+    else if (action == QLatin1String("resume"))
+        model.resume(hash);
+    else if (action == QLatin1String("forceStart"))
+        model.forceStart(hash);
+    else if (action == QLatin1String("delete"))
+        model.remove(hash, false);
+    else if (action == QLatin1String("deleteFiles"))
+        model.remove(hash, true);
+    else if (action == QLatin1String("recheck"))
+        model.recheck(hash);
+    else
+        model.reannounce(hash);
+
+    // The action, then one sync pass.
+    QVERIFY(m_api->server.waitForRequests(2));
+    const QList<RecordedRequest> requests = m_api->server.requests();
+    QCOMPARE(requests.at(0).method, QByteArray("POST"));
+    QCOMPARE(requests.at(0).path(), path);
+    QVERIFY2(requests.at(0).body.contains("hashes=" + hash.toLatin1()), requests.at(0).body.constData());
+    QVERIFY2(requests.at(0).body.contains(bodyPart), requests.at(0).body.constData());
+    QCOMPARE(requests.at(1).path(), syncPath);
+}
+
+void TestTorrentListViewModel::refreshAsksForEverythingAndRestartsTheTimer()
+{
+    serveRecordedServer();
+    QVERIFY(m_api->connect());
+    TorrentListViewModel &model = makeModel();
+    QVERIFY(runTask(model.loadTorrents()).ok());
+    QCOMPARE(model.repository().currentRid(), std::optional<qint64>(1));
+    model.repository().setError(std::make_shared<UnexpectedError>(QStringLiteral("earlier failure")));
+    QVERIFY(model.property("hasError").toBool());
+    m_api->server.clearRequests();
+
+    // Auto refresh off: a full pass, the error gone, no timer.
+    QVERIFY(runTask(model.refresh()).ok());
+    QCOMPARE(m_api->server.requestsTo(syncPath).size(), 1);
+    QCOMPARE(m_api->server.requestsTo(syncPath).first().target, syncPath);
+    QVERIFY(!model.property("hasError").toBool());
+    QVERIFY(!model.repository().hasRefreshTimer());
+
+    // On: the timer starts afresh after the pass.
+    m_settings->setAutoRefreshEnabled(true);
+    model.stopAutoRefresh();
+    QVERIFY(runTask(model.refresh()).ok());
+    QCOMPARE(m_api->server.requestsTo(syncPath).size(), 2);
+    QCOMPARE(m_api->server.requestsTo(syncPath).last().target, syncPath);
+    QVERIFY(model.repository().hasRefreshTimer());
+}
+
+void TestTorrentListViewModel::scenePhases()
+{
+    serveRecordedServer();
+    QVERIFY(m_api->connect());
+    m_settings->setAutoRefreshEnabled(true);
+    TorrentListViewModel &model = makeModel();
+    QVERIFY(model.repository().hasRefreshTimer());
+    LogCapture log;
+
+    model.handleApplicationState(Qt::ApplicationInactive);
+    QVERIFY(!model.repository().hasRefreshTimer());
+    model.handleApplicationState(Qt::ApplicationHidden);
+    QVERIFY(!model.repository().hasRefreshTimer());
+    QCOMPARE(log.lines(), QStringList({"📱 应用非活跃状态", "📱 应用已进入后台"}));
+    QCOMPARE(m_api->server.requestCount(), 0);
+
+    log.clear();
+    model.handleApplicationState(Qt::ApplicationActive);
+    QCOMPARE(log.lines().value(0), QStringLiteral("📱 应用回到前台"));
+    QVERIFY(m_api->server.waitForRequests(1));
+    QCOMPARE(m_api->server.lastRequest().target, syncPath);
+    QTRY_VERIFY_WITH_TIMEOUT(model.repository().hasRefreshTimer(), 5000);
+    QCOMPARE(model.torrents().size(), 2);
+
+    log.clear();
+    model.handleApplicationState(-1);
+    QVERIFY(log.lines().isEmpty());
+    QVERIFY(model.repository().hasRefreshTimer());
+}
+
+void TestTorrentListViewModel::modelGoneWhileRequestInFlight_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QByteArray>("path");
+    QTest::newRow("load") << "load" << syncPath;
+    QTest::newRow("refresh") << "refresh" << syncPath;
+    QTest::newRow("scene phase active") << "active" << syncPath;
+    QTest::newRow("pause") << "pause" << QByteArray("/api/v2/torrents/pause");
+    QTest::newRow("delete") << "delete" << QByteArray("/api/v2/torrents/delete");
+}
+
+void TestTorrentListViewModel::modelGoneWhileRequestInFlight()
+{
+    QFETCH(QString, operation);
+    QFETCH(QByteArray, path);
+
+    serveRecordedServer();
+    QVERIFY(m_api->connect());
+    TestResponse late = path == syncPath ? TestResponse::json(fixture(QStringLiteral("maindata-full.json")))
+                                         : TestResponse::text("Ok.");
+    late.delayMs = 100;
+    m_api->server.enqueue(path, late);
+    m_settings->setAutoRefreshEnabled(true);
+    TorrentListViewModel &model = makeModel();
+    model.repository().apply(fullSync(sample));
+
+    if (operation == QLatin1String("load"))
+        model.startLoadTorrents();
+    else if (operation == QLatin1String("refresh"))
+        model.startRefresh();
+    else if (operation == QLatin1String("active"))
+        model.handleApplicationState(Qt::ApplicationActive);
+    else if (operation == QLatin1String("pause"))
+        model.pause(QStringLiteral("d1"));
+    else
+        model.remove(QStringLiteral("d1"), true);
+    QVERIFY(m_api->server.waitForRequests(1));
+
+    // The screen closes before the answer arrives.
+    QSignalSpy finished(network(), &QNetworkAccessManager::finished);
+    m_model.reset();
+    QVERIFY(finished.wait(5000));
+    QCoreApplication::processEvents();
+    // Nothing followed for a model that is gone: no categories, no follow-up sync.
+    QCOMPARE(m_api->server.requestCount(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestTorrentListViewModel)
+#include "tst_TorrentListViewModel.moc"
