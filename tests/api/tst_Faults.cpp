@@ -137,6 +137,20 @@ private Q_SLOTS:
         QVERIFY(!fresh.isAuthenticated());
     }
 
+    // The server dropped the idle kept-alive connection: the next action goes out once, on
+    // a new connection, and succeeds.
+    void serverClosedIdleConnection()
+    {
+        h->server.setFallback([](const RecordedRequest &) { return TestResponse::text("Ok."); });
+        VERIFY_OK(runTask(fetchTags()));
+        const int connectionsBefore = h->server.connectionCount();
+        h->server.closeAllConnections();
+        h->server.clearRequests();
+        VERIFY_OK(runTask(h->client.performAction(APIEndpoint::deleteTorrents("a", true))));
+        QCOMPARE(h->server.requestsTo("/api/v2/torrents/delete").size(), 1);
+        QVERIFY(h->server.connectionCount() > connectionsBefore);
+    }
+
     void noContent()
     {
         h->server.enqueue(tagsPath, TestResponse::noContent());
