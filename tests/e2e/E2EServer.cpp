@@ -80,7 +80,10 @@ QString E2EServer::restart(int timeoutMs) const
                            QString::number(qMax(1, timeoutMs / 2000))});
     if (!process.waitForStarted(5'000))
         return QStringLiteral("cannot run %1: %2").arg(python, process.errorString());
-    if (!process.waitForFinished(timeoutMs)) {
+    // The event loop keeps running meanwhile: the stopping server announces its torrents'
+    // stop, and a tracker in this process must answer or the shutdown waits for its time-out.
+    const bool finished = pollUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs, 20);
+    if (!finished) {
         process.kill();
         process.waitForFinished(5'000);
         return QStringLiteral("the restart did not finish within %1 ms").arg(timeoutMs);
