@@ -126,6 +126,7 @@ Page {
 
             // Guide cards
             ColumnLayout {
+                objectName: "guideCards"
                 Layout.fillWidth: true
                 spacing: 10
                 opacity: root.animateContent ? 1 : 0
