@@ -63,6 +63,8 @@ QString NetworkError::errorDescription() const
                               "网络连接是否正常");
     case Kind::responseTooLarge:
         return QStringLiteral("服务器响应过大，已中止读取");
+    case Kind::torrentRejected:
+        return QStringLiteral("服务器未添加种子\n\n请检查链接或种子文件是否有效，以及该种子是否已在列表中");
     }
     return {};
 }
@@ -101,6 +103,7 @@ QString NetworkError::debugDescription() const
     case Kind::timeout: return QStringLiteral("timeout");
     case Kind::connectionFailed: return QStringLiteral("connectionFailed");
     case Kind::responseTooLarge: return QStringLiteral("responseTooLarge(limit %1 bytes)").arg(m_limitBytes);
+    case Kind::torrentRejected: return QStringLiteral("torrentRejected");
     }
     return {};
 }

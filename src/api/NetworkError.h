@@ -24,6 +24,8 @@ public:
         connectionFailed,
         // The answer grew beyond the client's size bound and reading it was given up.
         responseTooLarge,
+        // An upload the server answered with 2xx and "Fails.": nothing was added.
+        torrentRejected,
     };
 
     static NetworkError serverError(int statusCode);
@@ -38,6 +40,7 @@ public:
     static NetworkError timeout() { return NetworkError(Kind::timeout); }
     static NetworkError connectionFailed() { return NetworkError(Kind::connectionFailed); }
     static NetworkError responseTooLarge(qint64 limitBytes);
+    static NetworkError torrentRejected() { return NetworkError(Kind::torrentRejected); }
 
     Kind kind() const { return m_kind; }
     // The HTTP status of serverError; 0 otherwise.

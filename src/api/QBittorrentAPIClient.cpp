@@ -141,6 +141,10 @@ QCoro::Task<void> QBittorrentAPIClient::postMultipart(QByteArray contentType, QB
         start(*m_network, Method::post, url, contentType, body, requestLimits), requestLimits);
     if (answer.statusCode < 200 || answer.statusCode > 299)
         throw NetworkError::serverError(answer.statusCode);
+    // Servers before 5.x answer an add that added nothing (a bad link, a file that is not a
+    // torrent, a torrent already there) with 200 and "Fails."; that is not a success.
+    if (answer.body.trimmed() == "Fails.")
+        throw NetworkError::torrentRejected();
 }
 
 QCoro::Task<void> QBittorrentAPIClient::reauthenticate()

@@ -369,7 +369,7 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(Expect, expect);
         const QByteArray path = "/api/v2/torrents/add";
-        h->server.enqueue(path, TestResponse::withStatus(status, "Fails."));
+        h->server.enqueue(path, TestResponse::withStatus(status, status < 300 ? "Ok." : "Fails."));
         const auto byLink = runTask(h->client.addTorrent(QStringLiteral("magnet:?xt=urn:btih:abc")));
         verifyOutcome(byLink.error, byLink.finished, expect);
         h->server.enqueue(path, TestResponse::withStatus(status));
@@ -377,6 +377,19 @@ private Q_SLOTS:
         verifyOutcome(byFile.error, byFile.finished, expect);
         QCOMPARE(h->loginCount(), 0);
         QCOMPARE(h->server.requestsTo(path).size(), 2);
+    }
+
+    // "Fails." with 200 is how servers before 5.x say that nothing was added.
+    void uploadAnsweredFailsAddedNothing()
+    {
+        const QByteArray path = "/api/v2/torrents/add";
+        h->server.enqueue(path, TestResponse::text("Fails."));
+        const auto byLink = runTask(h->client.addTorrent(QStringLiteral("not a link")));
+        VERIFY_NETWORK_ERROR(byLink, NetworkError::Kind::torrentRejected);
+        QVERIFY(byLink.error->localizedDescription().startsWith(QStringLiteral("服务器未添加种子")));
+        h->server.enqueue(path, TestResponse::text("Fails.\n"));
+        VERIFY_NETWORK_ERROR(runTask(h->client.addTorrentFile(QStringLiteral("a.torrent"), "junk")),
+                             NetworkError::Kind::torrentRejected);
     }
 
     // A client that never logged in sends nothing and reports that it is not connected.
