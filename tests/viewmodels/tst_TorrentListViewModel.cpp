@@ -23,7 +23,7 @@ namespace {
 
 const QByteArray syncPath = QByteArrayLiteral("/api/v2/sync/maindata");
 
-struct Spec
+struct Shape
 {
     const char *hash;
     const char *name;
@@ -37,7 +37,7 @@ struct Spec
     qint64 upspeed = 0;
 };
 
-TorrentData dataOf(const Spec &s)
+TorrentData dataOf(const Shape &s)
 {
     TorrentData d;
     d.name = QString::fromUtf8(s.name);
@@ -64,7 +64,7 @@ TorrentData dataOf(const Spec &s)
 }
 
 // Six torrents that tell the filters, categories, tags and sort orders apart.
-const QList<Spec> sample = {
+const QList<Shape> sample = {
     {"d1", "alpha", "downloading", 0.5, 100, "linux", "iso", 1000, 10, 0},
     {"s1", "Zeta", "stalledDL", 0.2, 300, "", "", 2000},
     {"q1", "beta", "queuedDL", 0.1, 100, "linux", "a , b", 3000},
@@ -73,13 +73,13 @@ const QList<Spec> sample = {
     {"m1", "epsilon", "metaDL", 0.0, 0, "linux", "", 4000},
 };
 
-SyncData fullSync(const QList<Spec> &specs)
+SyncData fullSync(const QList<Shape> &shapes)
 {
     SyncData sync;
     sync.rid = 1;
     sync.fullUpdate = true;
     QList<std::pair<QString, TorrentData>> torrents;
-    for (const Spec &s : specs)
+    for (const Shape &s : shapes)
         torrents.append({QString::fromLatin1(s.hash), dataOf(s)});
     sync.torrents = torrents;
     sync.categories = QList<std::pair<QString, CategoryData>>{{QStringLiteral("linux"), {QStringLiteral("linux"), {}}},
@@ -409,11 +409,11 @@ void TestTorrentListViewModel::choicesFromQml()
 void TestTorrentListViewModel::search()
 {
     TorrentListViewModel &model = makeModel();
-    QList<Spec> specs = sample;
-    specs.append({"c1", "caf\u00e9 precomposed", "uploading", 1.0, 1, "", "", 1});
-    specs.append({"c2", "cafe\u0301 decomposed", "uploading", 1.0, 1, "", "", 2});
-    specs.append({"c3", "plain cafe", "uploading", 1.0, 1, "", "", 3});
-    model.repository().apply(fullSync(specs));
+    QList<Shape> shapes = sample;
+    shapes.append({"c1", "caf\u00e9 precomposed", "uploading", 1.0, 1, "", "", 1});
+    shapes.append({"c2", "cafe\u0301 decomposed", "uploading", 1.0, 1, "", "", 2});
+    shapes.append({"c3", "plain cafe", "uploading", 1.0, 1, "", "", 3});
+    model.repository().apply(fullSync(shapes));
     TorrentListModel *results = model.searchResultsModel();
 
     // Loaded torrents, an empty search field: no results.
