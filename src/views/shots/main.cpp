@@ -1,0 +1,339 @@
+// seedwhirl_shots: screenshots of the main screens, taken from the application's own window
+// against a running server. Usage:
+//   seedwhirl_shots --server HOST:PORT --out DIR    (password in SEEDWHIRL_PASSWORD,
+//                                                    user in SEEDWHIRL_USER or "admin")
+// Run it with QT_QPA_PLATFORM=offscreen inside a private D-Bus session with a keyring (the
+// profiles' passwords go to the credential store); `./dev shots` does all of that against the
+// demo server. The profiles and settings live in a folder of their own that is removed at
+// the end, so the first screen is always the welcome screen without profiles.
+
+#include "ScreenDriver.h"
+#include "UiSetup.h"
+
+#include "model/AppInfo.h"
+#include "model/ServerConfig.h"
+#include "store/Persistence.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <qcoro/qcorotask.h>
+
+#include <cstdio>
+#include <optional>
+
+Q_IMPORT_QML_PLUGIN(SeedwhirlPlugin)
+
+namespace {
+
+struct Target
+{
+    QString host;
+    int port = 0;
+    QString user;
+    QString password;
+};
+
+std::optional<Target> parseTarget(const QString &address)
+{
+    const int colon = address.lastIndexOf(QLatin1Char(':'));
+    bool ok = false;
+    const int port = colon > 0 ? address.mid(colon + 1).toInt(&ok) : 0;
+    if (!ok || port < 1 || port > 65535)
+        return std::nullopt;
+    return Target{address.left(colon), port, qEnvironmentVariable("SEEDWHIRL_USER", QStringLiteral("admin")),
+                  qEnvironmentVariable("SEEDWHIRL_PASSWORD")};
+}
+
+// Saves a profile the way the add-server form does; the message of what failed otherwise.
+std::optional<QString> saveProfile(const ServerConfig &server, const QString &password)
+{
+    auto save = [](ServerConfig server, QString password) -> QCoro::Task<std::optional<QString>> {
+        try {
+            co_await ServerRepository::shared().addServer(server, password);
+        } catch (const AppError &error) {
+            co_return error.localizedDescription();
+        }
+        co_return std::nullopt;
+    };
+    return QCoro::waitFor(save(server, password));
+}
+
+int rowCount(ScreenDriver &driver, QObject *view)
+{
+    return driver.get(view, "count").toInt();
+}
+
+// Shows a sheet by its screen's flag, shoots it once its page is there and ready, and closes it.
+bool shootSheet(ScreenDriver &driver, const QString &shot, QObject *screen, const char *flag, const QString &sheetName,
+                const std::function<bool(QObject *page)> &prepare = {})
+{
+    driver.setShot(shot);
+    QObject *sheet = driver.find(sheetName, screen);
+    if (!driver.set(screen, flag, true) || !driver.waitOpened(sheet, sheetName))
+        return false;
+    QObject *page = driver.get(sheet, "item").value<QObject *>();
+    if (!driver.waitUntil(sheetName + QStringLiteral("'s page"), [&] {
+            return (page = driver.get(sheet, "item").value<QObject *>()) != nullptr;
+        }))
+        return false;
+    if (prepare && !prepare(page))
+        return false;
+    if (!driver.shoot(shot))
+        return false;
+    return driver.set(screen, flag, false) && driver.waitOverlayClear(sheetName);
+}
+
+bool run(ScreenDriver &driver, const Target &target)
+{
+    // Welcome screen, no profiles.
+    driver.setShot(QStringLiteral("welcome-empty"));
+    QObject *welcome = driver.waitFor(QStringLiteral("welcomeView"));
+    QObject *guide = driver.find(QStringLiteral("guideCards"), welcome);
+    if (!driver.waitUntil(QStringLiteral("the guide cards to fade in"),
+                          [&] { return guide && driver.get(guide, "opacity").toDouble() >= 1.0; })
+        || !driver.waitUntil(QStringLiteral("the add-first-server button"), [&] {
+               return driver.get(driver.find(QStringLiteral("addFirstServerButton"), welcome), "visible").toBool();
+           })
+        || !driver.shoot(QStringLiteral("welcome-empty")))
+        return false;
+
+    // Welcome screen with two saved profiles: the demo server and one that is only listed.
+    driver.setShot(QStringLiteral("welcome-servers"));
+    const ServerConfig demo =
+        ServerConfig::create(QStringLiteral("演示服务器"), target.host, target.port, target.user, false);
+    const ServerConfig other = ServerConfig::create(QStringLiteral("家里的 NAS"), QStringLiteral("nas.local"), 8080,
+                                                    QStringLiteral("admin"), false);
+    for (const auto &[server, password] : {std::pair{other, QStringLiteral("unused")}, std::pair{demo, target.password}}) {
+        if (const auto failure = saveProfile(server, password))
+            return driver.fail(QStringLiteral("cannot save the profile %1: %2").arg(server.name, *failure));
+    }
+    QObject *rows = driver.find(QStringLiteral("welcomeServerRows"), welcome);
+    if (!driver.waitUntil(QStringLiteral("two server rows"), [&] { return rowCount(driver, rows) == 2; })
+        || !driver.shoot(QStringLiteral("welcome-servers")))
+        return false;
+
+    // Connect through the welcome screen's own model; the window turns to the tabs.
+    driver.setShot(QStringLiteral("torrent-list"));
+    QObject *serverModel = driver.get(welcome, "viewModel").value<QObject *>();
+    QVariant demoId;
+    for (const QVariant &server : driver.get(serverModel, "servers").toList()) {
+        if (server.toMap().value(QStringLiteral("name")).toString() == demo.name)
+            demoId = server.toMap().value(QStringLiteral("id"));
+    }
+    if (!demoId.isValid())
+        return driver.fail(QStringLiteral("the saved demo profile is not in the welcome screen's list"));
+    if (!driver.call(serverModel, "connectTo", demoId))
+        return false;
+    QObject *tabs = driver.waitFor(QStringLiteral("mainTabs"));
+    QObject *list = driver.waitFor(QStringLiteral("torrentListView"), tabs);
+    QObject *rowsView = driver.find(QStringLiteral("torrentList"), list);
+    QObject *listModel = driver.get(list, "viewModel").value<QObject *>();
+    if (!driver.waitUntil(QStringLiteral("the torrent list to fill"), [&] {
+            return rowCount(driver, rowsView) > 0 && !driver.get(listModel, "isLoading").toBool();
+        })
+        || !driver.shoot(QStringLiteral("torrent-list")))
+        return false;
+
+    if (!shootSheet(driver, QStringLiteral("filter-sheet"), list, "showingFilterSheet", QStringLiteral("filterPopup")))
+        return false;
+
+    if (!shootSheet(driver, QStringLiteral("add-torrent"), list, "showingAddTorrent", QStringLiteral("addTorrentSheet"),
+                    [&](QObject *page) {
+                        return driver.waitUntil(QStringLiteral("the categories of the add form"),
+                                                [&] { return !driver.get(page, "isLoadingCategories").toBool(); })
+                               && driver.set(page, "torrentURL",
+                                             QStringLiteral("magnet:?xt=urn:btih:c9e15763f722f23e98a29decdfae341b98d53056"))
+                               && driver.set(driver.find(QStringLiteral("urlField"), page), "cursorPosition", 0);
+                    }))
+        return false;
+
+    // Detail of a complete torrent with files and a tracker, one shot per tab.
+    driver.setShot(QStringLiteral("detail-info"));
+    QObject *torrents = driver.get(list, "torrents").value<QObject *>();
+    int row = -1;
+    for (int i = 0; i < rowCount(driver, rowsView) && row < 0; ++i) {
+        QVariant torrent;
+        QMetaObject::invokeMethod(torrents, "torrentAt", Q_RETURN_ARG(QVariant, torrent), Q_ARG(int, i));
+        if (torrent.toMap().value(QStringLiteral("name")).toString().startsWith(QLatin1String("debian")))
+            row = i;
+    }
+    if (row < 0)
+        row = 0;
+    if (!driver.call(list, "openDetail", row))
+        return false;
+    QObject *detail = driver.waitFor(QStringLiteral("torrentDetailView"), tabs);
+    QObject *detailModel = driver.get(detail, "viewModel").value<QObject *>();
+    if (!driver.waitStackIdle(detail, QStringLiteral("the detail screen"))
+        || !driver.waitUntil(QStringLiteral("the detail lists to load"), [&] {
+               return !driver.get(detailModel, "isLoading").toBool()
+                   && !driver.get(detailModel, "files").toList().isEmpty()
+                   && !driver.get(detailModel, "trackers").toList().isEmpty();
+           }))
+        return false;
+    const QStringList detailShots{QStringLiteral("detail-info"), QStringLiteral("detail-files"),
+                                  QStringLiteral("detail-trackers"), QStringLiteral("detail-peers")};
+    const QStringList detailLists{QStringLiteral("infoList"), QStringLiteral("filesTab"), QStringLiteral("trackersTab"),
+                                  QStringLiteral("peersTab")};
+    for (int tab = 0; tab < detailShots.size(); ++tab) {
+        driver.setShot(detailShots[tab]);
+        QObject *tabList = driver.find(detailLists[tab], detail);
+        // The peers of a server without a network are none: that tab shows its load button.
+        const int wanted = tab == 3 ? 0 : 1;
+        if (!driver.set(detail, "selectedTab", tab)
+            || !driver.waitUntil(detailLists[tab] + QStringLiteral(" to show"), [&] {
+                   return driver.get(tabList, "visible").toBool() && rowCount(driver, tabList) >= wanted;
+               })
+            || !driver.shoot(detailShots[tab]))
+            return false;
+    }
+
+    // Search over all torrents.
+    driver.setShot(QStringLiteral("search"));
+    if (!driver.set(tabs, "selectedTab", 2))
+        return false;
+    QObject *search = driver.waitFor(QStringLiteral("searchTorrentView"), tabs);
+    QObject *results = driver.find(QStringLiteral("resultList"), search);
+    if (!driver.set(search, "searchText", QStringLiteral("iso"))
+        || !driver.waitUntil(QStringLiteral("search results"), [&] {
+               return driver.get(search, "contentState").toString() == QLatin1String("results")
+                   && rowCount(driver, results) >= 2;
+           })
+        || !driver.shoot(QStringLiteral("search")))
+        return false;
+
+    // Statistics with every figure in, then its speed limit sheet.
+    driver.setShot(QStringLiteral("statistics"));
+    if (!driver.set(tabs, "selectedTab", 1))
+        return false;
+    QObject *statistics = driver.waitFor(QStringLiteral("statisticsView"), tabs);
+    QObject *statisticsModel = driver.get(statistics, "viewModel").value<QObject *>();
+    if (!driver.waitUntil(QStringLiteral("the statistics to load"), [&] {
+            return !driver.get(statisticsModel, "isLoading").toBool()
+                && driver.get(statisticsModel, "serverVersion").isValid()
+                && !driver.get(statisticsModel, "transferInfo").isNull()
+                && !driver.get(statisticsModel, "serverState").isNull()
+                && !driver.get(statisticsModel, "categories").toList().isEmpty();
+        })
+        || !driver.shoot(QStringLiteral("statistics")))
+        return false;
+    if (!shootSheet(driver, QStringLiteral("speed-limit-sheet"), statistics, "showingSpeedLimitSheet",
+                    QStringLiteral("speedLimitPopup")))
+        return false;
+
+    // Settings with the server version, its About sheet, the server list and a bad new profile.
+    driver.setShot(QStringLiteral("settings"));
+    if (!driver.set(tabs, "selectedTab", 3))
+        return false;
+    QObject *settings = driver.waitFor(QStringLiteral("settingsView"), tabs);
+    if (!driver.waitUntil(QStringLiteral("the server version and categories"), [&] {
+            return driver.get(driver.find(QStringLiteral("serverVersionText"), settings), "visible").toBool()
+                && !driver.get(settings, "isLoadingCategories").toBool();
+        })
+        || !driver.shoot(QStringLiteral("settings")))
+        return false;
+    if (!shootSheet(driver, QStringLiteral("about"), settings, "showingAbout", QStringLiteral("aboutSheet")))
+        return false;
+
+    driver.setShot(QStringLiteral("server-list"));
+    if (!driver.call(settings, "openServerList"))
+        return false;
+    QObject *servers = driver.waitFor(QStringLiteral("serverListView"), tabs);
+    QObject *serverRows = driver.find(QStringLiteral("serverList"), servers);
+    if (!driver.waitStackIdle(servers, QStringLiteral("the server list"))
+        || !driver.waitUntil(QStringLiteral("two server rows"), [&] { return rowCount(driver, serverRows) == 2; })
+        || !driver.shoot(QStringLiteral("server-list")))
+        return false;
+
+    return shootSheet(driver, QStringLiteral("add-server-invalid-port"), servers, "showingAddServer",
+                      QStringLiteral("addServerSheet"), [&](QObject *page) {
+                          QObject *form = driver.get(page, "form").value<QObject *>();
+                          return driver.set(form, "name", QStringLiteral("备用服务器"))
+                              && driver.set(form, "host", QStringLiteral("seedbox.example"))
+                              && driver.set(form, "port", QStringLiteral("70000"))
+                              && driver.waitUntil(QStringLiteral("the port caption"), [&] {
+                                     return driver.get(driver.find(QStringLiteral("portCaption"), page), "visible")
+                                         .toBool();
+                                 });
+                      });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Profiles and settings of this run only. Set before the application object so that every
+    // standard location is taken from here.
+    QTemporaryDir state;
+    if (!state.isValid()) {
+        std::fprintf(stderr, "cannot create a temporary folder: %s\n", qPrintable(state.errorString()));
+        return 1;
+    }
+    qputenv("XDG_DATA_HOME", QFile::encodeName(state.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(state.filePath(QStringLiteral("config"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(state.filePath(QStringLiteral("cache"))));
+
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setOrganizationName(QStringLiteral("Seedwhirl"));
+    QGuiApplication::setApplicationName(QStringLiteral("Seedwhirl"));
+    QGuiApplication::setApplicationVersion(appVersion());
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Screenshots of the main screens against a running server."));
+    parser.addHelpOption();
+    const QCommandLineOption serverOption(QStringLiteral("server"),
+                                          QStringLiteral("The server (password in SEEDWHIRL_PASSWORD)."),
+                                          QStringLiteral("HOST:PORT"));
+    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Folder for the PNG files."),
+                                       QStringLiteral("DIR"));
+    parser.addOption(serverOption);
+    parser.addOption(outOption);
+    parser.process(app);
+
+    const auto target = parseTarget(parser.value(serverOption));
+    if (!target) {
+        std::fprintf(stderr, "--server wants HOST:PORT, got \"%s\"\n", qPrintable(parser.value(serverOption)));
+        return 2;
+    }
+    if (!parser.isSet(outOption)) {
+        std::fprintf(stderr, "--out DIR is missing\n");
+        return 2;
+    }
+    const QString out = parser.value(outOption);
+    if (!QDir().mkpath(out)) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(out));
+        return 1;
+    }
+
+    if (const auto failure = PersistenceController::openShared()) {
+        std::fprintf(stderr, "%s\n", qPrintable(*failure));
+        return 1;
+    }
+
+    applyApplicationStyle();
+    QQmlApplicationEngine engine;
+    prepareQmlEngine(engine);
+    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Seedwhirl/qml/Main.qml")));
+    auto *window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
+    if (!window) {
+        std::fprintf(stderr, "Main.qml did not load\n");
+        return 1;
+    }
+
+    ScreenDriver driver(*window, out);
+    const bool ok = run(driver, *target);
+    for (const QString &path : driver.written())
+        std::printf("wrote %s\n", qPrintable(path));
+    std::fflush(stdout);
+    if (!ok) {
+        std::fprintf(stderr, "screenshots failed at %s\n", qPrintable(driver.failure()));
+        return 1;
+    }
+    std::printf("%lld screenshots in %s\n", static_cast<long long>(driver.written().size()), qPrintable(out));
+    return 0;
+}
