@@ -59,7 +59,8 @@ QVariantMap serverStateMap(const ServerState &state)
 }
 
 // A whole decimal number with an optional sign, in KB/s, as bytes per second; nothing when the
-// text is not one or the bytes leave the 64-bit range.
+// text is not one, is negative (the field means "0 = no limit", a negative limit means nothing)
+// or the bytes leave the 64-bit range.
 std::optional<qint64> limitBytes(const QString &kilobytesPerSecond)
 {
     QStringView digits(kilobytesPerSecond);
@@ -73,7 +74,7 @@ std::optional<qint64> limitBytes(const QString &kilobytesPerSecond)
     }
     bool ok = false;
     const qint64 kilobytes = QStringView(kilobytesPerSecond).toLongLong(&ok, 10);
-    if (!ok)
+    if (!ok || kilobytes < 0)
         return std::nullopt;
     qint64 bytes = 0;
     if (qMulOverflow(kilobytes, qint64(1024), &bytes))

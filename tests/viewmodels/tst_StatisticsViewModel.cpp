@@ -277,6 +277,8 @@ private Q_SLOTS:
         QTest::newRow("letters") << QStringLiteral("12a") << false << QByteArray();
         QTest::newRow("empty") << QString() << false << QByteArray();
         QTest::newRow("sign only") << QStringLiteral("-") << false << QByteArray();
+        QTest::newRow("negative") << QStringLiteral("-5") << false << QByteArray();
+        QTest::newRow("negative zero") << QStringLiteral("-0") << true << QByteArray("limit=0");
         QTest::newRow("space") << QStringLiteral(" 5") << false << QByteArray();
         QTest::newRow("fraction") << QStringLiteral("1.5") << false << QByteArray();
     }
