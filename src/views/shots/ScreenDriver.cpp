@@ -76,6 +76,31 @@ void flattenLayerEffects(QQuickWindow &window)
     }
 }
 
+// Every horizontal list's highlight (the underline of a tab bar) has reached its current item: the move
+// is animated, and a frame taken right after a tab change would show it on the way.
+bool highlightsSettled(QQuickWindow &window)
+{
+    std::deque<QQuickItem *> queue{rootItem(window)};
+    while (!queue.empty()) {
+        QQuickItem *item = queue.front();
+        queue.pop_front();
+        if (!item)
+            continue;
+        if (item->isVisible() && item->inherits("QQuickListView")
+            && item->property("orientation").toInt() == Qt::Horizontal) {
+            auto *highlight = item->property("highlightItem").value<QQuickItem *>();
+            auto *current = item->property("currentItem").value<QQuickItem *>();
+            if (highlight && current
+                && (!qFuzzyCompare(highlight->x() + 1, current->x() + 1)
+                    || !qFuzzyCompare(highlight->width() + 1, current->width() + 1)))
+                return false;
+        }
+        for (QQuickItem *child : item->childItems())
+            queue.push_back(child);
+    }
+    return true;
+}
+
 } // namespace
 
 ScreenDriver::ScreenDriver(QQuickWindow &window, QString outputDirectory)
@@ -222,6 +247,8 @@ bool ScreenDriver::call(QObject *object, const char *method, const QVariant &a, 
 bool ScreenDriver::shoot(const QString &name)
 {
     if (failed())
+        return false;
+    if (!waitUntil(QStringLiteral("the tab highlights to settle"), [&] { return highlightsSettled(m_window); }))
         return false;
     flattenLayerEffects(m_window);
     const QImage image = m_window.grabWindow();

@@ -12,6 +12,7 @@
 
 #include "model/AppInfo.h"
 #include "model/ServerConfig.h"
+#include "model/Torrent.h"
 #include "store/Persistence.h"
 
 #include <QCommandLineParser>
@@ -160,7 +161,7 @@ bool run(ScreenDriver &driver, const Target &target)
     for (int i = 0; i < rowCount(driver, rowsView) && row < 0; ++i) {
         QVariant torrent;
         QMetaObject::invokeMethod(torrents, "torrentAt", Q_RETURN_ARG(QVariant, torrent), Q_ARG(int, i));
-        if (torrent.toMap().value(QStringLiteral("name")).toString().startsWith(QLatin1String("debian")))
+        if (torrent.value<Torrent>().name.startsWith(QLatin1String("debian")))
             row = i;
     }
     if (row < 0)
