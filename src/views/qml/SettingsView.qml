@@ -1,4 +1,5 @@
 import QtQuick
+import QtQml.Models
 import QtQuick.Controls
 import QtQuick.Controls.Material
 import QtQuick.Layouts
@@ -238,13 +239,18 @@ Page {
                             id: pathMenu
                             objectName: "savePathMenu"
                             y: pathMenuButton.height
-                            Repeater {
+                            // The categories come first, above the reset entry. They arrive after
+                            // the menu was built, so they are inserted at their place rather than
+                            // appended as a Repeater's items would be.
+                            Instantiator {
                                 model: root.categories
                                 delegate: MenuItem {
                                     required property var modelData
                                     text: modelData.name
                                     onTriggered: AppSettings.defaultSavePath = modelData.savePath
                                 }
+                                onObjectAdded: (index, object) => pathMenu.insertItem(index, object)
+                                onObjectRemoved: (index, object) => pathMenu.removeItem(object)
                             }
                             MenuItem {
                                 objectName: "resetPathItem"
