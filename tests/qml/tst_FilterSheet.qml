@@ -30,18 +30,43 @@ TestCase {
         // No polling of the (never connected) client while the sheet is looked at.
         AppSettings.isAutoRefreshEnabled = false
     }
+    // Screens made by a test, destroyed in cleanup() before the models they show, so that no
+    // binding of a screen being torn down reads a model that is already gone.
+    property var screens: []
+    function screen(component, properties) {
+        const item = createTemporaryObject(component, testCase, properties)
+        screens.push(item)
+        return item
+    }
+    function destroyScreens() {
+        for (const item of screens) {
+            if (item)
+                item.destroy()
+        }
+        screens = []
+    }
+
     function cleanup() {
+        destroyScreens()
         compare(Icons.unmappedNames, [])
     }
 
     function open(categories, tags) {
         const model = createTemporaryObject(modelComponent, testCase)
         TestSupport.applyFixture(model, "maindata-full.json")
-        const sheet = createTemporaryObject(sheetComponent, testCase,
-                                            { viewModel: model, categories: categories, tags: tags })
+        const sheet = screen(sheetComponent, { viewModel: model, categories: categories, tags: tags })
         closeSpy.clear()
         closeSpy.target = sheet
+        // Rows exist, and sit where a tap finds them, once the sheet is laid out.
+        waitForRendering(sheet)
         return sheet
+    }
+    // Row i of the shown tab, laid out for a tap.
+    function rowItem(sheet, i) {
+        findChild(sheet, "filterRows").forceLayout()
+        const row = findChild(sheet, "filterRow" + i)
+        verify(row, "row " + i + " is not there")
+        return row
     }
     function rowTexts(sheet) {
         const list = findChild(sheet, "filterRows")
@@ -72,7 +97,7 @@ TestCase {
 
     function test_tapping_a_row_only_changes_the_choice() {
         const sheet = open(["linux", "test"], [])
-        mouseClick(findChild(sheet, "filterRow3"))
+        mouseClick(rowItem(sheet, 3))
         compare(sheet.viewModel.selectedFilter, "completed")
         compare(rowTexts(sheet)[3].checked, true)
         compare(rowTexts(sheet)[0].checked, false)
@@ -86,7 +111,7 @@ TestCase {
         compare(rows.map(r => r.title), ["默认", "名称", "大小", "进度", "添加时间", "下载速度", "上传速度", "分享率"])
         compare(rows.map(r => r.count), ["", "", "", "", "", "", "", ""])
         compare(rows[0].checked, true)
-        mouseClick(findChild(sheet, "filterRow4"))
+        mouseClick(rowItem(sheet, 4))
         compare(sheet.viewModel.sortOption, "added_on")
         compare(rowTexts(sheet)[4].checked, true)
     }
@@ -99,11 +124,11 @@ TestCase {
         compare(rows.map(r => r.count), ["", "1", "1"])
         compare(rows[0].checked, true)
         verify(!findChild(sheet, "emptyText").visible)
-        mouseClick(findChild(sheet, "filterRow1"))
+        mouseClick(rowItem(sheet, 1))
         compare(sheet.viewModel.selectedCategory, "linux")
         rows = rowTexts(sheet)
         compare(rows.map(r => r.checked), [false, true, false])
-        mouseClick(findChild(sheet, "filterRow0"))
+        mouseClick(rowItem(sheet, 0))
         verify(sheet.viewModel.selectedCategory === undefined || sheet.viewModel.selectedCategory === null)
     }
 
@@ -113,7 +138,7 @@ TestCase {
         const rows = rowTexts(sheet)
         compare(rows.map(r => r.title), ["全部", "iso", "b", "a"])
         compare(rows.map(r => r.count), ["", "1", "1", "1"])
-        mouseClick(findChild(sheet, "filterRow2"))
+        mouseClick(rowItem(sheet, 2))
         compare(sheet.viewModel.selectedTag, "b")
     }
 

@@ -48,8 +48,9 @@ TestCase {
     }
 
     function test_without_active_server_it_leads_to_the_server_list() {
-        for (const server of model.servers)
-            model.remove(server.id)
+        // Ids first: `servers` changes under an iteration as each profile goes.
+        for (const id of model.servers.map(server => server.id))
+            model.remove(id)
         tryCompare(model.servers, "length", 0)
         const stack = createTemporaryObject(pageComponent, testCase)
         verify(findChild(stack.page, "noServer").visible)

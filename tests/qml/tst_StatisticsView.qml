@@ -38,7 +38,24 @@ TestCase {
     function init() {
         session = TestSupport.startSession()
     }
+    // Screens made by a test, destroyed in cleanup() before the models they show, so that no
+    // binding of a screen being torn down reads a model that is already gone.
+    property var screens: []
+    function screen(component, properties) {
+        const item = createTemporaryObject(component, testCase, properties)
+        screens.push(item)
+        return item
+    }
+    function destroyScreens() {
+        for (const item of screens) {
+            if (item)
+                item.destroy()
+        }
+        screens = []
+    }
+
     function cleanup() {
+        destroyScreens()
         compare(Icons.unmappedNames, [])
         session.destroy()
         session = null
@@ -50,7 +67,7 @@ TestCase {
 
     function test_sections_show_the_recorded_figures() {
         const model = session.statisticsModel()
-        const stack = createTemporaryObject(pageComponent, testCase, { model: model })
+        const stack = screen(pageComponent, { model: model })
         const page = stack.page
         tryCompare(findChild(findChild(page, "versionRow"), "statValue"), "text", "v4.5.2")
         tryVerify(() => model.serverState !== undefined && model.transferInfo !== undefined)
@@ -71,7 +88,7 @@ TestCase {
         const model = session.statisticsModel()
         model.loadAll()
         tryVerify(() => model.transferInfo !== undefined)
-        const sheet = createTemporaryObject(sheetComponent, testCase, { viewModel: model })
+        const sheet = screen(sheetComponent, { viewModel: model })
         compare(findChild(sheet, "navTitle").text, "速度限制")
         compare(sheet.downloadLimit, "0")
         compare(sheet.uploadLimit, "512")
@@ -81,7 +98,7 @@ TestCase {
 
     function test_saving_sends_bytes_and_skips_bad_or_overflowing_entries() {
         const model = session.statisticsModel()
-        const sheet = createTemporaryObject(sheetComponent, testCase, { viewModel: model })
+        const sheet = screen(sheetComponent, { viewModel: model })
         const closeSpy = createTemporaryQmlObject("import QtTest; SignalSpy { signalName: \"closeRequested\" }", testCase)
         closeSpy.target = sheet
         sheet.downloadLimit = "100"
@@ -94,7 +111,7 @@ TestCase {
         wait(200)
         compare(session.requestsTo("/api/v2/transfer/setUploadLimit").length, 0)
 
-        const again = createTemporaryObject(sheetComponent, testCase, { viewModel: model })
+        const again = screen(sheetComponent, { viewModel: model })
         again.downloadLimit = "12a"
         again.uploadLimit = ""
         again.save()
@@ -105,7 +122,7 @@ TestCase {
 
     function test_limit_rows_open_the_sheet() {
         const model = session.statisticsModel()
-        const stack = createTemporaryObject(pageComponent, testCase, { model: model })
+        const stack = screen(pageComponent, { model: model })
         mouseClick(findChild(stack.page, "speedLimitButton"))
         verify(stack.page.showingSpeedLimitSheet)
         tryCompare(findChild(stack.page, "speedLimitPopup"), "opened", true)

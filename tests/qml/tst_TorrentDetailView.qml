@@ -26,7 +26,24 @@ TestCase {
     function init() {
         session = TestSupport.startSession()
     }
+    // Screens made by a test, destroyed in cleanup() before the models they show, so that no
+    // binding of a screen being torn down reads a model that is already gone.
+    property var screens: []
+    function screen(component, properties) {
+        const item = createTemporaryObject(component, testCase, properties)
+        screens.push(item)
+        return item
+    }
+    function destroyScreens() {
+        for (const item of screens) {
+            if (item)
+                item.destroy()
+        }
+        screens = []
+    }
+
     function cleanup() {
+        destroyScreens()
         compare(Icons.unmappedNames, [])
         session.destroy()
         session = null
@@ -45,7 +62,7 @@ TestCase {
 
     function test_tab_titles_count_the_loaded_peers() {
         session.serve("/api/v2/sync/torrentPeers", peersAnswer(12))
-        const page = createTemporaryObject(pageComponent, testCase, { viewModel: session.detailModel(hash) })
+        const page = screen(pageComponent, { viewModel: session.detailModel(hash) })
         compare(findChild(page, "navTitle").text, "详情")
         tryCompare(page.viewModel, "peerCount", 12)
         compare(page.tabTitles, ["基本信息", "文件", "Trackers", "Peers (12)"])
@@ -54,7 +71,7 @@ TestCase {
     }
 
     function test_information_rows_come_first() {
-        const page = createTemporaryObject(pageComponent, testCase, { viewModel: session.detailModel(hash) })
+        const page = screen(pageComponent, { viewModel: session.detailModel(hash) })
         const labels = page.viewModel.info.map(r => r.label)
         compare(labels[0], "名称")
         compare(page.viewModel.info[0].value, "ubuntu-demo.iso")
@@ -65,7 +82,7 @@ TestCase {
 
     function test_a_failed_list_keeps_its_load_button_and_retries_alone() {
         session.serve("/api/v2/torrents/trackers", "", 500)
-        const page = createTemporaryObject(pageComponent, testCase, { viewModel: session.detailModel(hash) })
+        const page = screen(pageComponent, { viewModel: session.detailModel(hash) })
         verify(session.waitForRequestsTo("/api/v2/torrents/trackers", 1))
         tryCompare(page.viewModel, "hasError", true)
         page.selectedTab = 2

@@ -33,7 +33,24 @@ TestCase {
     function initTestCase() {
         AppSettings.isAutoRefreshEnabled = false
     }
+    // Screens made by a test, destroyed in cleanup() before the models they show, so that no
+    // binding of a screen being torn down reads a model that is already gone.
+    property var screens: []
+    function screen(component, properties) {
+        const item = createTemporaryObject(component, testCase, properties)
+        screens.push(item)
+        return item
+    }
+    function destroyScreens() {
+        for (const item of screens) {
+            if (item)
+                item.destroy()
+        }
+        screens = []
+    }
+
     function cleanup() {
+        destroyScreens()
         compare(Icons.unmappedNames, [])
     }
 
@@ -43,7 +60,7 @@ TestCase {
         const model = createTemporaryObject(modelComponent, testCase)
         TestSupport.applyFixture(model, "maindata-full.json")
         TestSupport.applyFixture(model, "maindata-rid1-after-pause.json")
-        const stack = createTemporaryObject(pageComponent, testCase, { model: model })
+        const stack = screen(pageComponent, { model: model })
         const page = stack.page
         const list = findChild(page, "torrentList")
         tryCompare(list, "count", 2)
@@ -51,6 +68,8 @@ TestCase {
         tryCompare(model, "hasError", true)
         tryCompare(model, "isLoading", false)
         model.clearError()
+        // The alert's modal layer takes every tap until it has finished closing.
+        tryCompare(findChild(page, "errorAlert"), "visible", false)
         return { stack: stack, page: page, list: list, model: model }
     }
     function row(list, name) {

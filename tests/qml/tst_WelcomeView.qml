@@ -23,8 +23,9 @@ TestCase {
     }
 
     function removeAllProfiles() {
-        for (const server of model.servers)
-            model.remove(server.id)
+        // Ids first: `servers` changes under an iteration as each profile goes.
+        for (const id of model.servers.map(server => server.id))
+            model.remove(id)
         tryCompare(model.servers, "length", 0)
     }
     function add(name, port) {
