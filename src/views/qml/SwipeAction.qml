@@ -13,6 +13,9 @@ AbstractButton {
     width: 76
     height: parent ? parent.height : 64
     Accessible.name: text
+    // The swiped row takes the presses on its revealed actions and reports a tap through its
+    // attached signal; the button's own clicked() would never come.
+    SwipeDelegate.onClicked: action.clicked()
 
     background: Rectangle {
         color: action.down ? Qt.darker(action.tint, 1.2) : action.tint
