@@ -104,6 +104,9 @@ TestCase {
         sheet.downloadLimit = "100"
         // 2^53 KB/s times 1024 leaves the 64-bit range.
         sheet.uploadLimit = "9007199254740992"
+        // Before the first layout the bar's buttons overlap, and the tap meant for "保存" can
+        // land on "取消", which closes the sheet as well.
+        waitForRendering(sheet)
         mouseClick(findChild(sheet, "saveButton"))
         compare(closeSpy.count, 1)
         verify(session.waitForRequestsTo("/api/v2/transfer/setDownloadLimit", 1))
