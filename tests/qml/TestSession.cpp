@@ -15,6 +15,8 @@
 #include "viewmodels/TorrentListViewModel.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
 #include <QVariantMap>
 
 #include <qcoro/qcorotask.h>
@@ -94,13 +96,17 @@ void TestSession::clearRequests()
 bool TestSession::waitForRequestsTo(const QString &path, int count)
 {
     const QByteArray key = path.toUtf8();
-    for (int waited = 0; waited < 10'000; waited += 10) {
-        if (m_server->requestsTo(key).size() >= count) {
-            return true;
+    // A wall-clock bound: processEvents returns at once when nothing is pending, so counting
+    // its calls would give up long before the request had a chance to arrive.
+    QElapsedTimer clock;
+    clock.start();
+    while (m_server->requestsTo(key).size() < count) {
+        if (clock.elapsed() > 10'000) {
+            return false;
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QTest::qWait(10);
     }
-    return false;
+    return true;
 }
 
 QObject *TestSession::statisticsModel()
