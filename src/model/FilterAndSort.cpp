@@ -36,24 +36,33 @@ template <typename KeyOf, typename Before> void sortByKey(Rows &rows, KeyOf keyO
 }
 
 // Names are normalised once per row, not once per comparison; the keys view either the
-// torrent's own name or the normalised copy kept in `normalized`.
+// torrent's own name or the normalised copy kept in `normalized`. Each key carries the first
+// units of its name, which settle most comparisons without reading the names themselves.
 void sortByName(Rows &rows)
 {
+    struct NameKey
+    {
+        nameorder::Prefix prefix;
+        QStringView name;
+        const Torrent *torrent;
+    };
     std::vector<QString> normalized;
     // Reserved in full so that it never reallocates under the views taken into it.
     normalized.reserve(rows.size());
-    std::vector<Keyed<QStringView>> keyed;
+    std::vector<NameKey> keyed;
     keyed.reserve(rows.size());
     for (const Torrent *t : rows) {
-        if (nameorder::isTriviallyNormalized(t->name)) {
-            keyed.push_back({QStringView(t->name), t});
-        } else {
+        QStringView name(t->name);
+        if (!nameorder::isTriviallyNormalized(t->name)) {
             normalized.push_back(t->name.normalized(QString::NormalizationForm_C));
-            keyed.push_back({QStringView(normalized.back()), t});
+            name = QStringView(normalized.back());
         }
+        keyed.push_back({nameorder::prefixOf(name), name, t});
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
-        return nameorder::compareCodePoints(a.key, b.key) < 0;
+    std::stable_sort(keyed.begin(), keyed.end(), [](const NameKey &a, const NameKey &b) {
+        if (!(a.prefix == b.prefix))
+            return a.prefix < b.prefix;
+        return nameorder::compareCodePoints(a.name, b.name) < 0;
     });
     for (std::size_t i = 0; i < rows.size(); ++i)
         rows[i] = keyed[i].torrent;

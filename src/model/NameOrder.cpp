@@ -49,6 +49,18 @@ int compareCodePoints(QStringView a, QStringView b)
     return a.size() < b.size() ? -1 : 1;
 }
 
+Prefix prefixOf(QStringView text)
+{
+    Prefix prefix;
+    const qsizetype n = std::min<qsizetype>(text.size(), 8);
+    for (qsizetype i = 0; i < 8; ++i) {
+        const quint64 rank = i < n ? codePointRank(text.utf16()[i]) : 0;
+        quint64 &word = i < 4 ? prefix.high : prefix.low;
+        word = (word << 16) | rank;
+    }
+    return prefix;
+}
+
 bool nameLess(const QString &a, const QString &b)
 {
     if (isTriviallyNormalized(a) && isTriviallyNormalized(b))

@@ -19,6 +19,18 @@ QString normalizedKey(const QString &name);
 // before comparing.
 int compareCodePoints(QStringView a, QStringView b);
 
+// The first eight UTF-16 units of `text` as two numbers that order like compareCodePoints
+// does, padded with zero: when two prefixes differ they decide the order on their own, so a
+// sort compares most pairs without touching the strings. Equal prefixes decide nothing.
+struct Prefix
+{
+    quint64 high = 0;
+    quint64 low = 0;
+    friend bool operator==(const Prefix &, const Prefix &) = default;
+    friend bool operator<(const Prefix &a, const Prefix &b) { return a.high != b.high ? a.high < b.high : a.low < b.low; }
+};
+Prefix prefixOf(QStringView text);
+
 // a < b for names: compareCodePoints of the NFC forms.
 bool nameLess(const QString &a, const QString &b);
 

@@ -68,7 +68,15 @@ QList<Torrent> randomTorrents(int count, unsigned seed)
                                    QStringLiteral("\uFF21"),      QStringLiteral("😀 smile"),
                                    QStringLiteral("a\u0301b"),    QStringLiteral("\u00e1"),
                                    QString(),                     QStringLiteral("ubuntu.iso"),
-                                   QStringLiteral("\u1100\u1161")};
+                                   QStringLiteral("\u1100\u1161"),
+                                   // Long shared beginnings, names that are the beginnings of
+                                   // others, a NUL unit, surrogates against U+FFxx before and
+                                   // after the eighth unit.
+                                   QStringLiteral("ubuntu-24.04-desktop"), QStringLiteral("ubuntu-24.04-server"),
+                                   QStringLiteral("ubuntu-2"),    QStringLiteral("ubuntu-24"),
+                                   QStringLiteral("ubuntu-2\u0000"), QStringLiteral("abcdefg\uFF21"),
+                                   QStringLiteral("abcdefg😀"),    QStringLiteral("abcdefgh\uFF21"),
+                                   QStringLiteral("abcdefgh😀")};
     static const QStringList categories{QString(), QStringLiteral("linux"), QStringLiteral("Linux")};
     static const QStringList tags{QString(), QStringLiteral("a, b"), QStringLiteral("b"), QStringLiteral(" hd ,remux"),
                                   QStringLiteral("ab")};
