@@ -6,6 +6,7 @@
 #include "SyntheticPayload.h"
 
 #include "api/QBittorrentAPIClient.h"
+#include "model/Allocator.h"
 #include "model/SyncRecords.h"
 #include "store/AppSettings.h"
 #include "store/KeychainHelper.h"
@@ -88,6 +89,7 @@ BENCHMARK(BM_RepositoryAndListModel)->Iterations(1)->Unit(benchmark::kMillisecon
 
 int main(int argc, char **argv)
 {
+    tuneAllocatorForLargeAnswers(); // as the application does
     QCoreApplication app(argc, argv);
     // The decoder keeps its parser's buffers for the next answer; size them before measuring,
     // so that neither variant is charged for them.

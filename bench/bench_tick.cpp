@@ -6,6 +6,7 @@
 #include "SyntheticPayload.h"
 
 #include "api/QBittorrentAPIClient.h"
+#include "model/Allocator.h"
 #include "model/SyncRecords.h"
 #include "store/AppSettings.h"
 #include "store/KeychainHelper.h"
@@ -102,6 +103,7 @@ BENCHMARK(BM_Tick_DecodeMergePipelineDiff)
 
 int main(int argc, char **argv)
 {
+    tuneAllocatorForLargeAnswers(); // as the application does
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

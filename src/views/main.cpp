@@ -1,6 +1,7 @@
 #include "DemoProfile.h"
 #include "UiSetup.h"
 
+#include "model/Allocator.h"
 #include "model/AppInfo.h"
 #include "store/Persistence.h"
 
@@ -15,6 +16,7 @@ Q_IMPORT_QML_PLUGIN(SeedwhirlPlugin)
 
 int main(int argc, char *argv[])
 {
+    tuneAllocatorForLargeAnswers();
     QGuiApplication app(argc, argv);
     QGuiApplication::setOrganizationName(QStringLiteral("Seedwhirl"));
     QGuiApplication::setApplicationName(QStringLiteral("Seedwhirl"));
