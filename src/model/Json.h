@@ -75,9 +75,19 @@ std::optional<qint64> integerIfAny(Element value) noexcept;
 // The text of a string, else nothing; for lenient fields.
 std::optional<QString> stringIfAny(Element value);
 
+// QString::fromUtf8 drops a leading U+FEFF as if it were a byte order mark; inside a JSON
+// document it is part of the text (a name, a hash key) and is kept.
 inline QString text(std::string_view utf8)
 {
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    qsizetype marks = 0;
+    while (utf8.size() >= 3 && utf8.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        utf8.remove_prefix(3);
+        ++marks;
+    }
+    QString result = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    if (marks > 0)
+        result.prepend(QString(marks, QChar(0xFEFF)));
+    return result;
 }
 
 } // namespace json

@@ -39,6 +39,7 @@ private slots:
     void encodingKeepsInt64Exact();
     void encodingEscapesAndRoundTripsText();
     void encodingDoubles();
+    void leadingZeroWidthNoBreakSpaceIsText();
 };
 
 void JsonLayerTest::malformedBytesAreDataCorrupted_data()
@@ -392,6 +393,21 @@ void JsonLayerTest::encodingDoubles()
     const SyncData back = SyncData::fromJson(data.toJson());
     QVERIFY(!back.torrents->first().second.ratio);
     QCOMPARE(back.torrents->first().second.progress, torrent.progress);
+}
+
+// U+FEFF at the start of a string inside the document is text, not a byte order mark: a name
+// keeps it, and two keys that differ only by it stay two entries (found by fuzzing: the
+// decoded map had two equal keys, and its encoding decoded to one entry fewer).
+void JsonLayerTest::leadingZeroWidthNoBreakSpaceIsText()
+{
+    const QByteArray json = "{\"rid\":1,\"torrents\":{\"\xEF\xBB\xBF\xEF\xBB\xBF" "ab\":{\"name\":\"\xEF\xBB\xBF" "x\"},"
+                            "\"ab\":{}}}";
+    const SyncData data = SyncData::fromJson(json);
+    QCOMPARE(data.torrents->size(), 2);
+    QCOMPARE(data.torrents->at(0).first, QString(QChar(0xFEFF)) + QChar(0xFEFF) + QStringLiteral("ab"));
+    QCOMPARE(*data.torrents->at(0).second.name, QString(QChar(0xFEFF)) + QStringLiteral("x"));
+    QCOMPARE(data.torrents->at(1).first, QStringLiteral("ab"));
+    QCOMPARE(SyncData::fromJson(data.toJson()), data);
 }
 
 QTEST_GUILESS_MAIN(JsonLayerTest)
