@@ -158,7 +158,9 @@ def main():
     root = os.path.abspath(sys.argv[1])
     port_file = sys.argv[sys.argv.index("--port-file") + 1] if "--port-file" in sys.argv else None
     proc, port, downloads = start_server(root)
-    stop = lambda *_: (proc.terminate(), proc.wait(10), sys.exit(0))
+    # The handler only asks the server to stop; the wait below returns once it has. Waiting
+    # inside the handler would take the lock that the interrupted wait already holds.
+    stop = lambda *_: proc.terminate()
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
     populate(Client(f"http://127.0.0.1:{port}"), downloads)
@@ -167,6 +169,7 @@ def main():
         with open(port_file, "w") as f:
             f.write(str(port))
     proc.wait()
+    sys.exit(0)
 
 
 if __name__ == "__main__":
