@@ -1,6 +1,7 @@
 #include "TorrentRepository.h"
 
 #include "api/APIEndpoint.h"
+#include "api/Attempt.h"
 #include "api/QBittorrentAPIClient.h"
 #include "store/AppSettings.h"
 
@@ -8,6 +9,13 @@
 #include <cmath>
 
 namespace {
+
+// Categories by name ascending, plain code-point order.
+void sortByName(QList<Category> &categories)
+{
+    std::stable_sort(categories.begin(), categories.end(),
+                     [](const Category &a, const Category &b) { return a.name < b.name; });
+}
 
 QString joinedHashes(const QList<Torrent> &torrents)
 {
@@ -64,14 +72,7 @@ QCoro::Task<void> TorrentRepository::refresh()
     setError(nullptr);
 
     const quint64 serial = ++m_nextRequestSerial;
-    QBittorrentAPIClient &client = m_apiClient;
-    std::optional<SyncData> payload;
-    ErrorPtr failure;
-    try {
-        payload = co_await client.getSyncData(m_currentRid);
-    } catch (...) {
-        failure = currentError();
-    }
+    Attempted<SyncData> answer = co_await attempt(m_apiClient.getSyncData(m_currentRid));
     // The model that owned this repository may be gone by now (the screen was closed).
     if (!self)
         co_return;
@@ -81,13 +82,13 @@ QCoro::Task<void> TorrentRepository::refresh()
         co_return;
     m_lastAppliedSerial = serial;
 
-    if (failure) {
-        setError(failure);
+    if (answer.error) {
+        setError(answer.error);
         m_currentRid.reset();
         setLoading(false);
         co_return;
     }
-    apply(*payload);
+    apply(*answer.value);
 }
 
 void TorrentRepository::apply(const SyncData &payload)
@@ -127,8 +128,7 @@ void TorrentRepository::apply(const SyncData &payload)
         categories.reserve(payload.categories->size());
         for (const auto &[key, data] : *payload.categories)
             categories.append(Category{data.name, data.savePath});
-        std::stable_sort(categories.begin(), categories.end(),
-                         [](const Category &a, const Category &b) { return a.name < b.name; });
+        sortByName(categories);
         m_categories = std::move(categories);
         Q_EMIT categoriesChanged();
     }
@@ -144,45 +144,30 @@ void TorrentRepository::apply(const SyncData &payload)
 QCoro::Task<void> TorrentRepository::fetchCategories()
 {
     QPointer<TorrentRepository> self(this);
-    QBittorrentAPIClient &client = m_apiClient;
-    std::optional<QList<Category>> categories;
-    ErrorPtr failure;
-    try {
-        categories = co_await client.getCategories();
-    } catch (...) {
-        failure = currentError();
-    }
+    Attempted<QList<Category>> answer = co_await attempt(m_apiClient.getCategories());
     if (!self)
         co_return;
-    if (failure) {
-        setError(failure);
+    if (answer.error) {
+        setError(answer.error);
         co_return;
     }
-    std::stable_sort(categories->begin(), categories->end(),
-                     [](const Category &a, const Category &b) { return a.name < b.name; });
-    m_categories = std::move(*categories);
+    sortByName(*answer.value);
+    m_categories = std::move(*answer.value);
     Q_EMIT categoriesChanged();
 }
 
 QCoro::Task<void> TorrentRepository::fetchTags()
 {
     QPointer<TorrentRepository> self(this);
-    QBittorrentAPIClient &client = m_apiClient;
-    std::optional<QStringList> tags;
-    ErrorPtr failure;
-    try {
-        tags = co_await client.getTags();
-    } catch (...) {
-        failure = currentError();
-    }
+    Attempted<QStringList> answer = co_await attempt(m_apiClient.getTags());
     if (!self)
         co_return;
-    if (failure) {
-        setError(failure);
+    if (answer.error) {
+        setError(answer.error);
         co_return;
     }
-    std::sort(tags->begin(), tags->end());
-    m_tags = std::move(*tags);
+    std::sort(answer.value->begin(), answer.value->end());
+    m_tags = std::move(*answer.value);
     Q_EMIT tagsChanged();
 }
 
@@ -192,12 +177,7 @@ namespace {
 QCoro::Task<void> performThenRefresh(QPointer<TorrentRepository> self, QBittorrentAPIClient &client,
                                      APIEndpoint endpoint)
 {
-    ErrorPtr failure;
-    try {
-        co_await client.performAction(std::move(endpoint));
-    } catch (...) {
-        failure = currentError();
-    }
+    const ErrorPtr failure = co_await attempt(client.performAction(std::move(endpoint)));
     if (!self)
         co_return;
     if (failure) {

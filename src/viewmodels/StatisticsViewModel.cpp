@@ -1,6 +1,7 @@
 #include "StatisticsViewModel.h"
 
 #include "ErrorState.h"
+#include "api/Attempt.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/Formatting.h"
 #include "model/Log.h"
@@ -219,7 +220,7 @@ QString StatisticsViewModel::shareRatioText() const
 }
 
 // Every load looks at the model after its answer only through the guard: a tab closed while
-// the request is in flight leaves the answer unread.
+// the request is in flight leaves the answer unread. A failure is logged either way.
 QCoro::Task<void> StatisticsViewModel::loadTransferInfo()
 {
     QPointer<StatisticsViewModel> self(this);
@@ -227,24 +228,11 @@ QCoro::Task<void> StatisticsViewModel::loadTransferInfo()
         m_isLoading = true;
         Q_EMIT isLoadingChanged();
     }
-    std::optional<TransferInfo> info;
-    ErrorPtr failure;
-    try {
-        info = co_await m_apiClient.getTransferInfo();
-    } catch (...) {
-        failure = currentError();
-    }
-    if (failure)
-        logLine(QStringLiteral("❌ 加载传输信息失败: ") + failure->localizedDescription());
+    Attempted<TransferInfo> answer = co_await attempt(m_apiClient.getTransferInfo());
+    logFailure(QStringLiteral("❌ 加载传输信息失败: "), answer.error);
     if (!self)
         co_return;
-    if (failure) {
-        m_error = failure;
-        Q_EMIT errorChanged();
-    } else if (m_transferInfo != info) {
-        m_transferInfo = std::move(info);
-        Q_EMIT transferInfoChanged();
-    }
+    settle(answer.error, m_transferInfo, std::move(answer.value), &StatisticsViewModel::transferInfoChanged);
     if (m_isLoading) {
         m_isLoading = false;
         Q_EMIT isLoadingChanged();
@@ -254,69 +242,52 @@ QCoro::Task<void> StatisticsViewModel::loadTransferInfo()
 QCoro::Task<void> StatisticsViewModel::loadServerState()
 {
     QPointer<StatisticsViewModel> self(this);
-    std::optional<ServerState> state;
-    ErrorPtr failure;
-    try {
-        state = (co_await m_apiClient.getMainData(std::nullopt)).serverState;
-    } catch (...) {
-        failure = currentError();
-    }
-    if (failure)
-        logLine(QStringLiteral("❌ 加载服务器状态失败: ") + failure->localizedDescription());
+    Attempted<MainDataResponse> answer = co_await attempt(m_apiClient.getMainData(std::nullopt));
+    logFailure(QStringLiteral("❌ 加载服务器状态失败: "), answer.error);
     if (!self)
         co_return;
-    if (failure) {
-        m_error = failure;
-        Q_EMIT errorChanged();
-    } else if (m_serverState != state) {
-        m_serverState = std::move(state);
-        Q_EMIT serverStateChanged();
-    }
+    std::optional<ServerState> state;
+    if (answer.value)
+        state = answer.value->serverState;
+    settle(answer.error, m_serverState, std::move(state), &StatisticsViewModel::serverStateChanged);
 }
 
 QCoro::Task<void> StatisticsViewModel::loadVersion()
 {
     QPointer<StatisticsViewModel> self(this);
-    std::optional<QString> version;
-    ErrorPtr failure;
-    try {
-        version = co_await m_apiClient.getVersion();
-    } catch (...) {
-        failure = currentError();
-    }
-    if (failure)
-        logLine(QStringLiteral("❌ 加载服务器版本失败: ") + failure->localizedDescription());
+    Attempted<QString> answer = co_await attempt(m_apiClient.getVersion());
+    logFailure(QStringLiteral("❌ 加载服务器版本失败: "), answer.error);
     if (!self)
         co_return;
-    if (failure) {
-        m_error = failure;
-        Q_EMIT errorChanged();
-    } else if (m_serverVersion != version) {
-        m_serverVersion = std::move(version);
-        Q_EMIT serverVersionChanged();
-    }
+    settle(answer.error, m_serverVersion, std::move(answer.value), &StatisticsViewModel::serverVersionChanged);
 }
 
 QCoro::Task<void> StatisticsViewModel::loadCategories()
 {
     QPointer<StatisticsViewModel> self(this);
-    QList<Category> categories;
-    ErrorPtr failure;
-    try {
-        categories = co_await m_apiClient.getCategories();
-    } catch (...) {
-        failure = currentError();
-    }
-    if (failure)
-        logLine(QStringLiteral("❌ 加载分类失败: ") + failure->localizedDescription());
+    Attempted<QList<Category>> answer = co_await attempt(m_apiClient.getCategories());
+    logFailure(QStringLiteral("❌ 加载分类失败: "), answer.error);
     if (!self)
         co_return;
+    settle(answer.error, m_categories, answer.value.value_or(QList<Category>()),
+           &StatisticsViewModel::categoriesChanged);
+}
+
+void StatisticsViewModel::logFailure(const QString &prefix, const ErrorPtr &failure)
+{
+    if (failure)
+        logLine(prefix + failure->localizedDescription());
+}
+
+template<typename Value>
+void StatisticsViewModel::settle(const ErrorPtr &failure, Value &member, Value value, void (StatisticsViewModel::*changed)())
+{
     if (failure) {
         m_error = failure;
         Q_EMIT errorChanged();
-    } else if (m_categories != categories) {
-        m_categories = std::move(categories);
-        Q_EMIT categoriesChanged();
+    } else if (member != value) {
+        member = std::move(value);
+        Q_EMIT (this->*changed)();
     }
 }
 

@@ -71,6 +71,10 @@ private:
     QCoro::Task<void> loadServerState();
     QCoro::Task<void> loadVersion();
     QCoro::Task<void> loadCategories();
+    static void logFailure(const QString &prefix, const ErrorPtr &failure);
+    // After a load: keeps the error, or the new value when it differs (then signals `changed`).
+    template<typename Value>
+    void settle(const ErrorPtr &failure, Value &member, Value value, void (StatisticsViewModel::*changed)());
     QVariant transferInfoVariant() const;
     QVariant serverStateVariant() const;
     QVariant serverVersionVariant() const;
