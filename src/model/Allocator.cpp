@@ -1,5 +1,8 @@
 #include "Allocator.h"
 
+// Any C library header defines __GLIBC__; without one the test below is always false.
+#include <cstdlib>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -7,11 +10,11 @@
 void tuneAllocatorForLargeAnswers()
 {
 #if defined(__GLIBC__)
-    // Blocks up to 32 MiB (the most glibc allows here) come from the heap, and up to 256 MiB
-    // of free memory stays at its top for the next refresh instead of going back to the
-    // system. What is kept is bounded by the peak of a refresh; a small server never grows the
-    // heap that far.
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    // Every block comes from the heap, big ones included (the decoded map of a full sync of
+    // 100,000 torrents is one block of some 50 MB), and up to 256 MiB of free memory stays at
+    // its top for the next refresh instead of going back to the system. What is kept is
+    // bounded by the peak of a refresh; a small server never grows the heap that far.
+    mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
 #endif
 }
