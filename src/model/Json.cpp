@@ -1,12 +1,78 @@
 #include "Json.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace json {
 
 namespace {
 
 using Type = simdjson::dom::element_type;
+
+// Texts of the open documents of a thread; emptied when the last one closes. Entries own their
+// bytes, so a document closing before another one cannot leave a dangling key.
+class StringPool
+{
+public:
+    static constexpr size_t kMaxEntries = 4096;
+    static constexpr size_t kMaxLength = 256;
+
+    QString get(std::string_view utf8)
+    {
+        if (utf8.size() > kMaxLength)
+            return text(utf8);
+        if (m_places.empty())
+            m_places.assign(2 * kMaxEntries, kEmpty);
+        const size_t hash = bytesHash(utf8);
+        const size_t mask = m_places.size() - 1;
+        size_t place = hash & mask;
+        for (; m_places[place] != kEmpty; place = (place + 1) & mask) {
+            const Entry &entry = m_entries[m_places[place]];
+            if (entry.hash == hash && entry.bytes == utf8)
+                return entry.text;
+        }
+        QString converted = text(utf8);
+        if (m_entries.size() < kMaxEntries) {
+            m_places[place] = quint32(m_entries.size());
+            m_entries.push_back(Entry{hash, std::string(utf8), converted});
+        }
+        return converted;
+    }
+
+    void clear()
+    {
+        if (m_entries.empty())
+            return;
+        m_entries.clear();
+        std::fill(m_places.begin(), m_places.end(), kEmpty);
+    }
+
+private:
+    static constexpr quint32 kEmpty = ~quint32(0);
+    struct Entry
+    {
+        size_t hash;
+        std::string bytes;
+        QString text;
+    };
+    std::vector<Entry> m_entries;
+    std::vector<quint32> m_places; // at most half full
+};
+
+struct OpenDocuments
+{
+    int count = 0;
+    StringPool pool;
+};
+
+OpenDocuments &openDocuments()
+{
+    thread_local OpenDocuments open;
+    return open;
+}
 
 // The parser stays alive for the thread's lifetime; `busy` marks it as holding a live document.
 struct SharedParser
@@ -113,12 +179,16 @@ Document::Document(QByteArrayView bytes)
         shared.busy = true;
         m_usesShared = true;
     }
+    ++openDocuments().count;
 }
 
 Document::~Document()
 {
     if (m_usesShared)
         sharedParser().busy = false;
+    OpenDocuments &open = openDocuments();
+    if (--open.count == 0)
+        open.pool.clear();
 }
 
 void throwTypeMismatch(const QString &expectedType, Element found, const Path &path)
@@ -198,6 +268,45 @@ bool toBool(Element value, const Path &path)
         throwTypeMismatch(QStringLiteral("Bool"), value, path);
     }
     return flag;
+}
+
+size_t bytesHash(std::string_view bytes) noexcept
+{
+    auto load = [](const char *p) {
+        quint64 v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    };
+    quint64 h = bytes.size() * 0x9E3779B97F4A7C15ull;
+    if (bytes.size() >= 8) {
+        h ^= load(bytes.data());
+        h *= 0xBF58476D1CE4E5B9ull;
+        h ^= load(bytes.data() + bytes.size() - 8);
+    } else {
+        for (const char c : bytes)
+            h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+    }
+    h *= 0x94D049BB133111EBull;
+    return size_t(h ^ (h >> 31));
+}
+
+QString sharedText(std::string_view utf8)
+{
+    OpenDocuments &open = openDocuments();
+    if (open.count == 0)
+        return text(utf8);
+    return open.pool.get(utf8);
+}
+
+QString toSharedString(Element value, const Path &path)
+{
+    std::string_view utf8;
+    if (value.get(utf8)) {
+        if (isNull(value))
+            throwValueNotFound(QStringLiteral("String"), path);
+        throwTypeMismatch(QStringLiteral("String"), value, path);
+    }
+    return sharedText(utf8);
 }
 
 std::optional<qint64> integerIfAny(Element value) noexcept

@@ -75,6 +75,16 @@ std::optional<qint64> integerIfAny(Element value) noexcept;
 // The text of a string, else nothing; for lenient fields.
 std::optional<QString> stringIfAny(Element value);
 
+// A hash of a key or short text: eight bytes from each end and the length. Tables that use it
+// compare the whole bytes on a match; keys sharing both ends only make probing longer.
+size_t bytesHash(std::string_view bytes) noexcept;
+
+// The text of a value that recurs across the records of one answer (a state, a category, a
+// save path): while a document is open, equal bytes give the same shared string, converted
+// and allocated once. Values are pooled only up to a bound in length and count.
+QString sharedText(std::string_view utf8);
+QString toSharedString(Element value, const Path &path);
+
 // QString::fromUtf8 drops a leading U+FEFF as if it were a byte order mark; inside a JSON
 // document it is part of the text (a name, a hash key) and is kept.
 inline QString text(std::string_view utf8)

@@ -1,7 +1,5 @@
 #include "JsonCodec.h"
 
-#include <unordered_map>
-
 namespace json {
 
 simdjson::dom::object objectOf(Element value, const Path &path, QString (*typeName)())
@@ -35,15 +33,26 @@ std::vector<std::pair<std::string_view, Element>> uniqueMembers(simdjson::dom::o
     if (members.size() < 2)
         return members;
 
-    std::unordered_map<std::string_view, size_t> firstPlace;
-    firstPlace.reserve(members.size());
+    // Open addressing over the places of the kept members, at most half full. A hostile answer
+    // whose keys all share both ends only makes probing long; the result stays exact.
+    size_t capacity = 4;
+    while (capacity < members.size() * 2)
+        capacity *= 2;
+    const size_t mask = capacity - 1;
+    constexpr quint32 kEmpty = ~quint32(0);
+    std::vector<quint32> places(capacity, kEmpty);
     size_t kept = 0;
     for (size_t i = 0; i < members.size(); ++i) {
-        const auto [place, isNew] = firstPlace.try_emplace(members[i].first, kept);
-        if (isNew)
+        const std::string_view key = members[i].first;
+        size_t slot = bytesHash(key) & mask;
+        while (places[slot] != kEmpty && members[places[slot]].first != key)
+            slot = (slot + 1) & mask;
+        if (places[slot] == kEmpty) {
+            places[slot] = quint32(kept);
             members[kept++] = members[i];
-        else
-            members[place->second].second = members[i].second;
+        } else {
+            members[places[slot]].second = members[i].second;
+        }
     }
     members.resize(kept);
     return members;

@@ -13,6 +13,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <optional>
@@ -64,6 +65,30 @@ simdjson::dom::array arrayOf(Element value, const Path &path, QString (*typeName
 // first occurrence, holding the value of its last.
 std::vector<std::pair<std::string_view, Element>> uniqueMembers(simdjson::dom::object object);
 
+// The keys of the previous object of a list or map, with the field each one went to: a
+// server writes every object of a list with the same keys in the same order, so most keys
+// are found by comparing them with the key at the same place in the previous object.
+struct KeyOrder
+{
+    static constexpr size_t kMaxRemembered = 96;
+    std::array<std::string_view, kMaxRemembered> keys;
+    std::array<qint8, kMaxRemembered> fields; // -1: not a field of the record
+    size_t count = 0;
+};
+
+template <typename T> struct HasKeyOrder : std::false_type
+{
+};
+
+// Reads one item of a list or map into `out`, in place; records use the list's key order.
+template <typename T> void decodeItem(T &out, Element value, const Path &path, KeyOrder &order)
+{
+    if constexpr (HasKeyOrder<T>::value)
+        Codec<T>::decodeInto(out, value, path, order);
+    else
+        out = Codec<T>::decode(value, path);
+}
+
 template <typename T> struct Codec<QList<T>>
 {
     static QString name() { return QStringLiteral("Array<%1>").arg(Codec<T>::name()); }
@@ -72,10 +97,11 @@ template <typename T> struct Codec<QList<T>>
         const simdjson::dom::array array = arrayOf(value, path, &name);
         QList<T> out;
         out.reserve(qsizetype(array.size()));
+        KeyOrder order;
         qint64 index = 0;
         for (const Element item : array) {
             const Path itemPath = path.child(index++);
-            out.append(Codec<T>::decode(item, itemPath));
+            decodeItem(out.emplace_back(), item, itemPath, order);
         }
         return out;
     }
@@ -97,9 +123,12 @@ template <typename T> struct Codec<QList<std::pair<QString, T>>>
         const auto members = uniqueMembers(objectOf(value, path, &name));
         QList<std::pair<QString, T>> out;
         out.reserve(qsizetype(members.size()));
+        KeyOrder order;
         for (const auto &[key, item] : members) {
             const Path itemPath = path.child(key);
-            out.emplace_back(text(key), Codec<T>::decode(item, itemPath));
+            auto &entry = out.emplace_back();
+            entry.first = text(key);
+            decodeItem(entry.second, item, itemPath, order);
         }
         return out;
     }
@@ -166,6 +195,15 @@ public:
 
     R decode(Element value, const Path &path) const
     {
+        KeyOrder order;
+        R record{};
+        decodeInto(record, value, path, order);
+        return record;
+    }
+
+    // Fills a default-constructed record; `order` carries the keys of the previous object.
+    void decodeInto(R &record, Element value, const Path &path, KeyOrder &order) const
+    {
         simdjson::dom::object object;
         if (value.get(object)) {
             if (isNull(value))
@@ -174,21 +212,31 @@ public:
         }
         std::array<Element, kMaxFields> found;
         quint32 present = 0;
+        size_t place = 0;
         for (const auto member : object) {
-            const int index = m_index.find(member.key);
+            int index;
+            if (place < order.count && order.keys[place] == member.key) {
+                index = order.fields[place];
+            } else {
+                index = m_index.find(member.key);
+                if (place < KeyOrder::kMaxRemembered) {
+                    order.keys[place] = member.key;
+                    order.fields[place] = qint8(index);
+                    order.count = std::max(order.count, place + 1);
+                }
+            }
+            ++place;
             if (index >= 0) {
                 found[size_t(index)] = member.value;
                 present |= quint32(1) << index;
             }
         }
-        R record{};
         for (size_t i = 0; i < m_fields.size(); ++i) {
             const Path fieldPath = path.child(m_fields[i].key);
             m_fields[i].read(record, (present >> i) & 1 ? &found[i] : nullptr, fieldPath);
         }
         if (m_finish)
             m_finish(record);
-        return record;
     }
 
     void encode(Writer &w, const R &record) const
@@ -220,11 +268,19 @@ concept Record = requires(const R *record)
     jsonFields(record);
 };
 
+template <Record R> struct HasKeyOrder<R> : std::true_type
+{
+};
+
 template <Record R> struct Codec<R>
 {
     static const Fields<R> &fields() { return jsonFields(static_cast<const R *>(nullptr)); }
     static QString name() { return fields().typeName(); }
     static R decode(Element v, const Path &p) { return fields().decode(v, p); }
+    static void decodeInto(R &r, Element v, const Path &p, KeyOrder &order)
+    {
+        fields().decodeInto(r, v, p, order);
+    }
     static void encode(Writer &w, const R &r) { fields().encode(w, r); }
 };
 
@@ -259,6 +315,26 @@ struct Strict
         } else {
             w.key(key);
             Codec<T>::encode(w, value);
+        }
+    }
+};
+
+// Strict, for a text member whose values recur across the records of an answer: equal texts
+// share one string (see sharedText).
+struct Shared : Strict
+{
+    template <typename T> static void read(T &out, const Element *value, const Path &path)
+    {
+        static_assert(std::is_same_v<T, QString> || std::is_same_v<T, std::optional<QString>>);
+        if constexpr (isOptional<T>) {
+            if (!value || isNull(*value))
+                out.reset();
+            else
+                out = toSharedString(*value, path);
+        } else {
+            if (!value)
+                throwKeyNotFound(path.key, *path.parent);
+            out = toSharedString(*value, path);
         }
     }
 };

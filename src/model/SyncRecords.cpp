@@ -6,34 +6,34 @@ using json::field;
 
 const json::Fields<TorrentData> &jsonFields(const TorrentData *)
 {
-    static const json::Fields<TorrentData> fields("TorrentData",
-                                                  {
-                                                      field<&TorrentData::name>("name"),
-                                                      field<&TorrentData::size>("size"),
-                                                      field<&TorrentData::progress>("progress"),
-                                                      field<&TorrentData::dlspeed>("dlspeed"),
-                                                      field<&TorrentData::upspeed>("upspeed"),
-                                                      field<&TorrentData::downloaded>("downloaded"),
-                                                      field<&TorrentData::uploaded>("uploaded"),
-                                                      field<&TorrentData::eta>("eta"),
-                                                      field<&TorrentData::state>("state"),
-                                                      field<&TorrentData::ratio>("ratio"),
-                                                      field<&TorrentData::category>("category"),
-                                                      field<&TorrentData::tags>("tags"),
-                                                      field<&TorrentData::addedOn>("added_on"),
-                                                      field<&TorrentData::completionOn>("completion_on"),
-                                                      field<&TorrentData::savePath>("save_path"),
-                                                      field<&TorrentData::numSeeds>("num_seeds"),
-                                                      field<&TorrentData::numLeechs>("num_leechs"),
-                                                      field<&TorrentData::numComplete>("num_complete"),
-                                                      field<&TorrentData::numIncomplete>("num_incomplete"),
-                                                      field<&TorrentData::priority>("priority"),
-                                                      field<&TorrentData::reannounce>("reannounce"),
-                                                      field<&TorrentData::seedingTime>("seeding_time"),
-                                                      field<&TorrentData::timeActive>("time_active"),
-                                                      field<&TorrentData::popularity>("popularity"),
-                                                      field<&TorrentData::tracker>("tracker"),
-                                                  });
+    static const json::Fields<TorrentData> fields(
+        "TorrentData", {
+                           field<&TorrentData::name>("name"),
+                           field<&TorrentData::size>("size"),
+                           field<&TorrentData::progress>("progress"),
+                           field<&TorrentData::dlspeed>("dlspeed"),
+                           field<&TorrentData::upspeed>("upspeed"),
+                           field<&TorrentData::downloaded>("downloaded"),
+                           field<&TorrentData::uploaded>("uploaded"),
+                           field<&TorrentData::eta>("eta"),
+                           field<&TorrentData::state, json::Shared>("state"),
+                           field<&TorrentData::ratio>("ratio"),
+                           field<&TorrentData::category, json::Shared>("category"),
+                           field<&TorrentData::tags, json::Shared>("tags"),
+                           field<&TorrentData::addedOn>("added_on"),
+                           field<&TorrentData::completionOn>("completion_on"),
+                           field<&TorrentData::savePath, json::Shared>("save_path"),
+                           field<&TorrentData::numSeeds>("num_seeds"),
+                           field<&TorrentData::numLeechs>("num_leechs"),
+                           field<&TorrentData::numComplete>("num_complete"),
+                           field<&TorrentData::numIncomplete>("num_incomplete"),
+                           field<&TorrentData::priority>("priority"),
+                           field<&TorrentData::reannounce>("reannounce"),
+                           field<&TorrentData::seedingTime>("seeding_time"),
+                           field<&TorrentData::timeActive>("time_active"),
+                           field<&TorrentData::popularity>("popularity"),
+                           field<&TorrentData::tracker, json::Shared>("tracker"),
+                       });
     return fields;
 }
 

@@ -2,12 +2,20 @@
 
 #include "DecodingFailure.h"
 
+#include "support/Fixtures.h"
+
 #include "model/Json.h"
 #include "model/SyncRecords.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTest>
 
+#include <algorithm>
 #include <limits>
+#include <map>
 
 using Kind = DecodingError::Kind;
 
@@ -40,6 +48,9 @@ private slots:
     void encodingEscapesAndRoundTripsText();
     void encodingDoubles();
     void leadingZeroWidthNoBreakSpaceIsText();
+    void objectsOfAMapInAnyKeyOrder();
+    void bigMapWithKeysSharingTheirEnds();
+    void recurringTextsAreSharedAndExact();
 };
 
 void JsonLayerTest::malformedBytesAreDataCorrupted_data()
@@ -400,7 +411,9 @@ void JsonLayerTest::encodingDoubles()
 // decoded map had two equal keys, and its encoding decoded to one entry fewer).
 void JsonLayerTest::leadingZeroWidthNoBreakSpaceIsText()
 {
-    const QByteArray json = "{\"rid\":1,\"torrents\":{\"\xEF\xBB\xBF\xEF\xBB\xBF" "ab\":{\"name\":\"\xEF\xBB\xBF" "x\"},"
+    const QByteArray json = "{\"rid\":1,\"torrents\":{\"\xEF\xBB\xBF\xEF\xBB\xBF"
+                            "ab\":{\"name\":\"\xEF\xBB\xBF"
+                            "x\"},"
                             "\"ab\":{}}}";
     const SyncData data = SyncData::fromJson(json);
     QCOMPARE(data.torrents->size(), 2);
@@ -408,6 +421,140 @@ void JsonLayerTest::leadingZeroWidthNoBreakSpaceIsText()
     QCOMPARE(*data.torrents->at(0).second.name, QString(QChar(0xFEFF)) + QStringLiteral("x"));
     QCOMPARE(data.torrents->at(1).first, QStringLiteral("ab"));
     QCOMPARE(SyncData::fromJson(data.toJson()), data);
+}
+
+namespace {
+
+QByteArray scalarJson(const QJsonValue &value)
+{
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+// The bytes as a JSON string, unchanged (they hold no quote, backslash or control character).
+QByteArray quoted(const QByteArray &utf8)
+{
+    return '"' + utf8 + '"';
+}
+
+} // namespace
+
+void JsonLayerTest::objectsOfAMapInAnyKeyOrder()
+{
+    // Every entry of a map decodes as it would on its own, whatever its neighbours look like:
+    // keys shuffled, dropped, repeated with another value, unknown keys in between.
+    const QJsonObject sample = QJsonDocument::fromJson(fixture(QStringLiteral("maindata-full.json")))
+                                   .object()[QStringLiteral("torrents")]
+                                   .toObject()
+                                   .begin()
+                                   ->toObject();
+    QVERIFY(sample.size() > 40);
+    QRandomGenerator random(20261207);
+    QList<QByteArray> objects;
+    for (int i = 0; i < 300; ++i) {
+        QList<std::pair<QByteArray, QByteArray>> members;
+        for (auto it = sample.begin(); it != sample.end(); ++it) {
+            if (random.bounded(8) == 0 && i % 3 != 0)
+                continue;
+            members.emplaceBack(it.key().toUtf8(), scalarJson(*it));
+        }
+        if (i % 3 == 1)
+            std::shuffle(members.begin(), members.end(), random);
+        if (i % 5 == 2)
+            members.insert(random.bounded(int(members.size())), {"dlspeed", QByteArray::number(i)});
+        if (i % 7 == 3)
+            members.insert(random.bounded(int(members.size())), {"unknown_" + QByteArray::number(i), "[1]"});
+        if (i % 11 == 4)
+            members.emplaceBack("state", "null");
+        QByteArray object = "{";
+        for (const auto &[key, value] : members)
+            object += quoted(key) + ':' + value + ',';
+        if (object.endsWith(','))
+            object.chop(1);
+        objects.append(object + '}');
+    }
+    // More keys than the remembered order holds.
+    QByteArray wide = "{";
+    for (int k = 0; k < 130; ++k)
+        wide += "\"pad" + QByteArray::number(k) + "\":" + QByteArray::number(k) + ',';
+    objects.append(wide + "\"size\":7,\"name\":\"wide\"}");
+
+    QByteArray answer = "{\"rid\":1,\"torrents\":{";
+    for (int i = 0; i < objects.size(); ++i)
+        answer += (i ? ",\"" : "\"") + QByteArray::number(i) + "\":" + objects[i];
+    const SyncData data = SyncData::fromJson(answer + "}}");
+
+    QCOMPARE(data.torrents->size(), objects.size());
+    for (int i = 0; i < objects.size(); ++i) {
+        const TorrentData alone = TorrentData::fromJson(objects[i]);
+        QVERIFY2(data.torrents->at(i).second == alone, objects[i].constData());
+    }
+    QCOMPARE(data.torrents->last().second.size, std::optional<qint64>(7));
+}
+
+void JsonLayerTest::bigMapWithKeysSharingTheirEnds()
+{
+    // Keys that agree in length and in their first and last eight bytes, some repeated later:
+    // each key once, at its first place, with its last value.
+    std::map<QString, qint64> expected;
+    QList<QString> order;
+    QByteArray answer = "{\"rid\":1,\"torrents\":{";
+    for (int i = 0; i < 5000; ++i) {
+        const int id = i < 4000 ? i : (i * 7) % 4000;
+        const QByteArray key = "aaaaaaaa" + QByteArray::number(id).rightJustified(6, '0') + "zzzzzzzz";
+        answer += (i ? ",\"" : "\"") + key + "\":{\"dlspeed\":" + QByteArray::number(i) + '}';
+        if (!expected.count(QString::fromLatin1(key)))
+            order.append(QString::fromLatin1(key));
+        expected[QString::fromLatin1(key)] = i;
+    }
+    const SyncData data = SyncData::fromJson(answer + "}}");
+    QCOMPARE(data.torrents->size(), order.size());
+    for (int i = 0; i < order.size(); ++i) {
+        QCOMPARE(data.torrents->at(i).first, order[i]);
+        QCOMPARE(*data.torrents->at(i).second.dlspeed, expected[order[i]]);
+    }
+}
+
+void JsonLayerTest::recurringTextsAreSharedAndExact()
+{
+    // Torrents in one category hold one string, not one copy each.
+    {
+        const SyncData data = SyncData::fromJson(
+            R"({"rid":1,"torrents":{"a":{"category":"电影","state":"uploading"},)"
+            R"("b":{"category":"电影","state":"uploading"},"c":{"category":"电影 ","state":"pausedUP"}}})");
+        const auto &t = *data.torrents;
+        QCOMPARE(*t[1].second.category, QStringLiteral("电影"));
+        QCOMPARE(t[0].second.category->constData(), t[1].second.category->constData());
+        QCOMPARE(t[0].second.state->constData(), t[1].second.state->constData());
+        QCOMPARE(*t[2].second.category, QStringLiteral("电影 "));
+    }
+
+    // Past the pool's bounds (thousands of distinct values, very long ones, marks at the start)
+    // every value is still exact, also when another answer is decoded in between.
+    QByteArray answer = "{\"rid\":1,\"torrents\":{";
+    QList<QString> values;
+    for (int i = 0; i < 6000; ++i) {
+        QByteArray value = "/data/" + QByteArray::number(i % 5000);
+        if (i % 997 == 0)
+            value = QByteArray(300 + i % 7, 'x') + QByteArray::number(i);
+        if (i % 1001 == 5)
+            value = "\xEF\xBB\xBF" + value;
+        values.append(QString::fromUtf8(value));
+        if (value.startsWith("\xEF\xBB\xBF"))
+            values.last().prepend(QChar(0xFEFF));
+        answer += (i ? ",\"" : "\"") + QByteArray::number(i) + "\":{\"save_path\":" + quoted(value) +
+                  ",\"tracker\":" + quoted(value) + '}';
+    }
+    answer += "}}";
+    const json::Document outer(answer);
+    const SyncData inner = SyncData::fromJson(R"({"rid":2,"torrents":{"x":{"save_path":"/data/1"}}})");
+    QCOMPARE(*inner.torrents->first().second.savePath, QStringLiteral("/data/1"));
+    const SyncData data = SyncData::fromJson(answer);
+    QCOMPARE(data.torrents->size(), values.size());
+    for (int i = 0; i < values.size(); ++i) {
+        QCOMPARE(*data.torrents->at(i).second.savePath, values[i]);
+        QCOMPARE(*data.torrents->at(i).second.tracker, values[i]);
+    }
 }
 
 QTEST_GUILESS_MAIN(JsonLayerTest)
