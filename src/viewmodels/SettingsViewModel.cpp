@@ -1,6 +1,7 @@
 #include "SettingsViewModel.h"
 
 #include "ErrorState.h"
+#include "api/Attempt.h"
 #include "api/NetworkError.h"
 #include "api/QBittorrentAPIClient.h"
 #include "api/TransportError.h"
@@ -14,8 +15,7 @@
 
 namespace {
 
-template<typename E>
-ErrorPtr shared(E error)
+template <typename E> ErrorPtr shared(E error)
 {
     return std::make_shared<E>(std::move(error));
 }
@@ -47,21 +47,17 @@ QVariantMap serverMap(const ServerConfig &server)
         {QStringLiteral("useHTTPS"), server.useHTTPS},
         {QStringLiteral("isActive"), server.isActive},
         {QStringLiteral("createdAt"), server.createdAt},
-        {QStringLiteral("lastConnectedAt"), server.lastConnectedAt ? QVariant(*server.lastConnectedAt) : QVariant()},
-        {QStringLiteral("lastConnectedText"), server.lastConnectedAt ? relativeDateString(*server.lastConnectedAt)
-                                                                     : QStringLiteral("从未连接")},
+        {QStringLiteral("lastConnectedAt"),
+         server.lastConnectedAt ? QVariant(*server.lastConnectedAt) : QVariant()},
+        {QStringLiteral("lastConnectedText"),
+         server.lastConnectedAt ? relativeDateString(*server.lastConnectedAt) : QStringLiteral("从未连接")},
     };
 }
 
 // Takes the repository, not the model: nothing here needs the model once the profile is built.
 QCoro::Task<bool> addProfile(ServerRepository &repository, ServerConfig server, QString password)
 {
-    ErrorPtr failure;
-    try {
-        co_await repository.addServer(std::move(server), std::move(password));
-    } catch (...) {
-        failure = currentError();
-    }
+    const ErrorPtr failure = co_await attempt(repository.addServer(std::move(server), std::move(password)));
     if (failure) {
         logLine(QStringLiteral("❌ 添加服务器失败: ") + failure->localizedDescription());
         co_return false;
@@ -80,10 +76,10 @@ QCoro::Task<QVariant> testResultMap(QCoro::Task<SettingsViewModel::TestResult> t
 
 SettingsViewModel::SettingsViewModel(QObject *parent)
     : SettingsViewModel(ServerRepository::shared(), QBittorrentAPIClient::shared(), parent)
-{
-}
+{}
 
-SettingsViewModel::SettingsViewModel(ServerRepository &repository, QBittorrentAPIClient &apiClient, QObject *parent)
+SettingsViewModel::SettingsViewModel(ServerRepository &repository, QBittorrentAPIClient &apiClient,
+                                     QObject *parent)
     : QObject(parent), m_repository(repository), m_apiClient(apiClient), m_servers(repository.servers()),
       m_activeServer(repository.activeServer())
 {
@@ -123,12 +119,8 @@ QString SettingsViewModel::errorMessage() const
 QCoro::Task<void> SettingsViewModel::updateServer(ServerConfig server, std::optional<QString> password)
 {
     QPointer<SettingsViewModel> self(this);
-    ErrorPtr failure;
-    try {
-        co_await m_repository.updateServer(std::move(server), std::move(password));
-    } catch (...) {
-        failure = currentError();
-    }
+    const ErrorPtr failure =
+        co_await attempt(m_repository.updateServer(std::move(server), std::move(password)));
     if (!failure)
         co_return;
     logLine(QStringLiteral("❌ 更新服务器失败: ") + failure->localizedDescription());
@@ -139,12 +131,7 @@ QCoro::Task<void> SettingsViewModel::updateServer(ServerConfig server, std::opti
 QCoro::Task<void> SettingsViewModel::deleteServer(QUuid id)
 {
     QPointer<SettingsViewModel> self(this);
-    ErrorPtr failure;
-    try {
-        co_await m_repository.deleteServer(id);
-    } catch (...) {
-        failure = currentError();
-    }
+    const ErrorPtr failure = co_await attempt(m_repository.deleteServer(id));
     if (!failure)
         co_return;
     logLine(QStringLiteral("❌ 删除服务器失败: ") + failure->localizedDescription());
@@ -155,7 +142,8 @@ QCoro::Task<void> SettingsViewModel::deleteServer(QUuid id)
 QCoro::Task<void> SettingsViewModel::connectToServer(ServerConfig server)
 {
     QPointer<SettingsViewModel> self(this);
-    const std::optional<QString> password = co_await m_repository.keychainHelper().getPassword(server.accountName());
+    const std::optional<QString> password =
+        co_await m_repository.keychainHelper().getPassword(server.accountName());
     if (!self)
         co_return;
     if (!password) {
@@ -172,12 +160,7 @@ QCoro::Task<void> SettingsViewModel::connectToServer(ServerConfig server)
         Q_EMIT isConnectingChanged();
     };
 
-    ErrorPtr failure;
-    try {
-        co_await m_apiClient.login(server, *password);
-    } catch (...) {
-        failure = currentError();
-    }
+    ErrorPtr failure = co_await attempt(m_apiClient.login(server, *password));
     if (!self)
         co_return;
     if (failure) {
@@ -203,16 +186,13 @@ QCoro::Task<void> SettingsViewModel::connectToServer(ServerConfig server)
     Q_EMIT isConnectingChanged();
 }
 
-QCoro::Task<SettingsViewModel::TestResult> SettingsViewModel::testConnection(ServerConfig server, QString password)
+QCoro::Task<SettingsViewModel::TestResult> SettingsViewModel::testConnection(ServerConfig server,
+                                                                             QString password)
 {
     // Only the client is used, and only before the first suspension: the result stays valid
     // whatever happens to the model meanwhile.
-    ErrorPtr failure;
-    try {
-        co_await m_apiClient.testConnection(std::move(server), std::move(password));
-    } catch (...) {
-        failure = currentError();
-    }
+    const ErrorPtr failure =
+        co_await attempt(m_apiClient.testConnection(std::move(server), std::move(password)));
     if (!failure)
         co_return TestResult{true, nullptr};
     co_return TestResult{false, connectionTestError(failure)};
@@ -221,20 +201,14 @@ QCoro::Task<SettingsViewModel::TestResult> SettingsViewModel::testConnection(Ser
 QCoro::Task<void> SettingsViewModel::loadServerVersion()
 {
     QPointer<SettingsViewModel> self(this);
-    QString version;
-    ErrorPtr failure;
-    try {
-        version = co_await m_apiClient.getVersion();
-    } catch (...) {
-        failure = currentError();
-    }
+    const auto [version, failure] = co_await attempt(m_apiClient.getVersion());
     if (failure) {
         logLine(QStringLiteral("❌ 加载服务器版本失败: ") + failure->localizedDescription());
         co_return;
     }
-    if (!self || m_serverVersion == version)
+    if (!self || m_serverVersion == *version)
         co_return;
-    m_serverVersion = version;
+    m_serverVersion = *version;
     Q_EMIT serverVersionChanged();
 }
 
@@ -266,8 +240,9 @@ QCoro::QmlTask SettingsViewModel::addServer(const QString &name, const QString &
     return addProfile(m_repository, std::move(server), password);
 }
 
-QCoro::QmlTask SettingsViewModel::update(const QString &id, const QString &name, const QString &host, int port,
-                                         const QString &username, bool useHTTPS, const QVariant &password)
+QCoro::QmlTask SettingsViewModel::update(const QString &id, const QString &name, const QString &host,
+                                         int port, const QString &username, bool useHTTPS,
+                                         const QVariant &password)
 {
     // Identity, activity and dates stay those of the saved profile; an id that is not in the
     // list reaches the repository as it is, which answers it with "server not found".
@@ -288,10 +263,11 @@ QCoro::QmlTask SettingsViewModel::update(const QString &id, const QString &name,
     return updateServer(std::move(server), std::move(newPassword));
 }
 
-QCoro::QmlTask SettingsViewModel::test(const QString &name, const QString &host, int port, const QString &username,
-                                       const QString &password, bool useHTTPS)
+QCoro::QmlTask SettingsViewModel::test(const QString &name, const QString &host, int port,
+                                       const QString &username, const QString &password, bool useHTTPS)
 {
-    return testResultMap(testConnection(ServerConfig::create(name, host, port, username, useHTTPS), password));
+    return testResultMap(
+        testConnection(ServerConfig::create(name, host, port, username, useHTTPS), password));
 }
 
 void SettingsViewModel::startLoadServerVersion()

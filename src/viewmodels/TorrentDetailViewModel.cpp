@@ -1,6 +1,7 @@
 #include "TorrentDetailViewModel.h"
 
 #include "ErrorState.h"
+#include "api/Attempt.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/Formatting.h"
 #include "model/Log.h"
@@ -53,8 +54,7 @@ QVariantMap peerMap(const TorrentPeer &peer)
     };
 }
 
-template<typename T, typename ToMap>
-QVariantList mapped(const QList<T> &items, ToMap toMap)
+template <typename T, typename ToMap> QVariantList mapped(const QList<T> &items, ToMap toMap)
 {
     QVariantList list;
     list.reserve(items.size());
@@ -67,13 +67,12 @@ QVariantList mapped(const QList<T> &items, ToMap toMap)
 
 TorrentDetailViewModel::TorrentDetailViewModel(QObject *parent)
     : QObject(parent), m_apiClient(QBittorrentAPIClient::shared())
-{
-}
+{}
 
-TorrentDetailViewModel::TorrentDetailViewModel(Torrent torrent, QBittorrentAPIClient &apiClient, QObject *parent)
+TorrentDetailViewModel::TorrentDetailViewModel(Torrent torrent, QBittorrentAPIClient &apiClient,
+                                               QObject *parent)
     : QObject(parent), m_apiClient(apiClient), m_torrent(std::move(torrent)), m_torrentSet(true)
-{
-}
+{}
 
 QVariant TorrentDetailViewModel::torrentVariant() const
 {
@@ -181,19 +180,13 @@ QCoro::Task<void> TorrentDetailViewModel::loadFiles()
 {
     QPointer<TorrentDetailViewModel> self(this);
     beginLoad();
-    QList<TorrentFile> files;
-    ErrorPtr failure;
-    try {
-        files = co_await m_apiClient.getTorrentFiles(m_torrent.id);
-    } catch (...) {
-        failure = currentError();
-    }
+    auto [files, failure] = co_await attempt(m_apiClient.getTorrentFiles(m_torrent.id));
     if (failure)
         logLine(QStringLiteral("❌ 加载文件列表失败: ") + failure->localizedDescription());
     if (!self)
         co_return;
-    if (!failure) {
-        m_files = std::move(files);
+    if (files) {
+        m_files = std::move(*files);
         Q_EMIT filesChanged();
     }
     finishLoad(failure);
@@ -203,19 +196,13 @@ QCoro::Task<void> TorrentDetailViewModel::loadTrackers()
 {
     QPointer<TorrentDetailViewModel> self(this);
     beginLoad();
-    QList<TorrentTracker> trackers;
-    ErrorPtr failure;
-    try {
-        trackers = co_await m_apiClient.getTorrentTrackers(m_torrent.id);
-    } catch (...) {
-        failure = currentError();
-    }
+    auto [trackers, failure] = co_await attempt(m_apiClient.getTorrentTrackers(m_torrent.id));
     if (failure)
         logLine(QStringLiteral("❌ 加载 Tracker 失败: ") + failure->localizedDescription());
     if (!self)
         co_return;
-    if (!failure) {
-        m_trackers = std::move(trackers);
+    if (trackers) {
+        m_trackers = std::move(*trackers);
         Q_EMIT trackersChanged();
     }
     finishLoad(failure);
@@ -225,19 +212,13 @@ QCoro::Task<void> TorrentDetailViewModel::loadPeers()
 {
     QPointer<TorrentDetailViewModel> self(this);
     beginLoad();
-    QList<TorrentPeer> peers;
-    ErrorPtr failure;
-    try {
-        peers = co_await m_apiClient.getTorrentPeers(m_torrent.id);
-    } catch (...) {
-        failure = currentError();
-    }
+    auto [peers, failure] = co_await attempt(m_apiClient.getTorrentPeers(m_torrent.id));
     if (failure)
         logLine(QStringLiteral("❌ 加载 Peer 失败: ") + failure->localizedDescription());
     if (!self)
         co_return;
-    if (!failure) {
-        m_peers = std::move(peers);
+    if (peers) {
+        m_peers = std::move(*peers);
         Q_EMIT peersChanged();
     }
     finishLoad(failure);
