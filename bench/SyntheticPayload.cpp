@@ -8,12 +8,12 @@ namespace synthetic {
 
 namespace {
 
-const char *const kStates[] = {"downloading", "uploading", "stalledUP", "stalledDL", "pausedDL",
+const char *const kStates[] = {"downloading", "uploading", "stalledUP",  "stalledDL", "pausedDL",
                                "pausedUP",    "queuedDL",  "checkingUP", "metaDL",    "forcedUP"};
 const char *const kCategories[] = {"", "linux", "movies", "music", "books", "games"};
 const char *const kTags[] = {"", "iso", "a, b", "keep", "hd, remux", "new"};
-const char *const kWords[] = {"ubuntu", "debian", "fedora", "archive", "collection", "season",
-                              "episode", "remastered", "数据", "合集", "1080p", "flac"};
+const char *const kWords[] = {"ubuntu",  "debian",     "fedora", "archive", "collection", "season",
+                              "episode", "remastered", "数据",   "合集",    "1080p",      "flac"};
 
 class Builder
 {

@@ -44,7 +44,9 @@ void BM_FilterAndSort(benchmark::State &state)
         QList<Torrent> shown = filterAndSort(torrents(), filter, std::nullopt, std::nullopt, option);
         benchmark::DoNotOptimize(shown.data());
     }
-    state.SetLabel((TorrentSortOptions::rawValue(option) + QLatin1Char('/') + TorrentFilters::rawValue(filter)).toStdString());
+    state.SetLabel(
+        (TorrentSortOptions::rawValue(option) + QLatin1Char('/') + TorrentFilters::rawValue(filter))
+            .toStdString());
 }
 
 void options(benchmark::internal::Benchmark *bench)

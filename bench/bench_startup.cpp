@@ -44,7 +44,9 @@ std::optional<double> startOnce(const std::function<void(QQmlApplicationEngine &
         QQmlApplicationEngine engine;
         prepareQmlEngine(engine);
         load(engine);
-        auto *window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
+        auto *window = engine.rootObjects().isEmpty()
+                           ? nullptr
+                           : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
         if (!window) {
             error = QStringLiteral("the document did not load to a window");
             return std::nullopt;
@@ -68,7 +70,8 @@ std::optional<double> startOnce(const std::function<void(QQmlApplicationEngine &
     return std::chrono::duration<double>(*framed - start).count();
 }
 
-void runStarts(benchmark::State &state, const std::function<void(QQmlApplicationEngine &)> &load, bool isBaseline)
+void runStarts(benchmark::State &state, const std::function<void(QQmlApplicationEngine &)> &load,
+               bool isBaseline)
 {
     double total = 0;
     std::optional<double> first;
@@ -106,7 +109,9 @@ void BM_Startup_WelcomeScreen(benchmark::State &state)
 {
     runStarts(
         state,
-        [](QQmlApplicationEngine &engine) { engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Seedwhirl/qml/Main.qml"))); },
+        [](QQmlApplicationEngine &engine) {
+            engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Seedwhirl/qml/Main.qml")));
+        },
         false);
 }
 

@@ -45,37 +45,68 @@ APIEndpoint APIEndpoint::withHash(Kind kind, QString hash)
 QString APIEndpoint::defaultPath() const
 {
     switch (kind) {
-    case Kind::login: return QStringLiteral("/api/v2/auth/login");
-    case Kind::logout: return QStringLiteral("/api/v2/auth/logout");
-    case Kind::version: return QStringLiteral("/api/v2/app/version");
-    case Kind::torrentInfo: return QStringLiteral("/api/v2/torrents/info");
-    case Kind::add: return QStringLiteral("/api/v2/torrents/add");
-    case Kind::deleteTorrents: return QStringLiteral("/api/v2/torrents/delete");
-    case Kind::pause: return QStringLiteral("/api/v2/torrents/pause");
-    case Kind::resume: return QStringLiteral("/api/v2/torrents/resume");
-    case Kind::setForceStart: return QStringLiteral("/api/v2/torrents/setForceStart");
-    case Kind::recheck: return QStringLiteral("/api/v2/torrents/recheck");
-    case Kind::reannounce: return QStringLiteral("/api/v2/torrents/reannounce");
-    case Kind::setLocation: return QStringLiteral("/api/v2/torrents/setLocation");
-    case Kind::setCategory: return QStringLiteral("/api/v2/torrents/setCategory");
-    case Kind::properties: return QStringLiteral("/api/v2/torrents/properties");
-    case Kind::trackers: return QStringLiteral("/api/v2/torrents/trackers");
-    case Kind::torrentPeers: return QStringLiteral("/api/v2/sync/torrentPeers");
-    case Kind::files: return QStringLiteral("/api/v2/torrents/files");
-    case Kind::mainData: return QStringLiteral("/api/v2/sync/maindata");
-    case Kind::addTags: return QStringLiteral("/api/v2/torrents/addTags");
-    case Kind::removeTags: return QStringLiteral("/api/v2/torrents/removeTags");
-    case Kind::transferInfo: return QStringLiteral("/api/v2/transfer/info");
-    case Kind::preferences: return QStringLiteral("/api/v2/app/preferences");
-    case Kind::setPreferences: return QStringLiteral("/api/v2/app/setPreferences");
-    case Kind::categories: return QStringLiteral("/api/v2/torrents/categories");
-    case Kind::createCategory: return QStringLiteral("/api/v2/torrents/createCategory");
-    case Kind::removeCategories: return QStringLiteral("/api/v2/torrents/removeCategories");
-    case Kind::tags: return QStringLiteral("/api/v2/torrents/tags");
-    case Kind::createTags: return QStringLiteral("/api/v2/torrents/createTags");
-    case Kind::deleteTags: return QStringLiteral("/api/v2/torrents/deleteTags");
-    case Kind::setDownloadLimit: return QStringLiteral("/api/v2/transfer/setDownloadLimit");
-    case Kind::setUploadLimit: return QStringLiteral("/api/v2/transfer/setUploadLimit");
+    case Kind::login:
+        return QStringLiteral("/api/v2/auth/login");
+    case Kind::logout:
+        return QStringLiteral("/api/v2/auth/logout");
+    case Kind::version:
+        return QStringLiteral("/api/v2/app/version");
+    case Kind::torrentInfo:
+        return QStringLiteral("/api/v2/torrents/info");
+    case Kind::add:
+        return QStringLiteral("/api/v2/torrents/add");
+    case Kind::deleteTorrents:
+        return QStringLiteral("/api/v2/torrents/delete");
+    case Kind::pause:
+        return QStringLiteral("/api/v2/torrents/pause");
+    case Kind::resume:
+        return QStringLiteral("/api/v2/torrents/resume");
+    case Kind::setForceStart:
+        return QStringLiteral("/api/v2/torrents/setForceStart");
+    case Kind::recheck:
+        return QStringLiteral("/api/v2/torrents/recheck");
+    case Kind::reannounce:
+        return QStringLiteral("/api/v2/torrents/reannounce");
+    case Kind::setLocation:
+        return QStringLiteral("/api/v2/torrents/setLocation");
+    case Kind::setCategory:
+        return QStringLiteral("/api/v2/torrents/setCategory");
+    case Kind::properties:
+        return QStringLiteral("/api/v2/torrents/properties");
+    case Kind::trackers:
+        return QStringLiteral("/api/v2/torrents/trackers");
+    case Kind::torrentPeers:
+        return QStringLiteral("/api/v2/sync/torrentPeers");
+    case Kind::files:
+        return QStringLiteral("/api/v2/torrents/files");
+    case Kind::mainData:
+        return QStringLiteral("/api/v2/sync/maindata");
+    case Kind::addTags:
+        return QStringLiteral("/api/v2/torrents/addTags");
+    case Kind::removeTags:
+        return QStringLiteral("/api/v2/torrents/removeTags");
+    case Kind::transferInfo:
+        return QStringLiteral("/api/v2/transfer/info");
+    case Kind::preferences:
+        return QStringLiteral("/api/v2/app/preferences");
+    case Kind::setPreferences:
+        return QStringLiteral("/api/v2/app/setPreferences");
+    case Kind::categories:
+        return QStringLiteral("/api/v2/torrents/categories");
+    case Kind::createCategory:
+        return QStringLiteral("/api/v2/torrents/createCategory");
+    case Kind::removeCategories:
+        return QStringLiteral("/api/v2/torrents/removeCategories");
+    case Kind::tags:
+        return QStringLiteral("/api/v2/torrents/tags");
+    case Kind::createTags:
+        return QStringLiteral("/api/v2/torrents/createTags");
+    case Kind::deleteTags:
+        return QStringLiteral("/api/v2/torrents/deleteTags");
+    case Kind::setDownloadLimit:
+        return QStringLiteral("/api/v2/transfer/setDownloadLimit");
+    case Kind::setUploadLimit:
+        return QStringLiteral("/api/v2/transfer/setUploadLimit");
     }
     return {};
 }

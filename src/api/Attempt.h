@@ -9,15 +9,13 @@
 // The outcome of an operation that may fail: its value, or the error it threw. Awaiting an
 // operation through attempt() keeps the failure as a value, so a caller can act on it after
 // the await (C++ allows no co_await inside a catch block) without a try block of its own.
-template<typename T>
-struct Attempted
+template <typename T> struct Attempted
 {
     std::optional<T> value;
     ErrorPtr error;
 };
 
-template<typename T>
-QCoro::Task<Attempted<T>> attempt(QCoro::Task<T> task)
+template <typename T> QCoro::Task<Attempted<T>> attempt(QCoro::Task<T> task)
 {
     Attempted<T> result;
     try {

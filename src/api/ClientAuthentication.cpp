@@ -38,7 +38,8 @@ QCoro::Task<void> QBittorrentAPIClient::login(ServerConfig server, QString passw
     co_await loginWith(std::move(server), std::move(password), true);
 }
 
-QCoro::Task<void> QBittorrentAPIClient::loginWith(ServerConfig server, QString password, bool versionMayReauth)
+QCoro::Task<void> QBittorrentAPIClient::loginWith(ServerConfig server, QString password,
+                                                  bool versionMayReauth)
 {
     const QUrl url = buildURL(APIEndpoint::login(), server);
     const HttpLimits requestLimits = limits();
@@ -63,7 +64,8 @@ QCoro::Task<void> QBittorrentAPIClient::loginWith(ServerConfig server, QString p
         m_versionManager.updateVersion(*version);
         logLine(QStringLiteral("✅ qBittorrent 版本: ") + *version);
     } else {
-        logLine(QStringLiteral("⚠️ 获取服务器版本失败: ") + versionError->localizedDescription());
+        logLine(QStringLiteral("⚠️ 获取服务器版本失败: ") +
+                versionError->localizedDescription());
         m_versionManager.setAdapter(std::make_shared<QBittorrent4Adapter>());
     }
 }

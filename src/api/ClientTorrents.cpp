@@ -27,7 +27,8 @@ QCoro::Task<QList<TorrentPeer>> QBittorrentAPIClient::getTorrentPeers(QString ha
 }
 
 QCoro::Task<void> QBittorrentAPIClient::addTorrent(QString urls, std::optional<QString> savePath,
-                                                   std::optional<QString> category, std::optional<QString> tags)
+                                                   std::optional<QString> category,
+                                                   std::optional<QString> tags)
 {
     const MultipartBody multipart =
         MultipartBody::forUrls(urls, {std::move(savePath), std::move(category), std::move(tags)});
@@ -36,10 +37,11 @@ QCoro::Task<void> QBittorrentAPIClient::addTorrent(QString urls, std::optional<Q
 
 QCoro::Task<void> QBittorrentAPIClient::addTorrentFile(QString fileName, QByteArray fileData,
                                                        std::optional<QString> savePath,
-                                                       std::optional<QString> category, std::optional<QString> tags)
+                                                       std::optional<QString> category,
+                                                       std::optional<QString> tags)
 {
-    const MultipartBody multipart =
-        MultipartBody::forFile(fileName, fileData, {std::move(savePath), std::move(category), std::move(tags)});
+    const MultipartBody multipart = MultipartBody::forFile(
+        fileName, fileData, {std::move(savePath), std::move(category), std::move(tags)});
     fileData.clear();
     co_await postMultipart(multipart.contentType(), multipart.bytes);
 }

@@ -10,15 +10,16 @@ void QBittorrentAPIClient::reportDecodingFailure(const AppError &error)
         return;
     switch (decoding->kind()) {
     case DecodingError::Kind::TypeMismatch:
-        logLine(QStringLiteral("   类型不匹配: 期望 ") + decoding->expectedType() + QStringLiteral(" at ")
-                + decoding->codingPathText());
+        logLine(QStringLiteral("   类型不匹配: 期望 ") + decoding->expectedType() + QStringLiteral(" at ") +
+                decoding->codingPathText());
         return;
     case DecodingError::Kind::ValueNotFound:
-        logLine(QStringLiteral("   值不存在: ") + decoding->expectedType() + QStringLiteral(" at ")
-                + decoding->codingPathText());
+        logLine(QStringLiteral("   值不存在: ") + decoding->expectedType() + QStringLiteral(" at ") +
+                decoding->codingPathText());
         return;
     case DecodingError::Kind::KeyNotFound:
-        logLine(QStringLiteral("   缺少字段: ") + decoding->key() + QStringLiteral(" at ") + decoding->codingPathText());
+        logLine(QStringLiteral("   缺少字段: ") + decoding->key() + QStringLiteral(" at ") +
+                decoding->codingPathText());
         return;
     case DecodingError::Kind::DataCorrupted:
         logLine(QStringLiteral("   数据损坏: ") + decoding->contextDescription());

@@ -3,8 +3,8 @@
 namespace {
 bool keptAsIs(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '*' || c == '-'
-           || c == '.' || c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '*' ||
+           c == '-' || c == '.' || c == '_';
 }
 } // namespace
 

@@ -28,8 +28,8 @@ bool comesFromHttpStatus(QNetworkReply::NetworkError error)
     const int code = int(error);
     if (error == QNetworkReply::ContentReSendError)
         return false;
-    return error == QNetworkReply::ProtocolInvalidOperationError || (code >= 201 && code <= 299)
-           || (code >= 401 && code <= 499);
+    return error == QNetworkReply::ProtocolInvalidOperationError || (code >= 201 && code <= 299) ||
+           (code >= 401 && code <= 499);
 }
 
 } // namespace
@@ -90,7 +90,8 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
     if (state->tooLarge)
         throw NetworkError::responseTooLarge(limits.maxResponseBytes);
     const QNetworkReply::NetworkError error = reply->error();
-    if (state->timedOut || error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
+    if (state->timedOut || error == QNetworkReply::OperationCanceledError ||
+        error == QNetworkReply::TimeoutError)
         throw TransportError(QNetworkReply::TimeoutError, reply->errorString());
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

@@ -37,7 +37,8 @@ MultipartBody MultipartBody::forUrls(const QString &urls, const Options &options
     return body;
 }
 
-MultipartBody MultipartBody::forFile(const QString &fileName, const QByteArray &fileData, const Options &options)
+MultipartBody MultipartBody::forFile(const QString &fileName, const QByteArray &fileData,
+                                     const Options &options)
 {
     MultipartBody body{newBoundary(), {}};
     QByteArray &out = body.bytes;

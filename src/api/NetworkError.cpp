@@ -39,8 +39,9 @@ QString NetworkError::errorDescription() const
     case Kind::serverError:
         return QStringLiteral("服务器错误 (") + QString::number(m_statusCode) + QStringLiteral(")");
     case Kind::networkError:
-        return QStringLiteral("网络连接失败\n\n请检查：\n• 服务器是否在线\n• 网络连接是否正常\n• 防火墙设置\n\n详细信息：")
-               + (m_underlying ? m_underlying->localizedDescription() : QString());
+        return QStringLiteral("网络连接失败\n\n请检查：\n• 服务器是否在线\n• 网络连接是否正常\n• "
+                              "防火墙设置\n\n详细信息：") +
+               (m_underlying ? m_underlying->localizedDescription() : QString());
     case Kind::decodingError:
         return QStringLiteral("数据解析失败\n\n可能原因：\n• 服务器返回了空数据\n• qBittorrent 版本不兼容\n• "
                               "服务器未正确响应\n\n请检查 qBittorrent 是否正常运行");
@@ -57,10 +58,12 @@ QString NetworkError::errorDescription() const
     case Kind::invalidResponse:
         return QStringLiteral("服务器响应无效\n\n请检查服务器地址和端口是否正确");
     case Kind::timeout:
-        return QStringLiteral("连接超时\n\n请检查：\n• 服务器地址和端口是否正确\n• 服务器是否在线\n• 网络连接是否正常");
+        return QStringLiteral(
+            "连接超时\n\n请检查：\n• 服务器地址和端口是否正确\n• 服务器是否在线\n• 网络连接是否正常");
     case Kind::connectionFailed:
-        return QStringLiteral("无法连接到服务器\n\n请检查：\n• 服务器地址和端口\n• qBittorrent Web UI 是否已启用\n• "
-                              "网络连接是否正常");
+        return QStringLiteral(
+            "无法连接到服务器\n\n请检查：\n• 服务器地址和端口\n• qBittorrent Web UI 是否已启用\n• "
+            "网络连接是否正常");
     case Kind::responseTooLarge:
         return QStringLiteral("服务器响应过大，已中止读取");
     case Kind::torrentRejected:
@@ -91,19 +94,31 @@ QString NetworkError::debugDescription() const
     case Kind::serverError:
         return QStringLiteral("serverError(%1)").arg(m_statusCode);
     case Kind::networkError:
-        return QStringLiteral("networkError(%1)").arg(m_underlying ? m_underlying->debugDescription() : QString());
+        return QStringLiteral("networkError(%1)")
+            .arg(m_underlying ? m_underlying->debugDescription() : QString());
     case Kind::decodingError:
-        return QStringLiteral("decodingError(%1)").arg(m_underlying ? m_underlying->debugDescription() : QString());
-    case Kind::invalidURL: return QStringLiteral("invalidURL");
-    case Kind::unauthorized: return QStringLiteral("unauthorized");
-    case Kind::forbidden: return QStringLiteral("forbidden");
-    case Kind::notFound: return QStringLiteral("notFound");
-    case Kind::noData: return QStringLiteral("noData");
-    case Kind::invalidResponse: return QStringLiteral("invalidResponse");
-    case Kind::timeout: return QStringLiteral("timeout");
-    case Kind::connectionFailed: return QStringLiteral("connectionFailed");
-    case Kind::responseTooLarge: return QStringLiteral("responseTooLarge(limit %1 bytes)").arg(m_limitBytes);
-    case Kind::torrentRejected: return QStringLiteral("torrentRejected");
+        return QStringLiteral("decodingError(%1)")
+            .arg(m_underlying ? m_underlying->debugDescription() : QString());
+    case Kind::invalidURL:
+        return QStringLiteral("invalidURL");
+    case Kind::unauthorized:
+        return QStringLiteral("unauthorized");
+    case Kind::forbidden:
+        return QStringLiteral("forbidden");
+    case Kind::notFound:
+        return QStringLiteral("notFound");
+    case Kind::noData:
+        return QStringLiteral("noData");
+    case Kind::invalidResponse:
+        return QStringLiteral("invalidResponse");
+    case Kind::timeout:
+        return QStringLiteral("timeout");
+    case Kind::connectionFailed:
+        return QStringLiteral("connectionFailed");
+    case Kind::responseTooLarge:
+        return QStringLiteral("responseTooLarge(limit %1 bytes)").arg(m_limitBytes);
+    case Kind::torrentRejected:
+        return QStringLiteral("torrentRejected");
     }
     return {};
 }

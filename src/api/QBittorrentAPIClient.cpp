@@ -19,8 +19,7 @@ QBittorrentAPIClient &QBittorrentAPIClient::shared()
 
 QBittorrentAPIClient::QBittorrentAPIClient(KeychainHelper &keychain, QObject *parent)
     : QBittorrentAPIClient(keychain, APIVersionManager::shared(), parent)
-{
-}
+{}
 
 QBittorrentAPIClient::QBittorrentAPIClient(KeychainHelper &keychain, APIVersionManager &versionManager,
                                            QObject *parent)
@@ -83,7 +82,8 @@ QNetworkReply *QBittorrentAPIClient::start(QNetworkAccessManager &manager, Metho
     return manager.post(makeRequest(url, limits, contentType), body);
 }
 
-QCoro::Task<QByteArray> QBittorrentAPIClient::fetch(APIEndpoint endpoint, ServerConfig server, bool allowReauth)
+QCoro::Task<QByteArray> QBittorrentAPIClient::fetch(APIEndpoint endpoint, ServerConfig server,
+                                                    bool allowReauth)
 {
     co_return co_await send(std::move(endpoint), std::move(server), Method::get, {}, {}, allowReauth);
 }
@@ -93,8 +93,8 @@ QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerC
 {
     const QUrl url = buildURL(endpoint, server);
     const HttpLimits requestLimits = limits();
-    const HttpAnswer answer =
-        co_await receiveAnswer(start(*m_network, method, url, contentType, body, requestLimits), requestLimits);
+    const HttpAnswer answer = co_await receiveAnswer(
+        start(*m_network, method, url, contentType, body, requestLimits), requestLimits);
 
     const int status = answer.statusCode;
     if (status >= 200 && status <= 299)

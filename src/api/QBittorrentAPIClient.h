@@ -47,7 +47,8 @@ public:
 
     static QBittorrentAPIClient &shared();
     explicit QBittorrentAPIClient(KeychainHelper &keychain, QObject *parent = nullptr);
-    QBittorrentAPIClient(KeychainHelper &keychain, APIVersionManager &versionManager, QObject *parent = nullptr);
+    QBittorrentAPIClient(KeychainHelper &keychain, APIVersionManager &versionManager,
+                         QObject *parent = nullptr);
     ~QBittorrentAPIClient() override;
 
     bool isAuthenticated() const { return m_isAuthenticated; }
@@ -111,10 +112,10 @@ private:
 
     HttpLimits limits() const;
     ServerConfig requireServer() const; // throws unauthorized
-    QNetworkReply *start(QNetworkAccessManager &manager, Method method, const QUrl &url, const QByteArray &contentType,
-                         const QByteArray &body, const HttpLimits &limits);
-    QCoro::Task<QByteArray> send(APIEndpoint endpoint, ServerConfig server, Method method, QByteArray contentType,
-                                 QByteArray body, bool allowReauth);
+    QNetworkReply *start(QNetworkAccessManager &manager, Method method, const QUrl &url,
+                         const QByteArray &contentType, const QByteArray &body, const HttpLimits &limits);
+    QCoro::Task<QByteArray> send(APIEndpoint endpoint, ServerConfig server, Method method,
+                                 QByteArray contentType, QByteArray body, bool allowReauth);
     QCoro::Task<void> postForm(APIEndpoint endpoint, QByteArray body);
     QCoro::Task<void> postMultipart(QByteArray contentType, QByteArray body);
     // A re-login's own login may not re-log in again: that bounds the chain

@@ -13,7 +13,8 @@ public:
     enum class Kind { TypeMismatch, ValueNotFound, KeyNotFound, DataCorrupted };
 
     static DecodingError typeMismatch(QString expectedType, QStringList codingPath, QString debugDescription);
-    static DecodingError valueNotFound(QString expectedType, QStringList codingPath, QString debugDescription);
+    static DecodingError valueNotFound(QString expectedType, QStringList codingPath,
+                                       QString debugDescription);
     static DecodingError keyNotFound(QString key, QStringList codingPath, QString debugDescription);
     static DecodingError dataCorrupted(QStringList codingPath, QString debugDescription);
 
@@ -32,7 +33,8 @@ public:
     ErrorPtr clone() const override { return std::make_shared<DecodingError>(*this); }
 
 private:
-    DecodingError(Kind kind, QString expectedType, QString key, QStringList codingPath, QString debugDescription);
+    DecodingError(Kind kind, QString expectedType, QString key, QStringList codingPath,
+                  QString debugDescription);
 
     Kind m_kind;
     QString m_expectedType;

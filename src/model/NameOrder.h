@@ -27,7 +27,10 @@ struct Prefix
     quint64 high = 0;
     quint64 low = 0;
     friend bool operator==(const Prefix &, const Prefix &) = default;
-    friend bool operator<(const Prefix &a, const Prefix &b) { return a.high != b.high ? a.high < b.high : a.low < b.low; }
+    friend bool operator<(const Prefix &a, const Prefix &b)
+    {
+        return a.high != b.high ? a.high < b.high : a.low < b.low;
+    }
 };
 Prefix prefixOf(QStringView text);
 

@@ -19,7 +19,16 @@ bool matches(TorrentFilter filter, const Torrent &torrent);
 
 // `default` is a keyword in C++, so that case is spelled `defaultOrder`; its raw value is
 // still "default".
-enum class TorrentSortOption { defaultOrder, name, size, progress, addedDate, downloadSpeed, uploadSpeed, ratio };
+enum class TorrentSortOption {
+    defaultOrder,
+    name,
+    size,
+    progress,
+    addedDate,
+    downloadSpeed,
+    uploadSpeed,
+    ratio
+};
 
 namespace TorrentSortOptions {
 const QList<TorrentSortOption> &allCases();

@@ -11,9 +11,12 @@
 class AppSettings : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(bool isAutoRefreshEnabled READ isAutoRefreshEnabled WRITE setAutoRefreshEnabled NOTIFY isAutoRefreshEnabledChanged)
-    Q_PROPERTY(double refreshInterval READ refreshInterval WRITE setRefreshInterval NOTIFY refreshIntervalChanged)
-    Q_PROPERTY(QString defaultSavePath READ defaultSavePath WRITE setDefaultSavePath NOTIFY defaultSavePathChanged)
+    Q_PROPERTY(bool isAutoRefreshEnabled READ isAutoRefreshEnabled WRITE setAutoRefreshEnabled NOTIFY
+                   isAutoRefreshEnabledChanged)
+    Q_PROPERTY(
+        double refreshInterval READ refreshInterval WRITE setRefreshInterval NOTIFY refreshIntervalChanged)
+    Q_PROPERTY(
+        QString defaultSavePath READ defaultSavePath WRITE setDefaultSavePath NOTIFY defaultSavePathChanged)
 
 public:
     static constexpr bool defaultAutoRefreshEnabled = true;

@@ -17,11 +17,9 @@ struct DeleteLater
     void operator()(QObject *object) const { object->deleteLater(); }
 };
 
-template<typename JobType>
-using JobPtr = std::unique_ptr<JobType, DeleteLater>;
+template <typename JobType> using JobPtr = std::unique_ptr<JobType, DeleteLater>;
 
-template<typename JobType>
-JobPtr<JobType> makeJob(const QString &service, const QString &account)
+template <typename JobType> JobPtr<JobType> makeJob(const QString &service, const QString &account)
 {
     JobPtr<JobType> job(new JobType(service));
     job->setAutoDelete(false);
@@ -31,8 +29,7 @@ JobPtr<JobType> makeJob(const QString &service, const QString &account)
 }
 
 // Runs a job to its end and returns its error code.
-template<typename JobType>
-QCoro::Task<QKeychain::Error> runJob(JobType *job)
+template <typename JobType> QCoro::Task<QKeychain::Error> runJob(JobType *job)
 {
     job->start();
     co_await qCoro(static_cast<QKeychain::Job *>(job), &QKeychain::Job::finished);
@@ -43,7 +40,8 @@ QCoro::Task<QKeychain::Error> runJob(JobType *job)
 
 QString KeychainError::localizedDescription() const
 {
-    const QString prefix = m_kind == Kind::saveFailed ? QStringLiteral("保存密码失败: ") : QStringLiteral("删除密码失败: ");
+    const QString prefix =
+        m_kind == Kind::saveFailed ? QStringLiteral("保存密码失败: ") : QStringLiteral("删除密码失败: ");
     return prefix + QString::number(m_status);
 }
 
@@ -77,7 +75,8 @@ QCoro::Task<std::optional<QString>> KeychainHelper::getPassword(QString account)
 
     const QByteArray bytes = job->binaryData();
     // A leading byte order mark is part of the password, not an encoding hint.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         co_return std::nullopt;

@@ -60,7 +60,8 @@ PersistenceController::~PersistenceController()
 
 QString PersistenceController::defaultFilePath()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QLatin1String(fileName));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .filePath(QLatin1String(fileName));
 }
 
 PersistenceController &PersistenceController::shared()
@@ -139,8 +140,8 @@ std::optional<QString> PersistenceController::migrate(QSqlDatabase &db)
         if (!db.transaction())
             return describe(db.lastError());
         QSqlQuery migration(db);
-        const bool ok = migration.exec(QString::fromLatin1(migrationSteps[step]))
-                        && migration.exec(QStringLiteral("PRAGMA user_version = %1").arg(step + 1));
+        const bool ok = migration.exec(QString::fromLatin1(migrationSteps[step])) &&
+                        migration.exec(QStringLiteral("PRAGMA user_version = %1").arg(step + 1));
         if (!ok) {
             const QString reason = describe(migration.lastError());
             db.rollback();

@@ -33,7 +33,9 @@ private:
 class StoreError final : public AppError
 {
 public:
-    StoreError(QString operation, QString message) : m_operation(std::move(operation)), m_message(std::move(message)) {}
+    StoreError(QString operation, QString message)
+        : m_operation(std::move(operation)), m_message(std::move(message))
+    {}
 
     const QString &operation() const { return m_operation; }
     const QString &message() const { return m_message; }

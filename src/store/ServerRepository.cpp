@@ -40,8 +40,7 @@ std::optional<QDateTime> dateFromMillis(const QVariant &value)
 }
 
 // Runs the body inside one transaction; the body throws to roll everything back.
-template<typename Body>
-void inTransaction(QSqlDatabase db, const QString &operation, Body &&body)
+template <typename Body> void inTransaction(QSqlDatabase db, const QString &operation, Body &&body)
 {
     if (!db.transaction())
         throw StoreError(operation, db.lastError().text());
@@ -72,16 +71,18 @@ QSqlQuery run(QSqlDatabase &db, const QString &operation, const QString &sql, co
 
 bool exists(QSqlDatabase &db, const QString &operation, const QUuid &id)
 {
-    QSqlQuery query = run(db, operation, QStringLiteral("SELECT 1 FROM ServerConfigEntity WHERE id = ? LIMIT 1"),
-                          {uuidText(id)});
+    QSqlQuery query =
+        run(db, operation, QStringLiteral("SELECT 1 FROM ServerConfigEntity WHERE id = ? LIMIT 1"),
+            {uuidText(id)});
     return query.next();
 }
 
 std::optional<bool> storedIsActive(QSqlDatabase &db, const QString &operation, const QUuid &id)
 {
-    QSqlQuery query = run(db, operation,
-                          QStringLiteral("SELECT isActive FROM ServerConfigEntity WHERE id = ? ORDER BY rowid LIMIT 1"),
-                          {uuidText(id)});
+    QSqlQuery query =
+        run(db, operation,
+            QStringLiteral("SELECT isActive FROM ServerConfigEntity WHERE id = ? ORDER BY rowid LIMIT 1"),
+            {uuidText(id)});
     if (!query.next())
         return std::nullopt;
     return query.value(0).toBool();
@@ -101,8 +102,8 @@ const QString saveOperation = QStringLiteral("保存服务器失败");
 
 } // namespace
 
-ServerRepository::ServerRepository(PersistenceController &persistenceController, KeychainHelper &keychainHelper,
-                                   QObject *parent)
+ServerRepository::ServerRepository(PersistenceController &persistenceController,
+                                   KeychainHelper &keychainHelper, QObject *parent)
     : QObject(parent), m_persistence(persistenceController), m_keychain(keychainHelper)
 {
     loadServers();
@@ -123,8 +124,9 @@ void ServerRepository::loadServers()
         QSqlDatabase db = m_persistence.database();
         QSqlQuery query =
             run(db, QStringLiteral("加载服务器"),
-                QStringLiteral("SELECT id, name, host, port, username, useHTTPS, isActive, createdAt, lastConnectedAt "
-                               "FROM ServerConfigEntity ORDER BY createdAt DESC, rowid DESC"));
+                QStringLiteral(
+                    "SELECT id, name, host, port, username, useHTTPS, isActive, createdAt, lastConnectedAt "
+                    "FROM ServerConfigEntity ORDER BY createdAt DESC, rowid DESC"));
         const QDateTime now = QDateTime::currentDateTime();
         while (query.next()) {
             ServerConfig server;
@@ -182,10 +184,11 @@ QCoro::Task<void> ServerRepository::addServer(ServerConfig server, QString passw
             if (server.isActive)
                 deactivateAll(db);
             run(db, saveOperation,
-                QStringLiteral("INSERT INTO ServerConfigEntity (id, name, host, port, username, useHTTPS, isActive, "
-                               "createdAt, lastConnectedAt) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                {uuidText(server.id), textOrNull(server.name), textOrNull(server.host), qlonglong(server.port),
-                 textOrNull(server.username), server.useHTTPS, server.isActive,
+                QStringLiteral(
+                    "INSERT INTO ServerConfigEntity (id, name, host, port, username, useHTTPS, isActive, "
+                    "createdAt, lastConnectedAt) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                {uuidText(server.id), textOrNull(server.name), textOrNull(server.host),
+                 qlonglong(server.port), textOrNull(server.username), server.useHTTPS, server.isActive,
                  millisOrNull(server.createdAt.isValid() ? std::optional(server.createdAt) : std::nullopt),
                  millisOrNull(server.lastConnectedAt)});
         });
@@ -243,11 +246,12 @@ QCoro::Task<void> ServerRepository::updateServer(ServerConfig server, std::optio
             if (server.isActive && !*wasActive)
                 deactivateAll(db);
             run(db, saveOperation,
-                QStringLiteral("UPDATE ServerConfigEntity SET name = ?, host = ?, port = ?, username = ?, "
-                               "useHTTPS = ?, isActive = ? WHERE rowid = (SELECT rowid FROM ServerConfigEntity "
-                               "WHERE id = ? ORDER BY rowid LIMIT 1)"),
-                {textOrNull(server.name), textOrNull(server.host), qlonglong(server.port), textOrNull(server.username),
-                 server.useHTTPS, server.isActive, uuidText(server.id)});
+                QStringLiteral(
+                    "UPDATE ServerConfigEntity SET name = ?, host = ?, port = ?, username = ?, "
+                    "useHTTPS = ?, isActive = ? WHERE rowid = (SELECT rowid FROM ServerConfigEntity "
+                    "WHERE id = ? ORDER BY rowid LIMIT 1)"),
+                {textOrNull(server.name), textOrNull(server.host), qlonglong(server.port),
+                 textOrNull(server.username), server.useHTTPS, server.isActive, uuidText(server.id)});
         });
     } catch (...) {
         failure = std::current_exception();
@@ -270,8 +274,9 @@ QCoro::Task<void> ServerRepository::deleteServer(QUuid id)
         if (!exists(db, operation, id))
             throw RepositoryError(RepositoryError::Kind::serverNotFound);
         run(db, operation,
-            QStringLiteral("DELETE FROM ServerConfigEntity WHERE rowid = (SELECT rowid FROM ServerConfigEntity "
-                           "WHERE id = ? ORDER BY rowid LIMIT 1)"),
+            QStringLiteral(
+                "DELETE FROM ServerConfigEntity WHERE rowid = (SELECT rowid FROM ServerConfigEntity "
+                "WHERE id = ? ORDER BY rowid LIMIT 1)"),
             {uuidText(id)});
     });
     if (self)

@@ -30,13 +30,11 @@ QString joinedHashes(const QList<Torrent> &torrents)
 
 TorrentRepository::TorrentRepository(QBittorrentAPIClient &apiClient, QObject *parent)
     : TorrentRepository(apiClient, AppSettings::shared(), parent)
-{
-}
+{}
 
 TorrentRepository::TorrentRepository(QBittorrentAPIClient &apiClient, AppSettings &settings, QObject *parent)
     : QObject(parent), m_apiClient(apiClient), m_settings(settings)
-{
-}
+{}
 
 TorrentRepository::~TorrentRepository()
 {
@@ -206,7 +204,8 @@ QCoro::Task<void> TorrentRepository::forceStart(QList<Torrent> torrents)
 
 QCoro::Task<void> TorrentRepository::deleteTorrents(QList<Torrent> torrents, bool deleteFiles)
 {
-    return performThenRefresh(this, m_apiClient, APIEndpoint::deleteTorrents(joinedHashes(torrents), deleteFiles));
+    return performThenRefresh(this, m_apiClient,
+                              APIEndpoint::deleteTorrents(joinedHashes(torrents), deleteFiles));
 }
 
 QCoro::Task<void> TorrentRepository::recheck(QList<Torrent> torrents)

@@ -27,14 +27,16 @@ class SettingsViewModel : public QObject
     Q_PROPERTY(QVariantList servers READ serversVariant NOTIFY serversChanged)
     Q_PROPERTY(QVariant activeServer READ activeServerVariant NOTIFY activeServerChanged)
     Q_PROPERTY(bool isConnecting READ isConnecting NOTIFY isConnectingChanged)
-    Q_PROPERTY(QVariant serverVersion READ serverVersionVariant NOTIFY serverVersionChanged) // string or undefined
+    Q_PROPERTY(
+        QVariant serverVersion READ serverVersionVariant NOTIFY serverVersionChanged) // string or undefined
     Q_PROPERTY(bool hasError READ hasError NOTIFY errorChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged)
 
 public:
     // ServerRepository::shared() and QBittorrentAPIClient::shared().
     explicit SettingsViewModel(QObject *parent = nullptr);
-    SettingsViewModel(ServerRepository &repository, QBittorrentAPIClient &apiClient, QObject *parent = nullptr);
+    SettingsViewModel(ServerRepository &repository, QBittorrentAPIClient &apiClient,
+                      QObject *parent = nullptr);
 
     ServerRepository &repository() { return m_repository; }
     const QList<ServerConfig> &servers() const { return m_servers; }
@@ -60,14 +62,14 @@ public:
     Q_INVOKABLE void connectTo(const QString &id);
     Q_INVOKABLE void remove(const QString &id);
     // Resolves to true on success; on failure logs "❌ 添加服务器失败: ..." and resolves to false.
-    Q_INVOKABLE QCoro::QmlTask addServer(const QString &name, const QString &host, int port, const QString &username,
-                                         const QString &password, bool useHTTPS);
+    Q_INVOKABLE QCoro::QmlTask addServer(const QString &name, const QString &host, int port,
+                                         const QString &username, const QString &password, bool useHTTPS);
     // password: a string replaces the stored one; undefined/null keeps it.
     Q_INVOKABLE QCoro::QmlTask update(const QString &id, const QString &name, const QString &host, int port,
                                       const QString &username, bool useHTTPS, const QVariant &password);
     // Resolves to {success: bool, error: string}.
-    Q_INVOKABLE QCoro::QmlTask test(const QString &name, const QString &host, int port, const QString &username,
-                                    const QString &password, bool useHTTPS);
+    Q_INVOKABLE QCoro::QmlTask test(const QString &name, const QString &host, int port,
+                                    const QString &username, const QString &password, bool useHTTPS);
     Q_INVOKABLE void startLoadServerVersion();
     // The port rule of the forms: a whole decimal number (optional sign) from 1 to 65535.
     Q_INVOKABLE static bool isValidPort(const QString &text);

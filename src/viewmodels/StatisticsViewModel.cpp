@@ -23,15 +23,18 @@ constexpr double maxIntervalMs = std::numeric_limits<int>::max();
 QVariantMap transferInfoMap(const TransferInfo &info)
 {
     return {
-        {QStringLiteral("dlInfoSpeed"), info.dlInfoSpeed},   {QStringLiteral("dlInfoData"), info.dlInfoData},
-        {QStringLiteral("upInfoSpeed"), info.upInfoSpeed},   {QStringLiteral("upInfoData"), info.upInfoData},
-        {QStringLiteral("dlRateLimit"), info.dlRateLimit},   {QStringLiteral("upRateLimit"), info.upRateLimit},
-        {QStringLiteral("dhtNodes"), info.dhtNodes},         {QStringLiteral("connectionStatus"), info.connectionStatus},
+        {QStringLiteral("dlInfoSpeed"), info.dlInfoSpeed},
+        {QStringLiteral("dlInfoData"), info.dlInfoData},
+        {QStringLiteral("upInfoSpeed"), info.upInfoSpeed},
+        {QStringLiteral("upInfoData"), info.upInfoData},
+        {QStringLiteral("dlRateLimit"), info.dlRateLimit},
+        {QStringLiteral("upRateLimit"), info.upRateLimit},
+        {QStringLiteral("dhtNodes"), info.dhtNodes},
+        {QStringLiteral("connectionStatus"), info.connectionStatus},
     };
 }
 
-template<typename T>
-void insertPresent(QVariantMap &map, const char *key, const std::optional<T> &value)
+template <typename T> void insertPresent(QVariantMap &map, const char *key, const std::optional<T> &value)
 {
     if (value)
         map.insert(QString::fromLatin1(key), QVariant::fromValue(*value));
@@ -92,14 +95,13 @@ QString limitFieldText(const std::optional<TransferInfo> &info, qint64 TransferI
 
 } // namespace
 
-StatisticsViewModel::StatisticsViewModel(QObject *parent) : StatisticsViewModel(QBittorrentAPIClient::shared(), parent)
-{
-}
+StatisticsViewModel::StatisticsViewModel(QObject *parent)
+    : StatisticsViewModel(QBittorrentAPIClient::shared(), parent)
+{}
 
 StatisticsViewModel::StatisticsViewModel(QBittorrentAPIClient &apiClient, QObject *parent)
     : QObject(parent), m_apiClient(apiClient)
-{
-}
+{}
 
 // The timer goes with the model, so no tick can reach a model that is gone.
 StatisticsViewModel::~StatisticsViewModel() = default;
@@ -259,7 +261,8 @@ QCoro::Task<void> StatisticsViewModel::loadVersion()
     logFailure(QStringLiteral("❌ 加载服务器版本失败: "), answer.error);
     if (!self)
         co_return;
-    settle(answer.error, m_serverVersion, std::move(answer.value), &StatisticsViewModel::serverVersionChanged);
+    settle(answer.error, m_serverVersion, std::move(answer.value),
+           &StatisticsViewModel::serverVersionChanged);
 }
 
 QCoro::Task<void> StatisticsViewModel::loadCategories()
@@ -279,15 +282,16 @@ void StatisticsViewModel::logFailure(const QString &prefix, const ErrorPtr &fail
         logLine(prefix + failure->localizedDescription());
 }
 
-template<typename Value>
-void StatisticsViewModel::settle(const ErrorPtr &failure, Value &member, Value value, void (StatisticsViewModel::*changed)())
+template <typename Value>
+void StatisticsViewModel::settle(const ErrorPtr &failure, Value &member, Value value,
+                                 void (StatisticsViewModel::*changed)())
 {
     if (failure) {
         m_error = failure;
         Q_EMIT errorChanged();
     } else if (member != value) {
         member = std::move(value);
-        Q_EMIT (this->*changed)();
+        Q_EMIT(this->*changed)();
     }
 }
 
@@ -311,7 +315,8 @@ QVariantList StatisticsViewModel::categoriesVariant() const
     QVariantList list;
     list.reserve(m_categories.size());
     for (const Category &category : m_categories)
-        list.append(QVariantMap{{QStringLiteral("name"), category.name}, {QStringLiteral("savePath"), category.savePath}});
+        list.append(QVariantMap{{QStringLiteral("name"), category.name},
+                                {QStringLiteral("savePath"), category.savePath}});
     return list;
 }
 

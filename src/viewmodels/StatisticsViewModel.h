@@ -73,7 +73,7 @@ private:
     QCoro::Task<void> loadCategories();
     static void logFailure(const QString &prefix, const ErrorPtr &failure);
     // After a load: keeps the error, or the new value when it differs (then signals `changed`).
-    template<typename Value>
+    template <typename Value>
     void settle(const ErrorPtr &failure, Value &member, Value value, void (StatisticsViewModel::*changed)());
     QVariant transferInfoVariant() const;
     QVariant serverStateVariant() const;

@@ -40,8 +40,9 @@ std::vector<char> longestIncreasingMembers(const std::vector<qsizetype> &values)
     std::vector<qsizetype> tails; // per length, the index of the smallest tail value
     std::vector<qsizetype> previous(std::size_t(n), -1);
     for (qsizetype i = 0; i < n; ++i) {
-        auto it = std::lower_bound(tails.begin(), tails.end(), values[std::size_t(i)],
-                                   [&values](qsizetype index, qsizetype value) { return values[std::size_t(index)] < value; });
+        auto it = std::lower_bound(
+            tails.begin(), tails.end(), values[std::size_t(i)],
+            [&values](qsizetype index, qsizetype value) { return values[std::size_t(index)] < value; });
         if (it != tails.begin())
             previous[std::size_t(i)] = *(it - 1);
         if (it == tails.end())
@@ -175,8 +176,9 @@ void TorrentListModel::setTorrents(const QList<Torrent> &torrents)
 
     // The common tick: the same torrents in the same order, some values changed. The index
     // stays valid as it is.
-    const bool sameRows = oldCount == newCount && std::equal(m_torrents.cbegin(), m_torrents.cend(), torrents.cbegin(),
-                                                             [](const Torrent &a, const Torrent &b) { return a.id == b.id; });
+    const bool sameRows =
+        oldCount == newCount && std::equal(m_torrents.cbegin(), m_torrents.cend(), torrents.cbegin(),
+                                           [](const Torrent &a, const Torrent &b) { return a.id == b.id; });
     if (sameRows && m_uniqueIds) {
         applyValueChanges(torrents);
         return;
@@ -367,7 +369,8 @@ void TorrentListModel::applyValueChanges(const QList<Torrent> &next)
     m_torrents = next;
     for (std::size_t i = 0; i < changes.size();) {
         std::size_t j = i + 1;
-        while (j < changes.size() && changes[j].first == changes[j - 1].first + 1 && changes[j].second == changes[i].second)
+        while (j < changes.size() && changes[j].first == changes[j - 1].first + 1 &&
+               changes[j].second == changes[i].second)
             ++j;
         Q_EMIT dataChanged(index(int(changes[i].first)), index(int(changes[j - 1].first)), changes[i].second);
         i = j;

@@ -28,13 +28,13 @@ bool nameContains(const QString &name, const QString &normalizedNeedle)
 } // namespace
 
 TorrentListViewModel::TorrentListViewModel(QObject *parent)
-    : TorrentListViewModel(std::make_unique<TorrentRepository>(QBittorrentAPIClient::shared(), AppSettings::shared()),
-                           AppSettings::shared(), parent)
-{
-}
+    : TorrentListViewModel(
+          std::make_unique<TorrentRepository>(QBittorrentAPIClient::shared(), AppSettings::shared()),
+          AppSettings::shared(), parent)
+{}
 
-TorrentListViewModel::TorrentListViewModel(std::unique_ptr<TorrentRepository> repository, AppSettings &settings,
-                                           QObject *parent)
+TorrentListViewModel::TorrentListViewModel(std::unique_ptr<TorrentRepository> repository,
+                                           AppSettings &settings, QObject *parent)
     : QObject(parent), m_repository(std::move(repository)), m_settings(settings),
       m_filtered(new TorrentListModel(this)), m_searchResults(new TorrentListModel(this))
 {
@@ -138,7 +138,8 @@ void TorrentListViewModel::clearError()
 
 void TorrentListViewModel::updateShown()
 {
-    m_filtered->setTorrents(filterAndSort(m_torrents, m_selectedFilter, m_selectedCategory, m_selectedTag, m_sortOption));
+    m_filtered->setTorrents(
+        filterAndSort(m_torrents, m_selectedFilter, m_selectedCategory, m_selectedTag, m_sortOption));
 }
 
 void TorrentListViewModel::applyFilters()
@@ -218,7 +219,8 @@ void TorrentListViewModel::setSelectedFilterRaw(const QString &raw)
     if (const auto filter = TorrentFilters::fromRawValue(raw))
         setSelectedFilter(*filter);
     else
-        qWarning("TorrentListViewModel: no status filter is called \"%s\"; the choice stays", qUtf8Printable(raw));
+        qWarning("TorrentListViewModel: no status filter is called \"%s\"; the choice stays",
+                 qUtf8Printable(raw));
 }
 
 QString TorrentListViewModel::sortOptionRaw() const
@@ -231,7 +233,8 @@ void TorrentListViewModel::setSortOptionRaw(const QString &raw)
     if (const auto option = TorrentSortOptions::fromRawValue(raw))
         setSortOption(*option);
     else
-        qWarning("TorrentListViewModel: no sort order is called \"%s\"; the choice stays", qUtf8Printable(raw));
+        qWarning("TorrentListViewModel: no sort order is called \"%s\"; the choice stays",
+                 qUtf8Printable(raw));
 }
 
 namespace {
@@ -316,7 +319,8 @@ int TorrentListViewModel::torrentCountForFilter(const QString &filterRaw) const
 
 int TorrentListViewModel::torrentCountForCategory(const QString &name) const
 {
-    return int(std::count_if(m_torrents.cbegin(), m_torrents.cend(), [&name](const Torrent &t) { return t.category == name; }));
+    return int(std::count_if(m_torrents.cbegin(), m_torrents.cend(),
+                             [&name](const Torrent &t) { return t.category == name; }));
 }
 
 int TorrentListViewModel::torrentCountForTag(const QString &name) const

@@ -30,11 +30,14 @@ class TorrentListViewModel : public QObject
     Q_PROPERTY(QVariantList categories READ categoriesVariant NOTIFY categoriesChanged) // [{name, savePath}]
     Q_PROPERTY(QStringList tags READ tags NOTIFY tagsChanged)
     // Raw values ("all", "downloading", ...; "default", "name", "added_on", ...).
-    Q_PROPERTY(QString selectedFilter READ selectedFilterRaw WRITE setSelectedFilterRaw NOTIFY selectedFilterChanged)
+    Q_PROPERTY(
+        QString selectedFilter READ selectedFilterRaw WRITE setSelectedFilterRaw NOTIFY selectedFilterChanged)
     Q_PROPERTY(QString sortOption READ sortOptionRaw WRITE setSortOptionRaw NOTIFY sortOptionChanged)
     // null/undefined = no restriction; any string (the empty one included) restricts.
-    Q_PROPERTY(QVariant selectedCategory READ selectedCategoryVariant WRITE setSelectedCategoryVariant NOTIFY selectedCategoryChanged)
-    Q_PROPERTY(QVariant selectedTag READ selectedTagVariant WRITE setSelectedTagVariant NOTIFY selectedTagChanged)
+    Q_PROPERTY(QVariant selectedCategory READ selectedCategoryVariant WRITE setSelectedCategoryVariant NOTIFY
+                   selectedCategoryChanged)
+    Q_PROPERTY(
+        QVariant selectedTag READ selectedTagVariant WRITE setSelectedTagVariant NOTIFY selectedTagChanged)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(bool hasError READ hasError NOTIFY errorChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged)

@@ -44,6 +44,7 @@ std::optional<QString> connectAtStart(const QString &address)
         return QStringLiteral("--connect wants HOST:PORT, got \"%1\"").arg(address);
     const QString user = qEnvironmentVariable("SEEDWHIRL_USER", QStringLiteral("admin"));
     const QString password = qEnvironmentVariable("SEEDWHIRL_PASSWORD");
-    ServerConfig server = ServerConfig::create(QStringLiteral("演示服务器"), address.left(colon), port, user, false);
+    ServerConfig server =
+        ServerConfig::create(QStringLiteral("演示服务器"), address.left(colon), port, user, false);
     return QCoro::waitFor(connect(server, password));
 }

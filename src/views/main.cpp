@@ -27,7 +27,8 @@ int main(int argc, char *argv[])
     parser.addVersionOption();
     const QCommandLineOption connectOption(
         QStringLiteral("connect"),
-        QStringLiteral("Save a profile for HOST:PORT (password in SEEDWHIRL_PASSWORD) and start connected to it."),
+        QStringLiteral(
+            "Save a profile for HOST:PORT (password in SEEDWHIRL_PASSWORD) and start connected to it."),
         QStringLiteral("HOST:PORT"));
     parser.addOption(connectOption);
     parser.process(app);

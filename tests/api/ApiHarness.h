@@ -48,18 +48,18 @@ inline QString describe(const ErrorPtr &error)
 }
 
 // Verifies that an outcome failed with the given NetworkError kind.
-#define VERIFY_NETWORK_ERROR(outcome, networkKind)                                                                  \
-    do {                                                                                                            \
-        const auto &outcome_ = (outcome);                                                                           \
-        QVERIFY2(outcome_.finished, "the operation did not finish");                                               \
-        QVERIFY2(isNetworkError(outcome_.error, networkKind), qPrintable(describe(outcome_.error)));                \
+#define VERIFY_NETWORK_ERROR(outcome, networkKind)                                                           \
+    do {                                                                                                     \
+        const auto &outcome_ = (outcome);                                                                    \
+        QVERIFY2(outcome_.finished, "the operation did not finish");                                         \
+        QVERIFY2(isNetworkError(outcome_.error, networkKind), qPrintable(describe(outcome_.error)));         \
     } while (false)
 
-#define VERIFY_OK(outcome)                                                                                          \
-    do {                                                                                                            \
-        const auto &outcome_ = (outcome);                                                                           \
-        QVERIFY2(outcome_.finished, "the operation did not finish");                                               \
-        QVERIFY2(!outcome_.error, qPrintable(describe(outcome_.error)));                                           \
+#define VERIFY_OK(outcome)                                                                                   \
+    do {                                                                                                     \
+        const auto &outcome_ = (outcome);                                                                    \
+        QVERIFY2(outcome_.finished, "the operation did not finish");                                         \
+        QVERIFY2(!outcome_.error, qPrintable(describe(outcome_.error)));                                     \
     } while (false)
 
 struct ApiHarness

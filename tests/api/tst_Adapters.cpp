@@ -151,7 +151,8 @@ private Q_SLOTS:
         };
         for (int i = 0; i < int(std::size(rows)); ++i) {
             const QString v4 = QString::fromLatin1(rows[i].first);
-            QTest::newRow(rows[i].first) << i << v4 << (rows[i].second ? QString::fromLatin1(rows[i].second) : v4);
+            QTest::newRow(rows[i].first)
+                << i << v4 << (rows[i].second ? QString::fromLatin1(rows[i].second) : v4);
         }
     }
 
@@ -218,7 +219,8 @@ private Q_SLOTS:
         h.server.on(ApiHarness::versionPath, TestResponse::withStatus(500));
         LogCapture log;
         VERIFY_OK(runTask(h.client.login(h.profile, ApiHarness::password)));
-        QCOMPARE(log.lines(), QStringList{QStringLiteral("⚠️ 获取服务器版本失败: 服务器错误 (500)")});
+        QCOMPARE(log.lines(),
+                 QStringList{QStringLiteral("⚠️ 获取服务器版本失败: 服务器错误 (500)")});
         QVERIFY(holds4(h.versions));
         QCOMPARE(h.client.serverVersion().value_or(""), QStringLiteral("v5.0.1"));
         QVERIFY(h.client.isAuthenticated());

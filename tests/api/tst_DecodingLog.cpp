@@ -44,8 +44,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("line");
-        QTest::newRow("recorded full answer") << fixture("maindata-full.json")
-                                              << QStringLiteral("✅ SyncData 解码成功: rid=1, torrents=2个");
+        QTest::newRow("recorded full answer")
+            << fixture("maindata-full.json") << QStringLiteral("✅ SyncData 解码成功: rid=1, torrents=2个");
         QTest::newRow("no torrents object") << QByteArray(R"({"rid":42,"server_state":{}})")
                                             << QStringLiteral("✅ SyncData 解码成功: rid=42, torrents=0个");
         QTest::newRow("empty torrents object") << QByteArray(R"({"rid":7,"torrents":{}})")
@@ -104,7 +104,8 @@ private Q_SLOTS:
         QTest::newRow("top-level array") << QByteArray("[1,2,3]");
         QTest::newRow("nul bytes") << QByteArray("{\"rid\":1\0\0}", 11);
         QTest::newRow("invalid UTF-8 in a key") << QByteArray("{\"r\xff\":1}");
-        QTest::newRow("invalid UTF-8 in a name") << QByteArray("{\"rid\":1,\"torrents\":{\"a\":{\"name\":\"\xc0\xaf\"}}}");
+        QTest::newRow("invalid UTF-8 in a name")
+            << QByteArray("{\"rid\":1,\"torrents\":{\"a\":{\"name\":\"\xc0\xaf\"}}}");
         QTest::newRow("rid beyond int64") << QByteArray(R"({"rid":99999999999999999999999})");
         QTest::newRow("rid fractional") << QByteArray(R"({"rid":1.5})");
         QTest::newRow("deep nesting") << deeplyNested(100'000);
@@ -124,10 +125,10 @@ private Q_SLOTS:
         QVERIFY(log->lines()[0].startsWith(failurePrefix));
         QVERIFY(log->lines()[1].startsWith(QStringLiteral("   ")));
         const QString diagnostic = log->lines()[1].mid(3);
-        const bool known = diagnostic.startsWith(QStringLiteral("类型不匹配: 期望 "))
-                           || diagnostic.startsWith(QStringLiteral("值不存在: "))
-                           || diagnostic.startsWith(QStringLiteral("缺少字段: "))
-                           || diagnostic.startsWith(QStringLiteral("数据损坏: "));
+        const bool known = diagnostic.startsWith(QStringLiteral("类型不匹配: 期望 ")) ||
+                           diagnostic.startsWith(QStringLiteral("值不存在: ")) ||
+                           diagnostic.startsWith(QStringLiteral("缺少字段: ")) ||
+                           diagnostic.startsWith(QStringLiteral("数据损坏: "));
         QVERIFY2(known, qPrintable(diagnostic));
     }
 
@@ -136,7 +137,8 @@ private Q_SLOTS:
         QBittorrentAPIClient::reportDecodingFailure(NetworkError::serverError(500));
         QBittorrentAPIClient::reportDecodingFailure(TransportError(QNetworkReply::TimeoutError));
         QVERIFY(log->lines().isEmpty());
-        QBittorrentAPIClient::reportDecodingFailure(DecodingError::dataCorrupted({}, QStringLiteral("无效的 JSON")));
+        QBittorrentAPIClient::reportDecodingFailure(
+            DecodingError::dataCorrupted({}, QStringLiteral("无效的 JSON")));
         QCOMPARE(log->lines(), QStringList{QStringLiteral("   数据损坏: 无效的 JSON")});
     }
 
@@ -145,14 +147,18 @@ private Q_SLOTS:
     {
         const QByteArray bad = R"({"unexpected":true)";
         const std::pair<QByteArray, std::function<QCoro::Task<void>()>> operations[] = {
-            {"/api/v2/transfer/info", [this]() -> QCoro::Task<void> { co_await h->client.getTransferInfo(); }},
+            {"/api/v2/transfer/info",
+             [this]() -> QCoro::Task<void> { co_await h->client.getTransferInfo(); }},
             {"/api/v2/sync/maindata", [this]() -> QCoro::Task<void> { co_await h->client.getMainData(); }},
-            {"/api/v2/torrents/categories", [this]() -> QCoro::Task<void> { co_await h->client.getCategories(); }},
+            {"/api/v2/torrents/categories",
+             [this]() -> QCoro::Task<void> { co_await h->client.getCategories(); }},
             {"/api/v2/torrents/tags", [this]() -> QCoro::Task<void> { co_await h->client.getTags(); }},
-            {"/api/v2/torrents/files", [this]() -> QCoro::Task<void> { co_await h->client.getTorrentFiles("a"); }},
+            {"/api/v2/torrents/files",
+             [this]() -> QCoro::Task<void> { co_await h->client.getTorrentFiles("a"); }},
             {"/api/v2/torrents/trackers",
              [this]() -> QCoro::Task<void> { co_await h->client.getTorrentTrackers("a"); }},
-            {"/api/v2/sync/torrentPeers", [this]() -> QCoro::Task<void> { co_await h->client.getTorrentPeers("a"); }},
+            {"/api/v2/sync/torrentPeers",
+             [this]() -> QCoro::Task<void> { co_await h->client.getTorrentPeers("a"); }},
         };
         for (const auto &[path, operation] : operations) {
             h->server.enqueue(path, TestResponse::json(bad));

@@ -16,12 +16,12 @@ bool isTransport(const ErrorPtr &error, QNetworkReply::NetworkError code)
     return transport && transport->code() == code;
 }
 
-#define VERIFY_TRANSPORT(outcome, code)                                                                             \
-    do {                                                                                                            \
-        const auto &o_ = (outcome);                                                                                 \
-        QVERIFY2(o_.finished, "the operation did not finish");                                                     \
-        QVERIFY2(isTransport(o_.error, code), qPrintable(describe(o_.error)));                                     \
-        QVERIFY(!o_.error->localizedDescription().isEmpty());                                                      \
+#define VERIFY_TRANSPORT(outcome, code)                                                                      \
+    do {                                                                                                     \
+        const auto &o_ = (outcome);                                                                          \
+        QVERIFY2(o_.finished, "the operation did not finish");                                               \
+        QVERIFY2(isTransport(o_.error, code), qPrintable(describe(o_.error)));                               \
+        QVERIFY(!o_.error->localizedDescription().isEmpty());                                                \
     } while (false)
 
 } // namespace
@@ -126,7 +126,8 @@ private Q_SLOTS:
     void stallOnPostAndLogin()
     {
         h->server.enqueue("/api/v2/torrents/recheck", TestResponse::stall());
-        VERIFY_TRANSPORT(runTask(h->client.performAction(APIEndpoint::recheck("a"))), QNetworkReply::TimeoutError);
+        VERIFY_TRANSPORT(runTask(h->client.performAction(APIEndpoint::recheck("a"))),
+                         QNetworkReply::TimeoutError);
         h->server.enqueue("/api/v2/torrents/add", TestResponse::stall());
         VERIFY_TRANSPORT(runTask(h->client.addTorrent("magnet:?a")), QNetworkReply::TimeoutError);
 
@@ -258,8 +259,8 @@ private Q_SLOTS:
         QVERIFY(h->server.requestCount() <= 4);
         QVERIFY(outcome.finished);
         QVERIFY(outcome.error);
-        const bool clear = dynamic_cast<const TransportError *>(outcome.error.get())
-                           || isNetworkError(outcome.error, Kind::invalidResponse);
+        const bool clear = dynamic_cast<const TransportError *>(outcome.error.get()) ||
+                           isNetworkError(outcome.error, Kind::invalidResponse);
         QVERIFY2(clear, qPrintable(describe(outcome.error)));
         QVERIFY(!outcome.error->localizedDescription().isEmpty());
     }

@@ -12,16 +12,15 @@ namespace {
 
 using Operation = std::function<QCoro::Task<void>(QBittorrentAPIClient &)>;
 
-template<typename T>
-QCoro::Task<void> discard(QCoro::Task<T> task)
+template <typename T> QCoro::Task<void> discard(QCoro::Task<T> task)
 {
     co_await std::move(task);
 }
 
 // Headers a request may carry: Qt's own defaults, the session cookie, and the two that
 // describe a POST body.
-const QSet<QByteArray> allowedHeaders = {"host", "connection", "accept-encoding", "accept-language",
-                                         "user-agent", "cookie", "content-type", "content-length"};
+const QSet<QByteArray> allowedHeaders = {"host",       "connection", "accept-encoding", "accept-language",
+                                         "user-agent", "cookie",     "content-type",    "content-length"};
 
 const QByteArray formType = "application/x-www-form-urlencoded";
 
@@ -36,7 +35,8 @@ const QList<FetchCase> &fetchCases()
 {
     static const QList<FetchCase> cases = {
         {"version", [](auto &c) { return discard(c.getVersion()); }, "/api/v2/app/version"},
-        {"files", [](auto &c) { return discard(c.getTorrentFiles("abc")); }, "/api/v2/torrents/files?hash=abc"},
+        {"files", [](auto &c) { return discard(c.getTorrentFiles("abc")); },
+         "/api/v2/torrents/files?hash=abc"},
         {"trackers", [](auto &c) { return discard(c.getTorrentTrackers("abc")); },
          "/api/v2/torrents/trackers?hash=abc"},
         {"peers", [](auto &c) { return discard(c.getTorrentPeers("abc")); },
@@ -63,10 +63,10 @@ struct FormCase
 const QList<FormCase> &formCases()
 {
     static const QList<FormCase> cases = {
-        {"pause", [](auto &c) { return c.performAction(APIEndpoint::pause("a|b")); }, "/api/v2/torrents/pause",
-         "hashes=a|b"},
-        {"resume", [](auto &c) { return c.performAction(APIEndpoint::resume("a|b")); }, "/api/v2/torrents/resume",
-         "hashes=a|b"},
+        {"pause", [](auto &c) { return c.performAction(APIEndpoint::pause("a|b")); },
+         "/api/v2/torrents/pause", "hashes=a|b"},
+        {"resume", [](auto &c) { return c.performAction(APIEndpoint::resume("a|b")); },
+         "/api/v2/torrents/resume", "hashes=a|b"},
         {"force start", [](auto &c) { return c.performAction(APIEndpoint::setForceStart("abc", true)); },
          "/api/v2/torrents/setForceStart", "hashes=abc&value=true"},
         {"force start off", [](auto &c) { return c.performAction(APIEndpoint::setForceStart("abc", false)); },
@@ -79,8 +79,8 @@ const QList<FormCase> &formCases()
          "/api/v2/torrents/delete", "hashes=a|b&deleteFiles=false"},
         {"delete with files", [](auto &c) { return c.performAction(APIEndpoint::deleteTorrents("a", true)); },
          "/api/v2/torrents/delete", "hashes=a&deleteFiles=true"},
-        {"download limit 0", [](auto &c) { return c.setDownloadLimit(0); }, "/api/v2/transfer/setDownloadLimit",
-         "limit=0"},
+        {"download limit 0", [](auto &c) { return c.setDownloadLimit(0); },
+         "/api/v2/transfer/setDownloadLimit", "limit=0"},
         {"download limit -1", [](auto &c) { return c.setDownloadLimit(-1); },
          "/api/v2/transfer/setDownloadLimit", "limit=-1"},
         {"upload limit", [](auto &c) { return c.setUploadLimit(1048576); }, "/api/v2/transfer/setUploadLimit",
@@ -116,15 +116,17 @@ void verifyOnlyAllowedHeaders(const RecordedRequest &request)
 
 QByteArray boundaryOf(const RecordedRequest &request)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^multipart/form-data; boundary=(Boundary-[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12})$"));
+    static const QRegularExpression pattern(QStringLiteral(
+        "^multipart/form-data; "
+        "boundary=(Boundary-[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12})$"));
     const auto match = pattern.match(QString::fromLatin1(request.header("Content-Type").value_or("")));
     return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
 }
 
 QByteArray part(const QByteArray &boundary, const QByteArray &name, const QByteArray &value)
 {
-    return "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
+    return "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value +
+           "\r\n";
 }
 
 } // namespace
@@ -151,9 +153,12 @@ private Q_SLOTS:
     {
         h = std::make_unique<ApiHarness>();
         const std::pair<const char *, const char *> recorded[] = {
-            {"/api/v2/transfer/info", "transfer-info.json"},     {"/api/v2/sync/maindata", "maindata-full.json"},
-            {"/api/v2/torrents/categories", "categories.json"}, {"/api/v2/torrents/tags", "tags.json"},
-            {"/api/v2/torrents/files", "torrent-files.json"},   {"/api/v2/torrents/trackers", "torrent-trackers.json"},
+            {"/api/v2/transfer/info", "transfer-info.json"},
+            {"/api/v2/sync/maindata", "maindata-full.json"},
+            {"/api/v2/torrents/categories", "categories.json"},
+            {"/api/v2/torrents/tags", "tags.json"},
+            {"/api/v2/torrents/files", "torrent-files.json"},
+            {"/api/v2/torrents/trackers", "torrent-trackers.json"},
             {"/api/v2/sync/torrentPeers", "torrent-peers.json"},
         };
         for (const auto &[path, file] : recorded)
@@ -208,7 +213,8 @@ private Q_SLOTS:
         QVERIFY(invalid);
         // Nor does a login to such a profile send anything anywhere.
         h->server.clearRequests();
-        VERIFY_NETWORK_ERROR(runTask(h->client.login(server, ApiHarness::password)), NetworkError::Kind::invalidURL);
+        VERIFY_NETWORK_ERROR(runTask(h->client.login(server, ApiHarness::password)),
+                             NetworkError::Kind::invalidURL);
         QCOMPARE(h->server.requestCount(), 0);
     }
 
@@ -322,8 +328,8 @@ private Q_SLOTS:
                                      << std::optional<QString>(QStringLiteral("电影"))
                                      << std::optional<QString>(QStringLiteral("a,b"));
         QTest::newRow("category only") << none << std::optional<QString>(QStringLiteral("linux")) << none;
-        QTest::newRow("given but empty") << std::optional<QString>(QString()) << none
-                                         << std::optional<QString>(QString());
+        QTest::newRow("given but empty")
+            << std::optional<QString>(QString()) << none << std::optional<QString>(QString());
     }
 
     void addTorrent()
@@ -332,7 +338,8 @@ private Q_SLOTS:
         QFETCH(std::optional<QString>, category);
         QFETCH(std::optional<QString>, tags);
         // Several links as the caller wrote them; quotes and line breaks go in unescaped.
-        const QString urls = QStringLiteral("magnet:?xt=urn:btih:abc&dn=\"x\"\nhttps://example.org/a.torrent");
+        const QString urls =
+            QStringLiteral("magnet:?xt=urn:btih:abc&dn=\"x\"\nhttps://example.org/a.torrent");
         const auto request = sendOne([&](auto &c) { return c.addTorrent(urls, savePath, category, tags); });
         QVERIFY(request);
         QCOMPARE(request->method, QByteArray("POST"));
@@ -367,8 +374,8 @@ private Q_SLOTS:
         const QByteArray data = QByteArray("d8:announce\0\r\n\x80\xff--Boundary-\r\ne", 31);
         const QString fileName = QStringLiteral("Ubuntu \"24.04\" 种子.torrent");
         const auto request = sendOne([&](auto &c) {
-            return withOptions ? c.addTorrentFile(fileName, data, QStringLiteral("/srv"), QStringLiteral("iso"),
-                                                  QStringLiteral("linux,lts"))
+            return withOptions ? c.addTorrentFile(fileName, data, QStringLiteral("/srv"),
+                                                  QStringLiteral("iso"), QStringLiteral("linux,lts"))
                                : c.addTorrentFile(fileName, data);
         });
         QVERIFY(request);
@@ -377,7 +384,8 @@ private Q_SLOTS:
         QVERIFY(!boundary.isEmpty());
 
         QByteArray expected = "--" + boundary + "\r\n";
-        expected += "Content-Disposition: form-data; name=\"torrents\"; filename=\"" + fileName.toUtf8() + "\"\r\n";
+        expected +=
+            "Content-Disposition: form-data; name=\"torrents\"; filename=\"" + fileName.toUtf8() + "\"\r\n";
         expected += "Content-Type: application/x-bittorrent\r\n\r\n";
         expected += data + "\r\n";
         if (withOptions) {

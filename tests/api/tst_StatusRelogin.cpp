@@ -60,8 +60,8 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        verifyNoSecretsIn(*log, {ApiHarness::password, QString::fromLatin1(ApiHarness::sid),
-                                 QStringLiteral("SID=")});
+        verifyNoSecretsIn(
+            *log, {ApiHarness::password, QString::fromLatin1(ApiHarness::sid), QStringLiteral("SID=")});
         h.reset();
         log.reset();
     }
@@ -122,8 +122,9 @@ private Q_SLOTS:
         QCOMPARE(h->loginCount(), 1);
         QCOMPARE(h->server.requestsTo(tagsPath).size(), 2);
         QCOMPARE(h->keychain.readAccounts, QStringList{h->profile.accountName()});
-        QCOMPARE(log->lines(), QStringList({reloginStarted, QStringLiteral("🔄 使用 qBittorrent 4.x API 适配器"),
-                                            QStringLiteral("✅ qBittorrent 版本: v4.5.2"), reloginDone}));
+        QCOMPARE(log->lines(),
+                 QStringList({reloginStarted, QStringLiteral("🔄 使用 qBittorrent 4.x API 适配器"),
+                              QStringLiteral("✅ qBittorrent 版本: v4.5.2"), reloginDone}));
         QVERIFY(h->client.isAuthenticated());
     }
 
@@ -349,7 +350,8 @@ private Q_SLOTS:
         const auto posts = h->server.requestsTo(path);
         QCOMPARE(posts.size(), 2);
         QCOMPARE(posts[1].body, QByteArray("hashes=a|b&value=true"));
-        QCOMPARE(posts[1].header("Content-Type").value_or(""), QByteArray("application/x-www-form-urlencoded"));
+        QCOMPARE(posts[1].header("Content-Type").value_or(""),
+                 QByteArray("application/x-www-form-urlencoded"));
     }
 
     void uploadStatus_data()
@@ -452,22 +454,26 @@ private Q_SLOTS:
                                       << QStringLiteral("前往「设置」页面，添加并连接到 qBittorrent 服务器");
         QTest::newRow("forbidden") << 4 << QStringLiteral("访问被拒绝") << QString();
         QTest::newRow("notFound") << 5 << QStringLiteral("资源未找到") << QString();
-        QTest::newRow("noData") << 6 << QStringLiteral("服务器没有返回数据\n\n请检查 qBittorrent 服务器是否正常运行")
+        QTest::newRow("noData") << 6
+                                << QStringLiteral(
+                                       "服务器没有返回数据\n\n请检查 qBittorrent 服务器是否正常运行")
                                 << restart;
-        QTest::newRow("invalidResponse") << 7 << QStringLiteral("服务器响应无效\n\n请检查服务器地址和端口是否正确")
-                                         << QString();
+        QTest::newRow("invalidResponse")
+            << 7 << QStringLiteral("服务器响应无效\n\n请检查服务器地址和端口是否正确") << QString();
         QTest::newRow("timeout") << 8
                                  << QStringLiteral("连接超时\n\n请检查：\n• 服务器地址和端口是否正确\n• "
                                                    "服务器是否在线\n• 网络连接是否正常")
                                  << QString();
-        QTest::newRow("connectionFailed") << 9
-                                          << QStringLiteral("无法连接到服务器\n\n请检查：\n• 服务器地址和端口\n• "
-                                                            "qBittorrent Web UI 是否已启用\n• 网络连接是否正常")
-                                          << QStringLiteral("检查服务器设置并重新连接");
-        QTest::newRow("networkError") << 10
-                                      << QStringLiteral("网络连接失败\n\n请检查：\n• 服务器是否在线\n• "
-                                                        "网络连接是否正常\n• 防火墙设置\n\n详细信息：连接被拒绝")
-                                      << QStringLiteral("检查服务器设置并重新连接");
+        QTest::newRow("connectionFailed")
+            << 9
+            << QStringLiteral("无法连接到服务器\n\n请检查：\n• 服务器地址和端口\n• "
+                              "qBittorrent Web UI 是否已启用\n• 网络连接是否正常")
+            << QStringLiteral("检查服务器设置并重新连接");
+        QTest::newRow("networkError")
+            << 10
+            << QStringLiteral("网络连接失败\n\n请检查：\n• 服务器是否在线\n• "
+                              "网络连接是否正常\n• 防火墙设置\n\n详细信息：连接被拒绝")
+            << QStringLiteral("检查服务器设置并重新连接");
     }
 
     // The texts a person reads; a typo here is a visible fault.

@@ -22,7 +22,8 @@ E2EServer E2EServer::fromEnvironment()
 {
     const QString envPath = qEnvironmentVariable("SEEDWHIRL_E2E_ENV");
     if (envPath.isEmpty())
-        fail(QStringLiteral("SEEDWHIRL_E2E_ENV is not set: run e2e tests through ctest, which starts the server"));
+        fail(QStringLiteral(
+            "SEEDWHIRL_E2E_ENV is not set: run e2e tests through ctest, which starts the server"));
     QFile file(envPath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         fail(QStringLiteral("cannot read %1: did the fixture test e2e_server_start run?").arg(envPath));

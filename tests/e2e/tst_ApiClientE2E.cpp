@@ -34,8 +34,7 @@ const QString keychainService = QStringLiteral("app.seedwhirl.Seedwhirl.e2e-test
 const QString reloginLine = QStringLiteral("🔄 检测到会话过期，正在重新登录...");
 const QString reloggedLine = QStringLiteral("✅ 重新登录成功");
 
-template<typename T>
-QByteArray describe(const Outcome<T> &outcome)
+template <typename T> QByteArray describe(const Outcome<T> &outcome)
 {
     if (!outcome.finished)
         return "did not finish within the guard time";
@@ -44,8 +43,7 @@ QByteArray describe(const Outcome<T> &outcome)
     return "ok";
 }
 
-template<typename T>
-bool failsWith(const Outcome<T> &outcome, NetworkError::Kind kind)
+template <typename T> bool failsWith(const Outcome<T> &outcome, NetworkError::Kind kind)
 {
     const auto *error = outcome.template errorAs<NetworkError>();
     return outcome.finished && error && error->kind() == kind;
@@ -56,8 +54,11 @@ bool failsWith(const Outcome<T> &outcome, NetworkError::Kind kind)
 QByteArray announceAnswer()
 {
     // Without "min interval" a forced reannounce would wait for the default of 30 s.
-    return BencodeValue(BencodeValue::Dict{
-                            {"interval", 1800}, {"min interval", 1}, {"complete", 0}, {"incomplete", 0}, {"peers", ""}})
+    return BencodeValue(BencodeValue::Dict{{"interval", 1800},
+                                           {"min interval", 1},
+                                           {"complete", 0},
+                                           {"incomplete", 0},
+                                           {"peers", ""}})
         .encode();
 }
 
@@ -88,9 +89,9 @@ private:
     QString m_trackerUrl;
     QString m_workDir;
 
-    QString m_multiHash;   // the multi-file torrent added by file
-    QString m_multiRoot;   // its data directory
-    QString m_magnetHash;  // the torrent added by magnet link
+    QString m_multiHash;    // the multi-file torrent added by file
+    QString m_multiRoot;    // its data directory
+    QString m_magnetHash;   // the torrent added by magnet link
     QStringList m_leftover; // hashes to remove at the end, whatever happened
 
     // The torrent's record in /api/v2/torrents/info; empty when it is not listed.
@@ -110,7 +111,10 @@ private:
         const QJsonObject info = torrentInfo(hash);
         return info.isEmpty() ? QStringLiteral("(not listed)") : info[QStringLiteral("state")].toString();
     }
-    double progressOf(const QString &hash) { return torrentInfo(hash)[QStringLiteral("progress")].toDouble(-1); }
+    double progressOf(const QString &hash)
+    {
+        return torrentInfo(hash)[QStringLiteral("progress")].toDouble(-1);
+    }
     bool isListed(const QString &hash) { return !torrentInfo(hash).isEmpty(); }
 
     // Announces of that torrent the tracker received, and those without an event (the
@@ -146,7 +150,8 @@ private Q_SLOTS:
         }
         m_client = std::make_unique<QBittorrentAPIClient>(m_keychain, m_versions);
         m_config = m_server.serverConfig();
-        m_tracker.on("/announce", [](const RecordedRequest &) { return TestResponse::text(announceAnswer()); });
+        m_tracker.on("/announce",
+                     [](const RecordedRequest &) { return TestResponse::text(announceAnswer()); });
         m_trackerUrl = QString::fromLatin1(m_tracker.baseUrl()) + QStringLiteral("/announce");
 
         // The re-login after a server restart reads the password from here.
@@ -209,7 +214,8 @@ private Q_SLOTS:
         QVERIFY(m_client->currentServer() == std::optional<ServerConfig>(m_config));
         QCOMPARE(m_client->serverVersion(), std::optional<QString>(QStringLiteral("v4.5.2")));
         QVERIFY(dynamic_cast<const QBittorrent4Adapter *>(&m_versions.currentAdapter()));
-        QVERIFY2(log.contains(QStringLiteral("✅ qBittorrent 版本: v4.5.2")), qPrintable(log.lines().join('\n')));
+        QVERIFY2(log.contains(QStringLiteral("✅ qBittorrent 版本: v4.5.2")),
+                 qPrintable(log.lines().join('\n')));
 
         const auto version = runTask(m_client->getVersion());
         AWAIT_OK(version);
@@ -252,8 +258,8 @@ private Q_SLOTS:
 
         const auto before = runTask(m_client->getSyncData(std::nullopt));
         AWAIT_OK(before);
-        const auto added = runTask(m_client->addTorrentFile(QStringLiteral("e2e 多文件.torrent"), made.bytes, saveDir,
-                                                            QStringLiteral("e2e-api-cat"),
+        const auto added = runTask(m_client->addTorrentFile(QStringLiteral("e2e 多文件.torrent"), made.bytes,
+                                                            saveDir, QStringLiteral("e2e-api-cat"),
                                                             QStringLiteral("e2e-api-a,e2e-api-b")));
         AWAIT_OK(added);
 
@@ -286,7 +292,8 @@ private Q_SLOTS:
     void addRefusedTorrentFile()
     {
         // 4.5.2 refuses bytes that are no torrent with 415 and a text.
-        const auto added = runTask(m_client->addTorrentFile(QStringLiteral("broken.torrent"), "d4:infoi1e", m_workDir));
+        const auto added =
+            runTask(m_client->addTorrentFile(QStringLiteral("broken.torrent"), "d4:infoi1e", m_workDir));
         QVERIFY2(failsWith(added, NetworkError::Kind::serverError), describe(added).constData());
         QCOMPARE(added.errorAs<NetworkError>()->statusCode(), 415);
     }
@@ -316,8 +323,9 @@ private Q_SLOTS:
         // Adding with a new category or tag creates it on the server.
         const auto categories = runTask(m_client->getCategories());
         AWAIT_OK(categories);
-        const auto category = std::find_if(categories.value->begin(), categories.value->end(),
-                                           [](const Category &c) { return c.name == QStringLiteral("e2e-api-cat"); });
+        const auto category =
+            std::find_if(categories.value->begin(), categories.value->end(),
+                         [](const Category &c) { return c.name == QStringLiteral("e2e-api-cat"); });
         QVERIFY(category != categories.value->end());
         QCOMPARE(category->savePath, QString());
 
@@ -437,7 +445,9 @@ private Q_SLOTS:
 
     void pauseResumeForceStart()
     {
-        const auto act = [&](APIEndpoint endpoint) { return runTask(m_client->performAction(std::move(endpoint))); };
+        const auto act = [&](APIEndpoint endpoint) {
+            return runTask(m_client->performAction(std::move(endpoint)));
+        };
 
         const auto paused = act(APIEndpoint::pause(m_multiHash + QLatin1Char('|') + m_magnetHash));
         AWAIT_OK(paused);
@@ -481,7 +491,8 @@ private Q_SLOTS:
             progress = progressOf(m_multiHash);
             return progress > 0 && progress < 1;
         };
-        QVERIFY2(pollUntil(spoiledFound, stateTimeoutMs), qPrintable(QStringLiteral("progress stayed %1").arg(progress)));
+        QVERIFY2(pollUntil(spoiledFound, stateTimeoutMs),
+                 qPrintable(QStringLiteral("progress stayed %1").arg(progress)));
         // The first piece of three and a half lies wholly in a.bin.
         QCOMPARE(progress, 1.0 - 16'384.0 / 60'000.0);
 
@@ -507,7 +518,8 @@ private Q_SLOTS:
         QString dataPath;
         MadeTorrent made;
         try {
-            made = singleFileTorrent(deleteFiles ? QStringLiteral("delete-files") : QStringLiteral("delete-keep"),
+            made = singleFileTorrent(deleteFiles ? QStringLiteral("delete-files")
+                                                 : QStringLiteral("delete-keep"),
                                      QStringLiteral("data.bin"), 30'000, deleteFiles ? 11 : 12, &dataPath);
         } catch (const std::exception &error) {
             QFAIL(error.what());
@@ -519,7 +531,8 @@ private Q_SLOTS:
 
         const auto sync = runTask(m_client->getSyncData(std::nullopt));
         AWAIT_OK(sync);
-        const auto deleted = runTask(m_client->performAction(APIEndpoint::deleteTorrents(made.infoHash, deleteFiles)));
+        const auto deleted =
+            runTask(m_client->performAction(APIEndpoint::deleteTorrents(made.infoHash, deleteFiles)));
         AWAIT_OK(deleted);
 
         // The next incremental update reports the removal.
@@ -581,7 +594,8 @@ private Q_SLOTS:
     // Last: the stored password no longer works.
     void forgottenSessionWithStalePassword()
     {
-        const auto stale = runTask(m_keychain.savePassword(QStringLiteral("stale password"), m_config.accountName()));
+        const auto stale =
+            runTask(m_keychain.savePassword(QStringLiteral("stale password"), m_config.accountName()));
         AWAIT_OK(stale);
         const QString restartError = m_server.restart();
         QVERIFY2(restartError.isEmpty(), qPrintable(restartError));

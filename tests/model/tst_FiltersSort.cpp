@@ -39,8 +39,9 @@ using Filter = TorrentFilter;
 using Sort = TorrentSortOption;
 
 // The pipeline spelled out in the slowest, plainest way, to hold the fast one against.
-QList<Torrent> referencePipeline(const QList<Torrent> &torrents, Filter filter, const std::optional<QString> &category,
-                                 const std::optional<QString> &tag, Sort sort)
+QList<Torrent> referencePipeline(const QList<Torrent> &torrents, Filter filter,
+                                 const std::optional<QString> &category, const std::optional<QString> &tag,
+                                 Sort sort)
 {
     QList<Torrent> kept;
     for (const Torrent &t : torrents) {
@@ -62,24 +63,21 @@ QList<Torrent> referencePipeline(const QList<Torrent> &torrents, Filter filter, 
 // rule; names mix composed and decomposed forms, case and characters beyond the BMP.
 QList<Torrent> randomTorrents(int count, unsigned seed)
 {
-    static const QStringList names{QStringLiteral("apple"),       QStringLiteral("Zebra"),
-                                   QStringLiteral("caf\u00e9"),   QStringLiteral("cafe\u0301"),
-                                   QStringLiteral("cafe"),        QStringLiteral("数据合集"),
-                                   QStringLiteral("\uFF21"),      QStringLiteral("😀 smile"),
-                                   QStringLiteral("a\u0301b"),    QStringLiteral("\u00e1"),
-                                   QString(),                     QStringLiteral("ubuntu.iso"),
-                                   QStringLiteral("\u1100\u1161"),
-                                   // Long shared beginnings, names that are the beginnings of
-                                   // others, a NUL unit, surrogates against U+FFxx before and
-                                   // after the eighth unit.
-                                   QStringLiteral("ubuntu-24.04-desktop"), QStringLiteral("ubuntu-24.04-server"),
-                                   QStringLiteral("ubuntu-2"),    QStringLiteral("ubuntu-24"),
-                                   QStringLiteral("ubuntu-2\u0000"), QStringLiteral("abcdefg\uFF21"),
-                                   QStringLiteral("abcdefg😀"),    QStringLiteral("abcdefgh\uFF21"),
-                                   QStringLiteral("abcdefgh😀")};
+    static const QStringList names{
+        QStringLiteral("apple"), QStringLiteral("Zebra"), QStringLiteral("caf\u00e9"),
+        QStringLiteral("cafe\u0301"), QStringLiteral("cafe"), QStringLiteral("数据合集"),
+        QStringLiteral("\uFF21"), QStringLiteral("😀 smile"), QStringLiteral("a\u0301b"),
+        QStringLiteral("\u00e1"), QString(), QStringLiteral("ubuntu.iso"), QStringLiteral("\u1100\u1161"),
+        // Long shared beginnings, names that are the beginnings of
+        // others, a NUL unit, surrogates against U+FFxx before and
+        // after the eighth unit.
+        QStringLiteral("ubuntu-24.04-desktop"), QStringLiteral("ubuntu-24.04-server"),
+        QStringLiteral("ubuntu-2"), QStringLiteral("ubuntu-24"), QStringLiteral("ubuntu-2\u0000"),
+        QStringLiteral("abcdefg\uFF21"), QStringLiteral("abcdefg😀"), QStringLiteral("abcdefgh\uFF21"),
+        QStringLiteral("abcdefgh😀")};
     static const QStringList categories{QString(), QStringLiteral("linux"), QStringLiteral("Linux")};
-    static const QStringList tags{QString(), QStringLiteral("a, b"), QStringLiteral("b"), QStringLiteral(" hd ,remux"),
-                                  QStringLiteral("ab")};
+    static const QStringList tags{QString(), QStringLiteral("a, b"), QStringLiteral("b"),
+                                  QStringLiteral(" hd ,remux"), QStringLiteral("ab")};
     const QList<TorrentState> &states = TorrentStates::allCases();
     std::mt19937 random(seed);
     QList<Torrent> list;
@@ -140,8 +138,9 @@ void FiltersSortTest::filterCases()
     const QList<Filter> expected{Filter::all,    Filter::downloading, Filter::seeding, Filter::completed,
                                  Filter::paused, Filter::active,      Filter::inactive};
     QCOMPARE(TorrentFilters::allCases(), expected);
-    const QStringList raw{QStringLiteral("all"),    QStringLiteral("downloading"), QStringLiteral("seeding"),
-                          QStringLiteral("completed"), QStringLiteral("paused"),   QStringLiteral("active"),
+    const QStringList raw{QStringLiteral("all"),     QStringLiteral("downloading"),
+                          QStringLiteral("seeding"), QStringLiteral("completed"),
+                          QStringLiteral("paused"),  QStringLiteral("active"),
                           QStringLiteral("inactive")};
     const QStringList names{QStringLiteral("全部"),   QStringLiteral("下载中"), QStringLiteral("做种中"),
                             QStringLiteral("已完成"), QStringLiteral("已暂停"), QStringLiteral("活动"),
@@ -155,8 +154,8 @@ void FiltersSortTest::filterCases()
 
 void FiltersSortTest::filterRawValuesAreExact()
 {
-    for (const QString &raw : {QStringLiteral("All"), QStringLiteral("seeding "), QStringLiteral("全部"), QString(),
-                               QStringLiteral("uploading"), QStringLiteral("complete")})
+    for (const QString &raw : {QStringLiteral("All"), QStringLiteral("seeding "), QStringLiteral("全部"),
+                               QString(), QStringLiteral("uploading"), QStringLiteral("complete")})
         QCOMPARE(TorrentFilters::fromRawValue(raw), std::nullopt);
 }
 
@@ -165,11 +164,12 @@ void FiltersSortTest::sortCases()
     const QList<Sort> expected{Sort::defaultOrder, Sort::name,          Sort::size,        Sort::progress,
                                Sort::addedDate,    Sort::downloadSpeed, Sort::uploadSpeed, Sort::ratio};
     QCOMPARE(TorrentSortOptions::allCases(), expected);
-    const QStringList raw{QStringLiteral("default"),  QStringLiteral("name"),    QStringLiteral("size"),
+    const QStringList raw{QStringLiteral("default"),  QStringLiteral("name"),     QStringLiteral("size"),
                           QStringLiteral("progress"), QStringLiteral("added_on"), QStringLiteral("dlspeed"),
                           QStringLiteral("upspeed"),  QStringLiteral("ratio")};
-    const QStringList names{QStringLiteral("默认"),     QStringLiteral("名称"),     QStringLiteral("大小"),
-                            QStringLiteral("进度"),     QStringLiteral("添加时间"), QStringLiteral("下载速度"),
+    const QStringList names{QStringLiteral("默认"),     QStringLiteral("名称"),
+                            QStringLiteral("大小"),     QStringLiteral("进度"),
+                            QStringLiteral("添加时间"), QStringLiteral("下载速度"),
                             QStringLiteral("上传速度"), QStringLiteral("分享率")};
     for (qsizetype i = 0; i < expected.size(); ++i) {
         QCOMPARE(TorrentSortOptions::rawValue(expected[i]), raw[i]);
@@ -181,9 +181,9 @@ void FiltersSortTest::sortCases()
 void FiltersSortTest::sortRawValuesAreServerFields()
 {
     // The case names are not raw values.
-    for (const QString &raw : {QStringLiteral("addedDate"), QStringLiteral("downloadSpeed"),
-                               QStringLiteral("uploadSpeed"), QStringLiteral("defaultOrder"), QStringLiteral("Name"),
-                               QStringLiteral("added_on "), QString()})
+    for (const QString &raw :
+         {QStringLiteral("addedDate"), QStringLiteral("downloadSpeed"), QStringLiteral("uploadSpeed"),
+          QStringLiteral("defaultOrder"), QStringLiteral("Name"), QStringLiteral("added_on "), QString()})
         QCOMPARE(TorrentSortOptions::fromRawValue(raw), std::nullopt);
     QCOMPARE(TorrentSortOptions::fromRawValue(u"added_on"), std::optional(Sort::addedDate));
 }
@@ -250,12 +250,14 @@ void FiltersSortTest::edgeCaseStates()
     QCOMPARE(holding(torrent(u"f"_qs, TorrentState::forcedDL)), (QList<Filter>{Filter::all, Filter::active}));
     QCOMPARE(holding(torrent(u"s"_qs, TorrentState::uploading, 1.0)),
              (QList<Filter>{Filter::all, Filter::seeding, Filter::completed, Filter::active}));
-    QCOMPARE(holding(torrent(u"u"_qs, TorrentState::unknown)), (QList<Filter>{Filter::all, Filter::inactive}));
+    QCOMPARE(holding(torrent(u"u"_qs, TorrentState::unknown)),
+             (QList<Filter>{Filter::all, Filter::inactive}));
     QCOMPARE(holding(torrent(u"u"_qs, TorrentState::unknown, 1.0)),
              (QList<Filter>{Filter::all, Filter::completed, Filter::inactive}));
     QCOMPARE(holding(torrent(u"p"_qs, TorrentState::pausedUP, 1.0)),
              (QList<Filter>{Filter::all, Filter::completed, Filter::paused, Filter::inactive}));
-    for (const TorrentState state : {TorrentState::stalledDL, TorrentState::queuedDL, TorrentState::checkingDL})
+    for (const TorrentState state :
+         {TorrentState::stalledDL, TorrentState::queuedDL, TorrentState::checkingDL})
         QCOMPARE(holding(torrent(u"d"_qs, state)), (QList<Filter>{Filter::all, Filter::inactive}));
 }
 
@@ -355,7 +357,8 @@ void FiltersSortTest::nameComparesCanonicalForms()
     // Hangul jamo compose into one syllable (U+AC00), which sorts after U+1101.
     QVERIFY(before(QStringLiteral("\u1101"), QStringLiteral("\u1100\u1161")));
 
-    const QList<Torrent> list{named(QStringLiteral("a\u0301")), named(u"b"_qs), named(decomposed), named(composed)};
+    const QList<Torrent> list{named(QStringLiteral("a\u0301")), named(u"b"_qs), named(decomposed),
+                              named(composed)};
     QCOMPARE(idsOf(filterAndSort(list, Filter::all, std::nullopt, std::nullopt, Sort::name)),
              (QStringList{u"b"_qs, decomposed, composed, QStringLiteral("a\u0301")}));
 }
@@ -494,7 +497,8 @@ void FiltersSortTest::pipelineMatchesPlainSort_data()
     unsigned seed = 1;
     for (const Sort s : TorrentSortOptions::allCases()) {
         for (const Filter f : {Filter::all, Filter::inactive}) {
-            const QByteArray name = TorrentSortOptions::rawValue(s).toLatin1() + ' ' + TorrentFilters::rawValue(f).toLatin1();
+            const QByteArray name =
+                TorrentSortOptions::rawValue(s).toLatin1() + ' ' + TorrentFilters::rawValue(f).toLatin1();
             QTest::newRow(name.constData()) << int(s) << int(f) << seed++;
         }
     }

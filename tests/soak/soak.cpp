@@ -31,8 +31,8 @@
 
 namespace {
 
-const char *const states[] = {"downloading", "uploading", "stalledUP", "stalledDL", "pausedDL",
-                              "pausedUP",    "queuedDL",  "checkingUP", "metaDL",    "forcedUP", "error"};
+const char *const states[] = {"downloading", "uploading",  "stalledUP", "stalledDL", "pausedDL", "pausedUP",
+                              "queuedDL",    "checkingUP", "metaDL",    "forcedUP",  "error"};
 
 long residentKiB()
 {
@@ -57,7 +57,9 @@ public:
         for (int i = 0; i < count; ++i)
             add();
         for (const char *name : {"linux", "movies", "music"})
-            m_categories.insert(QString::fromLatin1(name), CategoryData{QString::fromLatin1(name), QStringLiteral("/srv/") + QString::fromLatin1(name)});
+            m_categories.insert(
+                QString::fromLatin1(name),
+                CategoryData{QString::fromLatin1(name), QStringLiteral("/srv/") + QString::fromLatin1(name)});
         m_tags = {QStringLiteral("iso"), QStringLiteral("keep"), QStringLiteral("新")};
     }
 
@@ -205,7 +207,8 @@ private:
             full.category = delta.category = QStringLiteral("cat%1").arg(m_random() % 8);
             break;
         case 4:
-            full.tags = delta.tags = m_random() % 2 ? QStringLiteral("t%1, iso").arg(m_random() % 8) : QString();
+            full.tags = delta.tags =
+                m_random() % 2 ? QStringLiteral("t%1, iso").arg(m_random() % 8) : QString();
             break;
         default:
             full.name = delta.name = QStringLiteral("renamed %1").arg(m_random());
@@ -264,10 +267,12 @@ int main(int argc, char **argv)
     TestHttpServer server;
     Population population(seed);
     population.seed(target);
-    server.emulateLogin(QStringLiteral("admin"), QStringLiteral("adminadmin"), QByteArrayLiteral("soakSession"));
+    server.emulateLogin(QStringLiteral("admin"), QStringLiteral("adminadmin"),
+                        QByteArrayLiteral("soakSession"));
     server.on(QByteArrayLiteral("/api/v2/app/version"), TestResponse::text("v4.5.2"));
-    server.on(QByteArrayLiteral("/api/v2/sync/maindata"),
-              [&population](const RecordedRequest &request) { return TestResponse::json(population.answer(ridOf(request))); });
+    server.on(QByteArrayLiteral("/api/v2/sync/maindata"), [&population](const RecordedRequest &request) {
+        return TestResponse::json(population.answer(ridOf(request)));
+    });
 
     KeychainHelper keychain(QStringLiteral("app.seedwhirl.soak"));
     APIVersionManager versions;
@@ -318,12 +323,14 @@ int main(int argc, char **argv)
             return fail("categories differ");
         if (repository->tags() != population.tags())
             return fail("tags differ");
-        const QList<Torrent> shown =
-            filterAndSort(repository->torrents(), TorrentFilter::all, std::nullopt, std::nullopt, TorrentSortOption::name);
+        const QList<Torrent> shown = filterAndSort(repository->torrents(), TorrentFilter::all, std::nullopt,
+                                                   std::nullopt, TorrentSortOption::name);
         if (model.filteredTorrents() != shown)
             return fail("the shown list differs from the pipeline over the repository");
-        std::printf("soak: %d ticks, %lld torrents at the end, %lld requests; resident memory %ld KiB after warm-up, %ld KiB at the end\n",
-                    ticks, qlonglong(actual.size()), requests + qlonglong(server.requestCount()), startKiB, residentKiB());
+        std::printf("soak: %d ticks, %lld torrents at the end, %lld requests; resident memory %ld KiB after "
+                    "warm-up, %ld KiB at the end\n",
+                    ticks, qlonglong(actual.size()), requests + qlonglong(server.requestCount()), startKiB,
+                    residentKiB());
     }
     return 0;
 }

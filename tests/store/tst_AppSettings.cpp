@@ -34,10 +34,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("autoRefresh");
         QTest::addColumn<double>("expectedInterval");
         QTest::addColumn<bool>("expectedAuto");
-        QTest::newRow("text") << "abc" << "maybe" << 3.0 << true;
-        QTest::newRow("not finite") << "nan" << "1" << 3.0 << true;
-        QTest::newRow("valid") << "10" << "false" << 10.0 << false;
-        QTest::newRow("fractional") << "1.5" << "true" << 1.5 << true;
+        QTest::newRow("text") << "abc"
+                              << "maybe" << 3.0 << true;
+        QTest::newRow("not finite") << "nan"
+                                    << "1" << 3.0 << true;
+        QTest::newRow("valid") << "10"
+                               << "false" << 10.0 << false;
+        QTest::newRow("fractional") << "1.5"
+                                    << "true" << 1.5 << true;
     }
 
     void wrongTypesFallBack()
@@ -50,7 +54,8 @@ private Q_SLOTS:
             QSettings raw(m_path, QSettings::IniFormat);
             raw.setValue(QStringLiteral("refreshInterval"), interval);
             raw.setValue(QStringLiteral("autoRefreshEnabled"), autoRefresh);
-            raw.setValue(QStringLiteral("defaultSavePath"), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+            raw.setValue(QStringLiteral("defaultSavePath"),
+                         QStringList({QStringLiteral("a"), QStringLiteral("b")}));
         }
         AppSettings settings(m_path);
         QCOMPARE(settings.refreshInterval(), expectedInterval);

@@ -75,10 +75,7 @@ private Q_SLOTS:
         QVERIFY(password->isEmpty());
     }
 
-    void missingIsAbsent()
-    {
-        QCOMPARE(read(account), std::nullopt);
-    }
+    void missingIsAbsent() { QCOMPARE(read(account), std::nullopt); }
 
     void deletingMissingSucceeds()
     {

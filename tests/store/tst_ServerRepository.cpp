@@ -34,7 +34,8 @@ public:
 
 ServerConfig profile(const QString &name, qint64 createdOffsetMs = 0, bool active = false)
 {
-    ServerConfig server = ServerConfig::create(name, QStringLiteral("nas.local"), 8080, QStringLiteral("admin"), false);
+    ServerConfig server =
+        ServerConfig::create(name, QStringLiteral("nas.local"), 8080, QStringLiteral("admin"), false);
     server.createdAt = server.createdAt.addMSecs(createdOffsetMs);
     server.isActive = active;
     return server;
@@ -86,17 +87,19 @@ class TestServerRepository : public QObject
     void add(const ServerConfig &server, const QString &secret)
     {
         const auto outcome = runTask(m_repository->addServer(server, secret));
-        QVERIFY2(outcome.ok(), outcome.error ? qPrintable(outcome.error->localizedDescription()) : "timed out");
+        QVERIFY2(outcome.ok(),
+                 outcome.error ? qPrintable(outcome.error->localizedDescription()) : "timed out");
     }
 
     // Makes every later write of the profile table fail inside SQLite itself.
     void breakWrites()
     {
         QSqlQuery query(m_store->database());
-        QVERIFY(query.exec(QStringLiteral(
-            "CREATE TRIGGER refuse_insert BEFORE INSERT ON ServerConfigEntity BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
-        QVERIFY(query.exec(QStringLiteral(
-            "CREATE TRIGGER refuse_update BEFORE UPDATE OF name ON ServerConfigEntity BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
+        QVERIFY(query.exec(QStringLiteral("CREATE TRIGGER refuse_insert BEFORE INSERT ON ServerConfigEntity "
+                                          "BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
+        QVERIFY(
+            query.exec(QStringLiteral("CREATE TRIGGER refuse_update BEFORE UPDATE OF name ON "
+                                      "ServerConfigEntity BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
     }
 
 private Q_SLOTS:
@@ -129,7 +132,8 @@ private Q_SLOTS:
         const ServerConfig newer = profile(QStringLiteral("newer"), 0, true);
         add(older, QStringLiteral("pw-old"));
         add(newer, QStringLiteral("密码✓"));
-        QCOMPARE(names(m_repository->servers()), QStringList({QStringLiteral("newer"), QStringLiteral("older")}));
+        QCOMPARE(names(m_repository->servers()),
+                 QStringList({QStringLiteral("newer"), QStringLiteral("older")}));
         QCOMPARE(m_repository->activeServer()->id, newer.id);
         QCOMPARE(password(newer), std::optional<QString>(QStringLiteral("密码✓")));
         QCOMPARE(password(older), std::optional<QString>(QStringLiteral("pw-old")));
@@ -164,7 +168,8 @@ private Q_SLOTS:
     void rowWithoutIdGetsAFreshIdEachLoad()
     {
         QSqlQuery query(m_store->database());
-        QVERIFY(query.exec(QStringLiteral("INSERT INTO ServerConfigEntity (port, useHTTPS, isActive) VALUES (80, 0, 0)")));
+        QVERIFY(query.exec(
+            QStringLiteral("INSERT INTO ServerConfigEntity (port, useHTTPS, isActive) VALUES (80, 0, 0)")));
         m_repository->loadServers();
         QCOMPARE(m_repository->servers().size(), 1);
         const ServerConfig first = m_repository->servers().first();
@@ -309,7 +314,8 @@ private Q_SLOTS:
         QVERIFY2(failure->contains(reason), qPrintable(*failure));
         QVERIFY(!store.isOpen());
         QCOMPARE(digest(file), before);
-        QVERIFY(!QFile::exists(file + QStringLiteral("-wal")) || QFileInfo(file + QStringLiteral("-wal")).size() == 0);
+        QVERIFY(!QFile::exists(file + QStringLiteral("-wal")) ||
+                QFileInfo(file + QStringLiteral("-wal")).size() == 0);
         reopen();
     }
 

@@ -29,8 +29,9 @@ int saveForever(const QString &path)
     KeychainHelper keychain(QStringLiteral("app.seedwhirl.tests.kill"));
     ServerRepository repository(store, keychain);
     for (int i = 0;; ++i) {
-        ServerConfig server = ServerConfig::create(QStringLiteral("profile %1").arg(i), QStringLiteral("10.0.0.%1").arg(i % 250),
-                                                   8080, QStringLiteral("admin"), i % 3 == 0);
+        ServerConfig server = ServerConfig::create(QStringLiteral("profile %1").arg(i),
+                                                   QStringLiteral("10.0.0.%1").arg(i % 250), 8080,
+                                                   QStringLiteral("admin"), i % 3 == 0);
         const auto outcome = runTask(repository.addServer(server, QStringLiteral("pw")));
         if (!outcome.ok())
             return 3;

@@ -37,8 +37,8 @@ QList<DataFile> collectFiles(const QString &dataPath)
     QDirIterator it(root.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo file(it.next());
-        files.append({file.absoluteFilePath(), root.relativeFilePath(file.absoluteFilePath()).split(QLatin1Char('/')),
-                      file.size()});
+        files.append({file.absoluteFilePath(),
+                      root.relativeFilePath(file.absoluteFilePath()).split(QLatin1Char('/')), file.size()});
     }
     if (files.isEmpty())
         fail(QStringLiteral("no files below ") + dataPath);
@@ -96,7 +96,8 @@ void BencodeValue::encodeInto(QByteArray &out) const
     } else {
         // Stable sort, then the last of equal keys wins.
         Dict dict = std::get<Dict>(m_data);
-        std::stable_sort(dict.begin(), dict.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        std::stable_sort(dict.begin(), dict.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
         out += 'd';
         for (auto it = dict.begin(); it != dict.end(); ++it) {
             if (std::next(it) != dict.end() && std::next(it)->first == it->first)
@@ -146,7 +147,8 @@ MadeTorrent makeTorrent(const QString &dataPath, const QStringList &trackers, qi
     }
     const QByteArray bytes = BencodeValue(std::move(torrent)).encode();
 
-    return {bytes, QString::fromLatin1(QCryptographicHash::hash(infoBytes, QCryptographicHash::Sha1).toHex())};
+    return {bytes,
+            QString::fromLatin1(QCryptographicHash::hash(infoBytes, QCryptographicHash::Sha1).toHex())};
 }
 
 MadeTorrent writeTorrentFile(const QString &dataPath, const QString &torrentPath, const QStringList &trackers,

@@ -43,11 +43,12 @@ struct MadeTorrent
 // multi-file torrent named after the directory otherwise (every file below it, in the order of
 // their relative paths). `trackers` go into "announce" (the first) and "announce-list" (one
 // tier each). Throws std::runtime_error when the data cannot be read or there is none.
-MadeTorrent makeTorrent(const QString &dataPath, const QStringList &trackers = {}, qint64 pieceLength = 16 * 1024);
+MadeTorrent makeTorrent(const QString &dataPath, const QStringList &trackers = {},
+                        qint64 pieceLength = 16 * 1024);
 
 // makeTorrent, and the .torrent written to `torrentPath` as well.
-MadeTorrent writeTorrentFile(const QString &dataPath, const QString &torrentPath, const QStringList &trackers = {},
-                             qint64 pieceLength = 16 * 1024);
+MadeTorrent writeTorrentFile(const QString &dataPath, const QString &torrentPath,
+                             const QStringList &trackers = {}, qint64 pieceLength = 16 * 1024);
 
 // Writes `size` reproducible pseudo-random bytes (different for every seed) to `path`, creating
 // its directory. Throws std::runtime_error on failure.

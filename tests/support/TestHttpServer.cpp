@@ -18,22 +18,38 @@ constexpr qint64 writeHighWater = 256 * 1024;
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 201: return "Created";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 400: return "Bad Request";
-    case 401: return "Unauthorized";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 409: return "Conflict";
-    case 415: return "Unsupported Media Type";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 201:
+        return "Created";
+    case 204:
+        return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 409:
+        return "Conflict";
+    case 415:
+        return "Unsupported Media Type";
+    case 500:
+        return "Internal Server Error";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
@@ -204,7 +220,7 @@ struct TestHttpServer::Connection : QObject
     int serial = 0;
     bool busy = false;      // an answer is being prepared or written
     bool streaming = false; // the body of the current answer is still being written
-    bool dropped = false; // scheduled for deletion; ignore its signals
+    bool dropped = false;   // scheduled for deletion; ignore its signals
     bool keepAlive = true;
     bool chunked = false;
     qint64 fillerLeft = 0;
@@ -274,8 +290,8 @@ void TestHttpServer::emulateLogin(const QString &username, const QString &passwo
     m_requireSession = requireSession;
     on(loginPath, [this, username, password](const RecordedRequest &request) {
         const auto fields = formFields(request.body);
-        if (fields.value("username") == username && fields.value("password") == password
-            && fields.contains("password"))
+        if (fields.value("username") == username && fields.value("password") == password &&
+            fields.contains("password"))
             return TestResponse::loginOk(m_sid);
         return TestResponse::loginFails();
     });
@@ -331,7 +347,8 @@ void TestHttpServer::accept()
         connection->serial = ++m_connectionSerial;
         m_connections.append(connection);
         connect(socket, &QTcpSocket::readyRead, connection, [this, connection] { readFrom(connection); });
-        connect(socket, &QTcpSocket::bytesWritten, connection, [this, connection] { streamFiller(connection); });
+        connect(socket, &QTcpSocket::bytesWritten, connection,
+                [this, connection] { streamFiller(connection); });
         connect(socket, &QTcpSocket::disconnected, connection, [this, connection] { drop(connection); });
         if (socket->bytesAvailable() > 0)
             readFrom(connection);
@@ -382,9 +399,10 @@ bool TestHttpServer::parseOne(Connection *connection)
     buffer.remove(0, total);
 
     const std::optional<QByteArray> connectionHeader = request.header("Connection");
-    const bool keepAlive = protocol == "HTTP/1.1"
-                               ? !(connectionHeader && connectionHeader->compare("close", Qt::CaseInsensitive) == 0)
-                               : (connectionHeader && connectionHeader->compare("keep-alive", Qt::CaseInsensitive) == 0);
+    const bool keepAlive =
+        protocol == "HTTP/1.1"
+            ? !(connectionHeader && connectionHeader->compare("close", Qt::CaseInsensitive) == 0)
+            : (connectionHeader && connectionHeader->compare("keep-alive", Qt::CaseInsensitive) == 0);
 
     m_requests.append(request);
     TestResponse response = answerFor(request);
@@ -445,7 +463,8 @@ void TestHttpServer::respond(Connection *connection, TestResponse response, bool
     const bool chunked = response.chunked && !noBody && !halfBody;
     const bool closeAfter = !keepAlive || halfBody;
 
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+    QByteArray head =
+        "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     for (const auto &[name, value] : response.headers)
         head += name + ": " + value + "\r\n";
     if (chunked) {

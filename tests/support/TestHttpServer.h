@@ -23,7 +23,7 @@ struct RecordedRequest
     QByteArray target;                                // path and query as sent
     QList<std::pair<QByteArray, QByteArray>> headers; // in order, names as sent
     QByteArray body;
-    QByteArray raw; // head and body
+    QByteArray raw;     // head and body
     int connection = 0; // which TCP connection carried it, counted from 1
 
     QByteArray path() const;  // target up to "?"

@@ -66,7 +66,8 @@ private Q_SLOTS:
         QCOMPARE(m_repository->torrents().size(), 2);
         QVERIFY(find(*m_repository, h1));
         QVERIFY(find(*m_repository, h2));
-        QCOMPARE(m_repository->tags(), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("iso")}));
+        QCOMPARE(m_repository->tags(),
+                 QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("iso")}));
         QCOMPARE(m_repository->categories().size(), 2);
         QCOMPARE(m_repository->categories().at(0).name, QStringLiteral("linux"));
         QCOMPARE(m_repository->categories().at(1).name, QStringLiteral("test"));
@@ -87,13 +88,22 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("republished");
         QTest::addColumn<int>("count");
-        QTest::newRow("known hash, one field") << QByteArray(R"({"rid":2,"torrents":{"db022fb182e05e8b64241c9e5e39e019c8d65e3d":{"dlspeed":5}}})") << true << 2;
-        QTest::newRow("unknown partial record") << QByteArray(R"({"rid":2,"torrents":{"ffff":{"dlspeed":5}}})") << false << 2;
+        QTest::newRow("known hash, one field")
+            << QByteArray(
+                   R"({"rid":2,"torrents":{"db022fb182e05e8b64241c9e5e39e019c8d65e3d":{"dlspeed":5}}})")
+            << true << 2;
+        QTest::newRow("unknown partial record")
+            << QByteArray(R"({"rid":2,"torrents":{"ffff":{"dlspeed":5}}})") << false << 2;
         QTest::newRow("nothing changed") << QByteArray(R"({"rid":3})") << false << 2;
         QTest::newRow("empty removal list") << QByteArray(R"({"rid":4,"torrents_removed":[]})") << true << 2;
-        QTest::newRow("removal of known and unknown") << QByteArray(R"({"rid":4,"torrents_removed":["0123456789abcdef0123456789abcdef01234567","nope"]})") << true << 1;
-        QTest::newRow("full update without torrents") << QByteArray(R"({"rid":5,"full_update":true})") << true << 0;
-        QTest::newRow("full update false keeps list") << QByteArray(R"({"rid":5,"full_update":false})") << false << 2;
+        QTest::newRow("removal of known and unknown")
+            << QByteArray(
+                   R"({"rid":4,"torrents_removed":["0123456789abcdef0123456789abcdef01234567","nope"]})")
+            << true << 1;
+        QTest::newRow("full update without torrents")
+            << QByteArray(R"({"rid":5,"full_update":true})") << true << 0;
+        QTest::newRow("full update false keeps list")
+            << QByteArray(R"({"rid":5,"full_update":false})") << false << 2;
     }
 
     void incrementalAnswers()
@@ -116,7 +126,8 @@ private Q_SLOTS:
     void knownHashKeepsEveryOtherField()
     {
         const Torrent before = *find(*m_repository, h2);
-        m_repository->apply(sync(R"({"rid":2,"torrents":{"db022fb182e05e8b64241c9e5e39e019c8d65e3d":{"dlspeed":5}}})"));
+        m_repository->apply(
+            sync(R"({"rid":2,"torrents":{"db022fb182e05e8b64241c9e5e39e019c8d65e3d":{"dlspeed":5}}})"));
         Torrent expected = before;
         expected.dlspeed = 5;
         QCOMPARE(*find(*m_repository, h2), expected);
@@ -135,8 +146,10 @@ private Q_SLOTS:
     void categoriesAreReplacedByThePayloadsOwn()
     {
         m_repository->apply(sync(R"({"rid":2,"categories":{"zeta":{"name":"zeta","savePath":"/z"}}})"));
-        QCOMPARE(m_repository->categories(), QList<Category>({Category{QStringLiteral("zeta"), QStringLiteral("/z")}}));
-        m_repository->apply(sync(R"({"rid":3,"categories":{"b":{"name":"b","savePath":""},"B":{"name":"B","savePath":""},"a":{"name":"a","savePath":""}}})"));
+        QCOMPARE(m_repository->categories(),
+                 QList<Category>({Category{QStringLiteral("zeta"), QStringLiteral("/z")}}));
+        m_repository->apply(sync(
+            R"({"rid":3,"categories":{"b":{"name":"b","savePath":""},"B":{"name":"B","savePath":""},"a":{"name":"a","savePath":""}}})"));
         QStringList names;
         for (const Category &category : m_repository->categories())
             names.append(category.name);
@@ -147,12 +160,14 @@ private Q_SLOTS:
     void tagsAreSortedAndRemovalsIgnored()
     {
         m_repository->apply(sync(R"({"rid":2,"tags":["z","m","a"],"tags_removed":["m"]})"));
-        QCOMPARE(m_repository->tags(), QStringList({QStringLiteral("a"), QStringLiteral("m"), QStringLiteral("z")}));
+        QCOMPARE(m_repository->tags(),
+                 QStringList({QStringLiteral("a"), QStringLiteral("m"), QStringLiteral("z")}));
     }
 
     void duplicateHashesStayOneEntry()
     {
-        m_repository->apply(sync(R"({"rid":2,"torrents":{"db022fb182e05e8b64241c9e5e39e019c8d65e3d":{"dlspeed":5},"db022fb182e05e8b64241c9e5e39e019c8d65e3d":{"dlspeed":7}}})"));
+        m_repository->apply(sync(
+            R"({"rid":2,"torrents":{"db022fb182e05e8b64241c9e5e39e019c8d65e3d":{"dlspeed":5},"db022fb182e05e8b64241c9e5e39e019c8d65e3d":{"dlspeed":7}}})"));
         QCOMPARE(m_repository->torrents().size(), 2);
         QCOMPARE(find(*m_repository, h2)->dlspeed, 7);
     }

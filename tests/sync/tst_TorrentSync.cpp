@@ -32,7 +32,8 @@ QStringList hashes(const QList<Torrent> &torrents)
 // Chinese text with something to say: not empty, not a bare code.
 bool isClearChinese(const QString &text)
 {
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF; });
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF; });
 }
 
 } // namespace
@@ -80,7 +81,8 @@ private Q_SLOTS:
     {
         QSignalSpy loading(m_repository.get(), &TorrentRepository::isLoadingChanged);
         m_api->server.enqueue(syncPath, TestResponse::json(fixture(QStringLiteral("maindata-full.json"))));
-        m_api->server.enqueue(syncPath, TestResponse::json(fixture(QStringLiteral("maindata-rid1-after-pause.json"))));
+        m_api->server.enqueue(syncPath,
+                              TestResponse::json(fixture(QStringLiteral("maindata-rid1-after-pause.json"))));
         auto first = m_repository->refresh();
         QVERIFY(m_repository->isLoading());
         QVERIFY(runTask(std::move(first)).ok());
@@ -125,11 +127,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<QByteArray>("body");
         QTest::newRow("pause") << "pause" << QByteArray("/api/v2/torrents/pause") << QByteArray("hashes=a|b");
-        QTest::newRow("resume") << "resume" << QByteArray("/api/v2/torrents/resume") << QByteArray("hashes=a|b");
-        QTest::newRow("force start") << "forceStart" << QByteArray("/api/v2/torrents/setForceStart") << QByteArray("hashes=a|b&value=true");
-        QTest::newRow("delete with files") << "deleteFiles" << QByteArray("/api/v2/torrents/delete") << QByteArray("hashes=a|b&deleteFiles=true");
-        QTest::newRow("recheck") << "recheck" << QByteArray("/api/v2/torrents/recheck") << QByteArray("hashes=a|b");
-        QTest::newRow("reannounce") << "reannounce" << QByteArray("/api/v2/torrents/reannounce") << QByteArray("hashes=a|b");
+        QTest::newRow("resume") << "resume" << QByteArray("/api/v2/torrents/resume")
+                                << QByteArray("hashes=a|b");
+        QTest::newRow("force start") << "forceStart" << QByteArray("/api/v2/torrents/setForceStart")
+                                     << QByteArray("hashes=a|b&value=true");
+        QTest::newRow("delete with files") << "deleteFiles" << QByteArray("/api/v2/torrents/delete")
+                                           << QByteArray("hashes=a|b&deleteFiles=true");
+        QTest::newRow("recheck") << "recheck" << QByteArray("/api/v2/torrents/recheck")
+                                 << QByteArray("hashes=a|b");
+        QTest::newRow("reannounce") << "reannounce" << QByteArray("/api/v2/torrents/reannounce")
+                                    << QByteArray("hashes=a|b");
     }
 
     void actionsSendTheirHashesThenOneRefresh()
@@ -160,7 +167,8 @@ private Q_SLOTS:
     {
         m_api->server.on(QByteArrayLiteral("/api/v2/torrents/delete"), TestResponse::withStatus(500));
         QVERIFY(runTask(m_repository->deleteTorrents({}, true)).ok());
-        QCOMPARE(m_api->server.requestsTo("/api/v2/torrents/delete").first().body, QByteArray("hashes=&deleteFiles=true"));
+        QCOMPARE(m_api->server.requestsTo("/api/v2/torrents/delete").first().body,
+                 QByteArray("hashes=&deleteFiles=true"));
         QCOMPARE(m_api->server.requestsTo(syncPath).size(), 0);
         QVERIFY(m_repository->error());
     }
@@ -186,9 +194,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<TestResponse>("fault");
         QTest::newRow("garbage") << TestResponse::json("<html>502 Bad Gateway</html>");
-        QTest::newRow("truncated json") << TestResponse::json(fixture(QStringLiteral("maindata-full.json")).left(300));
+        QTest::newRow("truncated json")
+            << TestResponse::json(fixture(QStringLiteral("maindata-full.json")).left(300));
         QTest::newRow("wrong types") << TestResponse::json(R"({"rid":"two","torrents":[]})");
-        QTest::newRow("closed mid body") << TestResponse::closeMidBody(fixture(QStringLiteral("maindata-full.json")));
+        QTest::newRow("closed mid body")
+            << TestResponse::closeMidBody(fixture(QStringLiteral("maindata-full.json")));
         QTest::newRow("stall past the time-outs") << TestResponse::stall();
         QTest::newRow("server error") << TestResponse::withStatus(503, "busy");
         QTest::newRow("not http") << TestResponse::notHttp("SSH-2.0-OpenSSH_9.2\r\n");

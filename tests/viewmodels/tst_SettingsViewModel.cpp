@@ -116,7 +116,8 @@ private Q_SLOTS:
     {
         m_keychain.refuseWrites = false;
         m_dir = std::make_unique<QTemporaryDir>();
-        m_store = std::make_unique<PersistenceController>(m_dir->filePath(QStringLiteral("Seedwhirl.sqlite")));
+        m_store =
+            std::make_unique<PersistenceController>(m_dir->filePath(QStringLiteral("Seedwhirl.sqlite")));
         const auto failure = m_store->open();
         QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
         m_repository = std::make_unique<ServerRepository>(*m_store, m_keychain);
@@ -187,8 +188,10 @@ private Q_SLOTS:
         LogCapture log;
         FlagHistory connecting(*m_model);
         QVERIFY(runTask(m_model->connectToServer(server)).ok());
-        QVERIFY2(isNetworkError(m_model->error(), NetworkError::Kind::unauthorized), qPrintable(describe(m_model->error())));
-        QCOMPARE(m_model->property("errorMessage").toString(), NetworkError::unauthorized().localizedDescription());
+        QVERIFY2(isNetworkError(m_model->error(), NetworkError::Kind::unauthorized),
+                 qPrintable(describe(m_model->error())));
+        QCOMPARE(m_model->property("errorMessage").toString(),
+                 NetworkError::unauthorized().localizedDescription());
         QVERIFY(connecting.values.isEmpty());
         QCOMPARE(m_server->requestCount(), 0);
         QVERIFY(log.lines().isEmpty());
@@ -225,8 +228,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("description");
         QTest::newRow("wrong password") << QStringLiteral("wrong") << true << false
                                         << NetworkError::unauthorized().localizedDescription();
-        QTest::newRow("server gone") << password << true << true
-                                     << TransportError(QNetworkReply::ConnectionRefusedError).localizedDescription();
+        QTest::newRow("server gone")
+            << password << true << true
+            << TransportError(QNetworkReply::ConnectionRefusedError).localizedDescription();
         QTest::newRow("profile not saved") << password << false << false << QStringLiteral("服务器未找到");
     }
     void connectFailures()
@@ -253,7 +257,8 @@ private Q_SLOTS:
         QVERIFY(runTask(m_model->connectToServer(target)).ok());
         QCOMPARE(errors.count(), 1);
         QCOMPARE(m_model->property("errorMessage").toString(), description);
-        QCOMPARE(log.startingWith(QStringLiteral("❌")), QStringList{QStringLiteral("❌ 连接服务器失败: ") + description});
+        QCOMPARE(log.startingWith(QStringLiteral("❌")),
+                 QStringList{QStringLiteral("❌ 连接服务器失败: ") + description});
         QVERIFY(log.startingWith(QStringLiteral("✅ 成功连接到服务器")).isEmpty());
         QCOMPARE(connecting.values, QList<bool>({true, false}));
         QCOMPARE(m_model->activeServer()->id, active.id);
@@ -287,25 +292,25 @@ private Q_SLOTS:
 
         const auto kind = [](NetworkError::Kind k) { return int(k); };
         QTest::newRow("accepted") << Setup([](auto &, auto &, auto &) {}) << true << -1;
-        QTest::newRow("wrong password") << Setup([](auto &, auto &, QString &pw) { pw = QStringLiteral("nope"); })
-                                        << false << kind(NetworkError::Kind::unauthorized);
-        QTest::newRow("not a qBittorrent port")
-            << Setup([](TestHttpServer &s, auto &, auto &) { s.on(loginPath, TestResponse::withStatus(404)); }) << false
-            << kind(NetworkError::Kind::serverError);
+        QTest::newRow("wrong password")
+            << Setup([](auto &, auto &, QString &pw) { pw = QStringLiteral("nope"); }) << false
+            << kind(NetworkError::Kind::unauthorized);
+        QTest::newRow("not a qBittorrent port") << Setup([](TestHttpServer &s, auto &, auto &) {
+            s.on(loginPath, TestResponse::withStatus(404));
+        }) << false << kind(NetworkError::Kind::serverError);
         QTest::newRow("refused") << Setup([](TestHttpServer &s, auto &, auto &) { s.refuse(); }) << false
                                  << kind(NetworkError::Kind::connectionFailed);
         QTest::newRow("unknown host")
-            << Setup([](auto &, ServerConfig &c, auto &) { c.host = QStringLiteral("nowhere.invalid"); }) << false
-            << kind(NetworkError::Kind::connectionFailed);
-        QTest::newRow("no answer") << Setup([](TestHttpServer &s, auto &, auto &) { s.on(loginPath, TestResponse::stall()); })
-                                   << false << kind(NetworkError::Kind::timeout);
-        QTest::newRow("cut off")
-            << Setup([](TestHttpServer &s, auto &, auto &) {
-                   TestResponse cut;
-                   cut.fault = TestResponse::Fault::closeWithoutAnswer;
-                   s.on(loginPath, cut);
-               })
-            << false << kind(NetworkError::Kind::networkError);
+            << Setup([](auto &, ServerConfig &c, auto &) { c.host = QStringLiteral("nowhere.invalid"); })
+            << false << kind(NetworkError::Kind::connectionFailed);
+        QTest::newRow("no answer") << Setup([](TestHttpServer &s, auto &, auto &) {
+            s.on(loginPath, TestResponse::stall());
+        }) << false << kind(NetworkError::Kind::timeout);
+        QTest::newRow("cut off") << Setup([](TestHttpServer &s, auto &, auto &) {
+            TestResponse cut;
+            cut.fault = TestResponse::Fault::closeWithoutAnswer;
+            s.on(loginPath, cut);
+        }) << false << kind(NetworkError::Kind::networkError);
     }
     void connectionTestErrors()
     {
@@ -326,7 +331,8 @@ private Q_SLOTS:
         if (success) {
             QVERIFY(!result.error);
         } else {
-            QVERIFY2(isNetworkError(result.error, NetworkError::Kind(kind)), qPrintable(describe(result.error)));
+            QVERIFY2(isNetworkError(result.error, NetworkError::Kind(kind)),
+                     qPrintable(describe(result.error)));
         }
         if (kind == int(NetworkError::Kind::networkError)) {
             const auto &wrapped = static_cast<const NetworkError &>(*result.error).underlying();
@@ -346,7 +352,8 @@ private Q_SLOTS:
         QTest::newRow("update unknown") << true << false << QStringLiteral("❌ 更新服务器失败: 服务器未找到");
         QTest::newRow("update refused by the keychain")
             << true << true
-            << QStringLiteral("❌ 更新服务器失败: ") + KeychainError(KeychainError::Kind::saveFailed, 5).localizedDescription();
+            << QStringLiteral("❌ 更新服务器失败: ") +
+                   KeychainError(KeychainError::Kind::saveFailed, 5).localizedDescription();
         QTest::newRow("delete unknown") << false << false << QStringLiteral("❌ 删除服务器失败: 服务器未找到");
     }
     void changesFromTheFormsLogTheirFailures()
@@ -359,7 +366,9 @@ private Q_SLOTS:
         server.name = QStringLiteral("renamed");
         m_keychain.refuseWrites = true;
         LogCapture log;
-        QVERIFY(runTask(update ? m_model->updateServer(server, QStringLiteral("new")) : m_model->deleteServer(server.id)).ok());
+        QVERIFY(runTask(update ? m_model->updateServer(server, QStringLiteral("new"))
+                               : m_model->deleteServer(server.id))
+                    .ok());
         QCOMPARE(log.lines(), QStringList{line});
         QVERIFY(m_model->error());
         QCOMPARE(m_model->property("errorMessage").toString(), line.section(QStringLiteral(": "), 1));
@@ -371,11 +380,11 @@ private Q_SLOTS:
     void changesFromTheForms()
     {
         // The first profile saved becomes the active one; later ones are saved inactive.
-        m_model->addServer(QStringLiteral("first"), m_server->host(), m_server->port(), QStringLiteral("admin"), password,
-                           false);
+        m_model->addServer(QStringLiteral("first"), m_server->host(), m_server->port(),
+                           QStringLiteral("admin"), password, false);
         QTRY_COMPARE(m_model->servers().size(), 1);
-        m_model->addServer(QStringLiteral("second"), m_server->host(), m_server->port(), QStringLiteral("admin"),
-                           QStringLiteral("pw2"), true);
+        m_model->addServer(QStringLiteral("second"), m_server->host(), m_server->port(),
+                           QStringLiteral("admin"), QStringLiteral("pw2"), true);
         QTRY_COMPARE(m_model->servers().size(), 2);
         QCOMPARE(m_model->activeServer()->name, QStringLiteral("first"));
         QCOMPARE(activeCount(), 1);
@@ -385,17 +394,19 @@ private Q_SLOTS:
         // A refused password write is logged and nothing is saved.
         m_keychain.refuseWrites = true;
         LogCapture log;
-        m_model->addServer(QStringLiteral("third"), m_server->host(), 1, QStringLiteral("admin"), password, false);
+        m_model->addServer(QStringLiteral("third"), m_server->host(), 1, QStringLiteral("admin"), password,
+                           false);
         QTRY_VERIFY(!log.lines().isEmpty());
-        QCOMPARE(log.lines(), QStringList{QStringLiteral("❌ 添加服务器失败: ")
-                                          + KeychainError(KeychainError::Kind::saveFailed, 5).localizedDescription()});
+        QCOMPARE(log.lines(),
+                 QStringList{QStringLiteral("❌ 添加服务器失败: ") +
+                             KeychainError(KeychainError::Kind::saveFailed, 5).localizedDescription()});
         QCOMPARE(m_model->servers().size(), 2);
         QVERIFY(!m_model->error());
         m_keychain.refuseWrites = false;
 
         // An edit without a new password keeps the stored one and the profile's identity.
-        m_model->update(second.accountName(), QStringLiteral("Seedbox"), QStringLiteral("seed.example.org"), 443,
-                        QStringLiteral("me"), true, QVariant());
+        m_model->update(second.accountName(), QStringLiteral("Seedbox"), QStringLiteral("seed.example.org"),
+                        443, QStringLiteral("me"), true, QVariant());
         QTRY_COMPARE(m_model->servers().first().name, QStringLiteral("Seedbox"));
         const ServerConfig edited = m_model->servers().first();
         QCOMPARE(edited.id, second.id);
@@ -404,8 +415,8 @@ private Q_SLOTS:
         QVERIFY(edited.useHTTPS);
         QVERIFY(!edited.isActive);
         QCOMPARE(storedPassword(edited), std::optional<QString>(QStringLiteral("pw2")));
-        m_model->update(second.accountName(), QStringLiteral("Seedbox 2"), edited.host, 443, edited.username, true,
-                        QStringLiteral("pw3"));
+        m_model->update(second.accountName(), QStringLiteral("Seedbox 2"), edited.host, 443, edited.username,
+                        true, QStringLiteral("pw3"));
         QTRY_COMPARE(m_model->servers().first().name, QStringLiteral("Seedbox 2"));
         QCOMPARE(storedPassword(edited), std::optional<QString>(QStringLiteral("pw3")));
 
@@ -461,7 +472,8 @@ private Q_SLOTS:
         m_model.reset();
         QTRY_VERIFY(m_client->isAuthenticated());
         QTRY_VERIFY(log.contains(QStringLiteral("✅ qBittorrent 版本: v4.5.2")));
-        QVERIFY(!m_repository->activeServer() || m_repository->activeServer()->lastConnectedAt == std::nullopt);
+        QVERIFY(!m_repository->activeServer() ||
+                m_repository->activeServer()->lastConnectedAt == std::nullopt);
         QVERIFY(log.startingWith(QStringLiteral("✅ 成功连接到服务器")).isEmpty());
 
         // The same while the version is being loaded.

@@ -28,8 +28,9 @@ const QByteArray uploadLimitPath = "/api/v2/transfer/setUploadLimit";
 
 QByteArray transferInfoJson(qint64 dlLimit, qint64 upLimit)
 {
-    return QStringLiteral("{\"connection_status\":\"connected\",\"dht_nodes\":7,\"dl_info_data\":1,\"dl_info_speed\":2,"
-                          "\"dl_rate_limit\":%1,\"up_info_data\":3,\"up_info_speed\":4,\"up_rate_limit\":%2}")
+    return QStringLiteral(
+               "{\"connection_status\":\"connected\",\"dht_nodes\":7,\"dl_info_data\":1,\"dl_info_speed\":2,"
+               "\"dl_rate_limit\":%1,\"up_info_data\":3,\"up_info_speed\":4,\"up_rate_limit\":%2}")
         .arg(dlLimit)
         .arg(upLimit)
         .toUtf8();
@@ -37,7 +38,8 @@ QByteArray transferInfoJson(qint64 dlLimit, qint64 upLimit)
 
 QByteArray mainDataJson(qint64 alltimeDL, qint64 alltimeUL)
 {
-    return QStringLiteral("{\"rid\":1,\"full_update\":true,\"server_state\":{\"alltime_dl\":%1,\"alltime_ul\":%2}}")
+    return QStringLiteral(
+               "{\"rid\":1,\"full_update\":true,\"server_state\":{\"alltime_dl\":%1,\"alltime_ul\":%2}}")
         .arg(alltimeDL)
         .arg(alltimeUL)
         .toUtf8();
@@ -102,7 +104,8 @@ private Q_SLOTS:
         QVERIFY(!model.property("transferInfo").isValid());
         model.loadAll();
         QVERIFY(model.isLoading());
-        QTRY_VERIFY(model.transferInfo() && model.serverState() && model.serverVersion() && !model.categories().isEmpty());
+        QTRY_VERIFY(model.transferInfo() && model.serverState() && model.serverVersion() &&
+                    !model.categories().isEmpty());
         QVERIFY(!model.isLoading());
         QCOMPARE(loading.count(), 2);
         QVERIFY(!model.error());
@@ -134,7 +137,8 @@ private Q_SLOTS:
         QFETCH(QString, line);
         StatisticsViewModel model(m_harness->client);
         model.loadAll();
-        QTRY_VERIFY(model.transferInfo() && model.serverState() && model.serverVersion() && !model.categories().isEmpty());
+        QTRY_VERIFY(model.transferInfo() && model.serverState() && model.serverVersion() &&
+                    !model.categories().isEmpty());
         const auto figures = [&model] {
             return std::make_tuple(*model.transferInfo(), *model.serverState(), *model.serverVersion(),
                                    model.categories());
@@ -211,7 +215,8 @@ private Q_SLOTS:
         // to the error runs inside the timer's own tick.
         QBittorrentAPIClient offline(m_harness->keychain, m_harness->versions);
         StatisticsViewModel model(offline);
-        QObject::connect(&model, &StatisticsViewModel::errorChanged, &model, [&model] { model.stopAutoRefresh(); });
+        QObject::connect(&model, &StatisticsViewModel::errorChanged, &model,
+                         [&model] { model.stopAutoRefresh(); });
         model.startAutoRefresh(0.05);
         QTRY_VERIFY(!model.hasRefreshTimer());
         QVERIFY(model.error());
@@ -231,7 +236,8 @@ private Q_SLOTS:
         QFETCH(qint64, bytes);
         QFETCH(QByteArray, body);
         const QByteArray path = download ? downloadLimitPath : uploadLimitPath;
-        m_harness->server.on(transferPath, TestResponse::json(transferInfoJson(download ? bytes : 0, download ? 0 : bytes)));
+        m_harness->server.on(
+            transferPath, TestResponse::json(transferInfoJson(download ? bytes : 0, download ? 0 : bytes)));
         StatisticsViewModel model(m_harness->client);
         QSignalSpy refreshed(&model, &StatisticsViewModel::transferInfoChanged);
         const auto outcome = runTask(download ? model.setDownloadLimit(bytes) : model.setUploadLimit(bytes));
@@ -271,7 +277,8 @@ private Q_SLOTS:
         QTest::newRow("100") << QStringLiteral("100") << true << QByteArray("limit=102400");
         QTest::newRow("0") << QStringLiteral("0") << true << QByteArray("limit=0");
         QTest::newRow("plus sign") << QStringLiteral("+2") << true << QByteArray("limit=2048");
-        QTest::newRow("largest") << QStringLiteral("9007199254740991") << true << QByteArray("limit=9223372036854774784");
+        QTest::newRow("largest") << QStringLiteral("9007199254740991") << true
+                                 << QByteArray("limit=9223372036854774784");
         QTest::newRow("overflow") << QStringLiteral("9007199254740992") << false << QByteArray();
         QTest::newRow("beyond 64 bits") << QStringLiteral("99999999999999999999") << false << QByteArray();
         QTest::newRow("letters") << QStringLiteral("12a") << false << QByteArray();
@@ -312,10 +319,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dlText");
         QTest::addColumn<QString>("upText");
         QTest::addColumn<QString>("ratio");
-        QTest::newRow("unlimited, nothing downloaded") << qint64(0) << qint64(-1) << qint64(0) << qint64(5)
-                                                       << QStringLiteral("0") << QStringLiteral("0") << QStringLiteral("∞");
-        QTest::newRow("512 KB/s, half shared") << qint64(1500) << qint64(524288) << qint64(2048) << qint64(1024)
-                                               << QStringLiteral("1") << QStringLiteral("512") << QStringLiteral("0.50");
+        QTest::newRow("unlimited, nothing downloaded")
+            << qint64(0) << qint64(-1) << qint64(0) << qint64(5) << QStringLiteral("0") << QStringLiteral("0")
+            << QStringLiteral("∞");
+        QTest::newRow("512 KB/s, half shared")
+            << qint64(1500) << qint64(524288) << qint64(2048) << qint64(1024) << QStringLiteral("1")
+            << QStringLiteral("512") << QStringLiteral("0.50");
     }
     void sheetTextsAndShareRatio()
     {

@@ -30,10 +30,12 @@ QByteArray peersJson(int count)
 {
     QStringList peers;
     for (int i = 0; i < count; ++i) {
-        peers.append(QStringLiteral("\"10.0.0.%1:6881\":{\"ip\":\"10.0.0.%1\",\"port\":6881,\"client\":\"qBittorrent/4.5.2\","
-                                    "\"progress\":0.25,\"dl_speed\":2048,\"up_speed\":0,\"downloaded\":0,\"uploaded\":0,"
-                                    "\"connection\":\"BT\",\"flags\":\"\",\"country\":\"\"}")
-                         .arg(i));
+        peers.append(
+            QStringLiteral(
+                "\"10.0.0.%1:6881\":{\"ip\":\"10.0.0.%1\",\"port\":6881,\"client\":\"qBittorrent/4.5.2\","
+                "\"progress\":0.25,\"dl_speed\":2048,\"up_speed\":0,\"downloaded\":0,\"uploaded\":0,"
+                "\"connection\":\"BT\",\"flags\":\"\",\"country\":\"\"}")
+                .arg(i));
     }
     return QStringLiteral("{\"full_update\":true,\"rid\":1,\"peers\":{%1}}").arg(peers.join(u',')).toUtf8();
 }
@@ -119,7 +121,8 @@ private Q_SLOTS:
         QCOMPARE(model.trackers().size(), 4);
         QCOMPARE(model.property("peerCount").toInt(), 3);
         for (const QByteArray &path : {filesPath, trackersPath, peersPath})
-            QCOMPARE(m_harness->server.requestsTo(path).first().query().startsWith("hash=" + hash.toLatin1()), true);
+            QCOMPARE(m_harness->server.requestsTo(path).first().query().startsWith("hash=" + hash.toLatin1()),
+                     true);
     }
 
     void failedTrackersLeaveTheOthers()
@@ -137,7 +140,8 @@ private Q_SLOTS:
         QCOMPARE(model.property("errorMessage").toString(), QStringLiteral("服务器错误 (500)"));
 
         // A retry of the tracker list alone fills it; the error stays for the screen to clear.
-        m_harness->server.on(trackersPath, TestResponse::json(fixture(QStringLiteral("torrent-trackers.json"))));
+        m_harness->server.on(trackersPath,
+                             TestResponse::json(fixture(QStringLiteral("torrent-trackers.json"))));
         m_harness->server.clearRequests();
         QVERIFY(runTask(model.loadTrackers()).ok());
         QCOMPARE(model.trackers().size(), 4);
@@ -159,11 +163,13 @@ private Q_SLOTS:
         QFETCH(QString, line);
         TorrentDetailViewModel model(sampleTorrent(false), m_harness->client);
         const auto load = [&model, &path] {
-            return path == filesPath ? model.loadFiles() : path == trackersPath ? model.loadTrackers() : model.loadPeers();
+            return path == filesPath      ? model.loadFiles()
+                   : path == trackersPath ? model.loadTrackers()
+                                          : model.loadPeers();
         };
         QVERIFY(runTask(load()).ok());
-        const QVariantList before = model.property("files").toList() + model.property("trackers").toList()
-                                    + model.property("peers").toList();
+        const QVariantList before = model.property("files").toList() + model.property("trackers").toList() +
+                                    model.property("peers").toList();
         QVERIFY(!before.isEmpty());
 
         m_harness->server.on(path, TestResponse::withStatus(404));
@@ -174,7 +180,8 @@ private Q_SLOTS:
         QVERIFY(!model.isLoading());
         QCOMPARE(log.lines(), QStringList{line});
         QVERIFY(model.error());
-        QCOMPARE(model.property("files").toList() + model.property("trackers").toList() + model.property("peers").toList(),
+        QCOMPARE(model.property("files").toList() + model.property("trackers").toList() +
+                     model.property("peers").toList(),
                  before);
     }
 
@@ -191,7 +198,8 @@ private Q_SLOTS:
         model.loadAll();
         QTRY_COMPARE(files.count(), 2);
         QCOMPARE(model.files().first().name, QStringLiteral("slow.bin"));
-        QCOMPARE(m_harness->count(filesPath) + m_harness->count(trackersPath) + m_harness->count(peersPath), 6);
+        QCOMPARE(m_harness->count(filesPath) + m_harness->count(trackersPath) + m_harness->count(peersPath),
+                 6);
     }
 
     void informationRows_data()
@@ -206,15 +214,18 @@ private Q_SLOTS:
         const Torrent torrent = sampleTorrent(completed);
         TorrentDetailViewModel model(torrent, m_harness->client);
         const QVariantList rows = model.property("info").toList();
-        QStringList expected{QStringLiteral("名称"),   QStringLiteral("大小"),     QStringLiteral("进度"),
-                             QStringLiteral("状态"),   QStringLiteral("下载速度"), QStringLiteral("上传速度"),
-                             QStringLiteral("已下载"), QStringLiteral("已上传"),   QStringLiteral("分享率"),
-                             QStringLiteral("添加时间")};
+        QStringList expected{QStringLiteral("名称"),     QStringLiteral("大小"),
+                             QStringLiteral("进度"),     QStringLiteral("状态"),
+                             QStringLiteral("下载速度"), QStringLiteral("上传速度"),
+                             QStringLiteral("已下载"),   QStringLiteral("已上传"),
+                             QStringLiteral("分享率"),   QStringLiteral("添加时间")};
         if (completed)
             expected.append(QStringLiteral("完成时间"));
         expected.append(QStringLiteral("保存路径"));
         QCOMPARE(labels(rows), expected);
-        const auto value = [&rows](int i) { return rows.at(i).toMap().value(QStringLiteral("value")).toString(); };
+        const auto value = [&rows](int i) {
+            return rows.at(i).toMap().value(QStringLiteral("value")).toString();
+        };
         QCOMPARE(value(0), QStringLiteral("ubuntu-demo.iso"));
         QCOMPARE(value(2), QStringLiteral("50.0%"));
         QCOMPARE(value(8), QStringLiteral("∞"));
@@ -226,10 +237,11 @@ private Q_SLOTS:
     void listRowsForQml()
     {
         m_harness->server.on(filesPath, TestResponse::json(filesJson(QStringLiteral("disc.iso"))));
-        m_harness->server.on(trackersPath,
-                             TestResponse::json("[{\"url\":\"udp://t.example:80\",\"status\":2,\"tier\":0,\"num_seeds\":9,"
-                                                "\"num_leeches\":4,\"num_peers\":13,\"num_downloaded\":1,\"msg\":\"\"},"
-                                                "{\"url\":\"udp://quiet.example:80\",\"status\":4,\"msg\":\"down\"}]"));
+        m_harness->server.on(
+            trackersPath,
+            TestResponse::json("[{\"url\":\"udp://t.example:80\",\"status\":2,\"tier\":0,\"num_seeds\":9,"
+                               "\"num_leeches\":4,\"num_peers\":13,\"num_downloaded\":1,\"msg\":\"\"},"
+                               "{\"url\":\"udp://quiet.example:80\",\"status\":4,\"msg\":\"down\"}]"));
         TorrentDetailViewModel model(sampleTorrent(false), m_harness->client);
         model.loadAll();
         QTRY_VERIFY(!model.files().isEmpty() && !model.trackers().isEmpty() && !model.peers().isEmpty());
@@ -247,7 +259,8 @@ private Q_SLOTS:
         // Counts the server left out show as 0.
         QCOMPARE(trackers.at(1).toMap().value(QStringLiteral("seedsAndLeechesText")).toString(),
                  QStringLiteral("种子: 0 • 下载: 0"));
-        QCOMPARE(trackers.at(1).toMap().value(QStringLiteral("statusText")).toString(), model.trackers().at(1).statusText());
+        QCOMPARE(trackers.at(1).toMap().value(QStringLiteral("statusText")).toString(),
+                 model.trackers().at(1).statusText());
 
         const QVariantMap peer = model.property("peers").toList().first().toMap();
         QCOMPARE(peer.value(QStringLiteral("address")).toString(), QStringLiteral("10.0.0.0:6881"));

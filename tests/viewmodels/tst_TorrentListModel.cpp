@@ -47,24 +47,27 @@ struct Follower
     {
         for (int row = 0; row < model.rowCount(); ++row)
             ids.append(idAt(model, row));
-        QObject::connect(&model, &QAbstractItemModel::rowsInserted, &model, [this](const QModelIndex &, int first, int last) {
-            for (int row = first; row <= last; ++row)
-                ids.insert(row, idAt(this->model, row));
-            ++inserts;
-        });
-        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, &model, [this](const QModelIndex &, int first, int last) {
-            ids.remove(first, last - first + 1);
-            ++removals;
-        });
-        QObject::connect(&model, &QAbstractItemModel::rowsMoved, &model,
-                         [this](const QModelIndex &, int start, int end, const QModelIndex &, int destination) {
-                             QStringList block = ids.mid(start, end - start + 1);
-                             ids.remove(start, end - start + 1);
-                             const int at = destination > start ? destination - int(block.size()) : destination;
-                             for (int i = 0; i < block.size(); ++i)
-                                 ids.insert(at + i, block.at(i));
-                             ++moves;
+        QObject::connect(&model, &QAbstractItemModel::rowsInserted, &model,
+                         [this](const QModelIndex &, int first, int last) {
+                             for (int row = first; row <= last; ++row)
+                                 ids.insert(row, idAt(this->model, row));
+                             ++inserts;
                          });
+        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, &model,
+                         [this](const QModelIndex &, int first, int last) {
+                             ids.remove(first, last - first + 1);
+                             ++removals;
+                         });
+        QObject::connect(
+            &model, &QAbstractItemModel::rowsMoved, &model,
+            [this](const QModelIndex &, int start, int end, const QModelIndex &, int destination) {
+                QStringList block = ids.mid(start, end - start + 1);
+                ids.remove(start, end - start + 1);
+                const int at = destination > start ? destination - int(block.size()) : destination;
+                for (int i = 0; i < block.size(); ++i)
+                    ids.insert(at + i, block.at(i));
+                ++moves;
+            });
         QObject::connect(&model, &QAbstractItemModel::modelReset, &model, [this] {
             ids.clear();
             for (int row = 0; row < this->model.rowCount(); ++row)
@@ -160,9 +163,11 @@ void TestTorrentListModel::valueChangeSignalsOnlyItsRoles_data()
     QTest::addColumn<int>("field");
     QTest::addColumn<QList<int>>("roles");
     QTest::newRow("download speed") << 0 << QList<int>{R::DlspeedRole, R::DlspeedTextRole};
-    QTest::newRow("state") << 1 << QList<int>{R::StateRole, R::StateNameRole, R::StateIconRole, R::IsPausedRole};
+    QTest::newRow("state") << 1
+                           << QList<int>{R::StateRole, R::StateNameRole, R::StateIconRole, R::IsPausedRole};
     QTest::newRow("tags") << 2 << QList<int>{R::TagListRole};
-    QTest::newRow("progress and eta") << 3 << QList<int>{R::ProgressRole, R::ProgressTextRole, R::EtaRole, R::EtaTextRole};
+    QTest::newRow("progress and eta")
+        << 3 << QList<int>{R::ProgressRole, R::ProgressTextRole, R::EtaRole, R::EtaTextRole};
     QTest::newRow("no shown field") << 4 << QList<int>{};
 }
 
@@ -236,23 +241,40 @@ void TestTorrentListModel::structuralChanges_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<bool>("reset");
 
-    QTest::newRow("from empty") << "" << "abc" << false;
-    QTest::newRow("to empty") << "abc" << "" << false;
-    QTest::newRow("insert at the front") << "bcdefghij" << "abcdefghij" << false;
-    QTest::newRow("insert in the middle") << "abcdfghij" << "abcdefghij" << false;
-    QTest::newRow("append two") << "abcdefgh" << "abcdefghij" << false;
-    QTest::newRow("remove first") << "abcdefghij" << "bcdefghij" << false;
-    QTest::newRow("remove scattered") << "abcdefghij" << "acdfghj" << false;
-    QTest::newRow("remove last") << "abcdefghij" << "abcdefghi" << false;
-    QTest::newRow("swap two") << "abcdefghij" << "abcdefhgij" << false;
-    QTest::newRow("first to last") << "abcdefghij" << "bcdefghija" << false;
-    QTest::newRow("last to first") << "abcdefghij" << "jabcdefghi" << false;
-    QTest::newRow("insert, remove and move") << "abcdefghij" << "xabdefcghjy" << false;
-    QTest::newRow("moves across each other") << "abcdefghij" << "abhcdeifgj" << false;
-    QTest::newRow("reversed") << "abcdefghij" << "jihgfedcba" << true;
-    QTest::newRow("all new") << "abcdefghij" << "klmnopqrst" << true;
-    QTest::newRow("most removed") << "abcdefghij" << "ab" << true;
-    QTest::newRow("most inserted") << "ab" << "abcdefghij" << true;
+    QTest::newRow("from empty") << ""
+                                << "abc" << false;
+    QTest::newRow("to empty") << "abc"
+                              << "" << false;
+    QTest::newRow("insert at the front") << "bcdefghij"
+                                         << "abcdefghij" << false;
+    QTest::newRow("insert in the middle") << "abcdfghij"
+                                          << "abcdefghij" << false;
+    QTest::newRow("append two") << "abcdefgh"
+                                << "abcdefghij" << false;
+    QTest::newRow("remove first") << "abcdefghij"
+                                  << "bcdefghij" << false;
+    QTest::newRow("remove scattered") << "abcdefghij"
+                                      << "acdfghj" << false;
+    QTest::newRow("remove last") << "abcdefghij"
+                                 << "abcdefghi" << false;
+    QTest::newRow("swap two") << "abcdefghij"
+                              << "abcdefhgij" << false;
+    QTest::newRow("first to last") << "abcdefghij"
+                                   << "bcdefghija" << false;
+    QTest::newRow("last to first") << "abcdefghij"
+                                   << "jabcdefghi" << false;
+    QTest::newRow("insert, remove and move") << "abcdefghij"
+                                             << "xabdefcghjy" << false;
+    QTest::newRow("moves across each other") << "abcdefghij"
+                                             << "abhcdeifgj" << false;
+    QTest::newRow("reversed") << "abcdefghij"
+                              << "jihgfedcba" << true;
+    QTest::newRow("all new") << "abcdefghij"
+                             << "klmnopqrst" << true;
+    QTest::newRow("most removed") << "abcdefghij"
+                                  << "ab" << true;
+    QTest::newRow("most inserted") << "ab"
+                                   << "abcdefghij" << true;
 }
 
 void TestTorrentListModel::structuralChanges()

@@ -82,9 +82,11 @@ SyncData fullSync(const QList<Shape> &shapes)
     for (const Shape &s : shapes)
         torrents.append({QString::fromLatin1(s.hash), dataOf(s)});
     sync.torrents = torrents;
-    sync.categories = QList<std::pair<QString, CategoryData>>{{QStringLiteral("linux"), {QStringLiteral("linux"), {}}},
-                                                              {QStringLiteral("test"), {QStringLiteral("test"), {}}}};
-    sync.tags = QStringList{QStringLiteral("iso"), QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("abc")};
+    sync.categories =
+        QList<std::pair<QString, CategoryData>>{{QStringLiteral("linux"), {QStringLiteral("linux"), {}}},
+                                                {QStringLiteral("test"), {QStringLiteral("test"), {}}}};
+    sync.tags =
+        QStringList{QStringLiteral("iso"), QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("abc")};
     return sync;
 }
 
@@ -124,8 +126,8 @@ class TestTorrentListViewModel : public QObject
 
     TorrentListViewModel &makeModel()
     {
-        m_model = std::make_unique<TorrentListViewModel>(std::make_unique<TorrentRepository>(m_api->client, *m_settings),
-                                                         *m_settings);
+        m_model = std::make_unique<TorrentListViewModel>(
+            std::make_unique<TorrentRepository>(m_api->client, *m_settings), *m_settings);
         return *m_model;
     }
 
@@ -141,7 +143,8 @@ class TestTorrentListViewModel : public QObject
     void serveRecordedServer()
     {
         m_api->server.on(syncPath, TestResponse::json(fixture(QStringLiteral("maindata-full.json"))));
-        m_api->server.on("/api/v2/torrents/categories", TestResponse::json(fixture(QStringLiteral("categories.json"))));
+        m_api->server.on("/api/v2/torrents/categories",
+                         TestResponse::json(fixture(QStringLiteral("categories.json"))));
         m_api->server.on("/api/v2/torrents/tags", TestResponse::json(fixture(QStringLiteral("tags.json"))));
         m_api->server.setFallback([](const RecordedRequest &request) {
             return request.method == "POST" ? TestResponse::text("Ok.") : TestResponse::withStatus(404);
@@ -286,22 +289,86 @@ void TestTorrentListViewModel::pipeline_data()
     QTest::addColumn<QString>("sort");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("all, newest first") << "all" << "-" << "-" << "default" << "m1,q1,s1,p1,d1,u1";
-    QTest::newRow("added date orders as default") << "all" << "-" << "-" << "added_on" << "m1,q1,s1,p1,d1,u1";
-    QTest::newRow("downloading hides stalled and queued") << "downloading" << "-" << "-" << "default" << "m1,d1";
-    QTest::newRow("inactive shows them") << "inactive" << "-" << "-" << "default" << "q1,s1,p1";
-    QTest::newRow("completed holds a paused finished one") << "completed" << "-" << "-" << "default" << "p1,u1";
-    QTest::newRow("paused") << "paused" << "-" << "-" << "default" << "p1";
-    QTest::newRow("seeding") << "seeding" << "-" << "-" << "default" << "u1";
-    QTest::newRow("active") << "active" << "-" << "-" << "default" << "m1,d1,u1";
-    QTest::newRow("empty category: only uncategorised") << "all" << "" << "-" << "default" << "s1,u1";
-    QTest::newRow("category") << "all" << "linux" << "-" << "default" << "m1,q1,d1";
-    QTest::newRow("category is case-sensitive") << "all" << "Linux" << "-" << "default" << "";
-    QTest::newRow("tag with spaces around the comma") << "all" << "-" << "b" << "default" << "q1,u1";
-    QTest::newRow("a prefix of a tag does not pass") << "all" << "-" << "a" << "default" << "q1";
-    QTest::newRow("name in code-point order") << "all" << "-" << "-" << "name" << "u1,s1,d1,q1,m1,p1";
-    QTest::newRow("all three and a sort") << "inactive" << "linux" << "-" << "name" << "q1";
-    QTest::newRow("status, category and tag") << "downloading" << "linux" << "iso" << "default" << "d1";
+    QTest::newRow("all, newest first") << "all"
+                                       << "-"
+                                       << "-"
+                                       << "default"
+                                       << "m1,q1,s1,p1,d1,u1";
+    QTest::newRow("added date orders as default") << "all"
+                                                  << "-"
+                                                  << "-"
+                                                  << "added_on"
+                                                  << "m1,q1,s1,p1,d1,u1";
+    QTest::newRow("downloading hides stalled and queued") << "downloading"
+                                                          << "-"
+                                                          << "-"
+                                                          << "default"
+                                                          << "m1,d1";
+    QTest::newRow("inactive shows them") << "inactive"
+                                         << "-"
+                                         << "-"
+                                         << "default"
+                                         << "q1,s1,p1";
+    QTest::newRow("completed holds a paused finished one") << "completed"
+                                                           << "-"
+                                                           << "-"
+                                                           << "default"
+                                                           << "p1,u1";
+    QTest::newRow("paused") << "paused"
+                            << "-"
+                            << "-"
+                            << "default"
+                            << "p1";
+    QTest::newRow("seeding") << "seeding"
+                             << "-"
+                             << "-"
+                             << "default"
+                             << "u1";
+    QTest::newRow("active") << "active"
+                            << "-"
+                            << "-"
+                            << "default"
+                            << "m1,d1,u1";
+    QTest::newRow("empty category: only uncategorised") << "all"
+                                                        << ""
+                                                        << "-"
+                                                        << "default"
+                                                        << "s1,u1";
+    QTest::newRow("category") << "all"
+                              << "linux"
+                              << "-"
+                              << "default"
+                              << "m1,q1,d1";
+    QTest::newRow("category is case-sensitive") << "all"
+                                                << "Linux"
+                                                << "-"
+                                                << "default"
+                                                << "";
+    QTest::newRow("tag with spaces around the comma") << "all"
+                                                      << "-"
+                                                      << "b"
+                                                      << "default"
+                                                      << "q1,u1";
+    QTest::newRow("a prefix of a tag does not pass") << "all"
+                                                     << "-"
+                                                     << "a"
+                                                     << "default"
+                                                     << "q1";
+    QTest::newRow("name in code-point order") << "all"
+                                              << "-"
+                                              << "-"
+                                              << "name"
+                                              << "u1,s1,d1,q1,m1,p1";
+    QTest::newRow("all three and a sort") << "inactive"
+                                          << "linux"
+                                          << "-"
+                                          << "name"
+                                          << "q1";
+    QTest::newRow("status, category and tag") << "downloading"
+                                              << "linux"
+                                              << "iso"
+                                              << "default"
+                                              << "d1";
 }
 
 void TestTorrentListViewModel::pipeline()
@@ -315,7 +382,8 @@ void TestTorrentListViewModel::pipeline()
     TorrentListViewModel &model = makeModel();
     model.repository().apply(fullSync(sample));
     model.setSelectedFilter(*TorrentFilters::fromRawValue(filter));
-    model.setSelectedCategory(category == QLatin1String("-") ? std::nullopt : std::optional<QString>(category));
+    model.setSelectedCategory(category == QLatin1String("-") ? std::nullopt
+                                                             : std::optional<QString>(category));
     model.setSelectedTag(tag == QLatin1String("-") ? std::nullopt : std::optional<QString>(tag));
     model.setSortOption(*TorrentSortOptions::fromRawValue(sort));
     model.applyFilters();
@@ -491,7 +559,8 @@ void TestTorrentListViewModel::errorsMirrorAndClear()
     QVERIFY(errors.size() >= 1);
     QCOMPARE(model.property("errorMessage").toString(), model.repository().error()->localizedDescription());
     QVERIFY(!model.property("errorMessage").toString().isEmpty());
-    QCOMPARE(model.property("errorSuggestion").toString(), QStringLiteral("前往「设置」页面，添加并连接到 qBittorrent 服务器"));
+    QCOMPARE(model.property("errorSuggestion").toString(),
+             QStringLiteral("前往「设置」页面，添加并连接到 qBittorrent 服务器"));
     QVERIFY(!model.isLoading());
     // The list stays as it was.
     QCOMPARE(model.torrents().size(), sample.size());
@@ -510,9 +579,12 @@ void TestTorrentListViewModel::loadAndActionsReachTheServer_data()
 
     QTest::newRow("pause") << "pause" << QByteArray("/api/v2/torrents/pause") << QByteArray();
     QTest::newRow("resume") << "resume" << QByteArray("/api/v2/torrents/resume") << QByteArray();
-    QTest::newRow("force start") << "forceStart" << QByteArray("/api/v2/torrents/setForceStart") << QByteArray("value=true");
-    QTest::newRow("delete") << "delete" << QByteArray("/api/v2/torrents/delete") << QByteArray("deleteFiles=false");
-    QTest::newRow("delete with files") << "deleteFiles" << QByteArray("/api/v2/torrents/delete") << QByteArray("deleteFiles=true");
+    QTest::newRow("force start") << "forceStart" << QByteArray("/api/v2/torrents/setForceStart")
+                                 << QByteArray("value=true");
+    QTest::newRow("delete") << "delete" << QByteArray("/api/v2/torrents/delete")
+                            << QByteArray("deleteFiles=false");
+    QTest::newRow("delete with files")
+        << "deleteFiles" << QByteArray("/api/v2/torrents/delete") << QByteArray("deleteFiles=true");
     QTest::newRow("recheck") << "recheck" << QByteArray("/api/v2/torrents/recheck") << QByteArray();
     QTest::newRow("reannounce") << "reannounce" << QByteArray("/api/v2/torrents/reannounce") << QByteArray();
 }

@@ -86,13 +86,13 @@ bool highlightsSettled(QQuickWindow &window)
         queue.pop_front();
         if (!item)
             continue;
-        if (item->isVisible() && item->inherits("QQuickListView")
-            && item->property("orientation").toInt() == Qt::Horizontal) {
+        if (item->isVisible() && item->inherits("QQuickListView") &&
+            item->property("orientation").toInt() == Qt::Horizontal) {
             auto *highlight = item->property("highlightItem").value<QQuickItem *>();
             auto *current = item->property("currentItem").value<QQuickItem *>();
-            if (highlight && current
-                && (!qFuzzyCompare(highlight->x() + 1, current->x() + 1)
-                    || !qFuzzyCompare(highlight->width() + 1, current->width() + 1)))
+            if (highlight && current &&
+                (!qFuzzyCompare(highlight->x() + 1, current->x() + 1) ||
+                 !qFuzzyCompare(highlight->width() + 1, current->width() + 1)))
                 return false;
         }
         for (QQuickItem *child : item->childItems())
@@ -104,10 +104,8 @@ bool highlightsSettled(QQuickWindow &window)
 } // namespace
 
 ScreenDriver::ScreenDriver(QQuickWindow &window, QString outputDirectory)
-    : m_window(window)
-    , m_outputDirectory(std::move(outputDirectory))
-{
-}
+    : m_window(window), m_outputDirectory(std::move(outputDirectory))
+{}
 
 QObject *ScreenDriver::find(const QString &name, QObject *scope) const
 {
@@ -144,8 +142,9 @@ QObject *ScreenDriver::find(const QString &name, QObject *scope) const
 QObject *ScreenDriver::waitFor(const QString &name, QObject *scope, int timeoutMs)
 {
     QObject *found = nullptr;
-    waitUntil(QStringLiteral("\"%1\" to appear").arg(name), [&] { return (found = find(name, scope)) != nullptr; },
-              timeoutMs);
+    waitUntil(
+        QStringLiteral("\"%1\" to appear").arg(name), [&] { return (found = find(name, scope)) != nullptr; },
+        timeoutMs);
     return found;
 }
 
@@ -156,7 +155,8 @@ bool ScreenDriver::waitUntil(const QString &what, const std::function<bool()> &c
     QDeadlineTimer deadline(timeoutMs);
     while (!condition()) {
         if (deadline.hasExpired())
-            return fail(QStringLiteral("timed out after %1 s waiting for %2").arg(timeoutMs / 1000.0).arg(what));
+            return fail(
+                QStringLiteral("timed out after %1 s waiting for %2").arg(timeoutMs / 1000.0).arg(what));
         runEventLoopFor(pollIntervalMs);
     }
     return true;
@@ -176,7 +176,8 @@ bool ScreenDriver::waitOverlayClear(const QString &what)
         if (!overlay)
             return true;
         const QList<QQuickItem *> children = overlay->childItems();
-        return std::none_of(children.begin(), children.end(), [](QQuickItem *child) { return child->isVisible(); });
+        return std::none_of(children.begin(), children.end(),
+                            [](QQuickItem *child) { return child->isVisible(); });
     });
 }
 
@@ -187,7 +188,8 @@ bool ScreenDriver::waitStackIdle(QObject *page, const QString &what)
         return fail(QStringLiteral("%1 not found").arg(what));
     return waitUntil(what + QStringLiteral(" to finish its transition"), [&] {
         QQuickItem *stack = item->parentItem();
-        return stack && stack->inherits("QQuickStackView") && !stack->property("busy").toBool() && item->isVisible();
+        return stack && stack->inherits("QQuickStackView") && !stack->property("busy").toBool() &&
+               item->isVisible();
     });
 }
 
@@ -199,7 +201,8 @@ bool ScreenDriver::set(QObject *object, const char *property, const QVariant &va
         return fail(QStringLiteral("no object to set \"%1\" on").arg(QLatin1String(property)));
     QQmlProperty qmlProperty(object, QString::fromLatin1(property));
     if (!qmlProperty.isValid() || !qmlProperty.write(value))
-        return fail(QStringLiteral("cannot set \"%1\" of %2").arg(QLatin1String(property), object->objectName()));
+        return fail(
+            QStringLiteral("cannot set \"%1\" of %2").arg(QLatin1String(property), object->objectName()));
     return true;
 }
 
@@ -235,8 +238,9 @@ bool ScreenDriver::call(QObject *object, const char *method, const QVariant &a, 
                 convertible = false;
                 break;
             }
-            generic[p] = type.id() == QMetaType::QVariant ? QGenericArgument("QVariant", &converted[p])
-                                                           : QGenericArgument(type.name(), converted[p].constData());
+            generic[p] = type.id() == QMetaType::QVariant
+                             ? QGenericArgument("QVariant", &converted[p])
+                             : QGenericArgument(type.name(), converted[p].constData());
         }
         if (convertible && candidate.invoke(object, Qt::DirectConnection, generic[0], generic[1]))
             return true;
@@ -248,7 +252,8 @@ bool ScreenDriver::shoot(const QString &name)
 {
     if (failed())
         return false;
-    if (!waitUntil(QStringLiteral("the tab highlights to settle"), [&] { return highlightsSettled(m_window); }))
+    if (!waitUntil(QStringLiteral("the tab highlights to settle"),
+                   [&] { return highlightsSettled(m_window); }))
         return false;
     flattenLayerEffects(m_window);
     const QImage image = m_window.grabWindow();

@@ -27,7 +27,8 @@ public:
 
     // Runs the event loop until condition() holds; false (and a failure naming what) after
     // the bound.
-    bool waitUntil(const QString &what, const std::function<bool()> &condition, int timeoutMs = defaultTimeoutMs);
+    bool waitUntil(const QString &what, const std::function<bool()> &condition,
+                   int timeoutMs = defaultTimeoutMs);
 
     // A popup (Sheet, Dialog) fully shown: its enter transition over.
     bool waitOpened(QObject *popup, const QString &what);

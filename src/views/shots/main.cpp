@@ -71,17 +71,16 @@ int rowCount(ScreenDriver &driver, QObject *view)
 }
 
 // Shows a sheet by its screen's flag, shoots it once its page is there and ready, and closes it.
-bool shootSheet(ScreenDriver &driver, const QString &shot, QObject *screen, const char *flag, const QString &sheetName,
-                const std::function<bool(QObject *page)> &prepare = {})
+bool shootSheet(ScreenDriver &driver, const QString &shot, QObject *screen, const char *flag,
+                const QString &sheetName, const std::function<bool(QObject *page)> &prepare = {})
 {
     driver.setShot(shot);
     QObject *sheet = driver.find(sheetName, screen);
     if (!driver.set(screen, flag, true) || !driver.waitOpened(sheet, sheetName))
         return false;
     QObject *page = driver.get(sheet, "item").value<QObject *>();
-    if (!driver.waitUntil(sheetName + QStringLiteral("'s page"), [&] {
-            return (page = driver.get(sheet, "item").value<QObject *>()) != nullptr;
-        }))
+    if (!driver.waitUntil(sheetName + QStringLiteral("'s page"),
+                          [&] { return (page = driver.get(sheet, "item").value<QObject *>()) != nullptr; }))
         return false;
     if (prepare && !prepare(page))
         return false;
@@ -97,26 +96,30 @@ bool run(ScreenDriver &driver, const Target &target)
     QObject *welcome = driver.waitFor(QStringLiteral("welcomeView"));
     QObject *guide = driver.find(QStringLiteral("guideCards"), welcome);
     if (!driver.waitUntil(QStringLiteral("the guide cards to fade in"),
-                          [&] { return guide && driver.get(guide, "opacity").toDouble() >= 1.0; })
-        || !driver.waitUntil(QStringLiteral("the add-first-server button"), [&] {
-               return driver.get(driver.find(QStringLiteral("addFirstServerButton"), welcome), "visible").toBool();
-           })
-        || !driver.shoot(QStringLiteral("welcome-empty")))
+                          [&] { return guide && driver.get(guide, "opacity").toDouble() >= 1.0; }) ||
+        !driver.waitUntil(
+            QStringLiteral("the add-first-server button"),
+            [&] {
+                return driver.get(driver.find(QStringLiteral("addFirstServerButton"), welcome), "visible")
+                    .toBool();
+            }) ||
+        !driver.shoot(QStringLiteral("welcome-empty")))
         return false;
 
     // Welcome screen with two saved profiles: the demo server and one that is only listed.
     driver.setShot(QStringLiteral("welcome-servers"));
     const ServerConfig demo =
         ServerConfig::create(QStringLiteral("演示服务器"), target.host, target.port, target.user, false);
-    const ServerConfig other = ServerConfig::create(QStringLiteral("家里的 NAS"), QStringLiteral("nas.local"), 8080,
-                                                    QStringLiteral("admin"), false);
-    for (const auto &[server, password] : {std::pair{other, QStringLiteral("unused")}, std::pair{demo, target.password}}) {
+    const ServerConfig other = ServerConfig::create(QStringLiteral("家里的 NAS"), QStringLiteral("nas.local"),
+                                                    8080, QStringLiteral("admin"), false);
+    for (const auto &[server, password] :
+         {std::pair{other, QStringLiteral("unused")}, std::pair{demo, target.password}}) {
         if (const auto failure = saveProfile(server, password))
             return driver.fail(QStringLiteral("cannot save the profile %1: %2").arg(server.name, *failure));
     }
     QObject *rows = driver.find(QStringLiteral("welcomeServerRows"), welcome);
-    if (!driver.waitUntil(QStringLiteral("two server rows"), [&] { return rowCount(driver, rows) == 2; })
-        || !driver.shoot(QStringLiteral("welcome-servers")))
+    if (!driver.waitUntil(QStringLiteral("two server rows"), [&] { return rowCount(driver, rows) == 2; }) ||
+        !driver.shoot(QStringLiteral("welcome-servers")))
         return false;
 
     // Connect through the welcome screen's own model; the window turns to the tabs.
@@ -135,23 +138,26 @@ bool run(ScreenDriver &driver, const Target &target)
     QObject *list = driver.waitFor(QStringLiteral("torrentListView"), tabs);
     QObject *rowsView = driver.find(QStringLiteral("torrentList"), list);
     QObject *listModel = driver.get(list, "viewModel").value<QObject *>();
-    if (!driver.waitUntil(QStringLiteral("the torrent list to fill"), [&] {
-            return rowCount(driver, rowsView) > 0 && !driver.get(listModel, "isLoading").toBool();
-        })
-        || !driver.shoot(QStringLiteral("torrent-list")))
+    if (!driver.waitUntil(
+            QStringLiteral("the torrent list to fill"),
+            [&] { return rowCount(driver, rowsView) > 0 && !driver.get(listModel, "isLoading").toBool(); }) ||
+        !driver.shoot(QStringLiteral("torrent-list")))
         return false;
 
-    if (!shootSheet(driver, QStringLiteral("filter-sheet"), list, "showingFilterSheet", QStringLiteral("filterPopup")))
+    if (!shootSheet(driver, QStringLiteral("filter-sheet"), list, "showingFilterSheet",
+                    QStringLiteral("filterPopup")))
         return false;
 
-    if (!shootSheet(driver, QStringLiteral("add-torrent"), list, "showingAddTorrent", QStringLiteral("addTorrentSheet"),
-                    [&](QObject *page) {
-                        return driver.waitUntil(QStringLiteral("the categories of the add form"),
-                                                [&] { return !driver.get(page, "isLoadingCategories").toBool(); })
-                               && driver.set(page, "torrentURL",
-                                             QStringLiteral("magnet:?xt=urn:btih:c9e15763f722f23e98a29decdfae341b98d53056"))
-                               && driver.set(driver.find(QStringLiteral("urlField"), page), "cursorPosition", 0);
-                    }))
+    if (!shootSheet(
+            driver, QStringLiteral("add-torrent"), list, "showingAddTorrent",
+            QStringLiteral("addTorrentSheet"), [&](QObject *page) {
+                return driver.waitUntil(QStringLiteral("the categories of the add form"),
+                                        [&] { return !driver.get(page, "isLoadingCategories").toBool(); }) &&
+                       driver.set(
+                           page, "torrentURL",
+                           QStringLiteral("magnet:?xt=urn:btih:c9e15763f722f23e98a29decdfae341b98d53056")) &&
+                       driver.set(driver.find(QStringLiteral("urlField"), page), "cursorPosition", 0);
+            }))
         return false;
 
     // Detail of a complete torrent with files and a tracker, one shot per tab.
@@ -170,27 +176,29 @@ bool run(ScreenDriver &driver, const Target &target)
         return false;
     QObject *detail = driver.waitFor(QStringLiteral("torrentDetailView"), tabs);
     QObject *detailModel = driver.get(detail, "viewModel").value<QObject *>();
-    if (!driver.waitStackIdle(detail, QStringLiteral("the detail screen"))
-        || !driver.waitUntil(QStringLiteral("the detail lists to load"), [&] {
-               return !driver.get(detailModel, "isLoading").toBool()
-                   && !driver.get(detailModel, "files").toList().isEmpty()
-                   && !driver.get(detailModel, "trackers").toList().isEmpty();
-           }))
+    if (!driver.waitStackIdle(detail, QStringLiteral("the detail screen")) ||
+        !driver.waitUntil(QStringLiteral("the detail lists to load"), [&] {
+            return !driver.get(detailModel, "isLoading").toBool() &&
+                   !driver.get(detailModel, "files").toList().isEmpty() &&
+                   !driver.get(detailModel, "trackers").toList().isEmpty();
+        }))
         return false;
     const QStringList detailShots{QStringLiteral("detail-info"), QStringLiteral("detail-files"),
                                   QStringLiteral("detail-trackers"), QStringLiteral("detail-peers")};
-    const QStringList detailLists{QStringLiteral("infoList"), QStringLiteral("filesTab"), QStringLiteral("trackersTab"),
-                                  QStringLiteral("peersTab")};
+    const QStringList detailLists{QStringLiteral("infoList"), QStringLiteral("filesTab"),
+                                  QStringLiteral("trackersTab"), QStringLiteral("peersTab")};
     for (int tab = 0; tab < detailShots.size(); ++tab) {
         driver.setShot(detailShots[tab]);
         QObject *tabList = driver.find(detailLists[tab], detail);
         // The peers of a server without a network are none: that tab shows its load button.
         const int wanted = tab == 3 ? 0 : 1;
-        if (!driver.set(detail, "selectedTab", tab)
-            || !driver.waitUntil(detailLists[tab] + QStringLiteral(" to show"), [&] {
-                   return driver.get(tabList, "visible").toBool() && rowCount(driver, tabList) >= wanted;
-               })
-            || !driver.shoot(detailShots[tab]))
+        if (!driver.set(detail, "selectedTab", tab) ||
+            !driver.waitUntil(detailLists[tab] + QStringLiteral(" to show"),
+                              [&] {
+                                  return driver.get(tabList, "visible").toBool() &&
+                                         rowCount(driver, tabList) >= wanted;
+                              }) ||
+            !driver.shoot(detailShots[tab]))
             return false;
     }
 
@@ -200,12 +208,14 @@ bool run(ScreenDriver &driver, const Target &target)
         return false;
     QObject *search = driver.waitFor(QStringLiteral("searchTorrentView"), tabs);
     QObject *results = driver.find(QStringLiteral("resultList"), search);
-    if (!driver.set(search, "searchText", QStringLiteral("iso"))
-        || !driver.waitUntil(QStringLiteral("search results"), [&] {
-               return driver.get(search, "contentState").toString() == QLatin1String("results")
-                   && rowCount(driver, results) >= 2;
-           })
-        || !driver.shoot(QStringLiteral("search")))
+    if (!driver.set(search, "searchText", QStringLiteral("iso")) ||
+        !driver.waitUntil(QStringLiteral("search results"),
+                          [&] {
+                              return driver.get(search, "contentState").toString() ==
+                                         QLatin1String("results") &&
+                                     rowCount(driver, results) >= 2;
+                          }) ||
+        !driver.shoot(QStringLiteral("search")))
         return false;
 
     // Statistics with every figure in, then its speed limit sheet.
@@ -214,14 +224,15 @@ bool run(ScreenDriver &driver, const Target &target)
         return false;
     QObject *statistics = driver.waitFor(QStringLiteral("statisticsView"), tabs);
     QObject *statisticsModel = driver.get(statistics, "viewModel").value<QObject *>();
-    if (!driver.waitUntil(QStringLiteral("the statistics to load"), [&] {
-            return !driver.get(statisticsModel, "isLoading").toBool()
-                && driver.get(statisticsModel, "serverVersion").isValid()
-                && !driver.get(statisticsModel, "transferInfo").isNull()
-                && !driver.get(statisticsModel, "serverState").isNull()
-                && !driver.get(statisticsModel, "categories").toList().isEmpty();
-        })
-        || !driver.shoot(QStringLiteral("statistics")))
+    if (!driver.waitUntil(QStringLiteral("the statistics to load"),
+                          [&] {
+                              return !driver.get(statisticsModel, "isLoading").toBool() &&
+                                     driver.get(statisticsModel, "serverVersion").isValid() &&
+                                     !driver.get(statisticsModel, "transferInfo").isNull() &&
+                                     !driver.get(statisticsModel, "serverState").isNull() &&
+                                     !driver.get(statisticsModel, "categories").toList().isEmpty();
+                          }) ||
+        !driver.shoot(QStringLiteral("statistics")))
         return false;
     if (!shootSheet(driver, QStringLiteral("speed-limit-sheet"), statistics, "showingSpeedLimitSheet",
                     QStringLiteral("speedLimitPopup")))
@@ -232,11 +243,14 @@ bool run(ScreenDriver &driver, const Target &target)
     if (!driver.set(tabs, "selectedTab", 3))
         return false;
     QObject *settings = driver.waitFor(QStringLiteral("settingsView"), tabs);
-    if (!driver.waitUntil(QStringLiteral("the server version and categories"), [&] {
-            return driver.get(driver.find(QStringLiteral("serverVersionText"), settings), "visible").toBool()
-                && !driver.get(settings, "isLoadingCategories").toBool();
-        })
-        || !driver.shoot(QStringLiteral("settings")))
+    if (!driver.waitUntil(
+            QStringLiteral("the server version and categories"),
+            [&] {
+                return driver.get(driver.find(QStringLiteral("serverVersionText"), settings), "visible")
+                           .toBool() &&
+                       !driver.get(settings, "isLoadingCategories").toBool();
+            }) ||
+        !driver.shoot(QStringLiteral("settings")))
         return false;
     if (!shootSheet(driver, QStringLiteral("about"), settings, "showingAbout", QStringLiteral("aboutSheet")))
         return false;
@@ -246,19 +260,21 @@ bool run(ScreenDriver &driver, const Target &target)
         return false;
     QObject *servers = driver.waitFor(QStringLiteral("serverListView"), tabs);
     QObject *serverRows = driver.find(QStringLiteral("serverList"), servers);
-    if (!driver.waitStackIdle(servers, QStringLiteral("the server list"))
-        || !driver.waitUntil(QStringLiteral("two server rows"), [&] { return rowCount(driver, serverRows) == 2; })
-        || !driver.shoot(QStringLiteral("server-list")))
+    if (!driver.waitStackIdle(servers, QStringLiteral("the server list")) ||
+        !driver.waitUntil(QStringLiteral("two server rows"),
+                          [&] { return rowCount(driver, serverRows) == 2; }) ||
+        !driver.shoot(QStringLiteral("server-list")))
         return false;
 
     return shootSheet(driver, QStringLiteral("add-server-invalid-port"), servers, "showingAddServer",
                       QStringLiteral("addServerSheet"), [&](QObject *page) {
                           QObject *form = driver.get(page, "form").value<QObject *>();
-                          return driver.set(form, "name", QStringLiteral("备用服务器"))
-                              && driver.set(form, "host", QStringLiteral("seedbox.example"))
-                              && driver.set(form, "port", QStringLiteral("70000"))
-                              && driver.waitUntil(QStringLiteral("the port caption"), [&] {
-                                     return driver.get(driver.find(QStringLiteral("portCaption"), page), "visible")
+                          return driver.set(form, "name", QStringLiteral("备用服务器")) &&
+                                 driver.set(form, "host", QStringLiteral("seedbox.example")) &&
+                                 driver.set(form, "port", QStringLiteral("70000")) &&
+                                 driver.waitUntil(QStringLiteral("the port caption"), [&] {
+                                     return driver
+                                         .get(driver.find(QStringLiteral("portCaption"), page), "visible")
                                          .toBool();
                                  });
                       });
@@ -285,7 +301,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationVersion(appVersion());
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Screenshots of the main screens against a running server."));
+    parser.setApplicationDescription(
+        QStringLiteral("Screenshots of the main screens against a running server."));
     parser.addHelpOption();
     const QCommandLineOption serverOption(QStringLiteral("server"),
                                           QStringLiteral("The server (password in SEEDWHIRL_PASSWORD)."),
@@ -298,7 +315,8 @@ int main(int argc, char *argv[])
 
     const auto target = parseTarget(parser.value(serverOption));
     if (!target) {
-        std::fprintf(stderr, "--server wants HOST:PORT, got \"%s\"\n", qPrintable(parser.value(serverOption)));
+        std::fprintf(stderr, "--server wants HOST:PORT, got \"%s\"\n",
+                     qPrintable(parser.value(serverOption)));
         return 2;
     }
     if (!parser.isSet(outOption)) {
@@ -320,7 +338,8 @@ int main(int argc, char *argv[])
     QQmlApplicationEngine engine;
     prepareQmlEngine(engine);
     engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Seedwhirl/qml/Main.qml")));
-    auto *window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
+    auto *window =
+        engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
     if (!window) {
         std::fprintf(stderr, "Main.qml did not load\n");
         return 1;

@@ -49,7 +49,8 @@ bool isShown(const QQuickItem *item)
 
 // Every object below `root`, through both the object tree and the visual tree (popups and
 // delegates hang off one or the other), that has that objectName and passes `accept`.
-QList<QObject *> findAll(QObject *root, const QString &name, const std::function<bool(QObject *)> &accept = {})
+QList<QObject *> findAll(QObject *root, const QString &name,
+                         const std::function<bool(QObject *)> &accept = {})
 {
     QList<QObject *> found;
     QSet<QObject *> seen;
@@ -140,7 +141,8 @@ class JourneyTest : public QObject
         if (!list)
             return nullptr;
         QMetaObject::invokeMethod(list, "forceLayout");
-        for (QQuickItem *row : qobject_cast<QQuickItem *>(list->property("contentItem").value<QObject *>())->childItems())
+        for (QQuickItem *row :
+             qobject_cast<QQuickItem *>(list->property("contentItem").value<QObject *>())->childItems())
             if (row->property("name").toString() == name && isShown(row))
                 return row;
         return nullptr;
@@ -179,13 +181,15 @@ private slots:
             m_client = std::make_unique<QBittorrentAPIClient>(m_keychain);
             const auto login = runTask(m_client->login(m_config, m_server.password));
             QVERIFY2(login.ok(), "the test's own client cannot log in");
-            const auto added = runTask(m_client->addTorrentFile(seededName + QStringLiteral(".torrent"), seeded.bytes,
-                                                                m_workDir + QStringLiteral("/seeded")));
+            const auto added =
+                runTask(m_client->addTorrentFile(seededName + QStringLiteral(".torrent"), seeded.bytes,
+                                                 m_workDir + QStringLiteral("/seeded")));
             QVERIFY2(added.ok(), "cannot seed the server with a torrent");
         } catch (const std::exception &error) {
             QFAIL(error.what());
         }
-        QTRY_VERIFY_WITH_TIMEOUT(stateOnServer(m_seededHash) != QStringLiteral("(not listed)"), syncTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(stateOnServer(m_seededHash) != QStringLiteral("(not listed)"),
+                                 syncTimeoutMs);
 
         // The application as main.cpp starts it, on a profile store of its own.
         QStandardPaths::setTestModeEnabled(true);
@@ -215,9 +219,11 @@ private slots:
         QQuickItem *test = waitFor(QStringLiteral("testButton"), form);
         tap(test);
         QQuickItem *result = waitFor(QStringLiteral("testResultText"), form);
-        QTRY_COMPARE_WITH_TIMEOUT(result->property("text").toString(), QStringLiteral("✓ 连接成功"), uiTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(result->property("text").toString(), QStringLiteral("✓ 连接成功"),
+                                  uiTimeoutMs);
         tap(waitFor(QStringLiteral("saveButton"), form));
-        QTRY_VERIFY_WITH_TIMEOUT(!findShown(m_window->contentItem(), QStringLiteral("addServerView")), uiTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!findShown(m_window->contentItem(), QStringLiteral("addServerView")),
+                                 uiTimeoutMs);
     }
 
     void connectFromTheWelcomeScreen()
@@ -247,14 +253,16 @@ private slots:
         QQuickItem *stack = detail->parentItem();
         QVERIFY(stack);
         QTRY_VERIFY_WITH_TIMEOUT(!stack->property("busy").toBool(), uiTimeoutMs);
-        QCOMPARE(findShown(detail, QStringLiteral("navTitle"))->property("text").toString(), QStringLiteral("详情"));
+        QCOMPARE(findShown(detail, QStringLiteral("navTitle"))->property("text").toString(),
+                 QStringLiteral("详情"));
         QObject *model = detail->property("viewModel").value<QObject *>();
         QVERIFY(model);
         const QVariantList info = model->property("info").toList();
         QVERIFY(!info.isEmpty());
         QCOMPARE(info.first().toMap().value(QStringLiteral("value")).toString(), seededName);
         tap(waitFor(QStringLiteral("backButton"), detail));
-        QTRY_VERIFY_WITH_TIMEOUT(!findShown(m_window->contentItem(), QStringLiteral("torrentDetailView")), uiTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!findShown(m_window->contentItem(), QStringLiteral("torrentDetailView")),
+                                 uiTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(!stack->property("busy").toBool(), uiTimeoutMs);
     }
 
@@ -278,11 +286,11 @@ private slots:
         QQuickItem *action = waitFor(QStringLiteral("swipePauseResume"), row);
         QCOMPARE(action->property("text").toString(), QStringLiteral("暂停"));
         tap(action);
-        QTRY_VERIFY_WITH_TIMEOUT(stateOnServer(m_seededHash).startsWith(QStringLiteral("paused"))
-                                     || stateOnServer(m_seededHash).startsWith(QStringLiteral("stopped")),
+        QTRY_VERIFY_WITH_TIMEOUT(stateOnServer(m_seededHash).startsWith(QStringLiteral("paused")) ||
+                                     stateOnServer(m_seededHash).startsWith(QStringLiteral("stopped")),
                                  syncTimeoutMs);
-        QTRY_VERIFY_WITH_TIMEOUT(torrentRow(seededName) && torrentRow(seededName)->property("isPaused").toBool(),
-                                 syncTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            torrentRow(seededName) && torrentRow(seededName)->property("isPaused").toBool(), syncTimeoutMs);
     }
 
     void addATorrentByFile()
@@ -297,14 +305,16 @@ private slots:
         const QUrl chosen = QUrl::fromLocalFile(m_addedFile);
         sheet->setProperty("selectedFileURL", chosen);
         QVariant fileName;
-        QMetaObject::invokeMethod(sheet, "lastPathComponent", Q_RETURN_ARG(QVariant, fileName), Q_ARG(QVariant, chosen));
+        QMetaObject::invokeMethod(sheet, "lastPathComponent", Q_RETURN_ARG(QVariant, fileName),
+                                  Q_ARG(QVariant, chosen));
         sheet->setProperty("selectedFileName", fileName);
         QCOMPARE(findShown(sheet, QStringLiteral("fileLabel"))->property("text").toString(),
                  QStringLiteral("journey-added.torrent"));
         const QString savePath = m_workDir + QStringLiteral("/added");
         type(waitFor(QStringLiteral("savePathField"), sheet), savePath);
         tap(waitFor(QStringLiteral("addButton"), sheet));
-        QTRY_VERIFY_WITH_TIMEOUT(!findShown(m_window->contentItem(), QStringLiteral("addTorrentView")), uiTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!findShown(m_window->contentItem(), QStringLiteral("addTorrentView")),
+                                 uiTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(stateOnServer(m_addedHash) != QStringLiteral("(not listed)"), syncTimeoutMs);
         // The list shows it at its next synchronisation.
         QTRY_VERIFY_WITH_TIMEOUT(torrentRow(addedName), syncTimeoutMs);
