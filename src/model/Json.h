@@ -75,8 +75,8 @@ std::optional<qint64> integerIfAny(Element value) noexcept;
 // The text of a string, else nothing; for lenient fields.
 std::optional<QString> stringIfAny(Element value);
 
-// A hash of a key or short text: eight bytes from each end and the length. Tables that use it
-// compare the whole bytes on a match; keys sharing both ends only make probing longer.
+// A hash of a key or short text over all its bytes, for the open-addressing tables of the
+// decoding; they compare the whole bytes on a match.
 size_t bytesHash(std::string_view bytes) noexcept;
 
 // The text of a value that recurs across the records of one answer (a state, a category, a

@@ -33,8 +33,8 @@ std::vector<std::pair<std::string_view, Element>> uniqueMembers(simdjson::dom::o
     if (members.size() < 2)
         return members;
 
-    // Open addressing over the places of the kept members, at most half full. A hostile answer
-    // whose keys all share both ends only makes probing long; the result stays exact.
+    // Open addressing over the places of the kept members, at most half full; a hash match is
+    // confirmed by comparing the whole key.
     size_t capacity = 4;
     while (capacity < members.size() * 2)
         capacity *= 2;
