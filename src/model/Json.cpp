@@ -248,7 +248,10 @@ double toDouble(Element value, const Path &path)
     }
 }
 
-QString toString(Element value, const Path &path)
+namespace {
+
+// The UTF-8 bytes of a string value, or the failure a value of another type deserves.
+std::string_view stringBytes(Element value, const Path &path)
 {
     std::string_view utf8;
     if (value.get(utf8)) {
@@ -256,7 +259,14 @@ QString toString(Element value, const Path &path)
             throwValueNotFound(QStringLiteral("String"), path);
         throwTypeMismatch(QStringLiteral("String"), value, path);
     }
-    return text(utf8);
+    return utf8;
+}
+
+} // namespace
+
+QString toString(Element value, const Path &path)
+{
+    return text(stringBytes(value, path));
 }
 
 bool toBool(Element value, const Path &path)
@@ -304,13 +314,7 @@ QString sharedText(std::string_view utf8)
 
 QString toSharedString(Element value, const Path &path)
 {
-    std::string_view utf8;
-    if (value.get(utf8)) {
-        if (isNull(value))
-            throwValueNotFound(QStringLiteral("String"), path);
-        throwTypeMismatch(QStringLiteral("String"), value, path);
-    }
-    return sharedText(utf8);
+    return sharedText(stringBytes(value, path));
 }
 
 std::optional<qint64> integerIfAny(Element value) noexcept

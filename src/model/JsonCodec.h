@@ -293,15 +293,25 @@ struct Strict
 {
     template <typename T> static void read(T &out, const Element *value, const Path &path)
     {
+        if constexpr (isOptional<T>)
+            readWith(out, value, path, &Codec<typename T::value_type>::decode);
+        else
+            readWith(out, value, path, &Codec<T>::decode);
+    }
+
+    // The presence rules of read, with the value itself read by `decode`.
+    template <typename T, typename Decode>
+    static void readWith(T &out, const Element *value, const Path &path, Decode decode)
+    {
         if constexpr (isOptional<T>) {
             if (!value || isNull(*value))
                 out.reset();
             else
-                out = Codec<typename T::value_type>::decode(*value, path);
+                out = decode(*value, path);
         } else {
             if (!value)
                 throwKeyNotFound(path.key, *path.parent);
-            out = Codec<T>::decode(*value, path);
+            out = decode(*value, path);
         }
     }
 
@@ -326,16 +336,7 @@ struct Shared : Strict
     template <typename T> static void read(T &out, const Element *value, const Path &path)
     {
         static_assert(std::is_same_v<T, QString> || std::is_same_v<T, std::optional<QString>>);
-        if constexpr (isOptional<T>) {
-            if (!value || isNull(*value))
-                out.reset();
-            else
-                out = toSharedString(*value, path);
-        } else {
-            if (!value)
-                throwKeyNotFound(path.key, *path.parent);
-            out = toSharedString(*value, path);
-        }
+        readWith(out, value, path, &toSharedString);
     }
 };
 
