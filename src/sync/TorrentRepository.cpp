@@ -3,18 +3,28 @@
 #include "api/APIEndpoint.h"
 #include "api/Attempt.h"
 #include "api/QBittorrentAPIClient.h"
+#include "model/NameOrder.h"
 #include "store/AppSettings.h"
+
+#include <qcoro/qcorosignal.h>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-// Categories by name ascending, plain code-point order.
+// Categories by name ascending, plain code-point order (not UTF-16 order, which puts characters
+// above U+FFFF before U+E000..U+FFFF).
 void sortByName(QList<Category> &categories)
 {
-    std::stable_sort(categories.begin(), categories.end(),
-                     [](const Category &a, const Category &b) { return a.name < b.name; });
+    std::stable_sort(categories.begin(), categories.end(), [](const Category &a, const Category &b) {
+        return nameorder::codePointLess(a.name, b.name);
+    });
+}
+
+void sortTags(QStringList &tags)
+{
+    std::sort(tags.begin(), tags.end(), nameorder::codePointLess);
 }
 
 QString joinedHashes(const QList<Torrent> &torrents)
@@ -34,11 +44,71 @@ TorrentRepository::TorrentRepository(QBittorrentAPIClient &apiClient, QObject *p
 
 TorrentRepository::TorrentRepository(QBittorrentAPIClient &apiClient, AppSettings &settings, QObject *parent)
     : QObject(parent), m_apiClient(apiClient), m_settings(settings)
-{}
+{
+    if (const auto &server = m_apiClient.currentServer())
+        m_serverId = server->id;
+    // Another server's torrents must not stay on screen, nor its sync position be sent on.
+    connect(&m_apiClient, &QBittorrentAPIClient::currentServerChanged, this, [this] {
+        const auto &server = m_apiClient.currentServer();
+        const std::optional<QUuid> id = server ? std::optional(server->id) : std::nullopt;
+        if (id != m_serverId) {
+            m_serverId = id;
+            forgetServer();
+        }
+    });
+    connect(&m_settings, &AppSettings::isAutoRefreshEnabledChanged, this, &TorrentRepository::followAutoRefresh);
+    // A new interval replaces a running timer only.
+    connect(&m_settings, &AppSettings::refreshIntervalChanged, this, [this] {
+        if (m_refreshTimer)
+            startAutoRefresh();
+    });
+}
 
 TorrentRepository::~TorrentRepository()
 {
     stopAutoRefresh();
+    // Callers waiting for a pass are woken once this repository is gone; they see it gone and
+    // end. (Woken now, they would run on inside this destructor.)
+    if (m_passRunning) {
+        QMetaObject::invokeMethod(
+            m_gate.get(), [gate = m_gate] { Q_EMIT gate->passFinished(); }, Qt::QueuedConnection);
+    }
+}
+
+std::shared_ptr<TorrentRepository> TorrentRepository::shared(QBittorrentAPIClient &apiClient)
+{
+    static QHash<const QBittorrentAPIClient *, std::weak_ptr<TorrentRepository>> repositories;
+    std::weak_ptr<TorrentRepository> &slot = repositories[&apiClient];
+    if (std::shared_ptr<TorrentRepository> existing = slot.lock())
+        return existing;
+    auto created = std::make_shared<TorrentRepository>(apiClient);
+    slot = created;
+    return created;
+}
+
+void TorrentRepository::forgetServer()
+{
+    ++m_serverGeneration;
+    setCurrentRid(std::nullopt);
+    m_torrentsDict.clear();
+    if (!m_torrents.isEmpty()) {
+        m_torrents.clear();
+        Q_EMIT torrentsChanged();
+    }
+    if (!m_categories.isEmpty()) {
+        m_categories.clear();
+        Q_EMIT categoriesChanged();
+    }
+    if (!m_tags.isEmpty()) {
+        m_tags.clear();
+        Q_EMIT tagsChanged();
+    }
+}
+
+void TorrentRepository::setCurrentRid(std::optional<qint64> rid)
+{
+    m_currentRid = rid;
+    m_fullSyncWanted = !rid.has_value();
 }
 
 void TorrentRepository::setError(ErrorPtr error)
@@ -64,14 +134,52 @@ int TorrentRepository::refreshTimerInterval() const
 
 QCoro::Task<void> TorrentRepository::refresh()
 {
+    if (!m_passRunning) {
+        co_await runPasses();
+        co_return;
+    }
+    // A pass is in flight: its request went out before this call, so its answer may not show
+    // what the caller wants to see (an action's effect). One more pass follows it and serves
+    // every caller that asked meanwhile.
+    m_followUpWanted = true;
+    const quint64 target = m_passesStarted + 1;
     QPointer<TorrentRepository> self(this);
+    const std::shared_ptr<SyncPassGate> gate = m_gate;
+    while (self && m_passesFinished < target)
+        co_await qCoro(gate.get(), &SyncPassGate::passFinished);
+}
+
+QCoro::Task<void> TorrentRepository::runPasses()
+{
+    QPointer<TorrentRepository> self(this);
+    m_passRunning = true;
+    do {
+        m_followUpWanted = false;
+        ++m_passesStarted;
+        co_await onePass();
+        // The model that held this repository may be gone by now (the screen was closed).
+        if (!self)
+            co_return;
+        ++m_passesFinished;
+        Q_EMIT m_gate->passFinished();
+    } while (m_followUpWanted);
+    m_passRunning = false;
+}
+
+QCoro::Task<void> TorrentRepository::onePass()
+{
+    QPointer<TorrentRepository> self(this);
+    if (m_fullSyncWanted) {
+        m_fullSyncWanted = false;
+        m_currentRid.reset();
+    }
     if (!m_currentRid)
         setLoading(true);
     setError(nullptr);
 
     const quint64 serial = ++m_nextRequestSerial;
+    const quint64 generation = m_serverGeneration;
     Attempted<SyncData> answer = co_await attempt(m_apiClient.getSyncData(m_currentRid));
-    // The model that owned this repository may be gone by now (the screen was closed).
     if (!self)
         co_return;
     // An answer to a request older than the one whose answer was applied last would move the
@@ -79,6 +187,11 @@ QCoro::Task<void> TorrentRepository::refresh()
     if (serial < m_lastAppliedSerial)
         co_return;
     m_lastAppliedSerial = serial;
+    // The server changed while the request was out: the answer is of the old one.
+    if (generation != m_serverGeneration) {
+        setLoading(false);
+        co_return;
+    }
 
     if (answer.error) {
         setError(answer.error);
@@ -132,7 +245,7 @@ void TorrentRepository::apply(const SyncData &payload)
     }
     if (payload.tags) {
         QStringList tags = *payload.tags;
-        std::sort(tags.begin(), tags.end());
+        sortTags(tags);
         m_tags = std::move(tags);
         Q_EMIT tagsChanged();
     }
@@ -164,7 +277,7 @@ QCoro::Task<void> TorrentRepository::fetchTags()
         setError(answer.error);
         co_return;
     }
-    std::sort(answer.value->begin(), answer.value->end());
+    sortTags(*answer.value);
     m_tags = std::move(*answer.value);
     Q_EMIT tagsChanged();
 }
@@ -228,8 +341,13 @@ void TorrentRepository::startAutoRefresh()
     // A nonsensical stored interval must not turn into a busy loop or an overflow.
     const double millis = std::clamp(seconds * 1000.0, 100.0, 24.0 * 3600.0 * 1000.0);
     m_refreshTimer->setInterval(int(millis));
-    // The timer belongs to the repository and dies with it, so a tick never outlives it.
-    connect(m_refreshTimer.get(), &QTimer::timeout, this, [this] { refresh(); });
+    // The timer belongs to the repository and dies with it, so a tick never outlives it. A tick
+    // while a pass is in flight is skipped: against a server slower than the interval, ticks
+    // would otherwise pile up requests (and full ones, while no position is held).
+    connect(m_refreshTimer.get(), &QTimer::timeout, this, [this] {
+        if (!m_passRunning)
+            QCoro::connect(refresh(), this, [] {});
+    });
     m_refreshTimer->start();
 }
 
@@ -239,4 +357,40 @@ void TorrentRepository::stopAutoRefresh()
         m_refreshTimer->stop();
         m_refreshTimer.reset();
     }
+}
+
+bool TorrentRepository::wantsAutoRefresh() const
+{
+    return !m_activeConsumers.isEmpty() && m_applicationActive && m_settings.isAutoRefreshEnabled();
+}
+
+void TorrentRepository::followAutoRefresh()
+{
+    if (!wantsAutoRefresh())
+        stopAutoRefresh();
+    else if (!m_refreshTimer)
+        startAutoRefresh();
+}
+
+void TorrentRepository::restartAutoRefreshIfWanted()
+{
+    if (wantsAutoRefresh())
+        startAutoRefresh();
+    else
+        stopAutoRefresh();
+}
+
+void TorrentRepository::setConsumerActive(const QObject *consumer, bool active)
+{
+    if (active)
+        m_activeConsumers.insert(consumer);
+    else
+        m_activeConsumers.remove(consumer);
+    followAutoRefresh();
+}
+
+void TorrentRepository::setApplicationActive(bool active)
+{
+    m_applicationActive = active;
+    followAutoRefresh();
 }

@@ -13,15 +13,32 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <QSet>
+#include <QUuid>
+
 #include <memory>
 #include <optional>
 
 class QBittorrentAPIClient;
 class AppSettings;
 
+// Wakes the callers of refresh() that wait for a pass to end. Shared with them, so that a
+// waiter can be woken after the repository itself is gone.
+class SyncPassGate : public QObject
+{
+    Q_OBJECT
+Q_SIGNALS:
+    void passFinished();
+};
+
 // Keeps the torrent list of the active server current: polls the incremental sync endpoint
 // with the last response id, merges each answer into a dictionary keyed by hash, and publishes
-// the torrents, categories and tags. One instance per list model; main thread only.
+// the torrents, categories and tags. Main thread only.
+//
+// The server keeps one sync position per session: two request streams interleaving their `rid`
+// on one session cookie would get a full answer every time. So every screen that shows the
+// torrents of a client's server shares one repository (shared()), and at most one sync request
+// is in flight at a time.
 class TorrentRepository : public QObject
 {
     Q_OBJECT
@@ -32,6 +49,10 @@ public:
     TorrentRepository(QBittorrentAPIClient &apiClient, AppSettings &settings, QObject *parent = nullptr);
     ~TorrentRepository() override;
 
+    // The repository of the client's session, created on first use and kept while some model
+    // holds it.
+    static std::shared_ptr<TorrentRepository> shared(QBittorrentAPIClient &apiClient);
+
     const QList<Torrent> &torrents() const { return m_torrents; }
     const QList<Category> &categories() const { return m_categories; }
     const QStringList &tags() const { return m_tags; }
@@ -39,13 +60,17 @@ public:
     const ErrorPtr &error() const { return m_error; }
     void setError(ErrorPtr error);
     std::optional<qint64> currentRid() const { return m_currentRid; }
-    void setCurrentRid(std::optional<qint64> rid) { m_currentRid = rid; }
+    // Setting none makes the next pass a full one, also when a pass now in flight would set a
+    // position on its return.
+    void setCurrentRid(std::optional<qint64> rid);
     // True while the refresh timer exists (auto refresh running).
     bool hasRefreshTimer() const { return m_refreshTimer != nullptr; }
     int refreshTimerInterval() const; // milliseconds, 0 when there is no timer
+    bool isPassRunning() const { return m_passRunning; }
 
-    // One sync pass; never throws. Answers to requests sent before the request of the most
-    // recently applied answer are discarded.
+    // One sync pass; never throws. While a pass is in flight, the call waits for it and then
+    // for one more pass, which serves every caller that asked in the meantime. Answers to
+    // requests sent before the request of the most recently applied answer are discarded.
     QCoro::Task<void> refresh();
     QCoro::Task<void> fetchCategories();
     QCoro::Task<void> fetchTags();
@@ -57,8 +82,19 @@ public:
     QCoro::Task<void> recheck(QList<Torrent> torrents);
     QCoro::Task<void> reannounce(QList<Torrent> torrents);
 
+    // The timer itself: started with the interval of the settings, or stopped.
     void startAutoRefresh();
     void stopAutoRefresh();
+
+    // Who wants the list kept current: the timer runs while some consumer (a shown screen) is
+    // active, the application is active and auto refresh is on in the settings.
+    void setConsumerActive(const QObject *consumer, bool active);
+    bool hasActiveConsumer() const { return !m_activeConsumers.isEmpty(); }
+    void setApplicationActive(bool active);
+    bool isApplicationActive() const { return m_applicationActive; }
+    bool wantsAutoRefresh() const;
+    // Starts the timer anew (a full interval from now) when it is wanted, stops it otherwise.
+    void restartAutoRefreshIfWanted();
 
     // The merge of one decoded answer, steps in order (also driven directly by tests and
     // fuzzers).
@@ -73,6 +109,10 @@ Q_SIGNALS:
 
 private:
     void setLoading(bool loading);
+    void followAutoRefresh();
+    QCoro::Task<void> runPasses();
+    QCoro::Task<void> onePass();
+    void forgetServer();
 
     QBittorrentAPIClient &m_apiClient;
     AppSettings &m_settings;
@@ -86,4 +126,16 @@ private:
     QHash<QString, Torrent> m_torrentsDict;
     quint64 m_nextRequestSerial = 0;
     quint64 m_lastAppliedSerial = 0;
+
+    bool m_passRunning = false;
+    bool m_followUpWanted = false;
+    bool m_fullSyncWanted = false;
+    quint64 m_passesStarted = 0;
+    quint64 m_passesFinished = 0;
+    std::shared_ptr<SyncPassGate> m_gate = std::make_shared<SyncPassGate>();
+
+    QSet<const QObject *> m_activeConsumers;
+    bool m_applicationActive = true;
+    std::optional<QUuid> m_serverId; // the profile whose torrents are held
+    quint64 m_serverGeneration = 0;  // counts the changes of m_serverId
 };

@@ -28,18 +28,17 @@ bool nameContains(const QString &name, const QString &normalizedNeedle)
 } // namespace
 
 TorrentListViewModel::TorrentListViewModel(QObject *parent)
-    : TorrentListViewModel(
-          std::make_unique<TorrentRepository>(QBittorrentAPIClient::shared(), AppSettings::shared()),
-          AppSettings::shared(), parent)
+    : TorrentListViewModel(TorrentRepository::shared(QBittorrentAPIClient::shared()), AppSettings::shared(),
+                           parent)
 {}
 
-TorrentListViewModel::TorrentListViewModel(std::unique_ptr<TorrentRepository> repository,
+TorrentListViewModel::TorrentListViewModel(std::shared_ptr<TorrentRepository> repository,
                                            AppSettings &settings, QObject *parent)
     : QObject(parent), m_repository(std::move(repository)), m_settings(settings),
       m_filtered(new TorrentListModel(this)), m_searchResults(new TorrentListModel(this))
 {
     if (!m_repository)
-        m_repository = std::make_unique<TorrentRepository>(QBittorrentAPIClient::shared(), m_settings);
+        m_repository = std::make_shared<TorrentRepository>(QBittorrentAPIClient::shared(), m_settings);
     TorrentRepository *repo = m_repository.get();
 
     // Mirrors: what the repository holds now, then every value it publishes.
@@ -80,23 +79,25 @@ TorrentListViewModel::TorrentListViewModel(std::unique_ptr<TorrentRepository> re
     m_debounce.start();
     // Tag and sort order apply at once, their initial values included.
     applyFilters();
-
-    // Auto refresh follows the settings: a new interval replaces a running timer only.
-    connect(&m_settings, &AppSettings::refreshIntervalChanged, this, [this] {
-        if (m_repository->hasRefreshTimer())
-            m_repository->startAutoRefresh();
-    });
-    const auto followEnabled = [this] {
-        if (m_settings.isAutoRefreshEnabled())
-            m_repository->startAutoRefresh();
-        else
-            m_repository->stopAutoRefresh();
-    };
-    connect(&m_settings, &AppSettings::isAutoRefreshEnabledChanged, this, followEnabled);
-    followEnabled();
 }
 
-TorrentListViewModel::~TorrentListViewModel() = default;
+TorrentListViewModel::~TorrentListViewModel()
+{
+    m_repository->setConsumerActive(this, false);
+}
+
+void TorrentListViewModel::setActive(bool active)
+{
+    if (active == m_active)
+        return;
+    m_active = active;
+    // The repository runs its timer while some model is active and auto refresh is on in the
+    // settings; it follows the settings' changes itself.
+    m_repository->setConsumerActive(this, active);
+    if (active)
+        runDetached(loadTorrents());
+    Q_EMIT activeChanged();
+}
 
 // ----- mirrors and the shown list -----
 
@@ -333,7 +334,7 @@ int TorrentListViewModel::torrentCountForTag(const QString &name) const
 
 QCoro::Task<void> TorrentListViewModel::loadTorrents()
 {
-    // The repository belongs to this model: once the model is gone, so is the repository.
+    // The repository may outlive this model (another model shares it): stop once this is gone.
     QPointer<TorrentListViewModel> self(this);
     co_await m_repository->refresh();
     if (!self)
@@ -354,8 +355,8 @@ QCoro::Task<void> TorrentListViewModel::refresh()
     co_await m_repository->refresh();
     if (!self)
         co_return;
-    if (m_settings.isAutoRefreshEnabled())
-        m_repository->startAutoRefresh();
+    // The next tick comes a full interval after this pass.
+    m_repository->restartAutoRefreshIfWanted();
 }
 
 // Each action forwards to the repository, which sends it and then re-synchronises; nothing of
@@ -446,34 +447,26 @@ void TorrentListViewModel::reannounce(const QString &hash)
     runDetached(reannounceTorrents({torrentWithId(hash)}));
 }
 
-void TorrentListViewModel::startAutoRefreshIfEnabled()
-{
-    if (m_settings.isAutoRefreshEnabled())
-        m_repository->startAutoRefresh();
-}
-
-void TorrentListViewModel::stopAutoRefresh()
-{
-    m_repository->stopAutoRefresh();
-}
-
 void TorrentListViewModel::handleApplicationState(int state)
 {
     switch (state) {
     case Qt::ApplicationActive:
         logLine(QStringLiteral("📱 应用回到前台"));
-        runDetached(refresh());
+        m_repository->setApplicationActive(true);
+        // Only a screen that shows torrents wants them now; a hidden tab stays quiet.
+        if (m_repository->hasActiveConsumer())
+            runDetached(refresh());
         break;
     case Qt::ApplicationInactive:
         logLine(QStringLiteral("📱 应用非活跃状态"));
-        m_repository->stopAutoRefresh();
+        m_repository->setApplicationActive(false);
         break;
     case Qt::ApplicationHidden:
     case Qt::ApplicationSuspended:
         logLine(QStringLiteral("📱 应用已进入后台"));
         // Normally already stopped on the way through inactive; a desktop session can hide
         // the application without passing there, and no timer may run in the background.
-        m_repository->stopAutoRefresh();
+        m_repository->setApplicationActive(false);
         break;
     default:
         break;

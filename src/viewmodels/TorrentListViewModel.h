@@ -17,9 +17,11 @@
 class TorrentRepository;
 class AppSettings;
 
-// Behind the torrent list, its filter sheet and the search screen. Mirrors its own repository,
-// turns its torrents into the shown list (status filter, category and tag, sort order) and
-// keeps the repository's auto refresh in step with the settings.
+// Behind the torrent list, its filter sheet and the search screen. Mirrors the repository of the
+// connected server (shared by every such model: one sync stream per session) and turns its
+// torrents into the shown list (status filter, category and tag, sort order) and the search
+// results; each model keeps its own choices. While `active` (its screen is shown), the model
+// asks the repository to keep the list current.
 class TorrentListViewModel : public QObject
 {
     Q_OBJECT
@@ -44,11 +46,13 @@ class TorrentListViewModel : public QObject
     Q_PROPERTY(QString errorSuggestion READ errorSuggestion NOTIFY errorChanged) // for the "\n建议：" line
     Q_PROPERTY(qint64 totalDownloadSpeed READ totalDownloadSpeed NOTIFY torrentsChanged)
     Q_PROPERTY(qint64 totalUploadSpeed READ totalUploadSpeed NOTIFY torrentsChanged)
+    // Set by the screen while it is shown: loads on every show, polls while shown.
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
 
 public:
-    // A new repository over the shared API client and the shared settings.
+    // The shared repository of the shared API client's session.
     explicit TorrentListViewModel(QObject *parent = nullptr);
-    TorrentListViewModel(std::unique_ptr<TorrentRepository> repository, AppSettings &settings,
+    TorrentListViewModel(std::shared_ptr<TorrentRepository> repository, AppSettings &settings,
                          QObject *parent = nullptr);
     ~TorrentListViewModel() override;
 
@@ -100,10 +104,10 @@ public:
     Q_INVOKABLE void remove(const QString &hash, bool deleteFiles);
     Q_INVOKABLE void recheck(const QString &hash);
     Q_INVOKABLE void reannounce(const QString &hash);
-    // Screen visibility and the application's state.
-    Q_INVOKABLE void startAutoRefreshIfEnabled();
-    Q_INVOKABLE void stopAutoRefresh();
-    // Qt::ApplicationState as int; logs the scene-phase lines and stops / refreshes.
+    bool isActive() const { return m_active; }
+    void setActive(bool active);
+    // Qt::ApplicationState as int; logs the scene-phase lines. The repository stops polling
+    // while the application is not active; back to active, a shown screen gets a full refresh.
     Q_INVOKABLE void handleApplicationState(int state);
 
     QString searchText() const { return m_searchText; }
@@ -122,6 +126,7 @@ Q_SIGNALS:
     void isLoadingChanged();
     void errorChanged();
     void searchTextChanged();
+    void activeChanged();
 
 private:
     int torrentCountTotal() const { return int(m_torrents.size()); }
@@ -151,7 +156,8 @@ private:
     // model is gone (each task guards itself after every suspension).
     void runDetached(QCoro::Task<void> &&task);
 
-    std::unique_ptr<TorrentRepository> m_repository;
+    std::shared_ptr<TorrentRepository> m_repository;
+    bool m_active = false;
     AppSettings &m_settings;
     QList<Torrent> m_torrents;
     QList<Category> m_categories;

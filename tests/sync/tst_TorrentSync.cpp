@@ -1,5 +1,5 @@
 // Sync passes and actions of the repository against the local test server: request framing,
-// overlapping passes, a repository that goes away mid-request, and the faults a real server
+// one pass in flight at a time, a repository that goes away mid-request, and the faults a real server
 // or network produces. After each fault the list keeps its last good state, the error says
 // what happened in Chinese, and the next good answer brings back a full, correct list.
 #include "api/ApiHarness.h"
@@ -8,6 +8,7 @@
 #include "store/AppSettings.h"
 #include "sync/TorrentRepository.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -102,23 +103,66 @@ private Q_SLOTS:
         QCOMPARE(paused->state, TorrentState::pausedUP);
     }
 
-    void olderAnswerNeverOverwritesANewerOne()
+    void callsDuringAPassWaitForItAndShareOneMorePass()
     {
-        // The first request's answer comes late and holds an old list; the second answers
-        // at once. The late one must be dropped, not applied over the newer list.
-        TestResponse late = TestResponse::json(R"({"rid":7,"full_update":true})");
+        // The first answer comes late. A refresh and an action asked meanwhile may not send a
+        // second sync request beside it: they wait, and one more pass serves both.
+        TestResponse late = TestResponse::json(fixture(QStringLiteral("maindata-full.json")));
         late.delayMs = 300;
         m_api->server.enqueue(syncPath, late);
-        m_api->server.enqueue(syncPath, TestResponse::json(fixture(QStringLiteral("maindata-full.json"))));
-        auto slow = m_repository->refresh();
+        m_api->server.on(syncPath, TestResponse::json(R"({"rid":2})"));
+        m_api->server.on("/api/v2/torrents/pause", TestResponse::text("Ok."));
+        auto first = m_repository->refresh();
         QVERIFY(m_api->server.waitForRequests(1));
-        auto fast = m_repository->refresh();
-        QVERIFY(runTask(std::move(fast)).ok());
-        QVERIFY(runTask(std::move(slow)).ok());
-        QCOMPARE(m_api->server.requestsTo(syncPath).size(), 2);
-        QCOMPARE(m_repository->currentRid(), std::optional<qint64>(1));
+        auto second = m_repository->refresh();
+        auto action = m_repository->pause({});
+        QVERIFY(runTask(std::move(second)).ok());
+        QVERIFY(runTask(std::move(action)).ok());
+        QVERIFY(runTask(std::move(first)).ok());
+        QList<QByteArray> targets;
+        for (const RecordedRequest &request : m_api->server.requests())
+            targets.append(request.target);
+        QCOMPARE(targets, QList<QByteArray>({"/api/v2/sync/maindata", "/api/v2/torrents/pause",
+                                             "/api/v2/sync/maindata?rid=1"}));
+        QCOMPARE(m_repository->currentRid(), std::optional<qint64>(2));
         QCOMPARE(m_repository->torrents().size(), 2);
-        QVERIFY(!m_repository->isLoading());
+        QVERIFY(!m_repository->isPassRunning());
+    }
+
+    void ticksAgainstASlowServerNeverOverlap()
+    {
+        // Each answer takes three intervals. Ticks during a pass are skipped, so the requests
+        // follow one another, each with the position of the answer before it.
+        constexpr int delayMs = 300;
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> arrivals;
+        QList<QByteArray> targets;
+        m_api->server.on(syncPath, [&](const RecordedRequest &request) {
+            arrivals.append(clock.elapsed());
+            targets.append(request.target);
+            TestResponse answer = TestResponse::json(
+                QStringLiteral(R"({"rid":%1,"full_update":%2})")
+                    .arg(targets.size())
+                    .arg(targets.size() == 1 ? QStringLiteral("true") : QStringLiteral("false"))
+                    .toUtf8());
+            answer.delayMs = delayMs;
+            return answer;
+        });
+        m_settings->setRefreshInterval(0.1);
+        m_settings->setAutoRefreshEnabled(true);
+        m_repository->setConsumerActive(this, true);
+        QVERIFY(m_repository->hasRefreshTimer());
+        QVERIFY(m_api->server.waitForRequests(4, 5000));
+        m_repository->setConsumerActive(this, false);
+        QVERIFY(!m_repository->hasRefreshTimer());
+        for (qsizetype i = 1; i < arrivals.size(); ++i) {
+            // A timer may fire a little early; a second request in flight would come one
+            // interval (100 ms) after the first.
+            QVERIFY2(arrivals.at(i) - arrivals.at(i - 1) >= delayMs * 9 / 10,
+                     qPrintable(QStringLiteral("request %1 after %2 ms").arg(i).arg(arrivals.at(i) - arrivals.at(i - 1))));
+            QCOMPARE(targets.at(i), syncPath + "?rid=" + QByteArray::number(i));
+        }
     }
 
     void actionsSendTheirHashesThenOneRefresh_data()
@@ -177,15 +221,19 @@ private Q_SLOTS:
     {
         m_api->server.on(syncPath, [](const RecordedRequest &) {
             TestResponse response = TestResponse::json(fixture(QStringLiteral("maindata-full.json")));
-            response.delayMs = 100;
+            response.delayMs = 300;
             return response;
         });
+        m_api->server.on("/api/v2/torrents/pause", TestResponse::text("Ok."));
         auto pending = m_repository->refresh();
         auto action = m_repository->pause({});
-        QVERIFY(m_api->server.waitForRequests(1));
+        // The action is done and its refresh waits behind the pass in flight.
+        QVERIFY(m_api->server.waitForRequests(2));
+        QTest::qWait(50);
         m_repository.reset();
-        // Both coroutines finish against a repository that is gone; under AddressSanitizer a
-        // use after free would end the test here.
+        // Both coroutines finish against a repository that is gone (the waiting one is woken
+        // after the destruction); under AddressSanitizer a use after free would end the test
+        // here, and a coroutine left waiting would be reported as a leak.
         QVERIFY(runTask(std::move(pending)).finished);
         QVERIFY(runTask(std::move(action)).finished);
     }

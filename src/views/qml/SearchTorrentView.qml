@@ -14,24 +14,20 @@ Page {
     property alias searchText: searchField.text
     readonly property TorrentListModel results: viewModel.searchResults
     readonly property bool isShown: visible && StackView.status === StackView.Active
-    property bool _wasShown: false
-    // Which content is shown: "prompt", "loading", "none" or "results". The loading state is
-    // for the first load only: the model refreshes every few seconds, and showing the indicator
-    // on each pass would make the results blink.
+    // Which content is shown: "prompt", "loading", "none" or "results". The model loads only
+    // while it has no sync position (the first load, a full refresh); the periodic passes in
+    // between leave the results on screen.
     readonly property string contentState: searchText === "" ? "prompt"
-                                           : viewModel.isLoading && viewModel.torrentCount === 0 ? "loading"
+                                           : viewModel.isLoading ? "loading"
                                            : results.count === 0 ? "none" : "results"
 
     onSearchTextChanged: viewModel.searchText = searchText
-    onIsShownChanged: updateShown()
-    Component.onCompleted: updateShown()
 
-    function updateShown() {
-        if (isShown === _wasShown)
-            return
-        _wasShown = isShown
-        if (isShown)
-            viewModel.startLoadTorrents()
+    // The search shares the list's repository; shown, it loads and keeps the torrents current.
+    Binding {
+        target: root.viewModel
+        property: "active"
+        value: root.isShown
     }
 
     function openDetail(row) {

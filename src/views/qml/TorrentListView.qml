@@ -15,24 +15,15 @@ Page {
     property bool showingAddTorrent: false
     property bool showingFilterSheet: false
     readonly property bool isShown: visible && StackView.status === StackView.Active
-    property bool _wasShown: false
     // The torrent the delete-with-data confirmation is about: {hash, name}.
     property var pendingDeleteWithFiles: null
     readonly property TorrentListModel torrents: viewModel.filteredTorrents
 
-    onIsShownChanged: updateShown()
-    Component.onCompleted: updateShown()
-
-    function updateShown() {
-        if (isShown === _wasShown)
-            return
-        _wasShown = isShown
-        if (isShown) {
-            viewModel.startLoadTorrents()
-            viewModel.startAutoRefreshIfEnabled()
-        } else {
-            viewModel.stopAutoRefresh()
-        }
+    // Loads on every show and keeps the list current while shown.
+    Binding {
+        target: root.viewModel
+        property: "active"
+        value: root.isShown
     }
 
     // The alert's caption line for errors that carry advice.
@@ -145,11 +136,11 @@ Page {
                 delegate: TorrentRowView {
                     width: ListView.view.width
                     onOpenRequested: root.openDetail(index)
-                    onDeleteRequested: root.viewModel.remove(model.id, false)
-                    onPauseRequested: root.viewModel.pause(model.id)
-                    onResumeRequested: root.viewModel.resume(model.id)
+                    onDeleteRequested: root.viewModel.remove(hash, false)
+                    onPauseRequested: root.viewModel.pause(hash)
+                    onResumeRequested: root.viewModel.resume(hash)
                     onContextMenuRequested: {
-                        contextMenu.hash = model.id
+                        contextMenu.hash = hash
                         contextMenu.torrentName = name
                         contextMenu.isPaused = isPaused
                         contextMenu.popup()
