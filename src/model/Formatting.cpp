@@ -7,6 +7,7 @@
 #include <unicode/timezone.h>
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -62,6 +63,18 @@ QString formatUDate(UDate milliseconds)
     return toQString(text);
 }
 
+// printf's "%.Nf" without the process locale: the decimal nearest the double's exact binary
+// value, exact ties to even (0.125 gives "0.12"). QString::number rounds ties away from zero.
+QString fixed(double value, int decimals)
+{
+    std::array<char, 512> buffer; // DBL_MAX has 309 integer digits
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                            std::chars_format::fixed, decimals);
+    if (error != std::errc())
+        return QString::number(value, 'f', decimals);
+    return QString::fromLatin1(buffer.data(), qsizetype(end - buffer.data()));
+}
+
 } // namespace
 
 QString formatBytes(qint64 value, const QString &suffix)
@@ -78,8 +91,7 @@ QString formatBytes(qint64 value, const QString &suffix)
         quantity /= 1024;
         ++unit;
     }
-    // QString::number, not printf: it never uses the process locale's decimal comma.
-    QString text = QString::number(quantity, 'f', 2);
+    QString text = fixed(quantity, 2);
     text += u' ';
     text += units[unit];
     text += suffix;
@@ -93,14 +105,14 @@ QString formatRate(qint64 bytesPerSecond)
 
 QString formatProgress(double progress)
 {
-    return QString::number(progress * 100, 'f', 1) + u'%';
+    return fixed(progress * 100, 1) + u'%';
 }
 
 QString formatRatio(double ratio)
 {
     if (!std::isfinite(ratio))
         return QStringLiteral("∞");
-    return QString::number(ratio, 'f', 2);
+    return fixed(ratio, 2);
 }
 
 QString formattedDate(const QDateTime &instant)

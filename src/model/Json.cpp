@@ -280,30 +280,6 @@ bool toBool(Element value, const Path &path)
     return flag;
 }
 
-size_t bytesHash(std::string_view bytes) noexcept
-{
-    // Every byte counts: paths or names of one shape (same length, same beginning and end,
-    // differing in the middle) are common and must not fall into one probe chain.
-    constexpr quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
-    quint64 h = bytes.size() * kMultiplier;
-    const char *p = bytes.data();
-    size_t left = bytes.size();
-    for (; left >= 8; p += 8, left -= 8) {
-        quint64 chunk;
-        std::memcpy(&chunk, p, sizeof chunk);
-        h = (h ^ chunk) * kMultiplier;
-        h ^= h >> 29;
-    }
-    if (left > 0) {
-        quint64 chunk = 0;
-        std::memcpy(&chunk, p, left);
-        h = (h ^ chunk) * kMultiplier;
-    }
-    h ^= h >> 32;
-    h *= 0x94D049BB133111EBull;
-    return size_t(h ^ (h >> 31));
-}
-
 QString sharedText(std::string_view utf8)
 {
     OpenDocuments &open = openDocuments();

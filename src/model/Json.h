@@ -12,6 +12,7 @@
 
 #include <simdjson.h>
 
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -75,9 +76,31 @@ std::optional<qint64> integerIfAny(Element value) noexcept;
 // The text of a string, else nothing; for lenient fields.
 std::optional<QString> stringIfAny(Element value);
 
-// A hash of a key or short text over all its bytes, for the open-addressing tables of the
-// decoding; they compare the whole bytes on a match.
-size_t bytesHash(std::string_view bytes) noexcept;
+// The one hash of the decoding's open-addressing tables (record keys, map keys, pooled texts);
+// they compare the whole bytes on a match.
+inline size_t bytesHash(std::string_view bytes) noexcept
+{
+    // Every byte counts: paths or names of one shape (same length, same beginning and end,
+    // differing in the middle) are common and must not fall into one probe chain.
+    constexpr quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
+    quint64 h = bytes.size() * kMultiplier;
+    const char *p = bytes.data();
+    size_t left = bytes.size();
+    for (; left >= 8; p += 8, left -= 8) {
+        quint64 chunk;
+        std::memcpy(&chunk, p, sizeof chunk);
+        h = (h ^ chunk) * kMultiplier;
+        h ^= h >> 29;
+    }
+    if (left > 0) {
+        quint64 chunk = 0;
+        std::memcpy(&chunk, p, left);
+        h = (h ^ chunk) * kMultiplier;
+    }
+    h ^= h >> 32;
+    h *= 0x94D049BB133111EBull;
+    return size_t(h ^ (h >> 31));
+}
 
 // The text of a value that recurs across the records of one answer (a state, a category, a
 // save path): while a document is open, equal bytes give the same shared string, converted

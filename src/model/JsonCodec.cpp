@@ -68,7 +68,7 @@ KeyIndex::KeyIndex(const std::vector<std::string_view> &keys) : m_keys(keys)
     m_slots.assign(size, -1);
     m_mask = size - 1;
     for (size_t i = 0; i < keys.size(); ++i) {
-        size_t slot = hash(keys[i]) & m_mask;
+        size_t slot = bytesHash(keys[i]) & m_mask;
         while (m_slots[slot] >= 0)
             slot = (slot + 1) & m_mask;
         m_slots[slot] = int(i);

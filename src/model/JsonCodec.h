@@ -9,8 +9,12 @@
 // declaration order, so the reported failure does not depend on the order of the keys.
 
 #include "Json.h"
-#include "JsonWriter.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QLatin1StringView>
 #include <QList>
 
 #include <algorithm>
@@ -26,35 +30,40 @@ namespace json {
 // How one type is read and written:
 //   static QString name();                        type name in error reports
 //   static T decode(Element, const Path &);       null gives "value not found"
-//   static void encode(Writer &, const T &);
+//   static QJsonValue encode(const T &);
+//
+// Writing goes through QJsonValue: integers stay int64, doubles come out in their shortest form
+// that reads back exactly, objects with their keys sorted. Two doubles do not survive: -0 reads
+// back as 0, and an integral value from 2^64 up to 1e21 is written as a plain integer that is
+// too long for the decoder.
 template <typename T> struct Codec;
 
 template <> struct Codec<qint64>
 {
     static QString name() { return QStringLiteral("Int64"); }
     static qint64 decode(Element v, const Path &p) { return toInt64(v, p); }
-    static void encode(Writer &w, qint64 v) { w.value(v); }
+    static QJsonValue encode(qint64 v) { return QJsonValue(v); }
 };
 
 template <> struct Codec<double>
 {
     static QString name() { return QStringLiteral("Double"); }
     static double decode(Element v, const Path &p) { return toDouble(v, p); }
-    static void encode(Writer &w, double v) { w.value(v); }
+    static QJsonValue encode(double v) { return QJsonValue(v); }
 };
 
 template <> struct Codec<QString>
 {
     static QString name() { return QStringLiteral("String"); }
     static QString decode(Element v, const Path &p) { return toString(v, p); }
-    static void encode(Writer &w, const QString &v) { w.value(v); }
+    static QJsonValue encode(const QString &v) { return QJsonValue(v); }
 };
 
 template <> struct Codec<bool>
 {
     static QString name() { return QStringLiteral("Bool"); }
     static bool decode(Element v, const Path &p) { return toBool(v, p); }
-    static void encode(Writer &w, bool v) { w.value(v); }
+    static QJsonValue encode(bool v) { return QJsonValue(v); }
 };
 
 // The object or array behind `value`, or the failure a value of another type deserves.
@@ -105,12 +114,12 @@ template <typename T> struct Codec<QList<T>>
         }
         return out;
     }
-    static void encode(Writer &w, const QList<T> &list)
+    static QJsonValue encode(const QList<T> &list)
     {
-        w.beginArray();
+        QJsonArray array;
         for (const T &item : list)
-            Codec<T>::encode(w, item);
-        w.endArray();
+            array.append(Codec<T>::encode(item));
+        return array;
     }
 };
 
@@ -132,14 +141,20 @@ template <typename T> struct Codec<QList<std::pair<QString, T>>>
         }
         return out;
     }
-    static void encode(Writer &w, const QList<std::pair<QString, T>> &map)
+    static QJsonValue encode(const QList<std::pair<QString, T>> &map)
     {
-        w.beginObject();
-        for (const auto &[key, item] : map) {
-            w.key(key);
-            Codec<T>::encode(w, item);
-        }
-        w.endObject();
+        // QJsonObject keeps its keys sorted: inserted in that order, each one is appended
+        // instead of moving the ones after it (quadratic for a map of many torrents).
+        std::vector<const std::pair<QString, T> *> entries;
+        entries.reserve(size_t(map.size()));
+        for (const auto &entry : map)
+            entries.push_back(&entry);
+        std::sort(entries.begin(), entries.end(),
+                  [](const auto *a, const auto *b) { return a->first < b->first; });
+        QJsonObject object;
+        for (const auto *entry : entries)
+            object.insert(entry->first, Codec<T>::encode(entry->second));
+        return object;
     }
 };
 
@@ -151,7 +166,7 @@ public:
 
     int find(std::string_view key) const noexcept
     {
-        for (size_t slot = hash(key) & m_mask;; slot = (slot + 1) & m_mask) {
+        for (size_t slot = bytesHash(key) & m_mask;; slot = (slot + 1) & m_mask) {
             const int index = m_slots[slot];
             if (index < 0 || m_keys[size_t(index)] == key)
                 return index;
@@ -159,14 +174,6 @@ public:
     }
 
 private:
-    static size_t hash(std::string_view key) noexcept
-    {
-        size_t h = 2166136261u;
-        for (const char c : key)
-            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-        return h;
-    }
-
     std::vector<std::string_view> m_keys;
     std::vector<int> m_slots;
     size_t m_mask = 0;
@@ -177,7 +184,7 @@ template <typename R> struct Field
     std::string_view key;
     // `value` is null when the key is absent; `path` ends in the field's key.
     void (*read)(R &record, const Element *value, const Path &path);
-    void (*write)(Writer &w, std::string_view key, const R &record);
+    void (*write)(QJsonObject &object, std::string_view key, const R &record);
 };
 
 template <typename R> class Fields
@@ -239,12 +246,12 @@ public:
             m_finish(record);
     }
 
-    void encode(Writer &w, const R &record) const
+    QJsonObject encode(const R &record) const
     {
-        w.beginObject();
+        QJsonObject object;
         for (const Field<R> &field : m_fields)
-            field.write(w, field.key, record);
-        w.endObject();
+            field.write(object, field.key, record);
+        return object;
     }
 
 private:
@@ -281,7 +288,7 @@ template <Record R> struct Codec<R>
     {
         fields().decodeInto(r, v, p, order);
     }
-    static void encode(Writer &w, const R &r) { fields().encode(w, r); }
+    static QJsonValue encode(const R &r) { return fields().encode(r); }
 };
 
 template <typename T> inline constexpr bool isOptional = false;
@@ -315,16 +322,14 @@ struct Strict
         }
     }
 
-    template <typename T> static void write(Writer &w, std::string_view key, const T &value)
+    template <typename T> static void write(QJsonObject &object, std::string_view key, const T &value)
     {
+        const QLatin1StringView name(key.data(), qsizetype(key.size()));
         if constexpr (isOptional<T>) {
-            if (value) {
-                w.key(key);
-                Codec<typename T::value_type>::encode(w, *value);
-            }
+            if (value)
+                object.insert(name, Codec<typename T::value_type>::encode(*value));
         } else {
-            w.key(key);
-            Codec<T>::encode(w, value);
+            object.insert(name, Codec<T>::encode(value));
         }
     }
 };
@@ -355,7 +360,9 @@ Field<typename MemberOf<decltype(Member)>::Record> field(std::string_view key)
     return {
         key,
         [](R &record, const Element *value, const Path &path) { Rule::read(record.*Member, value, path); },
-        [](Writer &w, std::string_view k, const R &record) { Rule::write(w, k, record.*Member); }};
+        [](QJsonObject &object, std::string_view k, const R &record) {
+            Rule::write(object, k, record.*Member);
+        }};
 }
 
 // A whole document: the bytes must hold exactly one value of type T.
@@ -366,11 +373,13 @@ template <typename T> T decodeDocument(QByteArrayView bytes)
     return Codec<T>::decode(document.root(), root);
 }
 
+// Compact JSON of a record (an object) or a list (an array).
 template <typename T> QByteArray encodeDocument(const T &value)
 {
-    Writer w;
-    Codec<T>::encode(w, value);
-    return w.take();
+    const QJsonValue encoded = Codec<T>::encode(value);
+    const QJsonDocument document =
+        encoded.isArray() ? QJsonDocument(encoded.toArray()) : QJsonDocument(encoded.toObject());
+    return document.toJson(QJsonDocument::Compact);
 }
 
 } // namespace json

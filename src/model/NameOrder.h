@@ -19,6 +19,12 @@ QString normalizedKey(const QString &name);
 // before comparing.
 int compareCodePoints(QStringView a, QStringView b);
 
+// a < b by code point, without normalising: the order of category and tag names.
+inline bool codePointLess(QStringView a, QStringView b)
+{
+    return compareCodePoints(a, b) < 0;
+}
+
 // The first eight UTF-16 units of `text` as two numbers that order like compareCodePoints
 // does, padded with zero: when two prefixes differ they decide the order on their own, so a
 // sort compares most pairs without touching the strings. Equal prefixes decide nothing.

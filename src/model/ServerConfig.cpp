@@ -21,7 +21,7 @@ template <> struct Codec<QUuid>
             throwDataCorrupted(path, QStringLiteral("无效的 UUID 字符串"));
         return id;
     }
-    static void encode(Writer &w, const QUuid &id) { w.value(id.toString(QUuid::WithoutBraces).toUpper()); }
+    static QJsonValue encode(const QUuid &id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
 };
 
 // Seconds since 1970 as a (fractional) number, kept to the millisecond.
@@ -36,12 +36,11 @@ template <> struct Codec<QDateTime>
             throwDataCorrupted(path, QStringLiteral("日期超出范围"));
         return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(seconds * 1000.0)), Qt::UTC);
     }
-    static void encode(Writer &w, const QDateTime &date)
+    static QJsonValue encode(const QDateTime &date)
     {
-        if (date.isValid())
-            w.value(double(date.toMSecsSinceEpoch()) / 1000.0);
-        else
-            w.null();
+        if (!date.isValid())
+            return QJsonValue::Null;
+        return double(date.toMSecsSinceEpoch()) / 1000.0;
     }
 };
 

@@ -17,7 +17,7 @@ template <> struct Codec<TorrentState>
             throwDataCorrupted(path, QStringLiteral("无法从 String 值 %1 得到 TorrentState").arg(raw));
         return *state;
     }
-    static void encode(Writer &w, TorrentState state) { w.value(TorrentStates::rawValue(state)); }
+    static QJsonValue encode(TorrentState state) { return TorrentStates::rawValue(state); }
 };
 
 // Whole seconds since 1970, as the server counts them.
@@ -28,7 +28,7 @@ template <> struct Codec<Timestamp>
     {
         return Timestamp(std::chrono::seconds(toInt64(value, path)));
     }
-    static void encode(Writer &w, Timestamp time) { w.value(qint64(time.time_since_epoch().count())); }
+    static QJsonValue encode(Timestamp time) { return qint64(time.time_since_epoch().count()); }
 };
 
 } // namespace json

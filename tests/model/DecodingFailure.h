@@ -2,6 +2,11 @@
 
 #include "model/DecodingError.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QTest>
+
+#include <algorithm>
 #include <optional>
 
 // The DecodingError that `decode` throws, or nothing when it returns normally. Any other
@@ -15,3 +20,65 @@ template <typename Decode> std::optional<DecodingError> decodingFailure(Decode &
     }
     return std::nullopt;
 }
+
+// The head of the failure's debug text, e.g. "keyNotFound(rid, at <root>)": kind, expected
+// type or key, and coding path in one comparable line; "ok" when `decode` succeeds.
+template <typename Decode> QString failureText(Decode &&decode)
+{
+    const auto error = decodingFailure(decode);
+    if (!error)
+        return QStringLiteral("ok");
+    const QString text = error->debugDescription();
+    return text.left(text.size() - error->contextDescription().size() - 2);
+}
+
+// A record's JSON form, indented, with sorted keys: a stable text to keep as a snapshot.
+inline QByteArray snapshotText(const QByteArray &json)
+{
+    return QJsonDocument::fromJson(json).toJson(QJsonDocument::Indented);
+}
+
+// "== label", then the indented JSON that `encode` returns, or the failure that it throws.
+template <typename Encode> QByteArray outcomeText(const char *label, Encode &&encode)
+{
+    QByteArray json;
+    const QString failure = failureText([&] { return json = encode(); });
+    return "== " + QByteArray(label) + '\n' + (json.isNull() ? failure.toUtf8() + '\n' : snapshotText(json));
+}
+
+// Compares `text` with tests/model/snapshots/<name>, line by line; SEEDWHIRL_UPDATE_SNAPSHOTS=1
+// rewrites the file instead (review the diff before keeping it).
+inline void compareSnapshot(const QString &name, const QByteArray &text)
+{
+    QFile file(QStringLiteral(SEEDWHIRL_FIXTURES_DIR "/../model/snapshots/") + name);
+    if (qEnvironmentVariableIntValue("SEEDWHIRL_UPDATE_SNAPSHOTS") == 1) {
+        QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.fileName()));
+        file.write(text);
+        return;
+    }
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+    const QList<QByteArray> expected = file.readAll().split('\n');
+    const QList<QByteArray> actual = text.split('\n');
+    for (qsizetype i = 0; i < std::max(expected.size(), actual.size()); ++i)
+        QCOMPARE(QString::fromUtf8(actual.value(i)), QString::fromUtf8(expected.value(i)));
+}
+
+// Lines of "label: result" for many inputs, kept as one snapshot.
+class SnapshotLog
+{
+public:
+    void add(QString label, QString result)
+    {
+        for (QString *text : {&label, &result})
+            text->replace(u'\n', u"\\n"_qs).replace(u'\r', u"\\r"_qs).replace(u'\t', u"\\t"_qs);
+        m_text += (label + u": "_qs + result + u'\n').toUtf8();
+    }
+    template <typename Decode> void failure(const QString &label, Decode &&decode)
+    {
+        add(label, failureText(decode));
+    }
+    void compare(const QString &name) { compareSnapshot(name, m_text); }
+
+private:
+    QByteArray m_text;
+};

@@ -17,30 +17,28 @@ class AllocatorTest : public QObject
     Q_OBJECT
 
 private slots:
-    void bigBlocksComeFromTheHeapAndStay();
-};
-
-void AllocatorTest::bigBlocksComeFromTheHeapAndStay()
-{
+    void bigBlocksComeFromTheHeapAndStay()
+    {
 #if !defined(__GLIBC__)
-    QSKIP("tuning applies to glibc's allocator only");
+        QSKIP("tuning applies to glibc's allocator only");
 #elif defined(__SANITIZE_ADDRESS__)
-    QSKIP("the sanitizer replaces the allocator");
+        QSKIP("the sanitizer replaces the allocator");
 #else
-    tuneAllocatorForLargeAnswers();
-    // Bigger than any threshold glibc accepts for mapping blocks on their own (32 MiB).
-    constexpr size_t size = 64u << 20;
-    const size_t mappedBefore = mallinfo2().hblkhd;
-    void *block = std::malloc(size);
-    QVERIFY(block);
-    std::memset(block, 1, size);
-    QCOMPARE(mallinfo2().hblkhd, mappedBefore);
-    const size_t heap = mallinfo2().arena;
-    std::free(block);
-    // Freed, but kept for reuse.
-    QCOMPARE(mallinfo2().arena, heap);
+        tuneAllocatorForLargeAnswers();
+        // Bigger than any threshold glibc accepts for mapping blocks on their own (32 MiB).
+        constexpr size_t size = 64u << 20;
+        const size_t mappedBefore = mallinfo2().hblkhd;
+        void *block = std::malloc(size);
+        QVERIFY(block);
+        std::memset(block, 1, size);
+        QCOMPARE(mallinfo2().hblkhd, mappedBefore);
+        const size_t heap = mallinfo2().arena;
+        std::free(block);
+        // Freed, but kept for reuse.
+        QCOMPARE(mallinfo2().arena, heap);
 #endif
-}
+    }
+};
 
 QTEST_GUILESS_MAIN(AllocatorTest)
 #include "tst_Allocator.moc"
