@@ -10,7 +10,6 @@
 #include "model/Allocator.h"
 #include "model/SyncRecords.h"
 #include "store/AppSettings.h"
-#include "store/KeychainHelper.h"
 #include "sync/TorrentRepository.h"
 #include "viewmodels/TorrentListViewModel.h"
 
@@ -75,10 +74,9 @@ void BM_RepositoryAndListModel(benchmark::State &state)
 {
     for (auto _ : state) {
         QTemporaryDir dir;
-        KeychainHelper keychain(QStringLiteral("app.seedwhirl.bench"));
         AppSettings settings(dir.filePath(QStringLiteral("settings.ini")));
         settings.setAutoRefreshEnabled(false);
-        QBittorrentAPIClient client(keychain);
+        QBittorrentAPIClient client;
         malloc_trim(0);
         const size_t before = heapInUse();
         auto owned = std::make_unique<TorrentRepository>(client, settings);

@@ -9,7 +9,6 @@
 #include "model/Allocator.h"
 #include "model/SyncRecords.h"
 #include "store/AppSettings.h"
-#include "store/KeychainHelper.h"
 #include "sync/TorrentRepository.h"
 #include "viewmodels/TorrentListViewModel.h"
 
@@ -28,9 +27,8 @@ constexpr int torrentCount = 100'000;
 struct Scene
 {
     QTemporaryDir dir;
-    KeychainHelper keychain{QStringLiteral("app.seedwhirl.bench")};
     AppSettings settings{dir.filePath(QStringLiteral("settings.ini"))};
-    QBittorrentAPIClient client{keychain};
+    QBittorrentAPIClient client;
     TorrentListViewModel *model = nullptr;
     TorrentRepository *repository = nullptr;
 

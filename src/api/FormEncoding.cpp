@@ -1,32 +1,12 @@
 #include "FormEncoding.h"
 
-namespace {
-bool keptAsIs(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '*' ||
-           c == '-' || c == '.' || c == '_';
-}
-} // namespace
+#include <QUrl>
 
 QByteArray formEncode(const QString &value)
 {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    const QByteArray utf8 = value.toUtf8();
-    QByteArray out;
-    out.reserve(utf8.size() * 3);
-    for (const char c : utf8) {
-        if (keptAsIs(c)) {
-            out.append(c);
-        } else if (c == ' ') {
-            out.append('+');
-        } else {
-            const auto byte = static_cast<unsigned char>(c);
-            out.append('%');
-            out.append(hex[byte >> 4]);
-            out.append(hex[byte & 0xF]);
-        }
-    }
-    return out;
+    // Qt keeps letters, digits and "-._~"; a form keeps "*" as well and encodes "~". The space,
+    // kept here too, becomes "+" afterwards: no other byte is a literal space any more.
+    return QUrl::toPercentEncoding(value, QByteArrayLiteral(" *"), QByteArrayLiteral("~")).replace(' ', '+');
 }
 
 QByteArray loginBody(const QString &username, const QString &password)

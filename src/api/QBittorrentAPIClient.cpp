@@ -4,7 +4,6 @@
 #include "NetworkError.h"
 #include "SessionCookieJar.h"
 #include "model/Log.h"
-#include "store/KeychainHelper.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -13,18 +12,17 @@
 QBittorrentAPIClient &QBittorrentAPIClient::shared()
 {
     // Never destroyed: it must outlive every operation, including those still in flight at exit.
-    static auto *instance = new QBittorrentAPIClient(KeychainHelper::shared());
+    static auto *instance = new QBittorrentAPIClient();
     return *instance;
 }
 
-QBittorrentAPIClient::QBittorrentAPIClient(KeychainHelper &keychain, QObject *parent)
-    : QBittorrentAPIClient(keychain, APIVersionManager::shared(), parent)
+QBittorrentAPIClient::QBittorrentAPIClient(QObject *parent)
+    : QBittorrentAPIClient(APIVersionManager::shared(), parent)
 {}
 
-QBittorrentAPIClient::QBittorrentAPIClient(KeychainHelper &keychain, APIVersionManager &versionManager,
-                                           QObject *parent)
-    : QObject(parent), m_keychain(keychain), m_versionManager(versionManager),
-      m_network(new QNetworkAccessManager(this)), m_cookieJar(new SessionCookieJar)
+QBittorrentAPIClient::QBittorrentAPIClient(APIVersionManager &versionManager, QObject *parent)
+    : QObject(parent), m_versionManager(versionManager), m_network(new QNetworkAccessManager(this)),
+      m_cookieJar(new SessionCookieJar)
 {
     m_network->setCookieJar(m_cookieJar); // the manager owns the jar
 }
@@ -150,7 +148,15 @@ QCoro::Task<void> QBittorrentAPIClient::postMultipart(QByteArray contentType, QB
 QCoro::Task<void> QBittorrentAPIClient::reauthenticate()
 {
     const ServerConfig server = requireServer();
-    const std::optional<QString> password = co_await m_keychain.getPassword(server.accountName());
+    // A copy: the provider may be replaced while this re-login waits for it. One that fails
+    // knows no password either.
+    const PasswordProvider provider = m_passwordProvider;
+    std::optional<QString> password;
+    try {
+        if (provider)
+            password = co_await provider(server.accountName());
+    } catch (...) {
+    }
     if (!password) {
         setAuthenticated(false);
         setCurrentServer(std::nullopt);

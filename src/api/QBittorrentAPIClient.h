@@ -2,6 +2,7 @@
 
 #include "APIEndpoint.h"
 #include "HttpExchange.h"
+#include "PasswordProvider.h"
 #include "model/AppError.h"
 #include "model/DetailRecords.h"
 #include "model/ServerConfig.h"
@@ -20,7 +21,6 @@
 #include <optional>
 
 class APIVersionManager;
-class KeychainHelper;
 class QNetworkAccessManager;
 class QNetworkReply;
 class SessionCookieJar;
@@ -46,15 +46,17 @@ public:
     };
 
     static QBittorrentAPIClient &shared();
-    explicit QBittorrentAPIClient(KeychainHelper &keychain, QObject *parent = nullptr);
-    QBittorrentAPIClient(KeychainHelper &keychain, APIVersionManager &versionManager,
-                         QObject *parent = nullptr);
+    explicit QBittorrentAPIClient(QObject *parent = nullptr);
+    explicit QBittorrentAPIClient(APIVersionManager &versionManager, QObject *parent = nullptr);
     ~QBittorrentAPIClient() override;
 
     bool isAuthenticated() const { return m_isAuthenticated; }
     const std::optional<ServerConfig> &currentServer() const { return m_currentServer; }
     const std::optional<QString> &serverVersion() const { return m_serverVersion; }
     APIVersionManager &versionManager() const { return m_versionManager; }
+
+    // Set once where the application is wired; without one a re-login finds no password.
+    void setPasswordProvider(PasswordProvider provider) { m_passwordProvider = std::move(provider); }
 
     SessionCookieJar &cookieJar() const { return *m_cookieJar; }
     // Forgets every cookie of every host.
@@ -97,7 +99,7 @@ public:
     QUrl buildURL(const APIEndpoint &endpoint, const ServerConfig &server) const;
     // GET with the status mapping; 401/403 re-log in once when allowed.
     QCoro::Task<QByteArray> fetch(APIEndpoint endpoint, ServerConfig server, bool allowReauth);
-    // Logs in again with the stored password of the current server.
+    // Logs in again with the current server's password from the password provider.
     QCoro::Task<void> reauthenticate();
     // The diagnostic line of a failed decoding; nothing for other failures.
     static void reportDecodingFailure(const AppError &error);
@@ -127,7 +129,7 @@ private:
     void setCurrentServer(std::optional<ServerConfig> server);
     void setServerVersion(std::optional<QString> version);
 
-    KeychainHelper &m_keychain;
+    PasswordProvider m_passwordProvider;
     APIVersionManager &m_versionManager;
     QNetworkAccessManager *m_network;
     SessionCookieJar *m_cookieJar;

@@ -4,6 +4,15 @@ TransportError::TransportError(QNetworkReply::NetworkError code, QString detail)
     : m_code(code), m_detail(std::move(detail))
 {}
 
+bool TransportError::isUnreachable() const
+{
+    // Qt has no code of its own for a missing route: it reports UnknownNetworkError with the
+    // socket's text ("Network unreachable", "Host unreachable").
+    return m_code == QNetworkReply::NetworkSessionFailedError ||
+           (m_code == QNetworkReply::UnknownNetworkError &&
+            m_detail.contains(QLatin1String("unreachable"), Qt::CaseInsensitive));
+}
+
 QString TransportError::localizedDescription() const
 {
     return describe(m_code);

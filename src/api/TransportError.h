@@ -18,6 +18,8 @@ public:
     bool isTimeout() const { return m_code == QNetworkReply::TimeoutError; }
     bool isCannotConnect() const { return m_code == QNetworkReply::ConnectionRefusedError; }
     bool isCannotFindHost() const { return m_code == QNetworkReply::HostNotFoundError; }
+    // No route to the network or host.
+    bool isUnreachable() const;
 
     QString localizedDescription() const override;
     QString debugDescription() const override;

@@ -55,9 +55,8 @@ KeychainHelper &KeychainHelper::shared()
 
 QCoro::Task<void> KeychainHelper::savePassword(QString password, QString account)
 {
-    // An existing entry is replaced, never updated in place.
-    co_await deletePassword(account);
-
+    // The write replaces an existing entry of the account by itself. Nothing is deleted first:
+    // a write that then fails would leave the account without any password.
     auto job = makeJob<QKeychain::WritePasswordJob>(m_service, account);
     // Binary data keeps an empty password an empty (present) secret.
     job->setBinaryData(password.toUtf8());

@@ -38,7 +38,7 @@ public:
 
     const QString &service() const { return m_service; }
 
-    // Replaces any existing entry. Throws KeychainError::saveFailed.
+    // Replaces any existing entry; a failed write keeps it. Throws KeychainError::saveFailed.
     virtual QCoro::Task<void> savePassword(QString password, QString account);
     // Absent when missing or unreadable; never throws.
     virtual QCoro::Task<std::optional<QString>> getPassword(QString account);

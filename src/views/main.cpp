@@ -1,4 +1,5 @@
 #include "DemoProfile.h"
+#include "KeychainPasswords.h"
 #include "UiSetup.h"
 
 #include "model/Allocator.h"
@@ -39,6 +40,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", failure->toUtf8().constData());
         return 1;
     }
+    reloginWithStoredPasswords();
     if (parser.isSet(connectOption)) {
         if (const auto failure = connectAtStart(parser.value(connectOption))) {
             std::fprintf(stderr, "cannot connect at start: %s\n", failure->toUtf8().constData());

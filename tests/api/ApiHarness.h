@@ -1,8 +1,8 @@
 #pragma once
 
-// A client wired to a local test server, its own version manager and a credential store
-// under a service name of its own, so that tests share no state with the application or
-// with each other.
+// A client wired to a local test server and a version manager of its own, with the passwords
+// a re-login finds kept in memory, so that tests share no state with the application or with
+// each other.
 
 #include "support/LogCapture.h"
 #include "support/TaskRunner.h"
@@ -12,29 +12,18 @@
 #include "api/NetworkError.h"
 #include "api/QBittorrentAPIClient.h"
 #include "api/TransportError.h"
-#include "store/KeychainHelper.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QTest>
 
 #include <memory>
 
-inline const QString harnessService = QStringLiteral("app.seedwhirl.Seedwhirl.tests.api");
-
-// The real credential store, plus a record of which accounts were read.
-class RecordingKeychain : public KeychainHelper
+// The operation without its result, for lists of operations of different result types.
+template <typename T> QCoro::Task<void> discard(QCoro::Task<T> task)
 {
-public:
-    RecordingKeychain() : KeychainHelper(harnessService) {}
-
-    QCoro::Task<std::optional<QString>> getPassword(QString account) override
-    {
-        readAccounts.append(account);
-        co_return co_await KeychainHelper::getPassword(std::move(account));
-    }
-
-    QStringList readAccounts;
-};
+    co_await std::move(task);
+}
 
 inline bool isNetworkError(const ErrorPtr &error, NetworkError::Kind kind)
 {
@@ -71,23 +60,33 @@ struct ApiHarness
 
     TestHttpServer server;
     APIVersionManager versions;
-    RecordingKeychain keychain;
-    QBittorrentAPIClient client{keychain, versions};
+    QBittorrentAPIClient client{versions};
     ServerConfig profile = server.serverConfig();
+    QHash<QString, QString> passwords; // what a re-login finds, by account
+    QStringList readAccounts;          // the accounts a re-login asked for
 
     // A qBittorrent-like server that knows `password` and answers the version `version`.
     explicit ApiHarness(const QByteArray &version = QByteArrayLiteral("v4.5.2"))
     {
         server.emulateLogin(profile.username, password, sid);
         server.on(versionPath, TestResponse::text(version));
+        client.setPasswordProvider(provider());
     }
 
-    ~ApiHarness() { runTask(keychain.deletePassword(profile.accountName())); }
+    PasswordProvider provider()
+    {
+        return [this](QString account) -> QCoro::Task<std::optional<QString>> {
+            readAccounts.append(account);
+            const auto found = passwords.constFind(account);
+            co_return found == passwords.constEnd() ? std::nullopt : std::optional<QString>(*found);
+        };
+    }
 
-    // Stores the password where a re-login looks for it.
+    // Keeps the password where a re-login looks for it.
     bool storePassword(const QString &value = password)
     {
-        return runTask(keychain.savePassword(value, profile.accountName())).ok();
+        passwords.insert(profile.accountName(), value);
+        return true;
     }
 
     // Logs in and forgets the requests and log lines of the login.

@@ -14,7 +14,6 @@
 #include "model/SyncRecords.h"
 #include "model/TorrentFilter.h"
 #include "store/AppSettings.h"
-#include "store/KeychainHelper.h"
 #include "sync/TorrentRepository.h"
 #include "viewmodels/TorrentListViewModel.h"
 
@@ -274,14 +273,13 @@ int main(int argc, char **argv)
         return TestResponse::json(population.answer(ridOf(request)));
     });
 
-    KeychainHelper keychain(QStringLiteral("app.seedwhirl.soak"));
     APIVersionManager versions;
     AppSettings settings(dir.filePath(QStringLiteral("settings.ini")));
     settings.setAutoRefreshEnabled(false);
     long startKiB = 0;
     qlonglong requests = 0;
     {
-        QBittorrentAPIClient client(keychain, versions);
+        QBittorrentAPIClient client(versions);
         QCoro::waitFor(client.login(server.serverConfig(), QStringLiteral("adminadmin")));
         auto owned = std::make_unique<TorrentRepository>(client, settings);
         TorrentRepository *repository = owned.get();

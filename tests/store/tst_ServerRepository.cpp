@@ -1,11 +1,15 @@
 // The saved profiles on a real SQLite file with passwords in the real credential store.
 #include "support/TaskRunner.h"
 
-#include "model/Log.h"
 #include "store/KeychainHelper.h"
 #include "store/Persistence.h"
 
 #include <QCryptographicHash>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -17,18 +21,61 @@ namespace {
 
 const QString testService = QStringLiteral("app.seedwhirl.tests.profiles");
 
-// The real credential store, made to refuse writes on demand.
+QDBusMessage callSecrets(const QString &interface, const QString &method, const QVariantList &arguments)
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.secrets"),
+                                       QStringLiteral("/org/freedesktop/secrets"), interface, method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call);
+}
+
+// Locks or unlocks the keyring of the private test session (its password is set by
+// tests/support/with-private-session.sh), as a locked screen does.
+bool setKeyringLocked(bool locked)
+{
+    const QDBusObjectPath login(QStringLiteral("/org/freedesktop/secrets/collection/login"));
+    const QString secretService = QStringLiteral("org.freedesktop.Secret.Service");
+    if (locked)
+        return callSecrets(secretService, QStringLiteral("Lock"), {QVariant::fromValue(QList{login})})
+                   .type() == QDBusMessage::ReplyMessage;
+    const QDBusMessage session =
+        callSecrets(secretService, QStringLiteral("OpenSession"),
+                    {QStringLiteral("plain"), QVariant::fromValue(QDBusVariant(QString()))});
+    if (session.type() != QDBusMessage::ReplyMessage)
+        return false;
+    QDBusArgument secret;
+    secret.beginStructure();
+    secret << session.arguments().at(1).value<QDBusObjectPath>() << QByteArray() << QByteArray("seedwhirl")
+           << QStringLiteral("text/plain");
+    secret.endStructure();
+    return callSecrets(QStringLiteral("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface"),
+                       QStringLiteral("UnlockWithMasterPassword"),
+                       {QVariant::fromValue(login), QVariant::fromValue(secret)})
+               .type() == QDBusMessage::ReplyMessage;
+}
+
+// The real credential store, made to refuse writes on demand, or to lock its keyring right
+// after a delete.
 class RefusingKeychain : public KeychainHelper
 {
 public:
     RefusingKeychain() : KeychainHelper(testService) {}
     bool refuseWrites = false;
+    bool lockAfterDelete = false;
 
     QCoro::Task<void> savePassword(QString password, QString account) override
     {
         if (refuseWrites)
             throw KeychainError(KeychainError::Kind::saveFailed, 5);
         co_await KeychainHelper::savePassword(password, account);
+    }
+    QCoro::Task<bool> deletePassword(QString account) override
+    {
+        const bool deleted = co_await KeychainHelper::deletePassword(account);
+        if (lockAfterDelete)
+            setKeyringLocked(true);
+        co_return deleted;
     }
 };
 
@@ -44,16 +91,16 @@ ServerConfig profile(const QString &name, qint64 createdOffsetMs = 0, bool activ
 QByteArray digest(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    return file.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
 }
 
 QStringList names(const QList<ServerConfig> &servers)
 {
     QStringList list;
     for (const ServerConfig &server : servers)
-        list.append(server.name);
+        list.append(server.name + (server.isActive ? QStringLiteral("*") : QString()));
     return list;
 }
 
@@ -91,27 +138,19 @@ class TestServerRepository : public QObject
                  outcome.error ? qPrintable(outcome.error->localizedDescription()) : "timed out");
     }
 
-    // Makes every later write of the profile table fail inside SQLite itself.
-    void breakWrites()
-    {
-        QSqlQuery query(m_store->database());
-        QVERIFY(query.exec(QStringLiteral("CREATE TRIGGER refuse_insert BEFORE INSERT ON ServerConfigEntity "
-                                          "BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
-        QVERIFY(
-            query.exec(QStringLiteral("CREATE TRIGGER refuse_update BEFORE UPDATE OF name ON "
-                                      "ServerConfigEntity BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
-    }
+    bool exec(const QString &sql) { return QSqlQuery(m_store->database()).exec(sql); }
 
 private Q_SLOTS:
     void init()
     {
-        m_keychain.refuseWrites = false;
+        m_keychain.refuseWrites = m_keychain.lockAfterDelete = false;
         m_dir = std::make_unique<QTemporaryDir>();
         reopen();
     }
 
     void cleanup()
     {
+        setKeyringLocked(false);
         if (m_repository)
             for (const ServerConfig &server : m_repository->servers())
                 runTask(m_keychain.deletePassword(server.accountName()));
@@ -120,65 +159,51 @@ private Q_SLOTS:
         m_dir.reset();
     }
 
-    void emptyStore()
+    // Newest first, passwords alongside, a single active profile, and the same after a restart.
+    void savedProfiles()
     {
         QVERIFY(m_repository->servers().isEmpty());
         QVERIFY(!m_repository->activeServer());
-    }
-
-    void newestFirstWithPasswordsAndActiveSingle()
-    {
         const ServerConfig older = profile(QStringLiteral("older"), -1000);
         const ServerConfig newer = profile(QStringLiteral("newer"), 0, true);
         add(older, QStringLiteral("pw-old"));
         add(newer, QStringLiteral("密码✓"));
-        QCOMPARE(names(m_repository->servers()),
-                 QStringList({QStringLiteral("newer"), QStringLiteral("older")}));
-        QCOMPARE(m_repository->activeServer()->id, newer.id);
+        QCOMPARE(names(m_repository->servers()), QStringList({"newer*", "older"}));
         QCOMPARE(password(newer), std::optional<QString>(QStringLiteral("密码✓")));
         QCOMPARE(password(older), std::optional<QString>(QStringLiteral("pw-old")));
 
-        // Adding another active profile leaves it the only active one.
-        const ServerConfig third = profile(QStringLiteral("third"), 1000, true);
-        add(third, QString());
-        int active = 0;
-        for (const ServerConfig &server : m_repository->servers())
-            active += server.isActive ? 1 : 0;
-        QCOMPARE(active, 1);
-        QCOMPARE(m_repository->activeServer()->id, third.id);
+        add(profile(QStringLiteral("third"), 1000, true), QString());
+        QCOMPARE(names(m_repository->servers()), QStringList({"third*", "newer", "older"}));
+        const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
+        m_repository->setActiveServer(older.id);
+        QCOMPARE(names(m_repository->servers()), QStringList({"third", "newer", "older*"}));
+        QVERIFY(*m_repository->activeServer()->lastConnectedAt >= before);
 
-        // The same rows come back after a restart, fields intact.
-        const QList<ServerConfig> before = m_repository->servers();
+        const QList<ServerConfig> saved = m_repository->servers();
         reopen();
-        QCOMPARE(m_repository->servers(), before);
+        QCOMPARE(m_repository->servers(), saved);
     }
 
-    void twoStoredActiveProfilesShowTheNewer()
+    // Rows another release or a hand edit left: two active ones show the newer; a row without
+    // an id gets a fresh one on every load.
+    void rowsWrittenElsewhere()
     {
         const ServerConfig older = profile(QStringLiteral("older"), -1000);
         const ServerConfig newer = profile(QStringLiteral("newer"));
         add(older, {});
         add(newer, {});
-        QSqlQuery query(m_store->database());
-        QVERIFY(query.exec(QStringLiteral("UPDATE ServerConfigEntity SET isActive = 1")));
-        m_repository->loadServers();
-        QCOMPARE(m_repository->activeServer()->id, newer.id);
-    }
-
-    void rowWithoutIdGetsAFreshIdEachLoad()
-    {
-        QSqlQuery query(m_store->database());
-        QVERIFY(query.exec(
+        QVERIFY(exec(QStringLiteral("UPDATE ServerConfigEntity SET isActive = 1")));
+        QVERIFY(exec(
             QStringLiteral("INSERT INTO ServerConfigEntity (port, useHTTPS, isActive) VALUES (80, 0, 0)")));
         m_repository->loadServers();
-        QCOMPARE(m_repository->servers().size(), 1);
-        const ServerConfig first = m_repository->servers().first();
-        QVERIFY(!first.id.isNull());
-        QCOMPARE(first.name, QString());
-        QVERIFY(first.createdAt.isValid());
-        QVERIFY(!first.lastConnectedAt);
+        QCOMPARE(m_repository->activeServer()->id, newer.id);
+        const ServerConfig bare = m_repository->servers().last();
+        QVERIFY(!bare.id.isNull());
+        QCOMPARE(bare.name, QString());
+        QVERIFY(bare.createdAt.isValid());
+        QVERIFY(!bare.lastConnectedAt);
         m_repository->loadServers();
-        QVERIFY(m_repository->servers().first().id != first.id);
+        QVERIFY(m_repository->servers().last().id != bare.id);
     }
 
     void updateKeepsOrReplacesThePassword()
@@ -200,34 +225,19 @@ private Q_SLOTS:
         edited.createdAt = stored.createdAt.addDays(-3);
         edited.lastConnectedAt = QDateTime::currentDateTime();
         QVERIFY(runTask(m_repository->updateServer(edited, std::nullopt)).ok());
-        QCOMPARE(m_repository->servers().first().createdAt, stored.createdAt);
-        QCOMPARE(m_repository->servers().first().lastConnectedAt, stored.lastConnectedAt);
-    }
-
-    void activationStampsAndClearsOthers()
-    {
-        const ServerConfig a = profile(QStringLiteral("a"), -1000, true);
-        const ServerConfig b = profile(QStringLiteral("b"));
-        add(a, {});
-        add(b, {});
-        const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
-        m_repository->setActiveServer(b.id);
-        QCOMPARE(m_repository->activeServer()->id, b.id);
-        QVERIFY(*m_repository->activeServer()->lastConnectedAt >= before);
-        QVERIFY(!m_repository->servers().last().isActive);
+        QCOMPARE(m_repository->servers().first(), stored);
     }
 
     void deleteRemovesRowAndPassword()
     {
         const ServerConfig server = profile(QStringLiteral("gone"));
-        add(server, QStringLiteral("secret"));
-        QVERIFY(runTask(m_repository->deleteServer(server.id)).ok());
-        QVERIFY(m_repository->servers().isEmpty());
-        QCOMPARE(password(server), std::nullopt);
-
-        // A profile whose password was never stored deletes as well.
         const ServerConfig bare = profile(QStringLiteral("bare"));
+        add(server, QStringLiteral("secret"));
         add(bare, {});
+        QVERIFY(runTask(m_repository->deleteServer(server.id)).ok());
+        QCOMPARE(names(m_repository->servers()), QStringList{"bare"});
+        QCOMPARE(password(server), std::nullopt);
+        // A profile whose password was never stored deletes as well.
         runTask(m_keychain.deletePassword(bare.accountName()));
         QVERIFY(runTask(m_repository->deleteServer(bare.id)).ok());
     }
@@ -250,16 +260,37 @@ private Q_SLOTS:
         QCOMPARE(m_repository->activeServer()->id, active.id);
     }
 
-    void refusedPasswordLeavesNothingBehind()
+    void unwritablePassword_data()
     {
-        m_keychain.refuseWrites = true;
-        const ServerConfig server = profile(QStringLiteral("refused"), 0, true);
-        const auto outcome = runTask(m_repository->addServer(server, QStringLiteral("pw")));
-        QVERIFY(outcome.errorAs<KeychainError>());
-        QCOMPARE(outcome.error->localizedDescription(), QStringLiteral("保存密码失败: 5"));
-        m_keychain.refuseWrites = false;
-        add(profile(QStringLiteral("next")), {});
-        QCOMPARE(names(m_repository->servers()), QStringList({QStringLiteral("next")}));
+        QTest::addColumn<int>("refusal");
+        QTest::newRow("add refused") << 0;
+        QTest::newRow("update, keyring locked") << 1;
+        QTest::newRow("update, keyring locks after a delete") << 2;
+    }
+
+    // A password the store cannot write leaves no profile behind on an add, and the old
+    // password on an update: a profile has the new password exactly when its save succeeded.
+    void unwritablePassword()
+    {
+        QFETCH(int, refusal);
+        const ServerConfig kept = profile(QStringLiteral("kept"));
+        add(kept, QStringLiteral("old"));
+        m_keychain.refuseWrites = refusal == 0;
+        m_keychain.lockAfterDelete = refusal == 2;
+        if (refusal == 1)
+            QVERIFY(setKeyringLocked(true));
+        const auto outcome = refusal == 0
+                                 ? runTask(m_repository->addServer(profile(QStringLiteral("new")), "new"))
+                                 : runTask(m_repository->updateServer(kept, QStringLiteral("new")));
+        m_keychain.refuseWrites = m_keychain.lockAfterDelete = false;
+        QVERIFY(setKeyringLocked(false));
+        if (refusal < 2)
+            QVERIFY2(outcome.errorAs<KeychainError>(),
+                     outcome.ok() ? "saved" : qPrintable(outcome.error->debugDescription()));
+        if (refusal == 0)
+            QCOMPARE(outcome.error->localizedDescription(), QStringLiteral("保存密码失败: 5"));
+        QCOMPARE(names(m_repository->servers()), QStringList{"kept"});
+        QCOMPARE(password(kept), std::optional<QString>(outcome.ok() && refusal ? "new" : "old"));
     }
 
     void failedDatabaseWriteUndoesThePassword()
@@ -267,7 +298,12 @@ private Q_SLOTS:
         ServerConfig kept = profile(QStringLiteral("kept"), -1000, true);
         add(kept, QStringLiteral("old secret"));
         const QList<ServerConfig> before = m_repository->servers();
-        breakWrites();
+        // Every later write of the profile table fails inside SQLite itself.
+        QVERIFY(exec(QStringLiteral("CREATE TRIGGER refuse_insert BEFORE INSERT ON ServerConfigEntity "
+                                    "BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
+        QVERIFY(
+            exec(QStringLiteral("CREATE TRIGGER refuse_update BEFORE UPDATE OF name ON ServerConfigEntity "
+                                "BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
 
         const ServerConfig added = profile(QStringLiteral("added"), 0, true);
         const auto addOutcome = runTask(m_repository->addServer(added, QStringLiteral("pw")));
@@ -276,10 +312,9 @@ private Q_SLOTS:
         QCOMPARE(password(added), std::nullopt);
 
         kept.name = QStringLiteral("edited");
-        const auto updateOutcome = runTask(m_repository->updateServer(kept, QStringLiteral("new secret")));
-        QVERIFY(updateOutcome.errorAs<StoreError>());
+        QVERIFY(
+            runTask(m_repository->updateServer(kept, QStringLiteral("new secret"))).errorAs<StoreError>());
         QCOMPARE(password(kept), std::optional<QString>(QStringLiteral("old secret")));
-
         QCOMPARE(m_repository->servers(), before);
         reopen();
         QCOMPARE(m_repository->servers(), before); // the deactivation of the failed add was not kept
@@ -290,47 +325,34 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("reason");
         QTest::newRow("not a database") << QByteArray(4096, 'x') << QStringLiteral("not a database");
-        QByteArray header("SQLite format 3\0", 16);
-        QTest::newRow("truncated database") << header + QByteArray(200, '\0') << QString();
+        QTest::newRow("truncated database")
+            << QByteArray("SQLite format 3\0", 16) + QByteArray(200, '\0') << QString();
+        QTest::newRow("of a newer release") << QByteArray() << QStringLiteral("newer release");
     }
 
     void unusableFilesAreReportedAndLeftAlone()
     {
         QFETCH(QByteArray, contents);
         QFETCH(QString, reason);
+        if (contents.isEmpty())
+            QVERIFY(exec(QStringLiteral("PRAGMA user_version = 99")));
         m_repository.reset();
         m_store.reset();
-        const QString file = m_dir->filePath(QStringLiteral("broken.sqlite"));
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(contents);
-        out.close();
-        const QByteArray before = digest(file);
+        if (!contents.isEmpty()) {
+            QFile::remove(path() + QStringLiteral("-wal"));
+            QFile out(path());
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(contents);
+        }
+        const QByteArray before = digest(path());
 
-        PersistenceController store(file);
-        const auto failure = store.open();
-        QVERIFY(failure);
-        QVERIFY2(failure->contains(file), qPrintable(*failure));
-        QVERIFY2(failure->contains(reason), qPrintable(*failure));
-        QVERIFY(!store.isOpen());
-        QCOMPARE(digest(file), before);
-        QVERIFY(!QFile::exists(file + QStringLiteral("-wal")) ||
-                QFileInfo(file + QStringLiteral("-wal")).size() == 0);
-        reopen();
-    }
-
-    void storeOfANewerReleaseIsNotTouched()
-    {
-        QSqlQuery query(m_store->database());
-        QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = 99")));
-        m_repository.reset();
-        m_store.reset();
         PersistenceController store(path());
         const auto failure = store.open();
         QVERIFY(failure);
-        QVERIFY2(failure->contains(QStringLiteral("newer release")), qPrintable(*failure));
-        m_dir = std::make_unique<QTemporaryDir>();
-        reopen();
+        QVERIFY2(failure->contains(path()) && failure->contains(reason), qPrintable(*failure));
+        QVERIFY(!store.isOpen());
+        QCOMPARE(digest(path()), before);
+        QVERIFY(QFileInfo(path() + QStringLiteral("-wal")).size() == 0);
     }
 };
 

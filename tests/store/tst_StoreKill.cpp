@@ -62,26 +62,18 @@ private Q_SLOTS:
             child.start(QCoreApplication::applicationFilePath(), {});
             QVERIFY(child.waitForStarted());
 
+            // Every id printed before the kill was saved.
             QStringList saved;
-            QByteArray pending;
             const int wanted = 15 + round * 10;
-            while (saved.size() < wanted && child.state() == QProcess::Running) {
-                child.waitForReadyRead(10'000);
-                pending += child.readAllStandardOutput();
-                while (pending.contains('\n')) {
-                    const qsizetype end = pending.indexOf('\n');
-                    saved.append(QString::fromLatin1(pending.left(end)));
-                    pending.remove(0, end + 1);
-                }
+            while (saved.size() < wanted && child.waitForReadyRead(10'000)) {
+                while (child.canReadLine())
+                    saved.append(QString::fromLatin1(child.readLine()).trimmed());
             }
             QVERIFY2(saved.size() >= wanted, child.readAllStandardError().constData());
             child.kill(); // SIGKILL: no clean-up of any kind
             QVERIFY(child.waitForFinished());
-            pending += child.readAllStandardOutput();
-            for (const QByteArray &line : pending.split('\n')) {
-                if (!line.isEmpty())
-                    saved.append(QString::fromLatin1(line));
-            }
+            while (child.canReadLine())
+                saved.append(QString::fromLatin1(child.readLine()).trimmed());
 
             PersistenceController store(path);
             const auto failure = store.open();
