@@ -5,13 +5,11 @@
 #include "api/NetworkError.h"
 #include "api/QBittorrentAPIClient.h"
 #include "api/TransportError.h"
-#include "model/Formatting.h"
 #include "model/Log.h"
 #include "store/KeychainHelper.h"
 #include "store/Persistence.h"
 
 #include <QPointer>
-#include <QVariantMap>
 
 namespace {
 
@@ -27,31 +25,13 @@ ErrorPtr connectionTestError(const ErrorPtr &error)
     if (const auto *transport = dynamic_cast<const TransportError *>(error.get())) {
         if (transport->isTimeout())
             return shared(NetworkError::timeout());
-        if (transport->isCannotConnect() || transport->isCannotFindHost())
+        if (transport->isCannotConnect() || transport->isCannotFindHost() || transport->isUnreachable())
             return shared(NetworkError::connectionFailed());
         return shared(NetworkError::networkError(error));
     }
     if (dynamic_cast<const NetworkError *>(error.get()))
         return error;
     return shared(NetworkError::networkError(error));
-}
-
-QVariantMap serverMap(const ServerConfig &server)
-{
-    return {
-        {QStringLiteral("id"), server.accountName()},
-        {QStringLiteral("name"), server.name},
-        {QStringLiteral("host"), server.host},
-        {QStringLiteral("port"), server.port},
-        {QStringLiteral("username"), server.username},
-        {QStringLiteral("useHTTPS"), server.useHTTPS},
-        {QStringLiteral("isActive"), server.isActive},
-        {QStringLiteral("createdAt"), server.createdAt},
-        {QStringLiteral("lastConnectedAt"),
-         server.lastConnectedAt ? QVariant(*server.lastConnectedAt) : QVariant()},
-        {QStringLiteral("lastConnectedText"),
-         server.lastConnectedAt ? relativeDateString(*server.lastConnectedAt) : QStringLiteral("从未连接")},
-    };
 }
 
 // Takes the repository, not the model: nothing here needs the model once the profile is built.
@@ -68,8 +48,7 @@ QCoro::Task<bool> addProfile(ServerRepository &repository, ServerConfig server, 
 QCoro::Task<QVariant> testResultMap(QCoro::Task<SettingsViewModel::TestResult> test)
 {
     const SettingsViewModel::TestResult result = co_await std::move(test);
-    co_return QVariantMap{{QStringLiteral("success"), result.success},
-                          {QStringLiteral("error"), errorTexts(result.error).message}};
+    co_return QVariant::fromValue(ConnectionTestResult{result.success, errorTexts(result.error).message});
 }
 
 } // namespace
@@ -80,15 +59,12 @@ SettingsViewModel::SettingsViewModel(QObject *parent)
 
 SettingsViewModel::SettingsViewModel(ServerRepository &repository, QBittorrentAPIClient &apiClient,
                                      QObject *parent)
-    : QObject(parent), m_repository(repository), m_apiClient(apiClient), m_servers(repository.servers()),
+    : QObject(parent), m_repository(repository), m_apiClient(apiClient), m_servers(this), m_categories(this),
       m_activeServer(repository.activeServer())
 {
-    connect(&m_repository, &ServerRepository::serversChanged, this, [this] {
-        if (m_servers == m_repository.servers())
-            return;
-        m_servers = m_repository.servers();
-        Q_EMIT serversChanged();
-    });
+    m_servers.setServers(repository.servers());
+    connect(&m_repository, &ServerRepository::serversChanged, this,
+            [this] { m_servers.setServers(m_repository.servers()); });
     connect(&m_repository, &ServerRepository::activeServerChanged, this, [this] {
         if (m_activeServer == m_repository.activeServer())
             return;
@@ -215,7 +191,7 @@ QCoro::Task<void> SettingsViewModel::loadServerVersion()
 void SettingsViewModel::connectTo(const QString &id)
 {
     const QUuid uuid = QUuid::fromString(id);
-    for (const ServerConfig &server : std::as_const(m_servers)) {
+    for (const ServerConfig &server : servers()) {
         if (server.id == uuid && !uuid.isNull()) {
             connectToServer(server);
             return;
@@ -236,7 +212,7 @@ QCoro::QmlTask SettingsViewModel::addServer(const QString &name, const QString &
 {
     ServerConfig server = ServerConfig::create(name, host, port, username, useHTTPS);
     // The very first profile becomes the active one.
-    server.isActive = m_servers.isEmpty();
+    server.isActive = servers().isEmpty();
     return addProfile(m_repository, std::move(server), password);
 }
 
@@ -248,7 +224,7 @@ QCoro::QmlTask SettingsViewModel::update(const QString &id, const QString &name,
     // list reaches the repository as it is, which answers it with "server not found".
     ServerConfig server;
     server.id = QUuid::fromString(id);
-    for (const ServerConfig &saved : std::as_const(m_servers)) {
+    for (const ServerConfig &saved : servers()) {
         if (saved.id == server.id)
             server = saved;
     }
@@ -275,6 +251,26 @@ void SettingsViewModel::startLoadServerVersion()
     loadServerVersion();
 }
 
+QCoro::Task<void> SettingsViewModel::loadCategories()
+{
+    QPointer<SettingsViewModel> self(this);
+    m_isLoadingCategories = true;
+    Q_EMIT isLoadingCategoriesChanged();
+    auto [categories, failure] = co_await attempt(m_apiClient.getCategories());
+    if (!self)
+        co_return;
+    // A failure only leaves the menu as it was: the path can always be typed in.
+    if (categories)
+        m_categories.setCategories(std::move(*categories));
+    m_isLoadingCategories = false;
+    Q_EMIT isLoadingCategoriesChanged();
+}
+
+void SettingsViewModel::startLoadCategories()
+{
+    loadCategories();
+}
+
 bool SettingsViewModel::isValidPort(const QString &text)
 {
     QStringView digits(text);
@@ -297,21 +293,17 @@ bool SettingsViewModel::isValidPort(const QString &text)
     return value >= 1 && value <= 65535;
 }
 
-QVariantList SettingsViewModel::serversVariant() const
+ServerProfile SettingsViewModel::profile(const QString &serverId) const
 {
-    QVariantList list;
-    list.reserve(m_servers.size());
-    for (const ServerConfig &server : m_servers)
-        list.append(serverMap(server));
-    return list;
+    const QUuid uuid = QUuid::fromString(serverId);
+    for (const ServerConfig &server : servers()) {
+        if (server.id == uuid && !uuid.isNull())
+            return ServerProfile::of(server);
+    }
+    return {};
 }
 
-QVariant SettingsViewModel::activeServerVariant() const
+ServerProfile SettingsViewModel::activeProfile() const
 {
-    return m_activeServer ? QVariant(serverMap(*m_activeServer)) : QVariant();
-}
-
-QVariant SettingsViewModel::serverVersionVariant() const
-{
-    return m_serverVersion ? QVariant(*m_serverVersion) : QVariant();
+    return m_activeServer ? ServerProfile::of(*m_activeServer) : ServerProfile{};
 }

@@ -7,7 +7,6 @@
 #include "model/Log.h"
 
 #include <QPointer>
-#include <QVariantMap>
 #include <QtNumeric>
 
 #include <cmath>
@@ -19,48 +18,6 @@ namespace {
 // of (nearly) nothing would flood the server.
 constexpr double minIntervalMs = 100;
 constexpr double maxIntervalMs = std::numeric_limits<int>::max();
-
-QVariantMap transferInfoMap(const TransferInfo &info)
-{
-    return {
-        {QStringLiteral("dlInfoSpeed"), info.dlInfoSpeed},
-        {QStringLiteral("dlInfoData"), info.dlInfoData},
-        {QStringLiteral("upInfoSpeed"), info.upInfoSpeed},
-        {QStringLiteral("upInfoData"), info.upInfoData},
-        {QStringLiteral("dlRateLimit"), info.dlRateLimit},
-        {QStringLiteral("upRateLimit"), info.upRateLimit},
-        {QStringLiteral("dhtNodes"), info.dhtNodes},
-        {QStringLiteral("connectionStatus"), info.connectionStatus},
-    };
-}
-
-template <typename T> void insertPresent(QVariantMap &map, const char *key, const std::optional<T> &value)
-{
-    if (value)
-        map.insert(QString::fromLatin1(key), QVariant::fromValue(*value));
-}
-
-QVariantMap serverStateMap(const ServerState &state)
-{
-    QVariantMap map;
-    insertPresent(map, "dlInfoSpeed", state.dlInfoSpeed);
-    insertPresent(map, "upInfoSpeed", state.upInfoSpeed);
-    insertPresent(map, "dlInfoData", state.dlInfoData);
-    insertPresent(map, "upInfoData", state.upInfoData);
-    insertPresent(map, "alltimeDL", state.alltimeDL);
-    insertPresent(map, "alltimeUL", state.alltimeUL);
-    insertPresent(map, "dhtNodes", state.dhtNodes);
-    insertPresent(map, "connectionStatus", state.connectionStatus);
-    insertPresent(map, "dlRateLimit", state.dlRateLimit);
-    insertPresent(map, "upRateLimit", state.upRateLimit);
-    insertPresent(map, "totalPeerConnections", state.totalPeerConnections);
-    insertPresent(map, "freeSpaceOnDisk", state.freeSpaceOnDisk);
-    insertPresent(map, "queuedIO", state.queuedIO);
-    insertPresent(map, "readCacheHits", state.readCacheHits);
-    insertPresent(map, "writeCacheOverload", state.writeCacheOverload);
-    insertPresent(map, "totalBuffersSize", state.totalBuffersSize);
-    return map;
-}
 
 // A whole decimal number with an optional sign, in KB/s, as bytes per second; nothing when the
 // text is not one, is negative (the field means "0 = no limit", a negative limit means nothing)
@@ -100,11 +57,25 @@ StatisticsViewModel::StatisticsViewModel(QObject *parent)
 {}
 
 StatisticsViewModel::StatisticsViewModel(QBittorrentAPIClient &apiClient, QObject *parent)
-    : QObject(parent), m_apiClient(apiClient)
+    : QObject(parent), m_apiClient(apiClient), m_categories(this)
 {}
 
 // The timer goes with the model, so no tick can reach a model that is gone.
 StatisticsViewModel::~StatisticsViewModel() = default;
+
+void StatisticsViewModel::setActive(bool active)
+{
+    if (active == m_active)
+        return;
+    m_active = active;
+    if (active) {
+        loadAll();
+        startAutoRefresh(liveIntervalSeconds);
+    } else {
+        stopAutoRefresh();
+    }
+    Q_EMIT activeChanged();
+}
 
 void StatisticsViewModel::loadAll()
 {
@@ -272,8 +243,12 @@ QCoro::Task<void> StatisticsViewModel::loadCategories()
     logFailure(QStringLiteral("❌ 加载分类失败: "), answer.error);
     if (!self)
         co_return;
-    settle(answer.error, m_categories, answer.value.value_or(QList<Category>()),
-           &StatisticsViewModel::categoriesChanged);
+    if (answer.error) {
+        m_error = answer.error;
+        Q_EMIT errorChanged();
+    } else {
+        m_categories.setCategories(std::move(*answer.value));
+    }
 }
 
 void StatisticsViewModel::logFailure(const QString &prefix, const ErrorPtr &failure)
@@ -295,29 +270,19 @@ void StatisticsViewModel::settle(const ErrorPtr &failure, Value &member, Value v
     }
 }
 
-QVariant StatisticsViewModel::transferInfoVariant() const
+TransferFigures StatisticsViewModel::transferFigures() const
 {
-    return m_transferInfo ? QVariant(transferInfoMap(*m_transferInfo)) : QVariant();
+    TransferFigures figures;
+    if (m_transferInfo) {
+        static_cast<TransferInfo &>(figures) = *m_transferInfo;
+        figures.loaded = true;
+    }
+    return figures;
 }
 
-QVariant StatisticsViewModel::serverStateVariant() const
+ServerFigures StatisticsViewModel::serverFigures() const
 {
-    return m_serverState ? QVariant(serverStateMap(*m_serverState)) : QVariant();
-}
-
-QVariant StatisticsViewModel::serverVersionVariant() const
-{
-    return m_serverVersion ? QVariant(*m_serverVersion) : QVariant();
-}
-
-QVariantList StatisticsViewModel::categoriesVariant() const
-{
-    QVariantList list;
-    list.reserve(m_categories.size());
-    for (const Category &category : m_categories)
-        list.append(QVariantMap{{QStringLiteral("name"), category.name},
-                                {QStringLiteral("savePath"), category.savePath}});
-    return list;
+    return m_serverState ? ServerFigures{true, *m_serverState} : ServerFigures{};
 }
 
 QString StatisticsViewModel::errorMessage() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CategoryListModel.h"
+#include "StatisticsFigures.h"
 #include "model/AppError.h"
 #include "model/TransferRecords.h"
 
@@ -16,21 +18,24 @@ class QBittorrentAPIClient;
 
 // Behind the statistics tab: transfer figures, the server state, the version and the
 // categories; the two live figures refresh on a timer while the tab is shown.
-//
-// QML: transferInfo and serverState are maps with the record's field names (undefined while
-// not loaded; absent fields are undefined); categories = [{name, savePath}].
 class StatisticsViewModel : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QVariant transferInfo READ transferInfoVariant NOTIFY transferInfoChanged)
-    Q_PROPERTY(QVariant serverState READ serverStateVariant NOTIFY serverStateChanged)
-    Q_PROPERTY(QVariant serverVersion READ serverVersionVariant NOTIFY serverVersionChanged)
-    Q_PROPERTY(QVariantList categories READ categoriesVariant NOTIFY categoriesChanged)
+    Q_PROPERTY(TransferFigures transferInfo READ transferFigures NOTIFY transferInfoChanged)
+    Q_PROPERTY(ServerFigures serverState READ serverFigures NOTIFY serverStateChanged)
+    // Empty until the version arrived.
+    Q_PROPERTY(QString serverVersion READ serverVersionText NOTIFY serverVersionChanged)
+    Q_PROPERTY(CategoryListModel *categories READ categoriesModel CONSTANT)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(bool hasError READ hasError NOTIFY errorChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged)
+    // Set by the screen while it is shown and the application is active: loads everything on
+    // each show and refreshes the live figures every liveIntervalSeconds while active.
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
 
 public:
+    static constexpr double liveIntervalSeconds = 5.0;
+
     explicit StatisticsViewModel(QObject *parent = nullptr); // shared API client
     explicit StatisticsViewModel(QBittorrentAPIClient &apiClient, QObject *parent = nullptr);
     ~StatisticsViewModel() override;
@@ -38,11 +43,14 @@ public:
     const std::optional<TransferInfo> &transferInfo() const { return m_transferInfo; }
     const std::optional<ServerState> &serverState() const { return m_serverState; }
     const std::optional<QString> &serverVersion() const { return m_serverVersion; }
-    const QList<Category> &categories() const { return m_categories; }
+    const QList<Category> &categories() const { return m_categories.categories(); }
+    CategoryListModel *categoriesModel() { return &m_categories; }
     bool isLoading() const { return m_isLoading; }
     const ErrorPtr &error() const { return m_error; }
     bool hasRefreshTimer() const { return m_refreshTimer != nullptr; }
 
+    bool isActive() const { return m_active; }
+    void setActive(bool active);
     Q_INVOKABLE void loadAll();
     Q_INVOKABLE void startAutoRefresh(double intervalSeconds);
     Q_INVOKABLE void stopAutoRefresh();
@@ -62,9 +70,9 @@ Q_SIGNALS:
     void transferInfoChanged();
     void serverStateChanged();
     void serverVersionChanged();
-    void categoriesChanged();
     void isLoadingChanged();
     void errorChanged();
+    void activeChanged();
 
 private:
     QCoro::Task<void> loadTransferInfo();
@@ -75,10 +83,9 @@ private:
     // After a load: keeps the error, or the new value when it differs (then signals `changed`).
     template <typename Value>
     void settle(const ErrorPtr &failure, Value &member, Value value, void (StatisticsViewModel::*changed)());
-    QVariant transferInfoVariant() const;
-    QVariant serverStateVariant() const;
-    QVariant serverVersionVariant() const;
-    QVariantList categoriesVariant() const;
+    TransferFigures transferFigures() const;
+    ServerFigures serverFigures() const;
+    QString serverVersionText() const { return m_serverVersion.value_or(QString()); }
     bool hasError() const { return m_error != nullptr; }
     QString errorMessage() const;
 
@@ -86,8 +93,9 @@ private:
     std::optional<TransferInfo> m_transferInfo;
     std::optional<ServerState> m_serverState;
     std::optional<QString> m_serverVersion;
-    QList<Category> m_categories;
+    CategoryListModel m_categories;
     bool m_isLoading = false;
     ErrorPtr m_error;
     std::unique_ptr<QTimer> m_refreshTimer;
+    bool m_active = false;
 };

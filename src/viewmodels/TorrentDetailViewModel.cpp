@@ -7,72 +7,19 @@
 #include "model/Log.h"
 
 #include <QPointer>
-#include <QVariantMap>
-
-namespace {
-
-QVariantMap row(const QString &label, const QString &value)
-{
-    return {{QStringLiteral("label"), label}, {QStringLiteral("value"), value}};
-}
-
-QVariantMap fileMap(const TorrentFile &file)
-{
-    return {
-        {QStringLiteral("index"), file.index},
-        {QStringLiteral("name"), file.name},
-        {QStringLiteral("size"), file.size},
-        {QStringLiteral("sizeText"), formatBytes(file.size)},
-        {QStringLiteral("progress"), file.progress},
-        {QStringLiteral("progressText"), formatProgress(file.progress)},
-    };
-}
-
-QVariantMap trackerMap(const TorrentTracker &tracker)
-{
-    const QString counts = QStringLiteral("种子: %1 • 下载: %2")
-                               .arg(tracker.numSeeds.value_or(0))
-                               .arg(tracker.numLeeches.value_or(0));
-    return {
-        {QStringLiteral("url"), tracker.url},
-        {QStringLiteral("status"), tracker.status},
-        {QStringLiteral("statusText"), tracker.statusText()},
-        {QStringLiteral("isWorking"), tracker.status == 2},
-        {QStringLiteral("seedsAndLeechesText"), counts},
-    };
-}
-
-QVariantMap peerMap(const TorrentPeer &peer)
-{
-    return {
-        {QStringLiteral("address"), peer.ip + u':' + QString::number(peer.port)},
-        {QStringLiteral("client"), peer.client},
-        {QStringLiteral("progress"), peer.progress},
-        {QStringLiteral("progressText"), formatProgress(peer.progress)},
-        {QStringLiteral("dlSpeedText"), formatRate(peer.dlSpeed)},
-        {QStringLiteral("upSpeedText"), formatRate(peer.upSpeed)},
-    };
-}
-
-template <typename T, typename ToMap> QVariantList mapped(const QList<T> &items, ToMap toMap)
-{
-    QVariantList list;
-    list.reserve(items.size());
-    for (const T &item : items)
-        list.append(toMap(item));
-    return list;
-}
-
-} // namespace
 
 TorrentDetailViewModel::TorrentDetailViewModel(QObject *parent)
-    : QObject(parent), m_apiClient(QBittorrentAPIClient::shared())
+    : QObject(parent), m_apiClient(QBittorrentAPIClient::shared()), m_info(this), m_files(this),
+      m_trackers(this), m_peers(this)
 {}
 
 TorrentDetailViewModel::TorrentDetailViewModel(Torrent torrent, QBittorrentAPIClient &apiClient,
                                                QObject *parent)
-    : QObject(parent), m_apiClient(apiClient), m_torrent(std::move(torrent)), m_torrentSet(true)
-{}
+    : QObject(parent), m_apiClient(apiClient), m_torrent(std::move(torrent)), m_torrentSet(true),
+      m_info(this), m_files(this), m_trackers(this), m_peers(this)
+{
+    m_info.setRows(infoRows());
+}
 
 QVariant TorrentDetailViewModel::torrentVariant() const
 {
@@ -86,50 +33,44 @@ void TorrentDetailViewModel::setTorrentVariant(const QVariant &value)
         return;
     m_torrent = value.value<Torrent>();
     m_torrentSet = true;
+    m_info.setRows(infoRows());
     Q_EMIT torrentChanged();
 }
 
-QVariantList TorrentDetailViewModel::infoRows() const
+QList<InfoRowsModel::Row> TorrentDetailViewModel::infoRows() const
 {
-    if (!m_torrentSet)
-        return {};
     const Torrent &t = m_torrent;
-    QVariantList rows{
-        row(QStringLiteral("名称"), t.name),
-        row(QStringLiteral("大小"), formatBytes(t.size)),
-        row(QStringLiteral("进度"), formatProgress(t.progress)),
-        row(QStringLiteral("状态"), TorrentStates::displayName(t.state)),
-        row(QStringLiteral("下载速度"), formatRate(t.dlspeed)),
-        row(QStringLiteral("上传速度"), formatRate(t.upspeed)),
-        row(QStringLiteral("已下载"), formatBytes(t.downloaded)),
-        row(QStringLiteral("已上传"), formatBytes(t.uploaded)),
-        row(QStringLiteral("分享率"), formatRatio(t.ratio)),
-        row(QStringLiteral("添加时间"), formattedDate(t.addedOn)),
+    QList<InfoRowsModel::Row> rows{
+        {QStringLiteral("名称"), t.name},
+        {QStringLiteral("大小"), formatBytes(t.size)},
+        {QStringLiteral("进度"), formatProgress(t.progress)},
+        {QStringLiteral("状态"), TorrentStates::displayName(t.state)},
+        {QStringLiteral("下载速度"), formatRate(t.dlspeed)},
+        {QStringLiteral("上传速度"), formatRate(t.upspeed)},
+        {QStringLiteral("已下载"), formatBytes(t.downloaded)},
+        {QStringLiteral("已上传"), formatBytes(t.uploaded)},
+        {QStringLiteral("分享率"), formatRatio(t.ratio)},
+        {QStringLiteral("添加时间"), formattedDate(t.addedOn)},
     };
     if (t.completionOn)
-        rows.append(row(QStringLiteral("完成时间"), formattedDate(*t.completionOn)));
-    rows.append(row(QStringLiteral("保存路径"), t.savePath));
+        rows.append({QStringLiteral("完成时间"), formattedDate(*t.completionOn)});
+    rows.append({QStringLiteral("保存路径"), t.savePath});
     return rows;
-}
-
-QVariantList TorrentDetailViewModel::filesVariant() const
-{
-    return mapped(m_files, fileMap);
-}
-
-QVariantList TorrentDetailViewModel::trackersVariant() const
-{
-    return mapped(m_trackers, trackerMap);
-}
-
-QVariantList TorrentDetailViewModel::peersVariant() const
-{
-    return mapped(m_peers, peerMap);
 }
 
 QString TorrentDetailViewModel::errorMessage() const
 {
     return errorTexts(m_error).message;
+}
+
+void TorrentDetailViewModel::setActive(bool active)
+{
+    if (active == m_active)
+        return;
+    m_active = active;
+    if (active)
+        loadAll();
+    Q_EMIT activeChanged();
 }
 
 void TorrentDetailViewModel::loadAll()
@@ -156,10 +97,8 @@ void TorrentDetailViewModel::startLoadPeers()
 
 void TorrentDetailViewModel::beginLoad()
 {
-    if (m_isLoading)
-        return;
-    m_isLoading = true;
-    Q_EMIT isLoadingChanged();
+    if (m_loadsInFlight++ == 0)
+        Q_EMIT isLoadingChanged();
 }
 
 void TorrentDetailViewModel::finishLoad(const ErrorPtr &failure)
@@ -168,10 +107,8 @@ void TorrentDetailViewModel::finishLoad(const ErrorPtr &failure)
         m_error = failure;
         Q_EMIT errorChanged();
     }
-    if (!m_isLoading)
-        return;
-    m_isLoading = false;
-    Q_EMIT isLoadingChanged();
+    if (--m_loadsInFlight == 0)
+        Q_EMIT isLoadingChanged();
 }
 
 // Each load touches the model after its answer only through the guard: a screen closed while
@@ -185,10 +122,8 @@ QCoro::Task<void> TorrentDetailViewModel::loadFiles()
         logLine(QStringLiteral("❌ 加载文件列表失败: ") + failure->localizedDescription());
     if (!self)
         co_return;
-    if (files) {
-        m_files = std::move(*files);
-        Q_EMIT filesChanged();
-    }
+    if (files)
+        m_files.setFiles(std::move(*files));
     finishLoad(failure);
 }
 
@@ -201,10 +136,8 @@ QCoro::Task<void> TorrentDetailViewModel::loadTrackers()
         logLine(QStringLiteral("❌ 加载 Tracker 失败: ") + failure->localizedDescription());
     if (!self)
         co_return;
-    if (trackers) {
-        m_trackers = std::move(*trackers);
-        Q_EMIT trackersChanged();
-    }
+    if (trackers)
+        m_trackers.setTrackers(std::move(*trackers));
     finishLoad(failure);
 }
 
@@ -217,9 +150,7 @@ QCoro::Task<void> TorrentDetailViewModel::loadPeers()
         logLine(QStringLiteral("❌ 加载 Peer 失败: ") + failure->localizedDescription());
     if (!self)
         co_return;
-    if (peers) {
-        m_peers = std::move(*peers);
-        Q_EMIT peersChanged();
-    }
+    if (peers)
+        m_peers.setPeers(std::move(*peers));
     finishLoad(failure);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DetailListModels.h"
 #include "model/AppError.h"
 #include "model/DetailRecords.h"
 #include "model/Torrent.h"
@@ -14,35 +15,40 @@ class QBittorrentAPIClient;
 // Behind the detail screen: the torrent as it was when the screen opened, and its files,
 // trackers and peers loaded fresh from the server.
 //
-// QML rows: info = [{label, value}] in screen order ("完成时间" left out without a completion
-// date); files = [{index, name, size, sizeText, progress, progressText}]; trackers = [{url,
-// status, statusText, isWorking, seedsAndLeechesText}]; peers = [{address, client, progress,
-// progressText, dlSpeedText, upSpeedText}].
+// The four tabs are list models that keep their rows across reloads; the information rows
+// leave out "完成时间" for a torrent without a completion date.
 class TorrentDetailViewModel : public QObject
 {
     Q_OBJECT
     // Set once from QML with a value of TorrentListModel::torrentAt().
     Q_PROPERTY(QVariant torrent READ torrentVariant WRITE setTorrentVariant NOTIFY torrentChanged)
-    Q_PROPERTY(QVariantList info READ infoRows NOTIFY torrentChanged)
-    Q_PROPERTY(QVariantList files READ filesVariant NOTIFY filesChanged)
-    Q_PROPERTY(QVariantList trackers READ trackersVariant NOTIFY trackersChanged)
-    Q_PROPERTY(QVariantList peers READ peersVariant NOTIFY peersChanged)
-    Q_PROPERTY(int peerCount READ peerCount NOTIFY peersChanged)
+    Q_PROPERTY(InfoRowsModel *info READ infoModel CONSTANT)
+    Q_PROPERTY(TorrentFilesModel *files READ filesModel CONSTANT)
+    Q_PROPERTY(TorrentTrackersModel *trackers READ trackersModel CONSTANT)
+    Q_PROPERTY(TorrentPeersModel *peers READ peersModel CONSTANT)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(bool hasError READ hasError NOTIFY errorChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged)
+    // Set by the screen while it is shown: files, trackers and peers load anew on every show.
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
 
 public:
     explicit TorrentDetailViewModel(QObject *parent = nullptr); // shared API client, empty torrent
     TorrentDetailViewModel(Torrent torrent, QBittorrentAPIClient &apiClient, QObject *parent = nullptr);
 
     const Torrent &torrent() const { return m_torrent; }
-    const QList<TorrentFile> &files() const { return m_files; }
-    const QList<TorrentTracker> &trackers() const { return m_trackers; }
-    const QList<TorrentPeer> &peers() const { return m_peers; }
-    bool isLoading() const { return m_isLoading; }
+    const QList<TorrentFile> &files() const { return m_files.files(); }
+    const QList<TorrentTracker> &trackers() const { return m_trackers.trackers(); }
+    const QList<TorrentPeer> &peers() const { return m_peers.peers(); }
+    InfoRowsModel *infoModel() { return &m_info; }
+    TorrentFilesModel *filesModel() { return &m_files; }
+    TorrentTrackersModel *trackersModel() { return &m_trackers; }
+    TorrentPeersModel *peersModel() { return &m_peers; }
+    bool isLoading() const { return m_loadsInFlight > 0; } // until the last of the loads answered
     const ErrorPtr &error() const { return m_error; }
 
+    bool isActive() const { return m_active; }
+    void setActive(bool active);
     Q_INVOKABLE void loadAll(); // starts the three loads and returns at once
     QCoro::Task<void> loadFiles();
     QCoro::Task<void> loadTrackers();
@@ -53,20 +59,14 @@ public:
 
 Q_SIGNALS:
     void torrentChanged();
-    void filesChanged();
-    void trackersChanged();
-    void peersChanged();
     void isLoadingChanged();
     void errorChanged();
+    void activeChanged();
 
 private:
     QVariant torrentVariant() const;
     void setTorrentVariant(const QVariant &value);
-    QVariantList infoRows() const;
-    QVariantList filesVariant() const;
-    QVariantList trackersVariant() const;
-    QVariantList peersVariant() const;
-    int peerCount() const { return int(m_peers.size()); }
+    QList<InfoRowsModel::Row> infoRows() const;
     bool hasError() const { return m_error != nullptr; }
     QString errorMessage() const;
     void beginLoad();
@@ -75,9 +75,11 @@ private:
     QBittorrentAPIClient &m_apiClient;
     Torrent m_torrent;
     bool m_torrentSet = false;
-    QList<TorrentFile> m_files;
-    QList<TorrentTracker> m_trackers;
-    QList<TorrentPeer> m_peers;
-    bool m_isLoading = false;
+    InfoRowsModel m_info;
+    TorrentFilesModel m_files;
+    TorrentTrackersModel m_trackers;
+    TorrentPeersModel m_peers;
+    int m_loadsInFlight = 0;
     ErrorPtr m_error;
+    bool m_active = false;
 };

@@ -25,7 +25,7 @@ Roles changedRoles(const Torrent &a, const Torrent &b)
     mark(a.upspeed != b.upspeed, {R::UpspeedRole, R::UpspeedTextRole});
     mark(a.ratio != b.ratio, {R::RatioRole, R::RatioTextRole});
     mark(a.eta != b.eta, {R::EtaRole, R::EtaTextRole});
-    mark(a.state != b.state, {R::StateRole, R::StateNameRole, R::StateIconRole, R::IsPausedRole});
+    mark(a.state != b.state, {R::TorrentStateRole, R::StateNameRole, R::StateIconRole, R::IsPausedRole});
     mark(a.tags != b.tags, {R::TagListRole});
     mark(a.category != b.category, {R::CategoryRole});
     mark(a.savePath != b.savePath, {R::SavePathRole});
@@ -71,7 +71,7 @@ QVariant TorrentListModel::data(const QModelIndex &index, int role) const
         return {};
     const Torrent &t = m_torrents.at(index.row());
     switch (role) {
-    case IdRole:
+    case HashRole:
         return t.id;
     case Qt::DisplayRole:
     case NameRole:
@@ -100,7 +100,7 @@ QVariant TorrentListModel::data(const QModelIndex &index, int role) const
         return t.eta;
     case EtaTextRole:
         return t.formattedETA();
-    case StateRole:
+    case TorrentStateRole:
         return TorrentStates::rawValue(t.state);
     case StateNameRole:
         return TorrentStates::displayName(t.state);
@@ -122,7 +122,7 @@ QVariant TorrentListModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> TorrentListModel::roleNames() const
 {
     return {
-        {IdRole, "id"},
+        {HashRole, "hash"},
         {NameRole, "name"},
         {SizeRole, "size"},
         {SizeTextRole, "sizeText"},
@@ -136,7 +136,7 @@ QHash<int, QByteArray> TorrentListModel::roleNames() const
         {RatioTextRole, "ratioText"},
         {EtaRole, "eta"},
         {EtaTextRole, "etaText"},
-        {StateRole, "state"},
+        {TorrentStateRole, "torrentState"},
         {StateNameRole, "stateName"},
         {StateIconRole, "stateIcon"},
         {IsPausedRole, "isPaused"},

@@ -17,7 +17,9 @@ class TorrentListModel : public QAbstractListModel
 
 public:
     enum Role {
-        IdRole = Qt::UserRole + 1,
+        // Named apart from the Item properties `id` and `state`, so that a delegate can
+        // declare them as required properties.
+        HashRole = Qt::UserRole + 1,
         NameRole,
         SizeRole,
         SizeTextRole,
@@ -31,9 +33,9 @@ public:
         RatioTextRole,
         EtaRole,
         EtaTextRole,
-        StateRole,     // raw value
-        StateNameRole, // display name
-        StateIconRole, // symbol name
+        TorrentStateRole, // raw value
+        StateNameRole,    // display name
+        StateIconRole,    // symbol name
         IsPausedRole,
         TagListRole, // QStringList
         CategoryRole,

@@ -8,7 +8,6 @@
 #include "viewmodels/ErrorState.h"
 
 #include <QPointer>
-#include <QVariantMap>
 
 #include <qcoro/qcorotask.h>
 
@@ -275,13 +274,13 @@ void TorrentListViewModel::setSelectedTagVariant(const QVariant &value)
     setSelectedTag(optionalText(value));
 }
 
-QVariantList TorrentListViewModel::categoriesVariant() const
+QStringList TorrentListViewModel::categoryNames() const
 {
-    QVariantList list;
-    list.reserve(m_categories.size());
+    QStringList names;
+    names.reserve(m_categories.size());
     for (const Category &c : m_categories)
-        list.append(QVariantMap{{QStringLiteral("name"), c.name}, {QStringLiteral("savePath"), c.savePath}});
-    return list;
+        names.append(c.name);
+    return names;
 }
 
 QString TorrentListViewModel::errorMessage() const

@@ -29,7 +29,7 @@ class TorrentListViewModel : public QObject
     Q_PROPERTY(TorrentListModel *searchResults READ searchResultsModel CONSTANT)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(int torrentCount READ torrentCountTotal NOTIFY torrentsChanged)
-    Q_PROPERTY(QVariantList categories READ categoriesVariant NOTIFY categoriesChanged) // [{name, savePath}]
+    Q_PROPERTY(QStringList categoryNames READ categoryNames NOTIFY categoriesChanged)
     Q_PROPERTY(QStringList tags READ tags NOTIFY tagsChanged)
     // Raw values ("all", "downloading", ...; "default", "name", "added_on", ...).
     Q_PROPERTY(
@@ -44,8 +44,9 @@ class TorrentListViewModel : public QObject
     Q_PROPERTY(bool hasError READ hasError NOTIFY errorChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged)
     Q_PROPERTY(QString errorSuggestion READ errorSuggestion NOTIFY errorChanged) // for the "\n建议：" line
-    Q_PROPERTY(qint64 totalDownloadSpeed READ totalDownloadSpeed NOTIFY torrentsChanged)
-    Q_PROPERTY(qint64 totalUploadSpeed READ totalUploadSpeed NOTIFY torrentsChanged)
+    // Bytes per second; a double for QML, exact far beyond any real rate.
+    Q_PROPERTY(double totalDownloadSpeed READ totalDownloadSpeedForQml NOTIFY torrentsChanged)
+    Q_PROPERTY(double totalUploadSpeed READ totalUploadSpeedForQml NOTIFY torrentsChanged)
     // Set by the screen while it is shown: loads on every show, polls while shown.
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
 
@@ -130,7 +131,9 @@ Q_SIGNALS:
 
 private:
     int torrentCountTotal() const { return int(m_torrents.size()); }
-    QVariantList categoriesVariant() const;
+    QStringList categoryNames() const;
+    double totalDownloadSpeedForQml() const { return double(m_totalDownloadSpeed); }
+    double totalUploadSpeedForQml() const { return double(m_totalUploadSpeed); }
     QString selectedFilterRaw() const;
     void setSelectedFilterRaw(const QString &raw);
     QString sortOptionRaw() const;

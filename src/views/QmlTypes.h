@@ -1,6 +1,8 @@
 #pragma once
 
 #include "store/AppSettings.h"
+#include "viewmodels/AddTorrentViewModel.h"
+#include "viewmodels/FilterSheetModel.h"
 #include "viewmodels/SettingsViewModel.h"
 #include "viewmodels/StatisticsViewModel.h"
 #include "viewmodels/TorrentDetailViewModel.h"
@@ -41,12 +43,95 @@ struct StatisticsViewModelForeign
     QML_NAMED_ELEMENT(StatisticsViewModel)
 };
 
+struct AddTorrentViewModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(AddTorrentViewModel)
+    QML_NAMED_ELEMENT(AddTorrentViewModel)
+};
+
+struct FilterSheetModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(FilterSheetModel)
+    QML_NAMED_ELEMENT(FilterSheetModel)
+};
+
 struct TorrentListModelForeign
 {
     Q_GADGET
     QML_FOREIGN(TorrentListModel)
     QML_NAMED_ELEMENT(TorrentListModel)
     QML_UNCREATABLE("TorrentListModel comes from a TorrentListViewModel")
+};
+
+// The rows and records the models hand out: list models known by type only, records as value
+// types (lower-case names) that screens declare as typed properties.
+struct RecordListModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(RecordListModel)
+    QML_ANONYMOUS
+};
+struct InfoRowsModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(InfoRowsModel)
+    QML_ANONYMOUS
+};
+struct TorrentFilesModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(TorrentFilesModel)
+    QML_ANONYMOUS
+};
+struct TorrentTrackersModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(TorrentTrackersModel)
+    QML_ANONYMOUS
+};
+struct TorrentPeersModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(TorrentPeersModel)
+    QML_ANONYMOUS
+};
+struct CategoryListModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(CategoryListModel)
+    QML_ANONYMOUS
+};
+struct ServerListModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(ServerListModel)
+    QML_ANONYMOUS
+};
+struct ServerProfileForeign
+{
+    Q_GADGET
+    QML_FOREIGN(ServerProfile)
+    QML_VALUE_TYPE(serverProfile)
+};
+struct ConnectionTestResultForeign
+{
+    Q_GADGET
+    QML_FOREIGN(ConnectionTestResult)
+    QML_VALUE_TYPE(connectionTestResult)
+};
+struct TransferFiguresForeign
+{
+    Q_GADGET
+    QML_FOREIGN(TransferFigures)
+    QML_VALUE_TYPE(transferFigures)
+};
+struct ServerFiguresForeign
+{
+    Q_GADGET
+    QML_FOREIGN(ServerFigures)
+    QML_VALUE_TYPE(serverFigures)
 };
 
 // `AppSettings` in QML is the process-wide instance; QML never owns it.

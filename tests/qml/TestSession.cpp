@@ -4,12 +4,14 @@
 #include "support/TestHttpServer.h"
 
 #include "ApiClientBridge.h"
+#include "KeychainPasswords.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/SyncRecords.h"
 #include "model/Torrent.h"
 #include "store/AppSettings.h"
-#include "store/KeychainHelper.h"
+#include "store/Persistence.h"
 #include "sync/TorrentRepository.h"
+#include "viewmodels/SettingsViewModel.h"
 #include "viewmodels/StatisticsViewModel.h"
 #include "viewmodels/TorrentDetailViewModel.h"
 #include "viewmodels/TorrentListViewModel.h"
@@ -41,8 +43,9 @@ const std::pair<const char *, const char *> recorded[] = {
 
 TestSession::TestSession(QObject *parent)
     : QObject(parent), m_server(std::make_unique<TestHttpServer>()),
-      m_client(new QBittorrentAPIClient(KeychainHelper::shared(), this))
+      m_client(new QBittorrentAPIClient(this))
 {
+    reloginWithStoredPasswords(*m_client);
     m_server->emulateLogin(QStringLiteral("admin"), password, QByteArrayLiteral("qml-test-session"));
     for (const auto &[path, file] : recorded) {
         m_server->on(QByteArray(path), TestResponse::text(fixture(QString::fromLatin1(file))));
@@ -112,6 +115,11 @@ bool TestSession::waitForRequestsTo(const QString &path, int count)
 QObject *TestSession::statisticsModel()
 {
     return new StatisticsViewModel(*m_client, this);
+}
+
+QObject *TestSession::settingsModel()
+{
+    return new SettingsViewModel(ServerRepository::shared(), *m_client, this);
 }
 
 QObject *TestSession::detailModel(const QString &hash)

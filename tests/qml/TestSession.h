@@ -33,6 +33,8 @@ public:
     Q_INVOKABLE bool waitForRequestsTo(const QString &path, int count);
 
     Q_INVOKABLE QObject *statisticsModel();
+    // Over the shared profiles, with this session's client.
+    Q_INVOKABLE QObject *settingsModel();
     // A detail model for a torrent of the recorded sync answer.
     Q_INVOKABLE QObject *detailModel(const QString &hash);
     Q_INVOKABLE QObject *torrentListModel();

@@ -33,11 +33,6 @@ TestCase {
         compare(Icons.unmappedNames, [])
     }
 
-    function test_welcome_while_not_authenticated() {
-        const shell = createTemporaryObject(shellComponent, testCase)
-        compare(shell.currentScreen.objectName, "welcomeView")
-    }
-
     function test_tabs_appear_with_the_torrents_tab_selected() {
         const shell = createTemporaryObject(shellComponent, testCase)
         shell.isAuthenticated = true
@@ -89,8 +84,9 @@ TestCase {
         compare(tabs.stacks[2].currentItem.objectName, "searchTorrentView")
     }
 
-    function test_losing_the_login_returns_to_welcome_and_resets_the_tab() {
+    function test_welcome_until_logged_in_and_again_after_losing_the_login() {
         const shell = createTemporaryObject(shellComponent, testCase)
+        compare(shell.currentScreen.objectName, "welcomeView")
         shell.isAuthenticated = true
         shell.currentScreen.selectedTab = 3
         shell.isAuthenticated = false

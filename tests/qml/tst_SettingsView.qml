@@ -14,21 +14,23 @@ TestCase {
     SettingsViewModel {
         id: model
     }
+    ServerRows {
+        id: rows
+        model: model.servers
+    }
     Component {
         id: pageComponent
         StackView {
+            id: stack
+            property SettingsViewModel viewModel: model
             property alias page: settingsPage
             width: 390
             height: 844
             initialItem: SettingsView {
                 id: settingsPage
-                viewModel: model
+                viewModel: stack.viewModel
             }
         }
-    }
-    Component {
-        id: fakeComponent
-        FakeApiClient {}
     }
 
     property bool savedAuto
@@ -48,10 +50,9 @@ TestCase {
     }
 
     function test_without_active_server_it_leads_to_the_server_list() {
-        // Ids first: `servers` changes under an iteration as each profile goes.
-        for (const id of model.servers.map(server => server.id))
+        for (const id of rows.ids())
             model.remove(id)
-        tryCompare(model.servers, "length", 0)
+        tryCompare(model.servers, "count", 0)
         const stack = createTemporaryObject(pageComponent, testCase)
         verify(findChild(stack.page, "noServer").visible)
         mouseClick(findChild(stack.page, "currentServerRow"))
@@ -80,19 +81,19 @@ TestCase {
     }
 
     function test_category_menu_sets_the_default_path() {
-        const fake = createTemporaryObject(fakeComponent, testCase, {
-            categoriesResult: { ok: true, error: "", categories: [{ name: "linux", savePath: "/srv/linux" }] }
-        })
-        const stack = createTemporaryObject(pageComponent, testCase)
-        stack.page.client = fake
-        stack.page.loadCategories()
-        compare(stack.page.categories.length, 1)
+        const session = TestSupport.startSession()
+        session.serve("/api/v2/torrents/categories", JSON.stringify({ linux: { name: "linux", savePath: "/srv/linux" } }))
+        const stack = createTemporaryObject(pageComponent, testCase, { viewModel: session.settingsModel() })
+        // The categories come first, above the reset entry.
         const menu = findChild(stack.page, "savePathMenu")
+        tryCompare(menu, "count", 2)
         menu.itemAt(0).triggered()
         compare(AppSettings.defaultSavePath, "/srv/linux")
         compare(findChild(stack.page, "savePathField").text, "/srv/linux")
         menu.itemAt(1).triggered()
         compare(AppSettings.defaultSavePath, "/downloads")
+        stack.destroy()
+        session.destroy()
     }
 
     function test_about_shows_the_version() {

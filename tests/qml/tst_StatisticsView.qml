@@ -3,15 +3,10 @@ import QtQuick.Controls
 import QtTest
 import Seedwhirl
 
-TestCase {
+SessionTestCase {
     id: testCase
     name: "StatisticsView"
-    when: windowShown
-    visible: true
-    width: 390
-    height: 844
 
-    property var session: null
 
     Component {
         id: pageComponent
@@ -35,32 +30,6 @@ TestCase {
         }
     }
 
-    function init() {
-        session = TestSupport.startSession()
-    }
-    // Screens made by a test, destroyed in cleanup() before the models they show, so that no
-    // binding of a screen being torn down reads a model that is already gone.
-    property var screens: []
-    function screen(component, properties) {
-        const item = createTemporaryObject(component, testCase, properties)
-        screens.push(item)
-        return item
-    }
-    function destroyScreens() {
-        for (const item of screens) {
-            if (item)
-                item.destroy()
-        }
-        screens = []
-    }
-
-    function cleanup() {
-        destroyScreens()
-        compare(Icons.unmappedNames, [])
-        session.destroy()
-        session = null
-    }
-
     function value(page, rowName) {
         return findChild(findChild(page, rowName), "statValue").text
     }
@@ -70,7 +39,7 @@ TestCase {
         const stack = screen(pageComponent, { model: model })
         const page = stack.page
         tryCompare(findChild(findChild(page, "versionRow"), "statValue"), "text", "v4.5.2")
-        tryVerify(() => model.serverState !== undefined && model.transferInfo !== undefined)
+        tryVerify(() => model.serverState.loaded && model.transferInfo.loaded)
         // Nothing downloaded in all time: the share ratio is infinite.
         compare(value(page, "shareRatioRow"), "∞")
         compare(value(page, "alltimeDownloadRow"), "0 B")
@@ -87,7 +56,7 @@ TestCase {
                       + "\"dl_rate_limit\":0,\"up_info_data\":0,\"up_info_speed\":0,\"up_rate_limit\":524288}")
         const model = session.statisticsModel()
         model.loadAll()
-        tryVerify(() => model.transferInfo !== undefined)
+        tryVerify(() => model.transferInfo.loaded)
         const sheet = screen(sheetComponent, { viewModel: model })
         compare(findChild(sheet, "navTitle").text, "速度限制")
         compare(sheet.downloadLimit, "0")

@@ -157,7 +157,7 @@ TestCase {
 
     function test_confirmed_delete_is_sent_and_its_error_shows_the_advice_line() {
         const t = open()
-        t.page.askDeleteWithFiles(row(t.list, "sample.bin").model.id, "sample.bin")
+        t.page.askDeleteWithFiles(row(t.list, "sample.bin").hash, "sample.bin")
         const confirmation = findChild(t.page, "deleteWithFilesConfirmation")
         tryCompare(confirmation, "opened", true)
         mouseClick(findChild(confirmation, "confirmDeleteButton"))

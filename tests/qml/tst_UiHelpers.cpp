@@ -1,11 +1,9 @@
-// The small C++ helpers behind the screens: haptic counting, the formatting entry points that
-// QML calls with doubles, and how the API bridge reads its arguments and torrent files.
+// The small C++ helpers behind the screens: haptic counting and the formatting entry points that
+// QML calls with doubles.
 
-#include "ApiClientBridge.h"
 #include "Format.h"
 #include "Haptics.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -64,57 +62,6 @@ private slots:
         QCOMPARE(Format::relativeDateString(QVariant()), QString());
         QCOMPARE(Format::formattedDate(QVariant::fromValue(nullptr)), QString());
         QVERIFY(!Format::formattedDate(QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)).isEmpty());
-    }
-
-    void optionalFieldsAreAbsentOnlyWhenUndefinedOrNull()
-    {
-        QCOMPARE(ApiClientBridge::optionalText(QVariant()), std::nullopt);
-        QCOMPARE(ApiClientBridge::optionalText(QVariant::fromValue(nullptr)), std::nullopt);
-        QCOMPARE(ApiClientBridge::optionalText(QString()), std::optional<QString>(QString()));
-        QCOMPARE(ApiClientBridge::optionalText(QStringLiteral("a, b")),
-                 std::optional<QString>(QStringLiteral("a, b")));
-    }
-
-    void torrentFilesAreReadWholeOrExplained()
-    {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString path = dir.filePath(QStringLiteral("种子.torrent"));
-        QByteArray bytes("d4:infod4:name3:abce");
-        bytes.append('\0');
-        bytes.append("\xff\xfe trailing");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-
-        const auto ok =
-            ApiClientBridge::readTorrentFile(QUrl::fromLocalFile(path), QStringLiteral("种子.torrent"));
-        QVERIFY(ok.error.isEmpty());
-        QCOMPARE(ok.data, bytes);
-
-        const auto missing = ApiClientBridge::readTorrentFile(
-            QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone.torrent"))),
-            QStringLiteral("gone.torrent"));
-        QVERIFY(missing.data.isEmpty());
-        QVERIFY(missing.error.contains(QStringLiteral("gone.torrent")));
-        QVERIFY(missing.error.contains(QStringLiteral("不存在")));
-
-        const auto folder =
-            ApiClientBridge::readTorrentFile(QUrl::fromLocalFile(dir.path()), QStringLiteral("x"));
-        QVERIFY(!folder.error.isEmpty());
-
-        const auto remote = ApiClientBridge::readTorrentFile(
-            QUrl(QStringLiteral("https://example.org/a.torrent")), QStringLiteral("a.torrent"));
-        QVERIFY(!remote.error.isEmpty());
-
-        QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
-        if (QFileInfo(path).isReadable()) {
-            return; // running with privileges that read any file
-        }
-        const auto unreadable =
-            ApiClientBridge::readTorrentFile(QUrl::fromLocalFile(path), QStringLiteral("种子.torrent"));
-        QVERIFY(unreadable.error.contains(QStringLiteral("种子.torrent")));
     }
 };
 

@@ -13,6 +13,10 @@ TestCase {
     SettingsViewModel {
         id: model
     }
+    ServerRows {
+        id: rows
+        model: model.servers
+    }
     Component {
         id: welcomeComponent
         WelcomeView {
@@ -23,10 +27,9 @@ TestCase {
     }
 
     function removeAllProfiles() {
-        // Ids first: `servers` changes under an iteration as each profile goes.
-        for (const id of model.servers.map(server => server.id))
+        for (const id of rows.ids())
             model.remove(id)
-        tryCompare(model.servers, "length", 0)
+        tryCompare(model.servers, "count", 0)
     }
     function add(name, port) {
         let done = undefined
@@ -34,7 +37,7 @@ TestCase {
         tryVerify(() => done !== undefined)
         verify(done)
     }
-    function rows(view) {
+    function shownRows(view) {
         const names = []
         const column = findChild(view, "welcomeServerRows").parent
         for (let i = 0; i < column.children.length; ++i) {
@@ -57,7 +60,7 @@ TestCase {
     function test_first_launch_offers_to_add_a_server() {
         const view = createTemporaryObject(welcomeComponent, testCase)
         verify(findChild(view, "addFirstServerButton").visible)
-        compare(rows(view), [])
+        compare(shownRows(view), [])
         verify(findChild(view, "manageServersButton").visible)
         mouseClick(findChild(view, "addFirstServerButton"))
         verify(view.showingAddServer)
@@ -72,16 +75,16 @@ TestCase {
         add("third", 8083)
         const view = createTemporaryObject(welcomeComponent, testCase)
         verify(!findChild(view, "addFirstServerButton").visible)
-        compare(rows(view), ["third", "second", "first"])
+        compare(shownRows(view), ["third", "second", "first"])
         // The first profile saved became the active one.
         compare(model.activeServer.name, "first")
     }
 
     function test_connecting_without_a_stored_password_shows_the_error() {
         add("nopass", 8084)
-        verify(TestSupport.forgetPassword(model.servers[0].id))
+        verify(TestSupport.forgetPassword(rows.idOf("nopass")))
         const view = createTemporaryObject(welcomeComponent, testCase)
-        view.viewModel.connectTo(model.servers[0].id)
+        view.viewModel.connectTo(rows.idOf("nopass"))
         tryCompare(model, "hasError", true)
         verify(!model.isConnecting)
         const alert = findChild(view, "errorAlert")
@@ -90,5 +93,25 @@ TestCase {
         compare(alert.message, model.errorMessage)
         mouseClick(findChild(alert, "alertOkButton"))
         tryCompare(model, "hasError", false)
+    }
+
+    Component {
+        id: alertComponent
+        AlertDialog {
+            title: "提示"
+            message: "无法连接到服务器"
+            detail: "\n建议：检查服务器设置并重新连接"
+        }
+    }
+    function test_alert_suggestion_follows_the_message_directly() {
+        const alert = createTemporaryObject(alertComponent, testCase, { shown: true })
+        tryCompare(alert, "opened", true)
+        const message = findChild(alert, "alertMessage")
+        const detail = findChild(alert, "alertDetail")
+        compare(detail.text, "建议：检查服务器设置并重新连接")
+        compare(detail.lineCount, 1)
+        // Directly under the message: no empty line between them.
+        verify(detail.y - (message.y + message.height) < detail.font.pixelSize)
+        alert.shown = false
     }
 }

@@ -6,85 +6,28 @@ import QtQuick.Layouts
 import Seedwhirl
 
 // Adds a torrent by link or from a local .torrent file, with optional save path, category and
-// tags. Talks to the API client directly; the list shows the torrent at its next sync.
+// tags. The form over an AddTorrentViewModel, which holds the input and does the add.
 Page {
     id: root
     objectName: "addTorrentView"
 
-    // The API client (ApiClient); tests hand in a stand-in with the same functions.
-    property QtObject client: ApiClient
-    property int addMode: 0 // 0 链接, 1 文件
-    property alias torrentURL: urlField.text
-    property url selectedFileURL
-    property string selectedFileName
-    property alias savePath: savePathField.text
-    property alias category: categoryField.text
-    property alias tags: tagsField.text
-    property bool isAdding: false
-    property bool showError: false
-    property string errorMessage
+    // Owned by the sheet; a test may hand in its own.
+    property AddTorrentViewModel viewModel: AddTorrentViewModel {}
     property bool showFilePicker: false
-    property var categories: []
-    property bool isLoadingCategories: false
-    readonly property bool hasFile: selectedFileURL.toString() !== ""
-    readonly property bool isValid: addMode === 0 ? torrentURL !== "" : hasFile
-    // The "保存路径" menu: non-empty category paths, each once, in ascending order.
-    readonly property var savePathChoices: {
-        const paths = categories.map(c => c.savePath).filter(p => p !== "")
-        return Array.from(new Set(paths)).sort()
-    }
 
     signal closeRequested()
 
-    Component.onCompleted: {
-        if (savePath === "")
-            savePath = AppSettings.defaultSavePath
-        loadCategories()
-    }
+    Component.onCompleted: root.viewModel.appear()
 
-    function loadCategories() {
-        isLoadingCategories = true
-        client.getCategories("⚠️ 加载分类失败: ").then(function (result) {
-            if (result.ok)
-                root.categories = result.categories
-            root.isLoadingCategories = false
-        })
-    }
-
-    // An empty field is sent as absent.
-    function optional(text) {
-        return text === "" ? undefined : text
-    }
-
-    function add() {
-        if (!isValid || isAdding)
-            return
-        isAdding = true
-        const done = function (result) {
-            if (!root)
-                return
-            root.isAdding = false
-            if (result.ok) {
-                root.closeRequested()
-            } else {
-                root.errorMessage = result.error
-                root.showError = true
-            }
+    Connections {
+        target: root.viewModel
+        function onAdded() {
+            root.closeRequested()
         }
-        if (addMode === 0)
-            client.addTorrent(torrentURL.trim(), optional(savePath), optional(category), optional(tags)).then(done)
-        else
-            client.addTorrentFile(selectedFileURL, selectedFileName, optional(savePath), optional(category),
-                                  optional(tags)).then(done)
     }
 
-    function lastPathComponent(fileUrl) {
-        const path = fileUrl.toString()
-        return decodeURIComponent(path.substring(path.lastIndexOf("/") + 1))
-    }
-
-    function chooseMenuEntry(action) {
-        action()
+    // Every menu choice gives a light tap.
+    function tap() {
         Haptics.impact("light")
     }
 
@@ -100,18 +43,18 @@ Page {
         trailing: [
             BarButton {
                 objectName: "addButton"
-                visible: !root.isAdding
+                visible: !root.viewModel.isAdding
                 text: "添加"
-                enabled: root.isValid && !root.isAdding
-                onClicked: root.add()
+                enabled: root.viewModel.isValid && !root.viewModel.isAdding
+                onClicked: root.viewModel.add()
             },
             RowLayout {
                 objectName: "addingIndicator"
-                visible: root.isAdding
+                visible: root.viewModel.isAdding
                 height: 48
                 spacing: 6
                 BusyIndicator {
-                    running: root.isAdding
+                    running: root.viewModel.isAdding
                     implicitWidth: 24
                     implicitHeight: 24
                 }
@@ -140,18 +83,19 @@ Page {
                 Layout.fillWidth: true
                 title: "添加方式"
                 titles: ["链接", "文件"]
-                currentIndex: root.addMode
-                onCurrentIndexChanged: root.addMode = currentIndex
+                currentIndex: root.viewModel.addMode
+                onCurrentIndexChanged: root.viewModel.addMode = currentIndex
             }
 
             FormSection {
                 Layout.fillWidth: true
-                visible: root.addMode === 0
+                visible: root.viewModel.addMode === 0
                 title: "种子链接"
                 footer: "支持 magnet:// 或 http:// 链接"
                 TextField {
-                    id: urlField
                     objectName: "urlField"
+                    text: root.viewModel.torrentURL
+                    onTextChanged: root.viewModel.torrentURL = text
                     Layout.fillWidth: true
                     placeholderText: "磁力链接或种子 URL"
                     inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText | Qt.ImhUrlCharactersOnly
@@ -161,7 +105,7 @@ Page {
 
             FormSection {
                 Layout.fillWidth: true
-                visible: root.addMode === 1
+                visible: root.viewModel.addMode === 1
                 title: "种子文件"
                 footer: "选择本地 .torrent 文件"
                 ItemDelegate {
@@ -171,8 +115,8 @@ Page {
                     contentItem: RowLayout {
                         spacing: 10
                         Icon {
-                            name: root.hasFile ? "checkmark.circle.fill" : "doc.badge.plus"
-                            color: root.hasFile ? Theme.green : Theme.blue
+                            name: root.viewModel.hasFile ? "checkmark.circle.fill" : "doc.badge.plus"
+                            color: root.viewModel.hasFile ? Theme.green : Theme.blue
                         }
                         ColumnLayout {
                             Layout.fillWidth: true
@@ -180,12 +124,12 @@ Page {
                             Label {
                                 objectName: "fileLabel"
                                 Layout.fillWidth: true
-                                text: root.hasFile ? root.selectedFileName : "选择种子文件"
-                                color: root.hasFile ? root.Material.foreground : Theme.blue
+                                text: root.viewModel.hasFile ? root.viewModel.selectedFileName : "选择种子文件"
+                                color: root.viewModel.hasFile ? root.Material.foreground : Theme.blue
                                 elide: Text.ElideMiddle
                             }
                             SecondaryLabel {
-                                visible: root.hasFile
+                                visible: root.viewModel.hasFile
                                 text: "点击重新选择"
                                 font.pixelSize: 12
                             }
@@ -205,8 +149,9 @@ Page {
                         text: "分类"
                     }
                     TextField {
-                        id: categoryField
                         objectName: "categoryField"
+                        text: root.viewModel.category
+                        onTextChanged: root.viewModel.category = text
                         Layout.fillWidth: true
                         placeholderText: "点击输入"
                         selectByMouse: true
@@ -223,21 +168,21 @@ Page {
                             y: categoryMenuButton.height
                             MenuItem {
                                 text: "默认"
-                                onTriggered: root.chooseMenuEntry(function () {
-                                    root.category = ""
-                                    root.savePath = "/downloads"
-                                })
+                                onTriggered: {
+                                    root.viewModel.chooseCategory(-1)
+                                    root.tap()
+                                }
                             }
                             Repeater {
-                                model: root.categories
+                                model: root.viewModel.categoryNames
                                 delegate: MenuItem {
-                                    required property var modelData
-                                    text: modelData.name
-                                    onTriggered: root.chooseMenuEntry(() => {
-                                        root.category = modelData.name
-                                        if (modelData.savePath !== "")
-                                            root.savePath = modelData.savePath
-                                    })
+                                    required property string modelData
+                                    required property int index
+                                    text: modelData
+                                    onTriggered: {
+                                        root.viewModel.chooseCategory(index)
+                                        root.tap()
+                                    }
                                 }
                             }
                         }
@@ -250,8 +195,9 @@ Page {
                         text: "保存路径"
                     }
                     TextField {
-                        id: savePathField
                         objectName: "savePathField"
+                        text: root.viewModel.savePath
+                        onTextChanged: root.viewModel.savePath = text
                         Layout.fillWidth: true
                         placeholderText: "点击输入"
                         inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
@@ -269,14 +215,21 @@ Page {
                             y: pathMenuButton.height
                             MenuItem {
                                 text: "默认"
-                                onTriggered: root.chooseMenuEntry(() => root.savePath = "/downloads")
+                                onTriggered: {
+                                    root.viewModel.chooseSavePath(-1)
+                                    root.tap()
+                                }
                             }
                             Repeater {
-                                model: root.savePathChoices
+                                model: root.viewModel.savePathChoices
                                 delegate: MenuItem {
                                     required property string modelData
+                                    required property int index
                                     text: modelData
-                                    onTriggered: root.chooseMenuEntry(() => root.savePath = modelData)
+                                    onTriggered: {
+                                        root.viewModel.chooseSavePath(index)
+                                        root.tap()
+                                    }
                                 }
                             }
                         }
@@ -289,8 +242,9 @@ Page {
                         text: "标签"
                     }
                     TextField {
-                        id: tagsField
                         objectName: "tagsField"
+                        text: root.viewModel.tags
+                        onTextChanged: root.viewModel.tags = text
                         Layout.fillWidth: true
                         selectByMouse: true
                     }
@@ -307,8 +261,7 @@ Page {
         nameFilters: ["*.torrent"]
         fileMode: FileDialog.OpenFile
         onAccepted: {
-            root.selectedFileURL = selectedFile
-            root.selectedFileName = root.lastPathComponent(selectedFile)
+            root.viewModel.selectedFileURL = selectedFile
             root.showFilePicker = false
         }
         onRejected: root.showFilePicker = false
@@ -317,8 +270,8 @@ Page {
     AlertDialog {
         objectName: "errorAlert"
         title: "错误"
-        shown: root.showError
-        message: root.errorMessage
-        onAcknowledged: root.showError = false
+        shown: root.viewModel.showError
+        message: root.viewModel.errorMessage
+        onAcknowledged: root.viewModel.showError = false
     }
 }

@@ -10,7 +10,9 @@ Dialog {
 
     property bool shown: false
     property string message
-    // A second line in caption font under the message (empty: none).
+    // A second line in caption font right under the message (empty: none). Callers pass the
+    // "\n建议：…" form of a suggestion; the line break is dropped, since the caption starts on
+    // its own line already and would otherwise leave an empty line under the message.
     property string detail
 
     signal acknowledged()
@@ -36,8 +38,8 @@ Dialog {
         Label {
             objectName: "alertDetail"
             Layout.fillWidth: true
-            visible: root.detail !== ""
-            text: root.detail
+            visible: text !== ""
+            text: root.detail.replace(/^\n+/, "")
             wrapMode: Text.Wrap
             font.pixelSize: 12
             color: Material.secondaryTextColor
@@ -49,7 +51,7 @@ Dialog {
             objectName: "alertOkButton"
             text: "确定"
             flat: true
-            DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            DialogButtonBox.buttonRole: Dialog.AcceptRole
         }
     }
 }

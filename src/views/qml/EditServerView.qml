@@ -10,14 +10,13 @@ Page {
     objectName: "editServerView"
 
     required property SettingsViewModel viewModel
-    // The profile map being edited.
-    property var server: null
+    property serverProfile server
     readonly property alias form: form
 
     signal closeRequested()
 
     onServerChanged: {
-        if (!server)
+        if (!server.valid)
             return
         form.name = server.name
         form.host = server.host
@@ -39,7 +38,7 @@ Page {
             BarButton {
                 objectName: "saveButton"
                 text: "保存"
-                enabled: form.isValid && root.server !== null
+                enabled: form.isValid && root.server.valid
                 onClicked: root.save()
             }
         ]
@@ -65,7 +64,7 @@ Page {
             return
         // A hidden password field never changes the stored password.
         const password = form.showPasswordField && form.password !== "" ? form.password : undefined
-        viewModel.update(server.id, form.name, form.host, port, form.username, form.useHTTPS, password)
+        viewModel.update(server.serverId, form.name, form.host, port, form.username, form.useHTTPS, password)
         closeRequested()
     }
 }

@@ -10,7 +10,7 @@ Item {
     // Made once for the view's lifetime and handed to every server screen.
     property SettingsViewModel serverViewModel: SettingsViewModel {}
     property bool isAuthenticated: ApiClient.isAuthenticated
-    readonly property Item currentScreen: loader.item
+    readonly property Item currentScreen: loader.item as Item
 
     Loader {
         id: loader

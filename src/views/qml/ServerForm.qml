@@ -20,8 +20,9 @@ ColumnLayout {
     property bool optionalPassword: false
     property alias showPasswordField: changePasswordSwitch.checked
     property bool isTesting: false
-    property var testResult: undefined // true, false or undefined (no test yet)
-    property var testError: undefined
+    property bool hasTestResult: false // false until the first test answered
+    property bool testSucceeded: false
+    property string testError
 
     readonly property bool portValid: viewModel.isValidPort(port)
     readonly property bool isValid: name !== "" && host !== "" && port !== "" && username !== "" && portValid
@@ -134,19 +135,19 @@ ColumnLayout {
         }
         RowLayout {
             objectName: "testResultLine"
-            visible: form.testResult !== undefined
+            visible: form.hasTestResult
             Layout.fillWidth: true
             Layout.bottomMargin: 8
             spacing: 6
             Icon {
-                name: form.testResult === true ? "checkmark.circle.fill" : "xmark.circle.fill"
-                color: form.testResult === true ? Theme.green : Theme.red
+                name: form.testSucceeded ? "checkmark.circle.fill" : "xmark.circle.fill"
+                color: form.testSucceeded ? Theme.green : Theme.red
             }
             Label {
                 objectName: "testResultText"
                 Layout.fillWidth: true
-                text: form.testResult === true ? "✓ 连接成功" : (form.testError || "")
-                color: form.testResult === true ? Theme.green : Theme.red
+                text: form.testSucceeded ? "✓ 连接成功" : form.testError
+                color: form.testSucceeded ? Theme.green : Theme.red
                 wrapMode: Text.Wrap
             }
         }
@@ -154,12 +155,12 @@ ColumnLayout {
 
     function runTest() {
         isTesting = true
-        testResult = undefined
-        testError = undefined
+        hasTestResult = false
         const task = viewModel.test(name, host, Number.parseInt(port, 10), username, password, useHTTPS)
         task.then(function (result) {
-            form.testResult = result.success
-            form.testError = result.success ? undefined : result.error
+            form.testSucceeded = result.success
+            form.testError = result.error
+            form.hasTestResult = true
             form.isTesting = false
         })
     }

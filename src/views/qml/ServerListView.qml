@@ -13,8 +13,8 @@ Page {
     // Shown in a sheet (from the welcome screen) rather than pushed (from the settings tab).
     property bool presentedAsSheet: false
     property bool showingAddServer: false
-    property var editingServer: null
-    readonly property var activeServerId: viewModel.activeServer ? viewModel.activeServer.id : undefined
+    property bool showingEditServer: false
+    property serverProfile editingServer
 
     signal closeRequested()
 
@@ -45,7 +45,7 @@ Page {
         objectName: "emptyState"
         anchors.centerIn: parent
         width: parent.width - 48
-        visible: root.viewModel.servers.length === 0
+        visible: root.viewModel.servers.count === 0
         spacing: 10
         Icon {
             Layout.alignment: Qt.AlignHCenter
@@ -71,7 +71,7 @@ Page {
         objectName: "serverList"
         anchors.fill: parent
         anchors.topMargin: 8
-        visible: root.viewModel.servers.length > 0
+        visible: root.viewModel.servers.count > 0
         clip: true
         model: root.viewModel.servers
         header: Label {
@@ -82,13 +82,14 @@ Page {
             color: root.Material.secondaryTextColor
         }
         delegate: ServerRowView {
-            required property var modelData
+            id: serverRow
             width: ListView.view.width
-            server: modelData
-            isActive: modelData.id === root.activeServerId
-            onConnectRequested: root.viewModel.connectTo(modelData.id)
-            onEditRequested: root.editingServer = modelData
-            onDeleteRequested: root.viewModel.remove(modelData.id)
+            onConnectRequested: root.viewModel.connectTo(serverRow.serverId)
+            onEditRequested: {
+                root.editingServer = root.viewModel.profile(serverRow.serverId)
+                root.showingEditServer = true
+            }
+            onDeleteRequested: root.viewModel.remove(serverRow.serverId)
         }
     }
 
@@ -128,8 +129,8 @@ Page {
 
     Sheet {
         objectName: "editServerSheet"
-        visible: root.editingServer !== null
-        onClosed: root.editingServer = null
+        visible: root.showingEditServer
+        onClosed: root.showingEditServer = false
         pageProperties: ({ server: root.editingServer })
         page: Component {
             EditServerView {

@@ -9,9 +9,15 @@ import Seedwhirl
 SwipeDelegate {
     id: row
 
-    // A profile map as SettingsViewModel publishes it.
-    required property var server
+    // The roles of SettingsViewModel.servers.
+    required property string serverId
+    required property string name
+    required property string host
+    required property int port
+    required property string username
+    required property bool useHTTPS
     required property bool isActive
+    required property string lastConnectedText
 
     signal connectRequested()
     signal editRequested()
@@ -34,7 +40,7 @@ SwipeDelegate {
                 spacing: 4
                 Label {
                     objectName: "serverName"
-                    text: row.server.name
+                    text: row.name
                     font.pixelSize: 16
                     font.bold: true
                     elide: Text.ElideRight
@@ -42,7 +48,7 @@ SwipeDelegate {
                 }
                 Icon {
                     objectName: "httpsIcon"
-                    visible: row.server.useHTTPS
+                    visible: row.useHTTPS
                     name: "lock.fill"
                     size: 14
                     color: row.Material.secondaryTextColor
@@ -50,17 +56,16 @@ SwipeDelegate {
             }
             SecondaryLabel {
                 Layout.fillWidth: true
-                text: row.server.host + ":" + row.server.port
+                text: row.host + ":" + row.port
             }
             SecondaryLabel {
                 Layout.fillWidth: true
-                text: "用户: " + row.server.username
+                text: "用户: " + row.username
             }
             SecondaryLabel {
                 objectName: "lastConnected"
                 Layout.fillWidth: true
-                text: row.server.lastConnectedText !== undefined ? row.server.lastConnectedText
-                      : (row.server.lastConnectedAt ? Format.relativeDateString(row.server.lastConnectedAt) : "从未连接")
+                text: row.lastConnectedText
             }
         }
     }

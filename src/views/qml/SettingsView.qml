@@ -11,14 +11,11 @@ Page {
     objectName: "settingsView"
 
     required property SettingsViewModel viewModel
-    property QtObject client: ApiClient
     property bool showingAbout: false
-    property var categories: []
-    property bool isLoadingCategories: false
-    readonly property var intervalChoices: [3, 5, 10, 15, 30]
+    readonly property list<real> intervalChoices: [3, 5, 10, 15, 30]
     readonly property string communityUrl: "https://github.com/seedwhirl/seedwhirl/discussions"
     readonly property string supportUrl: "https://github.com/seedwhirl/seedwhirl/issues"
-    readonly property var activeServer: viewModel.activeServer
+    readonly property serverProfile activeServer: viewModel.activeServer
     readonly property bool isShown: visible && StackView.status === StackView.Active
     property bool _wasShown: false
 
@@ -34,16 +31,7 @@ Page {
 
     function appeared() {
         viewModel.startLoadServerVersion()
-        loadCategories()
-    }
-
-    function loadCategories() {
-        isLoadingCategories = true
-        client.getCategories().then(function (result) {
-            if (result.ok)
-                root.categories = result.categories
-            root.isLoadingCategories = false
-        })
+        viewModel.startLoadCategories()
     }
 
     function openServerList() {
@@ -86,7 +74,7 @@ Page {
                         ColumnLayout {
                             Layout.fillWidth: true
                             spacing: 4
-                            visible: root.activeServer !== undefined && root.activeServer !== null
+                            visible: root.activeServer.valid
                             RowLayout {
                                 spacing: 8
                                 Icon {
@@ -95,7 +83,7 @@ Page {
                                 }
                                 Label {
                                     objectName: "activeServerName"
-                                    text: root.activeServer ? root.activeServer.name : ""
+                                    text: root.activeServer.name
                                     font.pixelSize: 16
                                     font.bold: true
                                 }
@@ -103,22 +91,22 @@ Page {
                             RowLayout {
                                 spacing: 6
                                 SecondaryLabel {
-                                    text: root.activeServer ? root.activeServer.host + ":" + root.activeServer.port : ""
+                                    text: root.activeServer.valid ? root.activeServer.host + ":" + root.activeServer.port : ""
                                 }
                                 Icon {
-                                    visible: root.activeServer ? root.activeServer.useHTTPS : false
+                                    visible: root.activeServer.useHTTPS
                                     name: "lock.fill"
                                     size: 14
                                     color: Theme.green
                                 }
                                 SecondaryLabel {
-                                    visible: root.activeServer ? root.activeServer.useHTTPS : false
+                                    visible: root.activeServer.useHTTPS
                                     text: "HTTPS"
                                     color: Theme.green
                                 }
                             }
                             RowLayout {
-                                visible: root.viewModel.serverVersion !== undefined
+                                visible: root.viewModel.serverVersion !== ""
                                 spacing: 6
                                 Icon {
                                     name: "info.circle"
@@ -127,7 +115,7 @@ Page {
                                 }
                                 SecondaryLabel {
                                     objectName: "serverVersionText"
-                                    text: "qBittorrent " + (root.viewModel.serverVersion || "")
+                                    text: "qBittorrent " + root.viewModel.serverVersion
                                 }
                             }
                             RowLayout {
@@ -138,14 +126,14 @@ Page {
                                     color: serverRow.Material.secondaryTextColor
                                 }
                                 SecondaryLabel {
-                                    text: root.activeServer ? root.activeServer.username : ""
+                                    text: root.activeServer.username
                                 }
                             }
                         }
                         ColumnLayout {
                             objectName: "noServer"
                             Layout.fillWidth: true
-                            visible: !root.activeServer
+                            visible: !root.activeServer.valid
                             spacing: 4
                             RowLayout {
                                 spacing: 8
@@ -206,8 +194,8 @@ Page {
                     ComboBox {
                         id: intervalPicker
                         objectName: "intervalPicker"
-                        model: root.intervalChoices.map(s => Format.secondsLabel(s))
-                        currentIndex: root.intervalChoices.indexOf(AppSettings.refreshInterval)
+                        model: Array.from(root.intervalChoices, s => Format.secondsLabel(s))
+                        currentIndex: Array.from(root.intervalChoices).indexOf(AppSettings.refreshInterval)
                         onActivated: index => AppSettings.refreshInterval = root.intervalChoices[index]
                     }
                 }
@@ -243,11 +231,12 @@ Page {
                             // the menu was built, so they are inserted at their place rather than
                             // appended as a Repeater's items would be.
                             Instantiator {
-                                model: root.categories
+                                model: root.viewModel.categories
                                 delegate: MenuItem {
-                                    required property var modelData
-                                    text: modelData.name
-                                    onTriggered: AppSettings.defaultSavePath = modelData.savePath
+                                    required property string name
+                                    required property string savePath
+                                    text: name
+                                    onTriggered: AppSettings.defaultSavePath = savePath
                                 }
                                 onObjectAdded: (index, object) => pathMenu.insertItem(index, object)
                                 onObjectRemoved: (index, object) => pathMenu.removeItem(object)

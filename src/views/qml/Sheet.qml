@@ -11,7 +11,7 @@ Popup {
 
     property Component page
     property var pageProperties: ({})
-    readonly property Item item: loader.item
+    readonly property Item item: (contentItem as Loader)?.item as Item ?? null
     readonly property bool wide: parent ? parent.width > Theme.wideWidth : false
 
     parent: Overlay.overlay
@@ -46,8 +46,8 @@ Popup {
         radius: sheet.wide ? 16 : 0
     }
 
+    // No id on the loader: an id would make the deferred content assignment immediate.
     contentItem: Loader {
-        id: loader
         active: sheet.visible
         focus: true
         clip: true
@@ -59,7 +59,7 @@ Popup {
     }
 
     Connections {
-        target: loader.item
+        target: sheet.item
         ignoreUnknownSignals: true
         function onCloseRequested() {
             sheet.close()

@@ -17,7 +17,7 @@ Page {
     signal closeRequested()
 
     Component.onCompleted: {
-        if (viewModel.transferInfo) {
+        if (viewModel.transferInfo.loaded) {
             downloadLimit = viewModel.downloadLimitFieldText()
             uploadLimit = viewModel.uploadLimitFieldText()
         }

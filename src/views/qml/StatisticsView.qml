@@ -5,46 +5,43 @@ import QtQuick.Layouts
 import Seedwhirl
 
 // The statistics tab: server version, all-time and session figures, the global limits, server
-// facts and categories. The live figures refresh every 5 seconds while the tab is shown.
+// facts and categories. The live figures refresh every 5 seconds while the tab is shown and
+// the application is active.
 Page {
     id: root
     objectName: "statisticsView"
 
     required property StatisticsViewModel viewModel
     property bool showingSpeedLimitSheet: false
-    readonly property bool isShown: visible && StackView.status === StackView.Active
-    property bool _wasShown: false
-    readonly property var transferInfo: viewModel.transferInfo
-    readonly property var serverState: viewModel.serverState
+    // Outside a navigation stack (a test, a shot) the screen counts as shown while visible.
+    readonly property bool isShown: visible && (StackView.view === null || StackView.status === StackView.Active)
+    readonly property transferFigures transferInfo: viewModel.transferInfo
+    readonly property serverFigures serverState: viewModel.serverState
     // Shown while a figure has not arrived yet.
     readonly property string placeholder: "—"
 
-    onIsShownChanged: updateShown()
-    Component.onCompleted: updateShown()
-
-    function updateShown() {
-        if (isShown === _wasShown)
-            return
-        _wasShown = isShown
-        if (isShown) {
-            viewModel.loadAll()
-            viewModel.startAutoRefresh(5.0)
-        } else {
-            viewModel.stopAutoRefresh()
-        }
+    // Loads on every show; the live figures refresh while shown and the application is active.
+    Binding {
+        target: root.viewModel
+        property: "active"
+        value: root.isShown && Application.state === Qt.ApplicationActive
     }
 
-    function bytes(value) {
-        return value === undefined || value === null ? placeholder : Format.formatBytes(value)
+    // A figure that has not arrived (or that the server left out) is undefined.
+    function bytes(value: var): string {
+        return value === undefined ? placeholder : Format.formatBytes(value)
     }
-    function rate(value) {
-        return value === undefined || value === null ? placeholder : Format.formatRate(value)
+    function rate(value: var): string {
+        return value === undefined ? placeholder : Format.formatRate(value)
     }
-    function limit(value) {
-        return value === undefined || value === null ? placeholder : Format.formatLimit(value)
+    function limit(value: var): string {
+        return value === undefined ? placeholder : Format.formatLimit(value)
     }
-    function count(value) {
-        return value === undefined || value === null ? placeholder : String(value)
+    function count(value: var): string {
+        return value === undefined ? placeholder : String(value)
+    }
+    function transfer(field: string): var {
+        return transferInfo.loaded ? transferInfo[field] : undefined
     }
 
     header: NavBar {
@@ -72,7 +69,7 @@ Page {
                 StatRow {
                     objectName: "versionRow"
                     label: "qBittorrent 版本"
-                    value: root.viewModel.serverVersion ?? root.placeholder
+                    value: root.viewModel.serverVersion || root.placeholder
                 }
             }
 
@@ -84,21 +81,21 @@ Page {
                     symbol: "tray.and.arrow.down.fill"
                     color: Theme.cyan
                     label: "总下载量"
-                    value: root.bytes(root.serverState?.alltimeDL)
+                    value: root.bytes(root.serverState.alltimeDL)
                 }
                 StatRow {
                     objectName: "alltimeUploadRow"
                     symbol: "tray.and.arrow.up.fill"
                     color: Theme.blue
                     label: "总上传量"
-                    value: root.bytes(root.serverState?.alltimeUL)
+                    value: root.bytes(root.serverState.alltimeUL)
                 }
                 StatRow {
                     objectName: "shareRatioRow"
                     symbol: "chart.line.uptrend.xyaxis"
                     color: Theme.orange
                     label: "分享率"
-                    value: root.serverState ? root.viewModel.shareRatioText() : root.placeholder
+                    value: root.serverState.loaded ? root.viewModel.shareRatioText() : root.placeholder
                 }
             }
 
@@ -110,42 +107,42 @@ Page {
                     symbol: "arrow.down.circle.fill"
                     color: Theme.cyan
                     label: "下载速度"
-                    value: root.rate(root.transferInfo?.dlInfoSpeed)
+                    value: root.rate(root.transfer("dlInfoSpeed"))
                 }
                 StatRow {
                     objectName: "uploadSpeedRow"
                     symbol: "arrow.up.circle.fill"
                     color: Theme.blue
                     label: "上传速度"
-                    value: root.rate(root.transferInfo?.upInfoSpeed)
+                    value: root.rate(root.transfer("upInfoSpeed"))
                 }
                 StatRow {
                     objectName: "downloadedRow"
                     symbol: "arrow.down.circle"
                     color: Theme.cyan
                     label: "已下载"
-                    value: root.bytes(root.transferInfo?.dlInfoData)
+                    value: root.bytes(root.transfer("dlInfoData"))
                 }
                 StatRow {
                     objectName: "uploadedRow"
                     symbol: "arrow.up.circle"
                     color: Theme.blue
                     label: "已上传"
-                    value: root.bytes(root.transferInfo?.upInfoData)
+                    value: root.bytes(root.transfer("upInfoData"))
                 }
                 StatRow {
                     objectName: "dhtRow"
                     symbol: "network"
                     color: Theme.purple
                     label: "DHT 节点"
-                    value: root.count(root.transferInfo?.dhtNodes)
+                    value: root.count(root.transfer("dhtNodes"))
                 }
                 StatRow {
                     objectName: "connectionRow"
                     symbol: "wifi"
                     color: Theme.green
                     label: "连接状态"
-                    value: root.transferInfo ? Format.connectionStatusText(root.transferInfo.connectionStatus) : root.placeholder
+                    value: root.transferInfo.loaded ? Format.connectionStatusText(root.transferInfo.connectionStatus) : root.placeholder
                 }
             }
 
@@ -162,12 +159,12 @@ Page {
                         StatRow {
                             objectName: "downloadLimitRow"
                             label: "下载限速"
-                            value: root.limit(root.transferInfo?.dlRateLimit)
+                            value: root.limit(root.transfer("dlRateLimit"))
                         }
                         StatRow {
                             objectName: "uploadLimitRow"
                             label: "上传限速"
-                            value: root.limit(root.transferInfo?.upRateLimit)
+                            value: root.limit(root.transfer("upRateLimit"))
                         }
                     }
                 }
@@ -181,34 +178,35 @@ Page {
                     symbol: "externaldrive"
                     color: Theme.gray
                     label: "可用磁盘空间"
-                    value: root.bytes(root.serverState?.freeSpaceOnDisk)
+                    value: root.bytes(root.serverState.freeSpaceOnDisk)
                 }
                 StatRow {
                     objectName: "connectionsRow"
                     symbol: "network"
                     color: Theme.purple
                     label: "总连接数"
-                    value: root.count(root.serverState?.totalPeerConnections)
+                    value: root.count(root.serverState.totalPeerConnections)
                 }
                 StatRow {
                     objectName: "queuedIoRow"
                     symbol: "tray.full"
                     color: Theme.orange
                     label: "队列 IO 任务"
-                    value: root.count(root.serverState?.queuedIO)
+                    value: root.count(root.serverState.queuedIO)
                 }
             }
 
             FormSection {
                 objectName: "categoriesSection"
                 Layout.fillWidth: true
-                title: "分类 (" + root.viewModel.categories.length + ")"
+                title: "分类 (" + root.viewModel.categories.count + ")"
                 Repeater {
                     model: root.viewModel.categories
                     delegate: StatRow {
-                        required property var modelData
-                        label: modelData.name
-                        value: modelData.savePath
+                        required property string name
+                        required property string savePath
+                        label: name
+                        value: savePath
                     }
                 }
             }

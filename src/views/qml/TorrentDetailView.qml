@@ -9,13 +9,22 @@ Page {
     id: root
     objectName: "torrentDetailView"
 
-    // The torrent as TorrentListModel.torrentAt() gives it.
+    // The torrent as TorrentListModel.torrentAt() gives it, passed on to the model unread: a
+    // C++ record with no QML type, so it can only be a var.
     required property var torrent
     required property TorrentDetailViewModel viewModel
     property int selectedTab: 0
-    readonly property var tabTitles: ["基本信息", "文件", "Trackers", "Peers (" + viewModel.peerCount + ")"]
+    readonly property list<string> tabTitles: ["基本信息", "文件", "Trackers", "Peers (" + viewModel.peers.count + ")"]
 
-    Component.onCompleted: viewModel.loadAll()
+    // Outside a navigation stack (a test, a shot) the screen counts as shown while visible.
+    readonly property bool isShown: visible && (StackView.view === null || StackView.status === StackView.Active)
+
+    // Files, trackers and peers load anew each time the screen is shown.
+    Binding {
+        target: root.viewModel
+        property: "active"
+        value: root.isShown
+    }
 
     header: NavBar {
         title: "详情"
@@ -47,7 +56,9 @@ Page {
                 clip: true
                 model: root.viewModel.info
                 delegate: RowLayout {
-                    required property var modelData
+                    id: infoRow
+                    required property string label
+                    required property string value
                     width: ListView.view.width
                     height: Math.max(44, valueLabel.implicitHeight + 16)
                     spacing: 12
@@ -55,7 +66,7 @@ Page {
                         Layout.leftMargin: 16
                         Layout.alignment: Qt.AlignTop
                         Layout.topMargin: 8
-                        text: modelData.label
+                        text: infoRow.label
                         font.pixelSize: 14
                         color: root.Material.secondaryTextColor
                     }
@@ -66,7 +77,7 @@ Page {
                         Layout.alignment: Qt.AlignTop
                         Layout.topMargin: 8
                         horizontalAlignment: Text.AlignRight
-                        text: modelData.value
+                        text: infoRow.value
                         font.pixelSize: 14
                         wrapMode: Text.WrapAnywhere
                     }
@@ -80,26 +91,30 @@ Page {
                 model: root.viewModel.files
                 onLoadRequested: root.viewModel.startLoadFiles()
                 delegate: ColumnLayout {
-                    required property var modelData
+                    id: fileRow
+                    required property string name
+                    required property real progress
+                    required property string sizeText
+                    required property string progressText
                     width: ListView.view.width - 32
                     x: 16
                     spacing: 4
                     Label {
                         Layout.fillWidth: true
                         Layout.topMargin: 8
-                        text: modelData.name
+                        text: fileRow.name
                         wrapMode: Text.WrapAnywhere
                     }
                     ProgressBar {
                         Layout.fillWidth: true
                         from: 0
                         to: 1
-                        value: modelData.progress
+                        value: fileRow.progress
                         Material.accent: Theme.blue
                     }
                     SecondaryLabel {
                         Layout.bottomMargin: 8
-                        text: modelData.sizeText + " • " + modelData.progressText
+                        text: fileRow.sizeText + " • " + fileRow.progressText
                     }
                 }
             }
@@ -111,24 +126,28 @@ Page {
                 model: root.viewModel.trackers
                 onLoadRequested: root.viewModel.startLoadTrackers()
                 delegate: ColumnLayout {
-                    required property var modelData
+                    id: trackerRow
+                    required property string url
+                    required property string statusText
+                    required property bool isWorking
+                    required property string seedsAndLeechesText
                     width: ListView.view.width - 32
                     x: 16
                     spacing: 2
                     Label {
                         Layout.fillWidth: true
                         Layout.topMargin: 8
-                        text: modelData.url
+                        text: trackerRow.url
                         wrapMode: Text.WrapAnywhere
                     }
                     Label {
-                        text: modelData.statusText
+                        text: trackerRow.statusText
                         font.pixelSize: 13
-                        color: modelData.isWorking ? Theme.green : root.Material.secondaryTextColor
+                        color: trackerRow.isWorking ? Theme.green : root.Material.secondaryTextColor
                     }
                     SecondaryLabel {
                         Layout.bottomMargin: 8
-                        text: modelData.seedsAndLeechesText
+                        text: trackerRow.seedsAndLeechesText
                     }
                 }
             }
@@ -140,7 +159,12 @@ Page {
                 model: root.viewModel.peers
                 onLoadRequested: root.viewModel.startLoadPeers()
                 delegate: RowLayout {
-                    required property var modelData
+                    id: peerRow
+                    required property string address
+                    required property string client
+                    required property string progressText
+                    required property string dlSpeedText
+                    required property string upSpeedText
                     width: ListView.view.width - 32
                     x: 16
                     spacing: 8
@@ -151,18 +175,18 @@ Page {
                         spacing: 2
                         Label {
                             Layout.fillWidth: true
-                            text: modelData.address
+                            text: peerRow.address
                         }
                         SecondaryLabel {
                             Layout.fillWidth: true
-                            text: modelData.client
+                            text: peerRow.client
                         }
                     }
                     ColumnLayout {
                         spacing: 2
                         Label {
                             Layout.alignment: Qt.AlignRight
-                            text: modelData.progressText
+                            text: peerRow.progressText
                             color: Theme.blue
                             font.pixelSize: 13
                         }
@@ -170,13 +194,13 @@ Page {
                             Layout.alignment: Qt.AlignRight
                             icon: "arrow.down"
                             color: Theme.green
-                            value: modelData.dlSpeedText
+                            value: peerRow.dlSpeedText
                         }
                         StatItem {
                             Layout.alignment: Qt.AlignRight
                             icon: "arrow.up"
                             color: Theme.blue
-                            value: modelData.upSpeedText
+                            value: peerRow.upSpeedText
                         }
                     }
                 }

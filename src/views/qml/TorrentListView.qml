@@ -44,9 +44,9 @@ Page {
     }
 
     Connections {
-        target: Qt.application
+        target: Application
         function onStateChanged() {
-            root.viewModel.handleApplicationState(Qt.application.state)
+            root.viewModel.handleApplicationState(Application.state)
         }
     }
 
@@ -256,14 +256,14 @@ Page {
                 objectName: "cancelDeleteButton"
                 text: "取消"
                 flat: true
-                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+                DialogButtonBox.buttonRole: Dialog.RejectRole
             }
             Button {
                 objectName: "confirmDeleteButton"
                 text: "删除"
                 flat: true
                 Material.foreground: Theme.red
-                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
+                DialogButtonBox.buttonRole: Dialog.DestructiveRole
                 onClicked: {
                     if (root.pendingDeleteWithFiles)
                         root.viewModel.remove(root.pendingDeleteWithFiles.hash, true)
@@ -288,8 +288,8 @@ Page {
         onClosed: root.showingFilterSheet = false
         // The sheet works on copies of the category and tag lists taken when it opens.
         pageProperties: ({
-            categories: root.viewModel.categories.map(c => c.name),
-            tags: root.viewModel.tags.slice()
+            categories: root.viewModel.categoryNames,
+            tags: root.viewModel.tags
         })
         page: Component {
             FilterSheet {

@@ -10,9 +10,8 @@ SwipeDelegate {
     id: row
 
     required property int index
-    // For the roles whose names an Item already uses for itself: model.id (the hash) and
-    // model.state (the raw state).
-    required property var model
+    required property string hash
+    required property string torrentState // raw state
     required property string name
     required property string sizeText
     required property real progress
@@ -26,7 +25,7 @@ SwipeDelegate {
     required property string etaText
     required property string stateIcon
     required property bool isPaused
-    required property var tagList
+    required property list<string> tagList
     property bool swipeEnabled: true
 
     signal openRequested()
@@ -57,7 +56,7 @@ SwipeDelegate {
             Layout.preferredHeight: 24
             name: row.stateIcon
             size: 24
-            color: Theme.stateColor(row.model.state) ?? row.Material.secondaryTextColor
+            color: Theme.stateColor(row.torrentState) ?? row.Material.secondaryTextColor
         }
 
         ColumnLayout {

@@ -15,9 +15,9 @@ Page {
     property bool showingServerList: false
     property bool animateLogo: false
     property bool animateContent: false
-    readonly property var guideIcons: ["plus.app.fill", "link.circle.fill", "arrow.down.doc.fill"]
-    readonly property var guideTitles: ["添加服务器", "建立连接", "管理种子"]
-    readonly property var guideDescriptions: ["配置你的 qBittorrent 服务器地址", "快速连接到远程或本地服务器", "轻松管理和监控所有种子任务"]
+    readonly property list<string> guideIcons: ["plus.app.fill", "link.circle.fill", "arrow.down.doc.fill"]
+    readonly property list<string> guideTitles: ["添加服务器", "建立连接", "管理种子"]
+    readonly property list<string> guideDescriptions: ["配置你的 qBittorrent 服务器地址", "快速连接到远程或本地服务器", "轻松管理和监控所有种子任务"]
 
     background: Rectangle {
         gradient: Gradient {
@@ -176,7 +176,7 @@ Page {
             // No profiles yet: add the first one.
             Button {
                 objectName: "addFirstServerButton"
-                visible: root.viewModel.servers.length === 0
+                visible: root.viewModel.servers.count === 0
                 Layout.fillWidth: true
                 Layout.preferredHeight: 52
                 highlighted: true
@@ -205,7 +205,7 @@ Page {
 
             // Saved profiles, in the model's order (newest first).
             ColumnLayout {
-                visible: root.viewModel.servers.length > 0
+                visible: root.viewModel.servers.count > 0
                 Layout.fillWidth: true
                 spacing: 8
                 Label {
@@ -219,11 +219,14 @@ Page {
                     model: root.viewModel.servers
                     delegate: ItemDelegate {
                         id: serverRow
-                        required property var modelData
+                        required property string serverId
+                        required property string name
+                        required property string host
+                        required property int port
                         objectName: "welcomeServerRow"
                         Layout.fillWidth: true
                         enabled: !root.viewModel.isConnecting
-                        onClicked: root.viewModel.connectTo(modelData.id)
+                        onClicked: root.viewModel.connectTo(serverRow.serverId)
                         background: Rectangle {
                             radius: 12
                             color: serverRow.down ? (root.Material.theme === Material.Dark ? "#2c3444" : "#e3ecf9")
@@ -242,13 +245,13 @@ Page {
                                 Label {
                                     objectName: "serverName"
                                     Layout.fillWidth: true
-                                    text: serverRow.modelData.name
+                                    text: serverRow.name
                                     font.pixelSize: 16
                                     elide: Text.ElideRight
                                 }
                                 SecondaryLabel {
                                     Layout.fillWidth: true
-                                    text: serverRow.modelData.host + ":" + serverRow.modelData.port
+                                    text: serverRow.host + ":" + serverRow.port
                                     elide: Text.ElideRight
                                     wrapMode: Text.NoWrap
                                 }

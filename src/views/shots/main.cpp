@@ -7,6 +7,7 @@
 // demo server. The profiles and settings live in a folder of their own that is removed at
 // the end, so the first screen is always the welcome screen without profiles.
 
+#include "KeychainPasswords.h"
 #include "ScreenDriver.h"
 #include "UiSetup.h"
 
@@ -14,7 +15,9 @@
 #include "model/ServerConfig.h"
 #include "model/Torrent.h"
 #include "store/Persistence.h"
+#include "viewmodels/StatisticsFigures.h"
 
+#include <QAbstractItemModel>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QGuiApplication>
@@ -126,9 +129,12 @@ bool run(ScreenDriver &driver, const Target &target)
     driver.setShot(QStringLiteral("torrent-list"));
     QObject *serverModel = driver.get(welcome, "viewModel").value<QObject *>();
     QVariant demoId;
-    for (const QVariant &server : driver.get(serverModel, "servers").toList()) {
-        if (server.toMap().value(QStringLiteral("name")).toString() == demo.name)
-            demoId = server.toMap().value(QStringLiteral("id"));
+    auto *profiles =
+        qobject_cast<QAbstractItemModel *>(driver.get(serverModel, "servers").value<QObject *>());
+    for (int row = 0; profiles && row < profiles->rowCount(); ++row) {
+        const QModelIndex index = profiles->index(row, 0);
+        if (index.data(Qt::DisplayRole).toString() == demo.name)
+            demoId = index.data(profiles->roleNames().key("serverId"));
     }
     if (!demoId.isValid())
         return driver.fail(QStringLiteral("the saved demo profile is not in the welcome screen's list"));
@@ -151,10 +157,12 @@ bool run(ScreenDriver &driver, const Target &target)
     if (!shootSheet(
             driver, QStringLiteral("add-torrent"), list, "showingAddTorrent",
             QStringLiteral("addTorrentSheet"), [&](QObject *page) {
-                return driver.waitUntil(QStringLiteral("the categories of the add form"),
-                                        [&] { return !driver.get(page, "isLoadingCategories").toBool(); }) &&
+                QObject *form = driver.get(page, "viewModel").value<QObject *>();
+                return form &&
+                       driver.waitUntil(QStringLiteral("the categories of the add form"),
+                                        [&] { return !driver.get(form, "isLoadingCategories").toBool(); }) &&
                        driver.set(
-                           page, "torrentURL",
+                           form, "torrentURL",
                            QStringLiteral("magnet:?xt=urn:btih:c9e15763f722f23e98a29decdfae341b98d53056")) &&
                        driver.set(driver.find(QStringLiteral("urlField"), page), "cursorPosition", 0);
             }))
@@ -179,8 +187,8 @@ bool run(ScreenDriver &driver, const Target &target)
     if (!driver.waitStackIdle(detail, QStringLiteral("the detail screen")) ||
         !driver.waitUntil(QStringLiteral("the detail lists to load"), [&] {
             return !driver.get(detailModel, "isLoading").toBool() &&
-                   !driver.get(detailModel, "files").toList().isEmpty() &&
-                   !driver.get(detailModel, "trackers").toList().isEmpty();
+                   rowCount(driver, driver.get(detailModel, "files").value<QObject *>()) > 0 &&
+                   rowCount(driver, driver.get(detailModel, "trackers").value<QObject *>()) > 0;
         }))
         return false;
     const QStringList detailShots{QStringLiteral("detail-info"), QStringLiteral("detail-files"),
@@ -224,14 +232,15 @@ bool run(ScreenDriver &driver, const Target &target)
         return false;
     QObject *statistics = driver.waitFor(QStringLiteral("statisticsView"), tabs);
     QObject *statisticsModel = driver.get(statistics, "viewModel").value<QObject *>();
-    if (!driver.waitUntil(QStringLiteral("the statistics to load"),
-                          [&] {
-                              return !driver.get(statisticsModel, "isLoading").toBool() &&
-                                     driver.get(statisticsModel, "serverVersion").isValid() &&
-                                     !driver.get(statisticsModel, "transferInfo").isNull() &&
-                                     !driver.get(statisticsModel, "serverState").isNull() &&
-                                     !driver.get(statisticsModel, "categories").toList().isEmpty();
-                          }) ||
+    if (!driver.waitUntil(
+            QStringLiteral("the statistics to load"),
+            [&] {
+                return !driver.get(statisticsModel, "isLoading").toBool() &&
+                       !driver.get(statisticsModel, "serverVersion").toString().isEmpty() &&
+                       driver.get(statisticsModel, "transferInfo").value<TransferFigures>().loaded &&
+                       driver.get(statisticsModel, "serverState").value<ServerFigures>().loaded &&
+                       rowCount(driver, driver.get(statisticsModel, "categories").value<QObject *>()) > 0;
+            }) ||
         !driver.shoot(QStringLiteral("statistics")))
         return false;
     if (!shootSheet(driver, QStringLiteral("speed-limit-sheet"), statistics, "showingSpeedLimitSheet",
@@ -248,7 +257,9 @@ bool run(ScreenDriver &driver, const Target &target)
             [&] {
                 return driver.get(driver.find(QStringLiteral("serverVersionText"), settings), "visible")
                            .toBool() &&
-                       !driver.get(settings, "isLoadingCategories").toBool();
+                       !driver
+                            .get(driver.get(settings, "viewModel").value<QObject *>(), "isLoadingCategories")
+                            .toBool();
             }) ||
         !driver.shoot(QStringLiteral("settings")))
         return false;
@@ -333,6 +344,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
         return 1;
     }
+    reloginWithStoredPasswords();
 
     applyApplicationStyle();
     QQmlApplicationEngine engine;

@@ -14,6 +14,7 @@
 #include "store/KeychainHelper.h"
 #include "store/Persistence.h"
 
+#include <QAbstractItemModel>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -178,7 +179,9 @@ private slots:
             m_addedHash = writeTorrentFile(addedData, m_addedFile).infoHash;
 
             m_config = m_server.serverConfig(QStringLiteral("journey-check"));
-            m_client = std::make_unique<QBittorrentAPIClient>(m_keychain);
+            m_client = std::make_unique<QBittorrentAPIClient>();
+            m_client->setPasswordProvider(
+                [this](QString account) { return m_keychain.getPassword(std::move(account)); });
             const auto login = runTask(m_client->login(m_config, m_server.password));
             QVERIFY2(login.ok(), "the test's own client cannot log in");
             const auto added =
@@ -257,9 +260,9 @@ private slots:
                  QStringLiteral("详情"));
         QObject *model = detail->property("viewModel").value<QObject *>();
         QVERIFY(model);
-        const QVariantList info = model->property("info").toList();
-        QVERIFY(!info.isEmpty());
-        QCOMPARE(info.first().toMap().value(QStringLiteral("value")).toString(), seededName);
+        const auto *info = qobject_cast<QAbstractItemModel *>(model->property("info").value<QObject *>());
+        QVERIFY(info && info->rowCount() > 0);
+        QCOMPARE(info->index(0, 0).data(Qt::DisplayRole).toString(), seededName);
         tap(waitFor(QStringLiteral("backButton"), detail));
         QTRY_VERIFY_WITH_TIMEOUT(!findShown(m_window->contentItem(), QStringLiteral("torrentDetailView")),
                                  uiTimeoutMs);
