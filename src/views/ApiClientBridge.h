@@ -4,13 +4,10 @@
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
-#include <qcoro/qcoroqmltask.h>
-
 class QBittorrentAPIClient;
 
-// `ApiClient` in QML: the shared API client as the shell and the settings screen need it —
-// whether it is logged in, and the category list. A call resolves to a map instead of throwing,
-// so a screen only reads {ok, error, ...}.
+// `ApiClient` in QML: whether the shared API client is logged in, which decides between the
+// welcome screen and the tabs. Everything else reaches the client through the screens' models.
 class ApiClientBridge : public QObject
 {
     Q_OBJECT
@@ -23,10 +20,6 @@ public:
     explicit ApiClientBridge(QBittorrentAPIClient &client, QObject *parent = nullptr);
 
     bool isAuthenticated() const;
-
-    // Resolves to {ok, categories: [{name, savePath}], error}. When `failurePrefix` is not empty a
-    // failure is also logged as the prefix followed by the error's description.
-    Q_INVOKABLE QCoro::QmlTask getCategories(const QString &failurePrefix = {});
 
 Q_SIGNALS:
     void isAuthenticatedChanged();

@@ -12,18 +12,16 @@ Page {
 
     required property TorrentListViewModel viewModel
     // Copies taken when the sheet opened.
-    property var categories: []
-    property var tags: []
+    property alias categories: sheetModel.categories
+    property alias tags: sheetModel.tags
     property alias selectedTab: sheetModel.tab
-    readonly property var tabTitles: ["状态", "排序", "分类", "标签"]
+    readonly property list<string> tabTitles: ["状态", "排序", "分类", "标签"]
 
     signal closeRequested()
 
     FilterSheetModel {
         id: sheetModel
         viewModel: root.viewModel
-        categories: root.categories
-        tags: root.tags
     }
 
     header: NavBar {

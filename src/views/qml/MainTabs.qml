@@ -13,13 +13,10 @@ Item {
     required property SettingsViewModel serverViewModel
     property int selectedTab: 0
     readonly property bool wide: width > Theme.wideWidth
-    readonly property var tabs: [
-        { title: "种子", symbol: "arrow.down.circle" },
-        { title: "统计", symbol: "chart.bar" },
-        { title: "搜索", symbol: "magnifyingglass" },
-        { title: "设置", symbol: "gear" }
-    ]
-    // The stacks of the tabs built so far (null until first shown), for navigation and tests.
+    readonly property list<string> tabTitles: ["种子", "统计", "搜索", "设置"]
+    readonly property list<string> tabSymbols: ["arrow.down.circle", "chart.bar", "magnifyingglass", "gear"]
+    // The stacks of the tabs built so far, for navigation and tests: null for a tab not built
+    // yet, which a list<Item> cannot hold.
     readonly property var stacks: [torrentsTab.item, statisticsTab.item, searchTab.item, settingsTab.item]
 
     onSelectedTabChanged: Haptics.impact("medium")
@@ -40,7 +37,7 @@ Item {
                 anchors.topMargin: 24
                 spacing: 12
                 Repeater {
-                    model: root.tabs.length
+                    model: root.tabTitles.length
                     delegate: ItemDelegate {
                         id: railItem
                         required property int index
@@ -53,13 +50,13 @@ Item {
                             spacing: 2
                             Icon {
                                 Layout.alignment: Qt.AlignHCenter
-                                name: root.tabs[railItem.index].symbol
+                                name: root.tabSymbols[railItem.index]
                                 size: 26
                                 color: railItem.checked ? Theme.blue : railItem.Material.secondaryTextColor
                             }
                             Label {
                                 Layout.alignment: Qt.AlignHCenter
-                                text: root.tabs[railItem.index].title
+                                text: root.tabTitles[railItem.index]
                                 font.pixelSize: 12
                                 color: railItem.checked ? Theme.blue : railItem.Material.secondaryTextColor
                             }
@@ -133,17 +130,17 @@ Item {
                 onCurrentIndexChanged: root.selectedTab = currentIndex
 
                 Repeater {
-                    model: root.tabs.length
+                    model: root.tabTitles.length
                     delegate: TabButton {
                         id: tabButton
                         required property int index
                         objectName: "tab" + index
-                        text: root.tabs[index].title
+                        text: root.tabTitles[index]
                         contentItem: ColumnLayout {
                             spacing: 2
                             Icon {
                                 Layout.alignment: Qt.AlignHCenter
-                                name: root.tabs[tabButton.index].symbol
+                                name: root.tabSymbols[tabButton.index]
                                 size: 24
                                 color: tabButton.checked ? Theme.blue : tabButton.Material.secondaryTextColor
                             }

@@ -7,7 +7,7 @@ import QtQuick.Controls.Material
 TabBar {
     id: picker
 
-    property var titles: []
+    property list<string> titles
     property string title
 
     Accessible.name: title

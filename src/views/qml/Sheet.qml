@@ -10,6 +10,8 @@ Popup {
     id: sheet
 
     property Component page
+    // Properties given to each new page: names and values of whatever the page declares, so
+    // no type fits them all.
     property var pageProperties: ({})
     readonly property Item item: (contentItem as Loader)?.item as Item ?? null
     readonly property bool wide: parent ? parent.width > Theme.wideWidth : false

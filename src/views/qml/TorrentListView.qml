@@ -15,8 +15,9 @@ Page {
     property bool showingAddTorrent: false
     property bool showingFilterSheet: false
     readonly property bool isShown: visible && StackView.status === StackView.Active
-    // The torrent the delete-with-data confirmation is about: {hash, name}.
-    property var pendingDeleteWithFiles: null
+    // The torrent the delete-with-data confirmation is about; empty while none is.
+    property string pendingDeleteHash
+    property string pendingDeleteName
     readonly property TorrentListModel torrents: viewModel.filteredTorrents
 
     // Loads on every show and keeps the list current while shown.
@@ -39,7 +40,8 @@ Page {
     }
 
     function askDeleteWithFiles(hash, name) {
-        pendingDeleteWithFiles = { hash: hash, name: name }
+        pendingDeleteHash = hash
+        pendingDeleteName = name
         deleteConfirmation.open()
     }
 
@@ -242,12 +244,15 @@ Page {
         width: Math.min(parent.width - 48, 400)
         modal: true
         title: "删除种子和文件"
-        onClosed: root.pendingDeleteWithFiles = null
+        onClosed: {
+            root.pendingDeleteHash = ""
+            root.pendingDeleteName = ""
+        }
 
         contentItem: Label {
             objectName: "confirmationText"
-            text: root.pendingDeleteWithFiles
-                  ? "确定要删除“" + root.pendingDeleteWithFiles.name + "”及其已下载的文件吗？此操作无法撤销。"
+            text: root.pendingDeleteHash !== ""
+                  ? "确定要删除“" + root.pendingDeleteName + "”及其已下载的文件吗？此操作无法撤销。"
                   : ""
             wrapMode: Text.Wrap
         }
@@ -265,8 +270,8 @@ Page {
                 Material.foreground: Theme.red
                 DialogButtonBox.buttonRole: Dialog.DestructiveRole
                 onClicked: {
-                    if (root.pendingDeleteWithFiles)
-                        root.viewModel.remove(root.pendingDeleteWithFiles.hash, true)
+                    if (root.pendingDeleteHash !== "")
+                        root.viewModel.remove(root.pendingDeleteHash, true)
                     deleteConfirmation.close()
                 }
             }
