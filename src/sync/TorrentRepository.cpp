@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -69,9 +70,10 @@ TorrentRepository::~TorrentRepository()
     stopAutoRefresh();
     // Callers waiting for a pass are woken once this repository is gone; they see it gone and
     // end. (Woken now, they would run on inside this destructor.)
-    if (m_passRunning) {
-        QMetaObject::invokeMethod(
-            m_gate.get(), [gate = m_gate] { Q_EMIT gate->passFinished(); }, Qt::QueuedConnection);
+    for (const std::shared_ptr<SyncPassGate> &gate : {m_currentGate, m_nextGate}) {
+        if (gate)
+            QMetaObject::invokeMethod(
+                gate.get(), [gate] { Q_EMIT gate->passFinished(); }, Qt::QueuedConnection);
     }
 }
 
@@ -141,12 +143,13 @@ QCoro::Task<void> TorrentRepository::refresh()
     // A pass is in flight: its request went out before this call, so its answer may not show
     // what the caller wants to see (an action's effect). One more pass follows it and serves
     // every caller that asked meanwhile.
+    // Each pass has a gate of its own that is opened once: a waiter is woken exactly once,
+    // after its frame may be gone no second wake can reach it.
     m_followUpWanted = true;
-    const quint64 target = m_passesStarted + 1;
-    QPointer<TorrentRepository> self(this);
-    const std::shared_ptr<SyncPassGate> gate = m_gate;
-    while (self && m_passesFinished < target)
-        co_await qCoro(gate.get(), &SyncPassGate::passFinished);
+    if (!m_nextGate)
+        m_nextGate = std::make_shared<SyncPassGate>();
+    const std::shared_ptr<SyncPassGate> gate = m_nextGate;
+    co_await qCoro(gate.get(), &SyncPassGate::passFinished);
 }
 
 QCoro::Task<void> TorrentRepository::runPasses()
@@ -155,13 +158,13 @@ QCoro::Task<void> TorrentRepository::runPasses()
     m_passRunning = true;
     do {
         m_followUpWanted = false;
-        ++m_passesStarted;
+        m_currentGate = std::move(m_nextGate);
         co_await onePass();
         // The model that held this repository may be gone by now (the screen was closed).
         if (!self)
             co_return;
-        ++m_passesFinished;
-        Q_EMIT m_gate->passFinished();
+        if (const std::shared_ptr<SyncPassGate> gate = std::exchange(m_currentGate, nullptr))
+            Q_EMIT gate->passFinished();
     } while (m_followUpWanted);
     m_passRunning = false;
 }
@@ -255,8 +258,10 @@ void TorrentRepository::apply(const SyncData &payload)
 QCoro::Task<void> TorrentRepository::fetchCategories()
 {
     QPointer<TorrentRepository> self(this);
+    const quint64 generation = m_serverGeneration;
     Attempted<QList<Category>> answer = co_await attempt(m_apiClient.getCategories());
-    if (!self)
+    // Gone, or the answer of a server that is no longer the connected one.
+    if (!self || generation != m_serverGeneration)
         co_return;
     if (answer.error) {
         setError(answer.error);
@@ -270,8 +275,9 @@ QCoro::Task<void> TorrentRepository::fetchCategories()
 QCoro::Task<void> TorrentRepository::fetchTags()
 {
     QPointer<TorrentRepository> self(this);
+    const quint64 generation = m_serverGeneration;
     Attempted<QStringList> answer = co_await attempt(m_apiClient.getTags());
-    if (!self)
+    if (!self || generation != m_serverGeneration)
         co_return;
     if (answer.error) {
         setError(answer.error);

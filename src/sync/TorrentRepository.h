@@ -22,8 +22,8 @@
 class QBittorrentAPIClient;
 class AppSettings;
 
-// Wakes the callers of refresh() that wait for a pass to end. Shared with them, so that a
-// waiter can be woken after the repository itself is gone.
+// Wakes the callers of refresh() that wait for one pass to end; opened once. Shared with them,
+// so that a waiter can be woken after the repository itself is gone.
 class SyncPassGate : public QObject
 {
     Q_OBJECT
@@ -130,9 +130,8 @@ private:
     bool m_passRunning = false;
     bool m_followUpWanted = false;
     bool m_fullSyncWanted = false;
-    quint64 m_passesStarted = 0;
-    quint64 m_passesFinished = 0;
-    std::shared_ptr<SyncPassGate> m_gate = std::make_shared<SyncPassGate>();
+    std::shared_ptr<SyncPassGate> m_currentGate; // opened when the pass in flight ends
+    std::shared_ptr<SyncPassGate> m_nextGate;    // of the pass that follows it, for later callers
 
     QSet<const QObject *> m_activeConsumers;
     bool m_applicationActive = true;

@@ -254,10 +254,15 @@ void SettingsViewModel::startLoadServerVersion()
 QCoro::Task<void> SettingsViewModel::loadCategories()
 {
     QPointer<SettingsViewModel> self(this);
-    m_isLoadingCategories = true;
-    Q_EMIT isLoadingCategoriesChanged();
+    const quint64 serial = ++m_categoriesLoadSerial;
+    if (!m_isLoadingCategories) {
+        m_isLoadingCategories = true;
+        Q_EMIT isLoadingCategoriesChanged();
+    }
     auto [categories, failure] = co_await attempt(m_apiClient.getCategories());
-    if (!self)
+    // Only the latest of overlapping loads (the screen is shown again while one is out) settles
+    // the menu and the loading state.
+    if (!self || serial != m_categoriesLoadSerial)
         co_return;
     // A failure only leaves the menu as it was: the path can always be typed in.
     if (categories)

@@ -102,6 +102,7 @@ private:
     ServerListModel m_servers;
     CategoryListModel m_categories;
     bool m_isLoadingCategories = false;
+    quint64 m_categoriesLoadSerial = 0;
     std::optional<ServerConfig> m_activeServer;
     bool m_isConnecting = false;
     std::optional<QString> m_serverVersion;

@@ -446,6 +446,11 @@ void TorrentListViewModel::reannounce(const QString &hash)
     runDetached(reannounceTorrents({torrentWithId(hash)}));
 }
 
+void TorrentListViewModel::setApplicationActive(bool active)
+{
+    m_repository->setApplicationActive(active);
+}
+
 void TorrentListViewModel::handleApplicationState(int state)
 {
     switch (state) {

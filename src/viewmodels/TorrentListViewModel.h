@@ -110,6 +110,8 @@ public:
     // Qt::ApplicationState as int; logs the scene-phase lines. The repository stops polling
     // while the application is not active; back to active, a shown screen gets a full refresh.
     Q_INVOKABLE void handleApplicationState(int state);
+    // The state the screen starts in, told without a log line or a refresh.
+    Q_INVOKABLE void setApplicationActive(bool active);
 
     QString searchText() const { return m_searchText; }
     void setSearchText(const QString &text);

@@ -14,11 +14,11 @@ Page {
     property alias searchText: searchField.text
     readonly property TorrentListModel results: viewModel.searchResults
     readonly property bool isShown: visible && StackView.status === StackView.Active
-    // Which content is shown: "prompt", "loading", "none" or "results". The model loads only
-    // while it has no sync position (the first load, a full refresh); the periodic passes in
-    // between leave the results on screen.
+    // Which content is shown: "prompt", "loading", "none" or "results". The model is loading
+    // during every full pass (the first one, and each return to the application); results
+    // already found stay on screen meanwhile instead of blinking away behind the indicator.
     readonly property string contentState: searchText === "" ? "prompt"
-                                           : viewModel.isLoading ? "loading"
+                                           : viewModel.isLoading && results.count === 0 ? "loading"
                                            : results.count === 0 ? "none" : "results"
 
     onSearchTextChanged: viewModel.searchText = searchText

@@ -20,6 +20,9 @@ Page {
     property string pendingDeleteName
     readonly property TorrentListModel torrents: viewModel.filteredTorrents
 
+    // The application may start, or log in, while it is not the active one.
+    Component.onCompleted: viewModel.setApplicationActive(Application.state === Qt.ApplicationActive)
+
     // Loads on every show and keeps the list current while shown.
     Binding {
         target: root.viewModel
