@@ -1,9 +1,16 @@
 #include "E2EServer.h"
 
+#include "support/Bencode.h"
+
+#include "api/APIEndpoint.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTest>
 
@@ -21,42 +28,29 @@ namespace {
 E2EServer E2EServer::fromEnvironment()
 {
     const QString envPath = qEnvironmentVariable("SEEDWHIRL_E2E_ENV");
-    if (envPath.isEmpty())
-        fail(QStringLiteral(
-            "SEEDWHIRL_E2E_ENV is not set: run e2e tests through ctest, which starts the server"));
     QFile file(envPath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        fail(QStringLiteral("cannot read %1: did the fixture test e2e_server_start run?").arg(envPath));
-
+    if (envPath.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        fail(QStringLiteral("cannot read the file SEEDWHIRL_E2E_ENV names (\"%1\"): run e2e tests through "
+                            "ctest, whose fixture test e2e_server_start writes it")
+                 .arg(envPath));
     QHash<QString, QString> values;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const qsizetype equals = line.indexOf('=');
         if (equals > 0)
-            values.insert(line.left(equals), line.mid(equals + 1));
+            values.insert(QString::fromUtf8(line.left(equals)),
+                          QString::fromUtf8(line.mid(equals + 1).trimmed()));
     }
     const auto value = [&](const char *key) {
-        const QString name = QStringLiteral("SEEDWHIRL_E2E_") + QLatin1String(key);
-        const auto it = values.constFind(name);
-        if (it == values.constEnd() || it->isEmpty())
-            fail(QStringLiteral("%1 has no %2").arg(envPath, name));
-        return *it;
+        return values.value(QStringLiteral("SEEDWHIRL_E2E_") + QLatin1String(key));
     };
-
-    E2EServer server;
-    server.host = value("HOST");
-    bool ok = false;
-    const uint port = value("PORT").toUInt(&ok);
-    if (!ok || port == 0 || port > 65535)
-        fail(QStringLiteral("%1 has no usable port").arg(envPath));
-    server.port = quint16(port);
-    server.username = value("USERNAME");
-    server.password = value("PASSWORD");
-    server.savePath = value("SAVE_PATH");
-    server.profile = value("PROFILE");
-    server.stateDir = value("STATE_DIR");
-    server.python = value("PYTHON");
-    server.tool = value("TOOL");
+    const E2EServer server{value("HOST"),      quint16(value("PORT").toUInt()),
+                           value("USERNAME"),  value("PASSWORD"),
+                           value("SAVE_PATH"), value("STATE_DIR"),
+                           value("PYTHON"),    value("TOOL")};
+    const QStringList texts{server.host,     server.username, server.password, server.savePath,
+                            server.stateDir, server.python,   server.tool};
+    if (server.port == 0 || texts.contains(QString()))
+        fail(QStringLiteral("%1 lacks some of the SEEDWHIRL_E2E_* values").arg(envPath));
     return server;
 }
 
@@ -83,8 +77,7 @@ QString E2EServer::restart(int timeoutMs) const
         return QStringLiteral("cannot run %1: %2").arg(python, process.errorString());
     // The event loop keeps running meanwhile: the stopping server announces its torrents'
     // stop, and a tracker in this process must answer or the shutdown waits for its time-out.
-    const bool finished = pollUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs, 20);
-    if (!finished) {
+    if (!pollUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs, 20)) {
         process.kill();
         process.waitForFinished(5'000);
         return QStringLiteral("the restart did not finish within %1 ms").arg(timeoutMs);
@@ -92,19 +85,52 @@ QString E2EServer::restart(int timeoutMs) const
     const QString output = QString::fromUtf8(process.readAll()).trimmed();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return QStringLiteral("the restart failed: ") + output;
-    if (output != QStringLiteral("PORT %1").arg(port))
-        return QStringLiteral("the server came back elsewhere: ") + output;
-    return {};
+    return output == QStringLiteral("PORT %1").arg(port)
+               ? QString()
+               : QStringLiteral("the server came back elsewhere: ") + output;
 }
 
 bool pollUntil(const std::function<bool()> &condition, int timeoutMs, int intervalMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    while (true) {
-        if (condition())
-            return true;
+    while (!condition()) {
         if (deadline.hasExpired())
             return false;
         QTest::qWait(int(qMin<qint64>(intervalMs, qMax<qint64>(1, deadline.remainingTime()))));
     }
+    return true;
+}
+
+QJsonObject torrentInfo(QBittorrentAPIClient &client, const QString &hash)
+{
+    if (!client.currentServer())
+        return {};
+    const auto outcome = runTask(client.fetch(APIEndpoint::torrentInfo(), *client.currentServer(), true));
+    for (const QJsonValue &item : QJsonDocument::fromJson(outcome.value.value_or("")).array())
+        if (item[QStringLiteral("hash")].toString() == hash)
+            return item.toObject();
+    return {};
+}
+
+QString addTorrentOf(QBittorrentAPIClient &client, const QString &dataPath, const QStringList &trackers,
+                     std::optional<QString> category, std::optional<QString> tags)
+{
+    const MadeTorrent made = makeTorrent(dataPath, trackers);
+    const QFileInfo data(dataPath);
+    const auto added = runTask(client.addTorrentFile(data.fileName() + QStringLiteral(".torrent"), made.bytes,
+                                                     data.absolutePath(), category, tags));
+    if (!added.ok())
+        fail(QStringLiteral("cannot add the torrent of %1: %2")
+                 .arg(dataPath, QString::fromUtf8(describe(added))));
+    return made.infoHash;
+}
+
+void removeTorrents(QBittorrentAPIClient &client, const QStringList &hashes)
+{
+    if (!client.isAuthenticated())
+        return;
+    for (const QString &hash : hashes)
+        runTask(client.performAction(APIEndpoint::deleteTorrents(hash, true)));
+    runTask(client.setDownloadLimit(0));
+    runTask(client.setUploadLimit(0));
 }

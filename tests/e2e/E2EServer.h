@@ -1,8 +1,13 @@
 #pragma once
 
+#include "support/TaskRunner.h"
+
+#include "api/QBittorrentAPIClient.h"
 #include "model/ServerConfig.h"
 
+#include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -15,7 +20,6 @@ struct E2EServer
     QString username;
     QString password;
     QString savePath; // the server's default save path
-    QString profile;  // the server's profile directory
     QString stateDir;
     QString python;
     QString tool;
@@ -40,3 +44,36 @@ struct E2EServer
 // condition once per round and never again afterwards, so a condition that consumes something
 // (an incremental sync answer) is safe, and slow conditions do not stretch the bound.
 bool pollUntil(const std::function<bool()> &condition, int timeoutMs, int intervalMs = 100);
+
+template <typename T> QByteArray describe(const Outcome<T> &outcome)
+{
+    if (!outcome.finished)
+        return "did not finish within the guard time";
+    return outcome.error ? outcome.error->debugDescription().toUtf8() : "ok";
+}
+
+// clang-format off
+#define AWAIT_OK(outcome) QVERIFY2((outcome).ok(), describe(outcome).constData())
+// Runs the task and fails the test unless it succeeded; `name` holds its outcome.
+#define AWAIT(name, task) const auto name = runTask(task); AWAIT_OK(name)
+// Runs statements that throw std::runtime_error (fixture, data and torrent files); a throw fails
+// the test with its message.
+#define E2E_TRY(...) try { __VA_ARGS__; } catch (const std::exception &error) { QFAIL(error.what()); }
+// clang-format on
+
+// The torrent's record in /api/v2/torrents/info of the client's server; empty when not listed.
+QJsonObject torrentInfo(QBittorrentAPIClient &client, const QString &hash);
+inline QString stateOf(QBittorrentAPIClient &client, const QString &hash)
+{
+    return torrentInfo(client, hash)[QStringLiteral("state")].toString(QStringLiteral("(not listed)"));
+}
+
+// Adds the .torrent of the data at `dataPath` (a file or a directory) through the client,
+// saved where the data lies, so that it seeds at once; returns its info hash. Throws
+// std::runtime_error.
+QString addTorrentOf(QBittorrentAPIClient &client, const QString &dataPath, const QStringList &trackers = {},
+                     std::optional<QString> category = std::nullopt,
+                     std::optional<QString> tags = std::nullopt);
+
+// Deletes the torrents with their files and lifts both speed limits, when still logged in.
+void removeTorrents(QBittorrentAPIClient &client, const QStringList &hashes);
