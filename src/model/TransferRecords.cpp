@@ -122,3 +122,27 @@ QString connectionStatusText(const QString &status)
         return QStringLiteral("未连接");
     return status;
 }
+
+void ServerState::update(const ServerState &changes)
+{
+    const auto take = [](auto &field, const auto &changed) {
+        if (changed)
+            field = changed;
+    };
+    take(dlInfoSpeed, changes.dlInfoSpeed);
+    take(upInfoSpeed, changes.upInfoSpeed);
+    take(dlInfoData, changes.dlInfoData);
+    take(upInfoData, changes.upInfoData);
+    take(alltimeDL, changes.alltimeDL);
+    take(alltimeUL, changes.alltimeUL);
+    take(dhtNodes, changes.dhtNodes);
+    take(connectionStatus, changes.connectionStatus);
+    take(dlRateLimit, changes.dlRateLimit);
+    take(upRateLimit, changes.upRateLimit);
+    take(totalPeerConnections, changes.totalPeerConnections);
+    take(freeSpaceOnDisk, changes.freeSpaceOnDisk);
+    take(queuedIO, changes.queuedIO);
+    take(readCacheHits, changes.readCacheHits);
+    take(writeCacheOverload, changes.writeCacheOverload);
+    take(totalBuffersSize, changes.totalBuffersSize);
+}

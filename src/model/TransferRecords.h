@@ -47,6 +47,8 @@ struct ServerState
     static ServerState fromJson(QByteArrayView json); // throws DecodingError
     QByteArray toJson() const;
     bool operator==(const ServerState &) const = default;
+    // An incremental sync answer carries only the fields that changed: those replace ours.
+    void update(const ServerState &changes);
 };
 
 // A sync answer read only for its server state: "server_state" required, "rid" optional.

@@ -105,6 +105,10 @@ void TorrentRepository::forgetServer()
         m_tags.clear();
         Q_EMIT tagsChanged();
     }
+    if (m_serverState) {
+        m_serverState.reset();
+        Q_EMIT serverStateChanged();
+    }
 }
 
 void TorrentRepository::setCurrentRid(std::optional<qint64> rid)
@@ -245,6 +249,13 @@ void TorrentRepository::apply(const SyncData &payload)
         sortByName(categories);
         m_categories = std::move(categories);
         Q_EMIT categoriesChanged();
+    }
+    if (payload.serverState) {
+        if (!m_serverState || payload.fullUpdate.value_or(false))
+            m_serverState = *payload.serverState;
+        else
+            m_serverState->update(*payload.serverState);
+        Q_EMIT serverStateChanged();
     }
     if (payload.tags) {
         QStringList tags = *payload.tags;

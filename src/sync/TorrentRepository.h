@@ -56,6 +56,8 @@ public:
     const QList<Torrent> &torrents() const { return m_torrents; }
     const QList<Category> &categories() const { return m_categories; }
     const QStringList &tags() const { return m_tags; }
+    // The server's figures as the sync answers carry them; none before the first answer.
+    const std::optional<ServerState> &serverState() const { return m_serverState; }
     bool isLoading() const { return m_isLoading; }
     const ErrorPtr &error() const { return m_error; }
     void setError(ErrorPtr error);
@@ -104,6 +106,7 @@ Q_SIGNALS:
     void torrentsChanged();
     void categoriesChanged();
     void tagsChanged();
+    void serverStateChanged();
     void isLoadingChanged();
     void errorChanged();
 
@@ -119,6 +122,7 @@ private:
     QList<Torrent> m_torrents;
     QList<Category> m_categories;
     QStringList m_tags;
+    std::optional<ServerState> m_serverState;
     bool m_isLoading = false;
     ErrorPtr m_error;
     std::unique_ptr<QTimer> m_refreshTimer;

@@ -5,6 +5,7 @@
 #include "api/QBittorrentAPIClient.h"
 #include "model/Formatting.h"
 #include "model/Log.h"
+#include "sync/TorrentRepository.h"
 
 #include <QPointer>
 #include <QtNumeric>
@@ -57,7 +58,8 @@ StatisticsViewModel::StatisticsViewModel(QObject *parent)
 {}
 
 StatisticsViewModel::StatisticsViewModel(QBittorrentAPIClient &apiClient, QObject *parent)
-    : QObject(parent), m_apiClient(apiClient), m_categories(this)
+    : QObject(parent), m_apiClient(apiClient), m_repository(TorrentRepository::shared(apiClient)),
+      m_categories(this)
 {}
 
 // The timer goes with the model, so no tick can reach a model that is gone.
@@ -215,14 +217,14 @@ QCoro::Task<void> StatisticsViewModel::loadTransferInfo()
 QCoro::Task<void> StatisticsViewModel::loadServerState()
 {
     QPointer<StatisticsViewModel> self(this);
-    Attempted<MainDataResponse> answer = co_await attempt(m_apiClient.getMainData(std::nullopt));
-    logFailure(QStringLiteral("❌ 加载服务器状态失败: "), answer.error);
+    // Held by the task: the pass may outlive this model.
+    const std::shared_ptr<TorrentRepository> repository = m_repository;
+    co_await repository->refresh();
+    const ErrorPtr failure = repository->error();
+    logFailure(QStringLiteral("❌ 加载服务器状态失败: "), failure);
     if (!self)
         co_return;
-    std::optional<ServerState> state;
-    if (answer.value)
-        state = answer.value->serverState;
-    settle(answer.error, m_serverState, std::move(state), &StatisticsViewModel::serverStateChanged);
+    settle(failure, m_serverState, repository->serverState(), &StatisticsViewModel::serverStateChanged);
 }
 
 QCoro::Task<void> StatisticsViewModel::loadVersion()

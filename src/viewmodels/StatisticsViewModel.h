@@ -15,6 +15,7 @@
 #include <optional>
 
 class QBittorrentAPIClient;
+class TorrentRepository;
 
 // Behind the statistics tab: transfer figures, the server state, the version and the
 // categories; the two live figures refresh on a timer while the tab is shown.
@@ -90,6 +91,9 @@ private:
     QString errorMessage() const;
 
     QBittorrentAPIClient &m_apiClient;
+    // The server state comes with the session's one sync stream: a request of its own would
+    // make the server answer every torrent list request in full.
+    std::shared_ptr<TorrentRepository> m_repository;
     std::optional<TransferInfo> m_transferInfo;
     std::optional<ServerState> m_serverState;
     std::optional<QString> m_serverVersion;
