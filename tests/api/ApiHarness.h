@@ -13,11 +13,11 @@
 #include "api/QBittorrentAPIClient.h"
 #include "api/TransportError.h"
 
-#include <QHash>
-#include <QStringList>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
-
-#include <memory>
 
 // The operation without its result, for lists of operations of different result types.
 template <typename T> QCoro::Task<void> discard(QCoro::Task<T> task)
@@ -36,20 +36,31 @@ inline QString describe(const ErrorPtr &error)
     return error ? error->debugDescription() : QStringLiteral("(no error)");
 }
 
-// Verifies that an outcome failed with the given NetworkError kind.
-#define VERIFY_NETWORK_ERROR(outcome, networkKind)                                                           \
-    do {                                                                                                     \
-        const auto &outcome_ = (outcome);                                                                    \
-        QVERIFY2(outcome_.finished, "the operation did not finish");                                         \
-        QVERIFY2(isNetworkError(outcome_.error, networkKind), qPrintable(describe(outcome_.error)));         \
-    } while (false)
+// How an operation ended, in the error's own debug words ("serverError(404)", "unauthorized"),
+// so that tables can name the outcome they expect and a failure shows what happened instead.
+template <typename T> QString verdict(const Outcome<T> &outcome)
+{
+    return !outcome.finished ? QStringLiteral("unfinished") : outcome.error ? describe(outcome.error) : "ok";
+}
 
-#define VERIFY_OK(outcome)                                                                                   \
-    do {                                                                                                     \
-        const auto &outcome_ = (outcome);                                                                    \
-        QVERIFY2(outcome_.finished, "the operation did not finish");                                         \
-        QVERIFY2(!outcome_.error, qPrintable(describe(outcome_.error)));                                     \
-    } while (false)
+#define VERIFY_OK(outcome) QCOMPARE(verdict(outcome), QStringLiteral("ok"))
+
+// The rows of a table of api-cases.json as data rows, each named by its "name" and passed whole
+// as the column "row".
+inline void rowsFrom(const char *table)
+{
+    QFile file(QFINDTESTDATA("api-cases.json"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QTest::addColumn<QJsonObject>("row");
+    for (const QJsonValue row : QJsonDocument::fromJson(file.readAll())[QLatin1String(table)].toArray())
+        QTest::newRow(qPrintable(row["name"].toString())) << row.toObject();
+}
+
+// The body of a row: "body" is text sent as UTF-8, "bytes" raw bytes written as Latin-1 text.
+inline QByteArray bytesOf(const QJsonObject &row)
+{
+    return row.contains("bytes") ? row["bytes"].toString().toLatin1() : row["body"].toString().toUtf8();
+}
 
 struct ApiHarness
 {
@@ -77,8 +88,7 @@ struct ApiHarness
     {
         return [this](QString account) -> QCoro::Task<std::optional<QString>> {
             readAccounts.append(account);
-            const auto found = passwords.constFind(account);
-            co_return found == passwords.constEnd() ? std::nullopt : std::optional<QString>(*found);
+            co_return passwords.contains(account) ? std::optional(passwords[account]) : std::nullopt;
         };
     }
 
@@ -101,12 +111,3 @@ struct ApiHarness
 
     qsizetype loginCount() const { return server.requestsTo(loginPath).size(); }
 };
-
-// No captured line may carry a credential or the session id.
-inline void verifyNoSecretsIn(const LogCapture &log, const QStringList &secrets)
-{
-    for (const QString &line : log.lines()) {
-        for (const QString &secret : secrets)
-            QVERIFY2(!line.contains(secret), qPrintable(QStringLiteral("secret in log line: ") + line));
-    }
-}

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using Values = std::tuple<bool, double, QString>; // auto refresh, interval, save path
+
 class TestAppSettings : public QObject
 {
     Q_OBJECT
@@ -13,77 +15,56 @@ class TestAppSettings : public QObject
     QTemporaryDir m_dir;
     QString m_path;
 
+    // What a fresh instance on the file reads.
+    Values read() const
+    {
+        const AppSettings settings(m_path);
+        return {settings.isAutoRefreshEnabled(), settings.refreshInterval(), settings.defaultSavePath()};
+    }
+
 private Q_SLOTS:
     void init() { m_path = m_dir.filePath(QStringLiteral("%1.ini").arg(QTest::currentTestFunction())); }
 
     void freshInstallationReadsDefaultsAndWritesNothing()
     {
-        {
-            AppSettings settings(m_path);
-            QCOMPARE(settings.isAutoRefreshEnabled(), true);
-            QCOMPARE(settings.refreshInterval(), 3.0);
-            QCOMPARE(settings.defaultSavePath(), QStringLiteral("/downloads"));
-        }
+        QCOMPARE(read(), Values(true, 3.0, "/downloads"));
         QVERIFY(QSettings(m_path, QSettings::IniFormat).allKeys().isEmpty());
     }
 
-    void wrongTypesFallBack_data()
-    {
-        QTest::addColumn<QString>("interval");
-        QTest::addColumn<QString>("autoRefresh");
-        QTest::addColumn<double>("expectedInterval");
-        QTest::addColumn<bool>("expectedAuto");
-        QTest::newRow("text") << QStringLiteral("abc") << QStringLiteral("maybe") << 3.0 << true;
-        QTest::newRow("not finite") << QStringLiteral("nan") << QStringLiteral("1") << 3.0 << true;
-        QTest::newRow("valid") << QStringLiteral("10") << QStringLiteral("false") << 10.0 << false;
-        QTest::newRow("fractional") << QStringLiteral("1.5") << QStringLiteral("true") << 1.5 << true;
-    }
-
+    // Values of the wrong type fall back to the defaults, a save path that is no text as well.
     void wrongTypesFallBack()
     {
-        QFETCH(QString, interval);
-        QFETCH(QString, autoRefresh);
-        QFETCH(double, expectedInterval);
-        QFETCH(bool, expectedAuto);
-        {
+        // clang-format off
+        const std::tuple<const char *, const char *, Values> rows[] = {
+            {"abc", "maybe", {true, 3.0, "/downloads"}}, {"nan", "1", {true, 3.0, "/downloads"}},
+            {"10", "false", {false, 10.0, "/downloads"}}, {"1.5", "true", {true, 1.5, "/downloads"}}};
+        // clang-format on
+        for (const auto &[interval, autoRefresh, expected] : rows) {
             QSettings raw(m_path, QSettings::IniFormat);
-            raw.setValue(QStringLiteral("refreshInterval"), interval);
-            raw.setValue(QStringLiteral("autoRefreshEnabled"), autoRefresh);
-            raw.setValue(QStringLiteral("defaultSavePath"),
-                         QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+            raw.setValue("refreshInterval", interval);
+            raw.setValue("autoRefreshEnabled", autoRefresh);
+            raw.setValue("defaultSavePath", QStringList({"a", "b"}));
+            raw.sync();
+            QCOMPARE(read(), expected);
         }
-        AppSettings settings(m_path);
-        QCOMPARE(settings.refreshInterval(), expectedInterval);
-        QCOMPARE(settings.isAutoRefreshEnabled(), expectedAuto);
-        QCOMPARE(settings.defaultSavePath(), QStringLiteral("/downloads"));
     }
 
     // A change is announced once and survives a restart; assigning the default writes it too.
     void changesNotifyAndSurviveARestart()
     {
-        {
-            AppSettings settings(m_path);
-            QSignalSpy interval(&settings, &AppSettings::refreshIntervalChanged);
-            QSignalSpy path(&settings, &AppSettings::defaultSavePathChanged);
-            settings.setRefreshInterval(30);
-            settings.setRefreshInterval(30);
-            settings.setAutoRefreshEnabled(false);
-            settings.setDefaultSavePath(QStringLiteral("/downloads"));
-            QCOMPARE(interval.size(), 1);
-            QCOMPARE(path.size(), 0);
-        }
-        QCOMPARE(QSettings(m_path, QSettings::IniFormat).value(QStringLiteral("defaultSavePath")).toString(),
-                 QStringLiteral("/downloads"));
-        {
-            AppSettings settings(m_path);
-            QSignalSpy path(&settings, &AppSettings::defaultSavePathChanged);
-            settings.setDefaultSavePath(QStringLiteral("/srv/下载"));
-            QCOMPARE(path.size(), 1);
-        }
-        AppSettings restarted(m_path);
-        QCOMPARE(restarted.refreshInterval(), 30.0);
-        QCOMPARE(restarted.isAutoRefreshEnabled(), false);
-        QCOMPARE(restarted.defaultSavePath(), QStringLiteral("/srv/下载"));
+        AppSettings settings(m_path);
+        QSignalSpy interval(&settings, &AppSettings::refreshIntervalChanged);
+        QSignalSpy path(&settings, &AppSettings::defaultSavePathChanged);
+        settings.setRefreshInterval(30);
+        settings.setRefreshInterval(30);
+        settings.setAutoRefreshEnabled(false);
+        settings.setDefaultSavePath(QStringLiteral("/downloads"));
+        QCOMPARE(std::tuple(interval.size(), path.size()), std::tuple(1, 0));
+        QCOMPARE(QSettings(m_path, QSettings::IniFormat).value("defaultSavePath"), "/downloads");
+        QCOMPARE(read(), Values(false, 30.0, "/downloads"));
+        settings.setDefaultSavePath(QStringLiteral("/srv/下载"));
+        QCOMPARE(path.size(), 1);
+        QCOMPARE(read(), Values(false, 30.0, "/srv/下载"));
     }
 };
 

@@ -1,33 +1,40 @@
-// The saved profiles on a real SQLite file with passwords in the real credential store.
+// The saved profiles on a real SQLite file with passwords in the real credential store (the
+// Secret Service of a private session, under a service name of its own), that store itself,
+// and a process killed in the middle of a loop of profile saves.
 #include "support/TaskRunner.h"
 
 #include "store/KeychainHelper.h"
 #include "store/Persistence.h"
 
-#include <QCryptographicHash>
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
+#include <QtDBus>
 
-#include <memory>
+#include <qt6keychain/keychain.h>
+
+#include <cstdio>
 
 namespace {
 
+using Password = std::optional<QString>;
 const QString testService = QStringLiteral("app.seedwhirl.tests.profiles");
+const char *const loopVariable = "SEEDWHIRL_SAVE_LOOP_FILE";
 
-QDBusMessage callSecrets(const QString &interface, const QString &method, const QVariantList &arguments)
+bool callSecrets(const QString &interface, const QString &method, const QVariantList &arguments,
+                 QDBusMessage *reply = nullptr)
 {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.secrets"),
-                                       QStringLiteral("/org/freedesktop/secrets"), interface, method);
+    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.secrets", "/org/freedesktop/secrets",
+                                                       interface, method);
     call.setArguments(arguments);
-    return QDBusConnection::sessionBus().call(call);
+    const QDBusMessage answer = QDBusConnection::sessionBus().call(call);
+    if (reply)
+        *reply = answer;
+    return answer.type() == QDBusMessage::ReplyMessage;
 }
 
 // Locks or unlocks the keyring of the private test session (its password is set by
@@ -35,24 +42,19 @@ QDBusMessage callSecrets(const QString &interface, const QString &method, const 
 bool setKeyringLocked(bool locked)
 {
     const QDBusObjectPath login(QStringLiteral("/org/freedesktop/secrets/collection/login"));
-    const QString secretService = QStringLiteral("org.freedesktop.Secret.Service");
+    const QString service = QStringLiteral("org.freedesktop.Secret.Service");
     if (locked)
-        return callSecrets(secretService, QStringLiteral("Lock"), {QVariant::fromValue(QList{login})})
-                   .type() == QDBusMessage::ReplyMessage;
-    const QDBusMessage session =
-        callSecrets(secretService, QStringLiteral("OpenSession"),
-                    {QStringLiteral("plain"), QVariant::fromValue(QDBusVariant(QString()))});
-    if (session.type() != QDBusMessage::ReplyMessage)
+        return callSecrets(service, "Lock", {QVariant::fromValue(QList{login})});
+    QDBusMessage session;
+    if (!callSecrets(service, "OpenSession", {"plain", QVariant::fromValue(QDBusVariant(""))}, &session))
         return false;
     QDBusArgument secret;
     secret.beginStructure();
     secret << session.arguments().at(1).value<QDBusObjectPath>() << QByteArray() << QByteArray("seedwhirl")
            << QStringLiteral("text/plain");
     secret.endStructure();
-    return callSecrets(QStringLiteral("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface"),
-                       QStringLiteral("UnlockWithMasterPassword"),
-                       {QVariant::fromValue(login), QVariant::fromValue(secret)})
-               .type() == QDBusMessage::ReplyMessage;
+    return callSecrets("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface",
+                       "UnlockWithMasterPassword", {QVariant::fromValue(login), QVariant::fromValue(secret)});
 }
 
 // The real credential store, made to refuse writes on demand, or to lock its keyring right
@@ -81,27 +83,51 @@ public:
 
 ServerConfig profile(const QString &name, qint64 createdOffsetMs = 0, bool active = false)
 {
-    ServerConfig server =
-        ServerConfig::create(name, QStringLiteral("nas.local"), 8080, QStringLiteral("admin"), false);
+    ServerConfig server = ServerConfig::create(name, "nas.local", 8080, "admin", false);
     server.createdAt = server.createdAt.addMSecs(createdOffsetMs);
     server.isActive = active;
     return server;
 }
 
-QByteArray digest(const QString &path)
+// Writes raw bytes as a secret, bypassing the helper (to plant what it would never write).
+bool writeRaw(const QString &account, const QByteArray &bytes)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly)
-               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-               : QByteArray();
+    QKeychain::WritePasswordJob job(testService);
+    job.setAutoDelete(false);
+    job.setKey(account);
+    job.setBinaryData(bytes);
+    QEventLoop loop;
+    QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
+    job.start();
+    loop.exec();
+    return job.error() == QKeychain::NoError;
 }
 
-QStringList names(const QList<ServerConfig> &servers)
+QByteArray fileBytes(const QString &path)
 {
-    QStringList list;
-    for (const ServerConfig &server : servers)
-        list.append(server.name + (server.isActive ? QStringLiteral("*") : QString()));
-    return list;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// The child: saves profiles until it is killed, printing each id once its save returned.
+int saveForever(const QString &path)
+{
+    PersistenceController store(path);
+    if (const auto failure = store.open()) {
+        std::fprintf(stderr, "%s\n", qPrintable(*failure));
+        return 2;
+    }
+    RefusingKeychain keychain;
+    ServerRepository repository(store, keychain);
+    for (int i = 0;; ++i) {
+        const ServerConfig server = profile(QString::number(i), i);
+        if (!runTask(repository.addServer(server, "pw")).ok())
+            return 3;
+        if (i % 5 == 0)
+            repository.setActiveServer(server.id);
+        std::printf("%s\n", qPrintable(server.accountName()));
+        std::fflush(stdout);
+    }
 }
 
 } // namespace
@@ -126,16 +152,38 @@ class TestServerRepository : public QObject
         m_repository = std::make_unique<ServerRepository>(*m_store, m_keychain);
     }
 
-    std::optional<QString> password(const ServerConfig &server)
+    QString m_account; // of the credential store's own cases
+
+    // A failed read is told apart from a missing password.
+    Password read(const QString &account, KeychainHelper *from = nullptr)
     {
-        return runTask(m_keychain.getPassword(server.accountName())).value.value_or(std::nullopt);
+        const auto outcome = runTask((from ? *from : m_keychain).getPassword(account));
+        return outcome.ok() ? *outcome.value : Password("<read failed>");
+    }
+    Password password(const ServerConfig &server) { return read(server.accountName()); }
+    bool save(const QString &secret) { return runTask(m_keychain.savePassword(secret, m_account)).ok(); }
+    bool remove(const QString &a) { return runTask(m_keychain.deletePassword(a)).value.value_or(false); }
+
+    // The profiles in their order, by name, the active one marked with a star.
+    QStringList names() const
+    {
+        QStringList list;
+        for (const ServerConfig &server : m_repository->servers())
+            list.append(server.name + (server.isActive ? "*" : ""));
+        return list;
+    }
+
+    // What an operation failed with, by its text; empty when it succeeded.
+    template <typename T> QString failure(const Outcome<T> &outcome)
+    {
+        return !outcome.finished ? "timed out"
+               : outcome.error   ? outcome.error->localizedDescription()
+                                 : QString();
     }
 
     void add(const ServerConfig &server, const QString &secret)
     {
-        const auto outcome = runTask(m_repository->addServer(server, secret));
-        QVERIFY2(outcome.ok(),
-                 outcome.error ? qPrintable(outcome.error->localizedDescription()) : "timed out");
+        QCOMPARE(failure(runTask(m_repository->addServer(server, secret))), QString());
     }
 
     bool exec(const QString &sql) { return QSqlQuery(m_store->database()).exec(sql); }
@@ -144,6 +192,7 @@ private Q_SLOTS:
     void init()
     {
         m_keychain.refuseWrites = m_keychain.lockAfterDelete = false;
+        m_account = QUuid::createUuid().toString(QUuid::WithoutBraces);
         m_dir = std::make_unique<QTemporaryDir>();
         reopen();
     }
@@ -151,34 +200,30 @@ private Q_SLOTS:
     void cleanup()
     {
         setKeyringLocked(false);
+        remove(m_account);
         if (m_repository)
             for (const ServerConfig &server : m_repository->servers())
-                runTask(m_keychain.deletePassword(server.accountName()));
+                remove(server.accountName());
         m_repository.reset();
         m_store.reset();
-        m_dir.reset();
     }
 
     // Newest first, passwords alongside, a single active profile, and the same after a restart.
     void savedProfiles()
     {
-        QVERIFY(m_repository->servers().isEmpty());
-        QVERIFY(!m_repository->activeServer());
-        const ServerConfig older = profile(QStringLiteral("older"), -1000);
-        const ServerConfig newer = profile(QStringLiteral("newer"), 0, true);
-        add(older, QStringLiteral("pw-old"));
-        add(newer, QStringLiteral("密码✓"));
-        QCOMPARE(names(m_repository->servers()), QStringList({"newer*", "older"}));
-        QCOMPARE(password(newer), std::optional<QString>(QStringLiteral("密码✓")));
-        QCOMPARE(password(older), std::optional<QString>(QStringLiteral("pw-old")));
-
-        add(profile(QStringLiteral("third"), 1000, true), QString());
-        QCOMPARE(names(m_repository->servers()), QStringList({"third*", "newer", "older"}));
+        QVERIFY(m_repository->servers().isEmpty() && !m_repository->activeServer());
+        const ServerConfig older = profile("older", -1000), newer = profile("newer", 0, true);
+        add(older, "pw-old");
+        add(newer, "密码✓");
+        QCOMPARE(names(), QStringList({"newer*", "older"}));
+        QCOMPARE(password(newer), "密码✓");
+        QCOMPARE(password(older), "pw-old");
+        add(profile("third", 1000, true), QString());
+        QCOMPARE(names(), QStringList({"third*", "newer", "older"}));
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
         m_repository->setActiveServer(older.id);
-        QCOMPARE(names(m_repository->servers()), QStringList({"third", "newer", "older*"}));
+        QCOMPARE(names(), QStringList({"third", "newer", "older*"}));
         QVERIFY(*m_repository->activeServer()->lastConnectedAt >= before);
-
         const QList<ServerConfig> saved = m_repository->servers();
         reopen();
         QCOMPARE(m_repository->servers(), saved);
@@ -188,75 +233,65 @@ private Q_SLOTS:
     // an id gets a fresh one on every load.
     void rowsWrittenElsewhere()
     {
-        const ServerConfig older = profile(QStringLiteral("older"), -1000);
-        const ServerConfig newer = profile(QStringLiteral("newer"));
-        add(older, {});
+        const ServerConfig newer = profile("newer");
+        add(profile("older", -1000), {});
         add(newer, {});
-        QVERIFY(exec(QStringLiteral("UPDATE ServerConfigEntity SET isActive = 1")));
-        QVERIFY(exec(
-            QStringLiteral("INSERT INTO ServerConfigEntity (port, useHTTPS, isActive) VALUES (80, 0, 0)")));
+        QVERIFY(exec("UPDATE ServerConfigEntity SET isActive = 1"));
+        QVERIFY(exec("INSERT INTO ServerConfigEntity (port, useHTTPS, isActive) VALUES (80, 0, 0)"));
         m_repository->loadServers();
         QCOMPARE(m_repository->activeServer()->id, newer.id);
         const ServerConfig bare = m_repository->servers().last();
-        QVERIFY(!bare.id.isNull());
-        QCOMPARE(bare.name, QString());
-        QVERIFY(bare.createdAt.isValid());
-        QVERIFY(!bare.lastConnectedAt);
+        QVERIFY(!bare.id.isNull() && bare.name.isEmpty() && bare.createdAt.isValid() &&
+                !bare.lastConnectedAt);
         m_repository->loadServers();
         QVERIFY(m_repository->servers().last().id != bare.id);
     }
 
+    // No new password keeps the old one, an empty one replaces it; createdAt and
+    // lastConnectedAt are not the form's to change.
     void updateKeepsOrReplacesThePassword()
     {
-        ServerConfig server = profile(QStringLiteral("box"));
-        add(server, QStringLiteral("first"));
-        server.name = QStringLiteral("renamed");
-        server.port = 9090;
-        QVERIFY(runTask(m_repository->updateServer(server, std::nullopt)).ok());
-        QCOMPARE(m_repository->servers().first().name, QStringLiteral("renamed"));
-        QCOMPARE(m_repository->servers().first().port, 9090);
-        QCOMPARE(password(server), std::optional<QString>(QStringLiteral("first")));
-        QVERIFY(runTask(m_repository->updateServer(server, QString())).ok());
-        QCOMPARE(password(server), std::optional<QString>(QString()));
-
-        // id, createdAt and lastConnectedAt are not the form's to change.
-        const ServerConfig stored = m_repository->servers().first();
-        ServerConfig edited = stored;
-        edited.createdAt = stored.createdAt.addDays(-3);
-        edited.lastConnectedAt = QDateTime::currentDateTime();
-        QVERIFY(runTask(m_repository->updateServer(edited, std::nullopt)).ok());
-        QCOMPARE(m_repository->servers().first(), stored);
+        ServerConfig server = profile("box");
+        add(server, "first");
+        ServerConfig expected = m_repository->servers().first();
+        expected.name = server.name = QStringLiteral("renamed");
+        expected.port = server.port = 9090;
+        server.createdAt = server.createdAt.addDays(-3);
+        server.lastConnectedAt = QDateTime::currentDateTime();
+        QCOMPARE(failure(runTask(m_repository->updateServer(server, std::nullopt))), QString());
+        QCOMPARE(m_repository->servers().first(), expected);
+        QCOMPARE(password(server), "first");
+        QCOMPARE(failure(runTask(m_repository->updateServer(server, QString()))), QString());
+        QCOMPARE(password(server), QString());
     }
 
+    // The row and the password go; a profile whose password was never stored deletes as well.
     void deleteRemovesRowAndPassword()
     {
-        const ServerConfig server = profile(QStringLiteral("gone"));
-        const ServerConfig bare = profile(QStringLiteral("bare"));
-        add(server, QStringLiteral("secret"));
+        const ServerConfig server = profile("gone"), bare = profile("bare");
+        add(server, "secret");
         add(bare, {});
-        QVERIFY(runTask(m_repository->deleteServer(server.id)).ok());
-        QCOMPARE(names(m_repository->servers()), QStringList{"bare"});
+        QCOMPARE(failure(runTask(m_repository->deleteServer(server.id))), QString());
+        QCOMPARE(names(), QStringList{"bare"});
         QCOMPARE(password(server), std::nullopt);
-        // A profile whose password was never stored deletes as well.
-        runTask(m_keychain.deletePassword(bare.accountName()));
-        QVERIFY(runTask(m_repository->deleteServer(bare.id)).ok());
+        remove(bare.accountName());
+        QCOMPARE(failure(runTask(m_repository->deleteServer(bare.id))), QString());
     }
 
+    // A failed activation leaves the active profile as it was, also for the next save; a
+    // failed update writes no password.
     void missingProfile()
     {
-        const ServerConfig ghost = profile(QStringLiteral("ghost"));
+        const ServerConfig ghost = profile("ghost"), active = profile("active", 0, true);
         for (const auto &outcome : {runTask(m_repository->updateServer(ghost, QStringLiteral("x"))),
                                     runTask(m_repository->deleteServer(ghost.id))}) {
             QVERIFY(outcome.errorAs<RepositoryError>());
-            QCOMPARE(outcome.error->localizedDescription(), QStringLiteral("服务器未找到"));
+            QCOMPARE(failure(outcome), "服务器未找到");
         }
-        QCOMPARE(password(ghost), std::nullopt); // the failed update wrote nothing
-
-        // A failed activation leaves the active profile as it was, also for the next save.
-        const ServerConfig active = profile(QStringLiteral("active"), 0, true);
+        QCOMPARE(password(ghost), std::nullopt);
         add(active, {});
         QVERIFY_THROWS_EXCEPTION(RepositoryError, m_repository->setActiveServer(ghost.id));
-        add(profile(QStringLiteral("later"), 1000), {});
+        add(profile("later", 1000), {});
         QCOMPARE(m_repository->activeServer()->id, active.id);
     }
 
@@ -273,88 +308,170 @@ private Q_SLOTS:
     void unwritablePassword()
     {
         QFETCH(int, refusal);
-        const ServerConfig kept = profile(QStringLiteral("kept"));
-        add(kept, QStringLiteral("old"));
+        const ServerConfig kept = profile("kept");
+        add(kept, "old");
         m_keychain.refuseWrites = refusal == 0;
         m_keychain.lockAfterDelete = refusal == 2;
-        if (refusal == 1)
-            QVERIFY(setKeyringLocked(true));
-        const auto outcome = refusal == 0
-                                 ? runTask(m_repository->addServer(profile(QStringLiteral("new")), "new"))
-                                 : runTask(m_repository->updateServer(kept, QStringLiteral("new")));
+        QVERIFY(refusal != 1 || setKeyringLocked(true));
+        const auto outcome = refusal == 0 ? runTask(m_repository->addServer(profile("new"), "new"))
+                                          : runTask(m_repository->updateServer(kept, QStringLiteral("new")));
         m_keychain.refuseWrites = m_keychain.lockAfterDelete = false;
         QVERIFY(setKeyringLocked(false));
-        if (refusal < 2)
-            QVERIFY2(outcome.errorAs<KeychainError>(),
-                     outcome.ok() ? "saved" : qPrintable(outcome.error->debugDescription()));
+        QVERIFY2(refusal == 2 || outcome.errorAs<KeychainError>(), qPrintable(failure(outcome)));
         if (refusal == 0)
-            QCOMPARE(outcome.error->localizedDescription(), QStringLiteral("保存密码失败: 5"));
-        QCOMPARE(names(m_repository->servers()), QStringList{"kept"});
-        QCOMPARE(password(kept), std::optional<QString>(outcome.ok() && refusal ? "new" : "old"));
+            QCOMPARE(failure(outcome), "保存密码失败: 5");
+        QCOMPARE(names(), QStringList{"kept"});
+        QCOMPARE(password(kept), outcome.ok() && refusal ? "new" : "old");
     }
 
+    // Every write of the profile table fails inside SQLite itself: neither the added
+    // profile's password nor the edited one's new password stays, nor the deactivation that
+    // an active new profile brings.
     void failedDatabaseWriteUndoesThePassword()
     {
-        ServerConfig kept = profile(QStringLiteral("kept"), -1000, true);
-        add(kept, QStringLiteral("old secret"));
+        ServerConfig kept = profile("kept", -1000, true);
+        const ServerConfig added = profile("added", 0, true);
+        add(kept, "old secret");
         const QList<ServerConfig> before = m_repository->servers();
-        // Every later write of the profile table fails inside SQLite itself.
-        QVERIFY(exec(QStringLiteral("CREATE TRIGGER refuse_insert BEFORE INSERT ON ServerConfigEntity "
-                                    "BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
-        QVERIFY(
-            exec(QStringLiteral("CREATE TRIGGER refuse_update BEFORE UPDATE OF name ON ServerConfigEntity "
-                                "BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
-
-        const ServerConfig added = profile(QStringLiteral("added"), 0, true);
-        const auto addOutcome = runTask(m_repository->addServer(added, QStringLiteral("pw")));
-        QVERIFY(addOutcome.errorAs<StoreError>());
-        QVERIFY(addOutcome.error->localizedDescription().contains(QStringLiteral("disk is full")));
+        for (const char *event : {"INSERT", "UPDATE OF name"})
+            QVERIFY(exec(QStringLiteral("CREATE TRIGGER \"%1\" BEFORE %1 ON ServerConfigEntity "
+                                        "BEGIN SELECT RAISE(ABORT, 'disk is full'); END")
+                             .arg(event)));
+        const auto addOutcome = runTask(m_repository->addServer(added, "pw"));
+        QVERIFY(addOutcome.errorAs<StoreError>() && failure(addOutcome).contains("disk is full"));
         QCOMPARE(password(added), std::nullopt);
-
         kept.name = QStringLiteral("edited");
-        QVERIFY(
-            runTask(m_repository->updateServer(kept, QStringLiteral("new secret"))).errorAs<StoreError>());
-        QCOMPARE(password(kept), std::optional<QString>(QStringLiteral("old secret")));
+        QVERIFY(runTask(m_repository->updateServer(kept, "new secret")).errorAs<StoreError>());
+        QCOMPARE(password(kept), "old secret");
         QCOMPARE(m_repository->servers(), before);
         reopen();
-        QCOMPARE(m_repository->servers(), before); // the deactivation of the failed add was not kept
+        QCOMPARE(m_repository->servers(), before);
     }
 
     void unusableFilesAreReportedAndLeftAlone_data()
     {
-        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QByteArray>("contents"); // none: a database of a newer release
         QTest::addColumn<QString>("reason");
-        QTest::newRow("not a database") << QByteArray(4096, 'x') << QStringLiteral("not a database");
-        QTest::newRow("truncated database")
-            << QByteArray("SQLite format 3\0", 16) + QByteArray(200, '\0') << QString();
-        QTest::newRow("of a newer release") << QByteArray() << QStringLiteral("newer release");
+        QTest::newRow("not a database") << QByteArray(4096, 'x') << "not a database";
+        const QByteArray truncated = QByteArray("SQLite format 3\0", 16) + QByteArray(200, '\0');
+        QTest::newRow("truncated database") << truncated << "";
+        QTest::newRow("of a newer release") << QByteArray() << "newer release";
     }
 
+    // The failure names the file and the reason; the file stays exactly as it was.
     void unusableFilesAreReportedAndLeftAlone()
     {
         QFETCH(QByteArray, contents);
         QFETCH(QString, reason);
-        if (contents.isEmpty())
-            QVERIFY(exec(QStringLiteral("PRAGMA user_version = 99")));
+        QVERIFY(!contents.isEmpty() || exec("PRAGMA user_version = 99"));
         m_repository.reset();
         m_store.reset();
         if (!contents.isEmpty()) {
-            QFile::remove(path() + QStringLiteral("-wal"));
+            QFile::remove(path() + "-wal");
             QFile out(path());
-            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            out.write(contents);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(contents) == contents.size());
         }
-        const QByteArray before = digest(path());
-
+        const QByteArray before = fileBytes(path());
         PersistenceController store(path());
         const auto failure = store.open();
-        QVERIFY(failure);
+        QVERIFY(failure && !store.isOpen());
         QVERIFY2(failure->contains(path()) && failure->contains(reason), qPrintable(*failure));
-        QVERIFY(!store.isOpen());
-        QCOMPARE(digest(path()), before);
-        QVERIFY(QFileInfo(path() + QStringLiteral("-wal")).size() == 0);
+        QCOMPARE(fileBytes(path()), before);
+        QCOMPARE(QFileInfo(path() + "-wal").size(), 0);
+    }
+
+    void keychainRoundTrip_data()
+    {
+        QTest::addColumn<QString>("secret");
+        QTest::newRow("empty is present") << QString();
+        QTest::newRow("chinese and umlauts") << QStringLiteral("密码 pässwörd");
+        QTest::newRow("emoji") << QStringLiteral("🔑🗝️");
+        QTest::newRow("reserved characters") << QStringLiteral("a&b=c+d%e f\"g'h\\i");
+        QTest::newRow("line breaks and tab") << QStringLiteral("line1\nline2\r\n\t");
+        QTest::newRow("leading byte order mark") << QStringLiteral("\uFEFFbom");
+        QTest::newRow("long") << QString(10'000, u'x');
+    }
+
+    // Saved over an older password, read back exactly; one entry, so one delete leaves none,
+    // and deleting what is not there succeeds.
+    void keychainRoundTrip()
+    {
+        QFETCH(QString, secret);
+        QCOMPARE(read(m_account), std::nullopt);
+        QVERIFY(save("older") && save(secret));
+        QCOMPARE(read(m_account), secret);
+        QVERIFY(remove(m_account));
+        QCOMPARE(read(m_account), std::nullopt);
+        QVERIFY(remove(m_account));
+    }
+
+    // Another service neither sees nor deletes the password.
+    void keychainServicesAreSeparate()
+    {
+        QVERIFY(save("mine"));
+        KeychainHelper elsewhere(testService + ".other");
+        QCOMPARE(read(m_account, &elsewhere), std::nullopt);
+        QVERIFY(runTask(elsewhere.deletePassword(m_account)).value.value_or(false));
+        QCOMPARE(read(m_account), "mine");
+        QCOMPARE(KeychainError(KeychainError::Kind::deleteFailed, 5).localizedDescription(),
+                 "删除密码失败: 5");
+    }
+
+    // A secret that is not UTF-8 is no password at all, and a save replaces it.
+    void keychainUndecodableSecretIsAbsent()
+    {
+        QVERIFY(writeRaw(m_account, QByteArray("\xff\xfe\x00\x80", 4)));
+        QCOMPARE(read(m_account), std::nullopt);
+        QVERIFY(save("fixed"));
+        QCOMPARE(read(m_account), "fixed");
+    }
+
+    // The database opens and holds every profile whose save had returned, with one active at
+    // most; again after every further killed loop.
+    void killedMidSaveKeepsEverySavedProfile()
+    {
+        for (const int wanted : {15, 25, 35}) {
+            m_repository.reset();
+            m_store.reset();
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(loopVariable, path());
+            child.setProcessEnvironment(environment);
+            child.start(QCoreApplication::applicationFilePath(), {});
+            QStringList saved; // every id printed before the kill
+            const auto readSaved = [&] {
+                while (child.canReadLine())
+                    saved.append(QString::fromLatin1(child.readLine()).trimmed());
+            };
+            while (saved.size() < wanted && child.waitForReadyRead(10'000))
+                readSaved();
+            QVERIFY2(saved.size() >= wanted, child.readAllStandardError().constData());
+            child.kill(); // SIGKILL: no clean-up of any kind
+            QVERIFY(child.waitForFinished());
+            readSaved();
+            reopen();
+            QSqlQuery query(m_store->database());
+            QVERIFY(query.exec("SELECT id, isActive FROM ServerConfigEntity"));
+            QStringList stored;
+            int active = 0;
+            while (query.next()) {
+                stored.append(query.value(0).toString());
+                active += query.value(1).toInt();
+            }
+            for (const QString &id : saved)
+                QVERIFY2(stored.contains(id), qPrintable("lost profile " + id));
+            QVERIFY(active <= 1);
+        }
     }
 };
 
-QTEST_GUILESS_MAIN(TestServerRepository)
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(loopVariable))
+        return saveForever(qEnvironmentVariable(loopVariable));
+    TestServerRepository test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_ServerRepository.moc"
