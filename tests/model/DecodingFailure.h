@@ -39,11 +39,11 @@ inline QByteArray snapshotText(const QByteArray &json)
 }
 
 // "== label", then the indented JSON that `encode` returns, or the failure that it throws.
-template <typename Encode> QByteArray outcomeText(const char *label, Encode &&encode)
+template <typename Encode> QByteArray outcomeText(const QByteArray &label, Encode &&encode)
 {
     QByteArray json;
     const QString failure = failureText([&] { return json = encode(); });
-    return "== " + QByteArray(label) + '\n' + (json.isNull() ? failure.toUtf8() + '\n' : snapshotText(json));
+    return "== " + label + '\n' + (json.isNull() ? failure.toUtf8() + '\n' : snapshotText(json));
 }
 
 // Compares `text` with tests/model/snapshots/<name>, line by line; SEEDWHIRL_UPDATE_SNAPSHOTS=1
@@ -61,6 +61,35 @@ inline void compareSnapshot(const QString &name, const QByteArray &text)
     const QList<QByteArray> actual = text.split('\n');
     for (qsizetype i = 0; i < std::max(expected.size(), actual.size()); ++i)
         QCOMPARE(QString::fromUtf8(actual.value(i)), QString::fromUtf8(expected.value(i)));
+}
+
+// The inputs kept in tests/model/snapshots/<name>, one a line: "label<TAB>bytes", where \xNN
+// stands for a byte that cannot be written as it is.
+inline QList<std::pair<QString, QByteArray>> snapshotInputs(const QString &name)
+{
+    QFile file(QStringLiteral(SEEDWHIRL_FIXTURES_DIR "/../model/snapshots/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing %s", qPrintable(file.fileName()));
+    QList<std::pair<QString, QByteArray>> inputs;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QList<QByteArray> parts = line.split('\t');
+        QByteArray bytes = parts.value(1);
+        for (qsizetype at = bytes.indexOf("\\x"); at >= 0; at = bytes.indexOf("\\x", at + 1))
+            bytes.replace(at, 4, QByteArray::fromHex(bytes.mid(at + 2, 2)));
+        if (parts.size() == 2)
+            inputs.append({QString::fromUtf8(parts[0]), bytes});
+    }
+    return inputs;
+}
+
+// outcomeText for each input of tests/model/snapshots/<name>, where `encode(bytes)` decodes and
+// writes the record back.
+template <typename Encode> QByteArray outcomesOf(const QString &name, Encode &&encode)
+{
+    QByteArray text;
+    for (const auto &[label, bytes] : snapshotInputs(name))
+        text += outcomeText(label.toUtf8(), [&] { return encode(bytes); });
+    return text;
 }
 
 // Lines of "label: result" for many inputs, kept as one snapshot.

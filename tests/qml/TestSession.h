@@ -1,13 +1,10 @@
 #pragma once
 
-#include <QObject>
-#include <QString>
-#include <QVariantList>
+#include "support/TestHttpServer.h"
 
-#include <memory>
-
-class QBittorrentAPIClient;
-class TestHttpServer;
+#include "store/Persistence.h"
+#include "viewmodels/SettingsViewModel.h"
+#include "viewmodels/StatisticsViewModel.h"
 
 // A local qBittorrent-like server with recorded answers and a client of its own logged in to
 // it, for driving real models from QML tests without touching the shared client. The models
@@ -15,34 +12,53 @@ class TestHttpServer;
 class TestSession : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(int port READ port CONSTANT)
 
 public:
-    explicit TestSession(QObject *parent = nullptr);
-    ~TestSession() override;
-
-    int port() const;
-    bool isLoggedIn() const;
+    TestSession();
 
     // Answers a path with a body (and status) from now on.
-    Q_INVOKABLE void serve(const QString &path, const QString &body, int status = 200);
-    // Requests received for a path, oldest first: [{method, target, query, body}].
-    Q_INVOKABLE QVariantList requestsTo(const QString &path) const;
-    Q_INVOKABLE void clearRequests();
-    // Runs the event loop until that many requests reached the path; false after 10 s.
-    Q_INVOKABLE bool waitForRequestsTo(const QString &path, int count);
+    Q_INVOKABLE void serve(const QString &path, const QString &body, int status = 200)
+    {
+        m_server.on(path.toUtf8(), TestResponse::text(body.toUtf8(), status));
+    }
+    // Answers the next request to a path with a server error, then as before.
+    Q_INVOKABLE void failOnce(const QString &path)
+    {
+        m_server.enqueue(path.toUtf8(), TestResponse::withStatus(500));
+    }
+    // Bodies of the requests received for a path, oldest first.
+    Q_INVOKABLE QStringList requestsTo(const QString &path) const;
 
-    Q_INVOKABLE QObject *statisticsModel();
+    Q_INVOKABLE QObject *statisticsModel() { return new StatisticsViewModel(*m_client, this); }
     // Over the shared profiles, with this session's client.
-    Q_INVOKABLE QObject *settingsModel();
+    Q_INVOKABLE QObject *settingsModel()
+    {
+        return new SettingsViewModel(ServerRepository::shared(), *m_client, this);
+    }
     // A detail model for a torrent of the recorded sync answer.
     Q_INVOKABLE QObject *detailModel(const QString &hash);
-    Q_INVOKABLE QObject *torrentListModel();
-    // The ApiClient bridge over this session's client.
-    Q_INVOKABLE QObject *apiClient();
 
 private:
-    std::unique_ptr<TestHttpServer> m_server;
+    TestHttpServer m_server;
     QBittorrentAPIClient *m_client;
-    bool m_loggedIn = false;
+};
+
+// `TestSupport` in the QML tests: puts recorded server answers into real models and reaches
+// what a screen cannot (the credential store).
+class TestSupport : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Merges a recorded sync answer into a TorrentListViewModel's repository, as a sync pass
+    // would.
+    Q_INVOKABLE void applyFixture(QObject *torrentListViewModel, const QString &fixtureName);
+    // The saved profiles' ids (upper-case UUID texts, as the server list shows them) by name.
+    Q_INVOKABLE QVariantMap servers() const;
+    // Removes a profile's stored password.
+    Q_INVOKABLE bool forgetPassword(const QString &profileId);
+    // A local server and a client logged in to it; destroy() it when the test is done.
+    Q_INVOKABLE QObject *startSession();
 };

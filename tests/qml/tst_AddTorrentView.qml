@@ -3,31 +3,20 @@ import QtTest
 import Seedwhirl
 
 // The sheet's wiring to its model; what the model does is tested without QML.
-TestCase {
+ScreenTestCase {
     id: testCase
     name: "AddTorrentView"
-    when: windowShown
-    visible: true
-    width: 390
-    height: 844
 
     Component {
         id: sheetComponent
-        AddTorrentView {
-            width: 390
-            height: 844
-        }
-    }
-    SignalSpy {
-        id: closeSpy
-        signalName: "closeRequested"
+        AddTorrentView {}
     }
 
     // Over the shared client, which is not connected: an add fails at once.
     function test_fields_menus_alert_and_closing() {
         const savedDefaultPath = AppSettings.defaultSavePath
         AppSettings.defaultSavePath = "/data/incoming"
-        const sheet = createTemporaryObject(sheetComponent, testCase)
+        const sheet = screen(sheetComponent)
         AppSettings.defaultSavePath = savedDefaultPath
         closeSpy.target = sheet
         const model = sheet.viewModel
@@ -35,10 +24,8 @@ TestCase {
         const add = findChild(sheet, "addButton")
         verify(!add.enabled)
         findChild(sheet, "urlField").text = "magnet:?xt=urn:btih:abc"
-        compare(model.torrentURL, "magnet:?xt=urn:btih:abc")
-        verify(add.enabled)
         findChild(sheet, "tagsField").text = "a, b"
-        compare(model.tags, "a, b")
+        compare([model.torrentURL, model.tags, add.enabled], ["magnet:?xt=urn:btih:abc", "a, b", true])
         model.category = "linux"
         compare(findChild(sheet, "categoryField").text, "linux")
 
@@ -51,9 +38,8 @@ TestCase {
         mouseClick(add)
         const alert = findChild(sheet, "errorAlert")
         tryCompare(alert, "opened", true)
-        compare(alert.title, "错误")
         verify(model.errorMessage !== "")
-        compare(alert.message, model.errorMessage)
+        compare([alert.title, alert.message], ["错误", model.errorMessage])
         mouseClick(findChild(alert, "alertOkButton"))
         tryCompare(model, "showError", false)
 

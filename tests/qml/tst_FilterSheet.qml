@@ -4,13 +4,9 @@ import Seedwhirl
 
 // The rows come from the sheet's model (tested without QML); here the delegates show them and
 // a tap reaches the list model.
-TestCase {
+ScreenTestCase {
     id: testCase
     name: "FilterSheet"
-    when: windowShown
-    visible: true
-    width: 390
-    height: 844
 
     Component {
         id: modelComponent
@@ -18,14 +14,7 @@ TestCase {
     }
     Component {
         id: sheetComponent
-        FilterSheet {
-            width: 390
-            height: 844
-        }
-    }
-    SignalSpy {
-        id: closeSpy
-        signalName: "closeRequested"
+        FilterSheet {}
     }
 
     // "title count ✓" per shown row, joined by "|".
@@ -48,8 +37,7 @@ TestCase {
         const model = createTemporaryObject(modelComponent, testCase)
         TestSupport.applyFixture(model, "maindata-full.json")
         // Made after its list model, so destroyed first.
-        const sheet = createTemporaryObject(sheetComponent, testCase,
-                                            { viewModel: model, categories: ["linux", "test"], tags: [] })
+        const sheet = screen(sheetComponent, { viewModel: model, categories: ["linux", "test"], tags: [] })
         closeSpy.target = sheet
         waitForRendering(sheet)
         compare(findChild(sheet, "navTitle").text, "筛选")

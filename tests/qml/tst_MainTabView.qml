@@ -2,19 +2,13 @@ import QtQuick
 import QtTest
 import Seedwhirl
 
-TestCase {
+ScreenTestCase {
     id: testCase
     name: "MainTabView"
-    when: windowShown
-    visible: true
-    width: 390
-    height: 844
 
     Component {
         id: shellComponent
         MainTabView {
-            width: testCase.width
-            height: testCase.height
             isAuthenticated: false
         }
     }
@@ -28,24 +22,6 @@ TestCase {
     }
     function cleanupTestCase() {
         AppSettings.isAutoRefreshEnabled = savedAuto
-    }
-    function cleanup() {
-        compare(Icons.unmappedNames, [])
-    }
-
-    function test_tabs_appear_with_the_torrents_tab_selected() {
-        const shell = createTemporaryObject(shellComponent, testCase)
-        shell.isAuthenticated = true
-        const tabs = shell.currentScreen
-        compare(tabs.objectName, "mainTabs")
-        compare(tabs.selectedTab, 0)
-        const titles = [0, 1, 2, 3].map(i => findChild(tabs, "tab" + i).text)
-        compare(titles, ["种子", "统计", "搜索", "设置"])
-        compare(tabs.tabs.map(t => t.symbol), ["arrow.down.circle", "chart.bar", "magnifyingglass", "gear"])
-        // Only the shown tab is built.
-        verify(tabs.stacks[0] !== null)
-        compare(tabs.stacks[0].currentItem.objectName, "torrentListView")
-        compare(tabs.stacks[1], null)
     }
 
     // The tabs of a freshly authenticated shell, ready for taps: laid out and drawn (a tap
@@ -65,9 +41,26 @@ TestCase {
         return tabs
     }
 
+    // Welcome until logged in and again after losing the login; the tabs come back on the first.
+    function test_tabs_appear_after_the_login_with_the_torrents_tab_selected() {
+        const shell = screen(shellComponent)
+        compare(shell.currentScreen.objectName, "welcomeView")
+        shell.isAuthenticated = true
+        const tabs = shell.currentScreen
+        compare([tabs.objectName, tabs.selectedTab], ["mainTabs", 0])
+        compare(findAll(tabs, ["tab0", "tab1", "tab2", "tab3"]).map(tab => tab.text), ["种子", "统计", "搜索", "设置"])
+        compare(tabs.tabSymbols, ["arrow.down.circle", "chart.bar", "magnifyingglass", "gear"])
+        // Only the shown tab is built.
+        compare([tabs.stacks[0].currentItem.objectName, tabs.stacks[1]], ["torrentListView", null])
+        tabs.selectedTab = 3
+        shell.isAuthenticated = false
+        compare(shell.currentScreen.objectName, "welcomeView")
+        shell.isAuthenticated = true
+        compare(shell.currentScreen.selectedTab, 0)
+    }
+
     function test_one_medium_haptic_per_tab_change() {
-        const shell = createTemporaryObject(shellComponent, testCase)
-        const tabs = showTabs(shell)
+        const tabs = showTabs(screen(shellComponent))
         const medium = Haptics.mediumCount
         const all = Haptics.count
         mouseClick(findChild(tabs, "tab1"))
@@ -78,29 +71,16 @@ TestCase {
         compare(Haptics.mediumCount, medium + 1)
         mouseClick(findChild(tabs, "tab3"))
         tabs.selectedTab = 2
-        compare(Haptics.mediumCount, medium + 3)
-        compare(Haptics.count, all + 3)
-        compare(tabs.stacks[3].currentItem.objectName, "settingsView")
-        compare(tabs.stacks[2].currentItem.objectName, "searchTorrentView")
-    }
-
-    function test_welcome_until_logged_in_and_again_after_losing_the_login() {
-        const shell = createTemporaryObject(shellComponent, testCase)
-        compare(shell.currentScreen.objectName, "welcomeView")
-        shell.isAuthenticated = true
-        shell.currentScreen.selectedTab = 3
-        shell.isAuthenticated = false
-        compare(shell.currentScreen.objectName, "welcomeView")
-        shell.isAuthenticated = true
-        compare(shell.currentScreen.selectedTab, 0)
+        compare([Haptics.mediumCount, Haptics.count], [medium + 3, all + 3])
+        compare([tabs.stacks[3].currentItem.objectName, tabs.stacks[2].currentItem.objectName],
+                ["settingsView", "searchTorrentView"])
     }
 
     function test_wide_window_uses_a_side_rail() {
-        const shell = createTemporaryObject(shellComponent, testCase)
+        const shell = screen(shellComponent)
         shell.width = 1000
         const tabs = showTabs(shell)
-        verify(tabs.wide)
-        verify(!findChild(tabs, "tabBar").visible)
+        verify(tabs.wide && !findChild(tabs, "tabBar").visible)
         const rail = findChild(tabs, "railTab1")
         verify(rail.visible)
         mouseClick(rail)

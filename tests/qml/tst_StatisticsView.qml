@@ -3,54 +3,39 @@ import QtQuick.Controls
 import QtTest
 import Seedwhirl
 
-SessionTestCase {
+ScreenTestCase {
     id: testCase
     name: "StatisticsView"
 
-
     Component {
         id: pageComponent
-        StackView {
-            id: stack
-            property StatisticsViewModel model
-            property alias page: statsPage
-            width: 390
-            height: 844
-            initialItem: StatisticsView {
-                id: statsPage
-                viewModel: stack.model
-            }
-        }
+        StatisticsView {}
     }
     Component {
         id: sheetComponent
-        SpeedLimitSheet {
-            width: 390
-            height: 844
-        }
+        SpeedLimitSheet {}
     }
 
-    function value(page, rowName) {
-        return findChild(findChild(page, rowName), "statValue").text
-    }
-
+    // The figures, and the limit rows open the sheet.
     function test_sections_show_the_recorded_figures() {
         const model = session.statisticsModel()
-        const stack = screen(pageComponent, { model: model })
-        const page = stack.page
+        const page = stackedScreen(pageComponent, { viewModel: model }).currentItem
         tryCompare(findChild(findChild(page, "versionRow"), "statValue"), "text", "v4.5.2")
         tryVerify(() => model.serverState.loaded && model.transferInfo.loaded)
+        const rows = ["shareRatioRow", "alltimeDownloadRow", "downloadLimitRow", "uploadLimitRow", "connectionRow", "freeSpaceRow"]
         // Nothing downloaded in all time: the share ratio is infinite.
-        compare(value(page, "shareRatioRow"), "∞")
-        compare(value(page, "alltimeDownloadRow"), "0 B")
-        compare(value(page, "downloadLimitRow"), "无限制")
-        compare(value(page, "uploadLimitRow"), "无限制")
-        compare(value(page, "connectionRow"), Format.connectionStatusText("firewalled"))
-        compare(value(page, "freeSpaceRow"), Format.formatBytes(85026189312))
+        compare(findAll(page, rows).map(row => findChild(row, "statValue").text),
+                ["∞", "0 B", "无限制", "无限制", Format.connectionStatusText("firewalled"), Format.formatBytes(85026189312)])
         tryCompare(findChild(page, "categoriesSection"), "title", "分类 (2)")
+        mouseClick(findChild(page, "speedLimitButton"))
+        verify(page.showingSpeedLimitSheet)
+        tryCompare(findChild(page, "speedLimitPopup"), "opened", true)
+        findChild(page, "speedLimitPopup").close()
     }
 
-    function test_limit_sheet_prefills_in_kilobytes() {
+    // The sheet shows the limits in KB/s and hands the typed texts to the model, which converts
+    // and sends them (its rules are tested without QML).
+    function test_limit_sheet_prefills_in_kilobytes_and_saves_the_typed_texts() {
         session.serve("/api/v2/transfer/info",
                       "{\"connection_status\":\"connected\",\"dht_nodes\":3,\"dl_info_data\":0,\"dl_info_speed\":0,"
                       + "\"dl_rate_limit\":0,\"up_info_data\":0,\"up_info_speed\":0,\"up_rate_limit\":524288}")
@@ -58,46 +43,21 @@ SessionTestCase {
         model.loadAll()
         tryVerify(() => model.transferInfo.loaded)
         const sheet = screen(sheetComponent, { viewModel: model })
-        compare(findChild(sheet, "navTitle").text, "速度限制")
-        compare(sheet.downloadLimit, "0")
-        compare(sheet.uploadLimit, "512")
-        compare(findChild(sheet, "downloadLimitField").placeholderText, "下载限速 (KB/s, 0=无限制)")
-        compare(findChild(sheet, "uploadLimitField").placeholderText, "上传限速 (KB/s, 0=无限制)")
-    }
-
-    function test_saving_sends_bytes_and_skips_bad_or_overflowing_entries() {
-        const model = session.statisticsModel()
-        const sheet = screen(sheetComponent, { viewModel: model })
-        const closeSpy = createTemporaryQmlObject("import QtTest; SignalSpy { signalName: \"closeRequested\" }", testCase)
         closeSpy.target = sheet
+        compare(findChild(sheet, "navTitle").text, "速度限制")
+        compare([sheet.downloadLimit, sheet.uploadLimit], ["0", "512"])
+        compare(findAll(sheet, ["downloadLimitField", "uploadLimitField"]).map(field => field.placeholderText),
+                ["下载限速 (KB/s, 0=无限制)", "上传限速 (KB/s, 0=无限制)"])
         sheet.downloadLimit = "100"
-        // 2^53 KB/s times 1024 leaves the 64-bit range.
-        sheet.uploadLimit = "9007199254740992"
+        sheet.uploadLimit = "12a"
         // Before the first layout the bar's buttons overlap, and the tap meant for "保存" can
         // land on "取消", which closes the sheet as well.
         waitForRendering(sheet)
         mouseClick(findChild(sheet, "saveButton"))
         compare(closeSpy.count, 1)
-        verify(session.waitForRequestsTo("/api/v2/transfer/setDownloadLimit", 1))
-        compare(session.requestsTo("/api/v2/transfer/setDownloadLimit")[0].body, "limit=102400")
+        tryVerify(() => session.requestsTo("/api/v2/transfer/setDownloadLimit").length > 0)
+        compare(session.requestsTo("/api/v2/transfer/setDownloadLimit"), ["limit=102400"])
         wait(200)
-        compare(session.requestsTo("/api/v2/transfer/setUploadLimit").length, 0)
-
-        const again = screen(sheetComponent, { viewModel: model })
-        again.downloadLimit = "12a"
-        again.uploadLimit = ""
-        again.save()
-        wait(200)
-        compare(session.requestsTo("/api/v2/transfer/setDownloadLimit").length, 1)
-        compare(session.requestsTo("/api/v2/transfer/setUploadLimit").length, 0)
-    }
-
-    function test_limit_rows_open_the_sheet() {
-        const model = session.statisticsModel()
-        const stack = screen(pageComponent, { model: model })
-        mouseClick(findChild(stack.page, "speedLimitButton"))
-        verify(stack.page.showingSpeedLimitSheet)
-        tryCompare(findChild(stack.page, "speedLimitPopup"), "opened", true)
-        findChild(stack.page, "speedLimitPopup").close()
+        compare(session.requestsTo("/api/v2/transfer/setUploadLimit"), [])
     }
 }

@@ -17,6 +17,13 @@ namespace {
     throw std::runtime_error(message.toStdString());
 }
 
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
+        fail(QStringLiteral("cannot write ") + path);
+}
+
 struct DataFile
 {
     QString absolutePath;
@@ -75,13 +82,6 @@ QByteArray pieceHashes(const QList<DataFile> &files, qint64 pieceLength)
 
 } // namespace
 
-QByteArray BencodeValue::encode() const
-{
-    QByteArray out;
-    encodeInto(out);
-    return out;
-}
-
 void BencodeValue::encodeInto(QByteArray &out) const
 {
     if (const auto *integer = std::get_if<qint64>(&m_data)) {
@@ -111,9 +111,6 @@ void BencodeValue::encodeInto(QByteArray &out) const
 
 MadeTorrent makeTorrent(const QString &dataPath, const QStringList &trackers, qint64 pieceLength)
 {
-    if (pieceLength < 16 * 1024 || (pieceLength & (pieceLength - 1)) != 0)
-        fail(QStringLiteral("piece length must be a power of two of at least 16 KiB"));
-
     const QList<DataFile> files = collectFiles(dataPath);
     BencodeValue::Dict info{
         {"name", QFileInfo(QDir::cleanPath(QFileInfo(dataPath).absoluteFilePath())).fileName()},
@@ -151,13 +148,10 @@ MadeTorrent makeTorrent(const QString &dataPath, const QStringList &trackers, qi
             QString::fromLatin1(QCryptographicHash::hash(infoBytes, QCryptographicHash::Sha1).toHex())};
 }
 
-MadeTorrent writeTorrentFile(const QString &dataPath, const QString &torrentPath, const QStringList &trackers,
-                             qint64 pieceLength)
+MadeTorrent writeTorrentFile(const QString &dataPath, const QString &torrentPath, const QStringList &trackers)
 {
-    MadeTorrent made = makeTorrent(dataPath, trackers, pieceLength);
-    QFile out(torrentPath);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(made.bytes) != made.bytes.size())
-        fail(QStringLiteral("cannot write ") + torrentPath);
+    MadeTorrent made = makeTorrent(dataPath, trackers);
+    writeFile(torrentPath, made.bytes);
     return made;
 }
 
@@ -169,7 +163,5 @@ void writeDataFile(const QString &path, qint64 size, quint32 seed)
     QByteArray data(size, Qt::Uninitialized);
     for (qint64 i = 0; i < size; ++i)
         data[i] = char(generator.bounded(256));
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(data) != size)
-        fail(QStringLiteral("cannot write ") + path);
+    writeFile(path, data);
 }

@@ -25,7 +25,12 @@ public:
     BencodeValue(List list) : m_data(std::move(list)) {}
     BencodeValue(Dict dict) : m_data(std::move(dict)) {}
 
-    QByteArray encode() const;
+    QByteArray encode() const
+    {
+        QByteArray out;
+        encodeInto(out);
+        return out;
+    }
 
 private:
     void encodeInto(QByteArray &out) const;
@@ -42,13 +47,14 @@ struct MadeTorrent
 // The .torrent of the data at `dataPath`: a single-file torrent when it is a file, a
 // multi-file torrent named after the directory otherwise (every file below it, in the order of
 // their relative paths). `trackers` go into "announce" (the first) and "announce-list" (one
-// tier each). Throws std::runtime_error when the data cannot be read or there is none.
+// tier each). `pieceLength` is a power of two of at least 16 KiB. Throws std::runtime_error when the data
+// cannot be read or there is none.
 MadeTorrent makeTorrent(const QString &dataPath, const QStringList &trackers = {},
                         qint64 pieceLength = 16 * 1024);
 
 // makeTorrent, and the .torrent written to `torrentPath` as well.
 MadeTorrent writeTorrentFile(const QString &dataPath, const QString &torrentPath,
-                             const QStringList &trackers = {}, qint64 pieceLength = 16 * 1024);
+                             const QStringList &trackers = {});
 
 // Writes `size` reproducible pseudo-random bytes (different for every seed) to `path`, creating
 // its directory. Throws std::runtime_error on failure.

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "model/Log.h"
+
+#include <QRegularExpression>
 #include <QStringList>
 
 // Collects the log lines written while it lives.
 class LogCapture
 {
 public:
-    LogCapture();
-    ~LogCapture();
+    LogCapture()
+    {
+        setLogObserver([this](const QString &line) { m_lines.append(line); });
+    }
+    ~LogCapture() { setLogObserver({}); }
     LogCapture(const LogCapture &) = delete;
     LogCapture &operator=(const LogCapture &) = delete;
 
@@ -15,7 +21,10 @@ public:
     void clear() { m_lines.clear(); }
     bool contains(const QString &line) const { return m_lines.contains(line); }
     // Lines that start with the given prefix, in order.
-    QStringList startingWith(const QString &prefix) const;
+    QStringList startingWith(const QString &prefix) const
+    {
+        return m_lines.filter(QRegularExpression(u'^' + QRegularExpression::escape(prefix)));
+    }
 
 private:
     QStringList m_lines;

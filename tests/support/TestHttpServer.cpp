@@ -5,7 +5,7 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QUrlQuery>
+#include <algorithm>
 
 namespace {
 
@@ -15,104 +15,38 @@ constexpr qint64 fillerChunk = 64 * 1024;
 // sits in memory as a whole.
 constexpr qint64 writeHighWater = 256 * 1024;
 
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200:
-        return "OK";
-    case 201:
-        return "Created";
-    case 204:
-        return "No Content";
-    case 301:
-        return "Moved Permanently";
-    case 302:
-        return "Found";
-    case 400:
-        return "Bad Request";
-    case 401:
-        return "Unauthorized";
-    case 403:
-        return "Forbidden";
-    case 404:
-        return "Not Found";
-    case 405:
-        return "Method Not Allowed";
-    case 409:
-        return "Conflict";
-    case 415:
-        return "Unsupported Media Type";
-    case 500:
-        return "Internal Server Error";
-    case 502:
-        return "Bad Gateway";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "Status";
-    }
-}
-
 bool statusHasNoBody(int status)
 {
     return (status >= 100 && status < 200) || status == 204 || status == 304;
 }
 
-// application/x-www-form-urlencoded values: "+" is a space, then percent-decoding.
-QString formDecode(QByteArray value)
-{
-    value.replace('+', ' ');
-    return QString::fromUtf8(QByteArray::fromPercentEncoding(value));
-}
-
+// application/x-www-form-urlencoded fields: "+" is a space, then percent-decoding.
 QHash<QByteArray, QString> formFields(const QByteArray &body)
 {
     QHash<QByteArray, QString> fields;
     for (const QByteArray &pair : body.split('&')) {
         const qsizetype eq = pair.indexOf('=');
-        if (eq < 0)
-            fields.insert(pair, QString());
-        else
-            fields.insert(pair.left(eq), formDecode(pair.mid(eq + 1)));
+        const QByteArray value = eq < 0 ? QByteArray() : pair.mid(eq + 1).replace('+', ' ');
+        fields.insert(pair.left(eq < 0 ? pair.size() : eq),
+                      QString::fromUtf8(QByteArray::fromPercentEncoding(value)));
     }
     return fields;
 }
 
-bool hasCookie(const RecordedRequest &request, const QByteArray &name, const QByteArray &value)
+bool hasCookie(const RecordedRequest &request, const QByteArray &cookie)
 {
     for (const auto &[headerName, headerValue] : request.headers) {
-        if (headerName.compare("Cookie", Qt::CaseInsensitive) != 0)
-            continue;
-        for (const QByteArray &pair : headerValue.split(';')) {
-            const QByteArray trimmed = pair.trimmed();
-            if (trimmed == name + '=' + value)
-                return true;
-        }
+        if (headerName.compare("Cookie", Qt::CaseInsensitive) == 0 &&
+            std::ranges::any_of(headerValue.split(';'),
+                                [&](const QByteArray &pair) { return pair.trimmed() == cookie; }))
+            return true;
     }
     return false;
-}
-
-QByteArray filler(qint64 bytes)
-{
-    static const QByteArray block(fillerChunk, 'x');
-    return block.left(bytes);
 }
 
 } // namespace
 
 // ---- RecordedRequest ----
-
-QByteArray RecordedRequest::path() const
-{
-    const qsizetype q = target.indexOf('?');
-    return q < 0 ? target : target.left(q);
-}
-
-QByteArray RecordedRequest::query() const
-{
-    const qsizetype q = target.indexOf('?');
-    return q < 0 ? QByteArray() : target.mid(q + 1);
-}
 
 std::optional<QByteArray> RecordedRequest::header(const QByteArray &name) const
 {
@@ -126,89 +60,9 @@ std::optional<QByteArray> RecordedRequest::header(const QByteArray &name) const
 QList<QByteArray> RecordedRequest::headerNames() const
 {
     QList<QByteArray> names;
-    for (const auto &header : headers)
-        names.append(header.first);
+    std::ranges::transform(headers, std::back_inserter(names),
+                           [](const auto &header) { return header.first; });
     return names;
-}
-
-// ---- TestResponse ----
-
-TestResponse &TestResponse::withHeader(QByteArray name, QByteArray value)
-{
-    headers.append({std::move(name), std::move(value)});
-    return *this;
-}
-
-TestResponse TestResponse::text(QByteArray body, int status)
-{
-    TestResponse response;
-    response.status = status;
-    response.body = std::move(body);
-    response.withHeader("Content-Type", "text/plain; charset=UTF-8");
-    return response;
-}
-
-TestResponse TestResponse::json(QByteArray body)
-{
-    TestResponse response;
-    response.body = std::move(body);
-    response.withHeader("Content-Type", "application/json");
-    return response;
-}
-
-TestResponse TestResponse::withStatus(int status, QByteArray body)
-{
-    TestResponse response;
-    response.status = status;
-    response.body = std::move(body);
-    return response;
-}
-
-TestResponse TestResponse::noContent()
-{
-    return withStatus(204);
-}
-
-TestResponse TestResponse::loginOk(const QByteArray &sid)
-{
-    TestResponse response = text("Ok.");
-    response.withHeader("Set-Cookie", "SID=" + sid + "; HttpOnly; SameSite=Strict; path=/");
-    return response;
-}
-
-TestResponse TestResponse::loginFails()
-{
-    return text("Fails.");
-}
-
-TestResponse TestResponse::stall()
-{
-    TestResponse response;
-    response.fault = Fault::noAnswer;
-    return response;
-}
-
-TestResponse TestResponse::closeMidBody(QByteArray body)
-{
-    TestResponse response = json(std::move(body));
-    response.fault = Fault::closeMidBody;
-    return response;
-}
-
-TestResponse TestResponse::huge(qint64 bytes, bool chunked)
-{
-    TestResponse response;
-    response.fillerBytes = bytes;
-    response.chunked = chunked;
-    return response;
-}
-
-TestResponse TestResponse::notHttp(QByteArray bytes)
-{
-    TestResponse response;
-    response.body = std::move(bytes);
-    response.fault = Fault::raw;
-    return response;
 }
 
 // ---- TestHttpServer ----
@@ -221,7 +75,6 @@ struct TestHttpServer::Connection : QObject
     bool busy = false;      // an answer is being prepared or written
     bool streaming = false; // the body of the current answer is still being written
     bool dropped = false;   // scheduled for deletion; ignore its signals
-    bool keepAlive = true;
     bool chunked = false;
     qint64 fillerLeft = 0;
     bool closeWhenWritten = false;
@@ -248,39 +101,14 @@ TestHttpServer::~TestHttpServer()
     }
 }
 
-QByteArray TestHttpServer::baseUrl() const
-{
-    return "http://127.0.0.1:" + QByteArray::number(m_port);
-}
-
 ServerConfig TestHttpServer::serverConfig(const QString &username) const
 {
     return ServerConfig::create(QStringLiteral("测试服务器"), host(), m_port, username, false);
 }
 
-void TestHttpServer::enqueue(TestResponse response)
-{
-    m_queue.enqueue(std::move(response));
-}
-
-void TestHttpServer::enqueue(const QByteArray &path, TestResponse response)
-{
-    m_pathQueues[path].enqueue(std::move(response));
-}
-
-void TestHttpServer::on(const QByteArray &path, Handler handler)
-{
-    m_handlers.insert(path, std::move(handler));
-}
-
 void TestHttpServer::on(const QByteArray &path, TestResponse response)
 {
     m_handlers.insert(path, [response](const RecordedRequest &) { return response; });
-}
-
-void TestHttpServer::setFallback(Handler handler)
-{
-    m_fallback = std::move(handler);
 }
 
 void TestHttpServer::emulateLogin(const QString &username, const QString &password, const QByteArray &sid,
@@ -290,17 +118,10 @@ void TestHttpServer::emulateLogin(const QString &username, const QString &passwo
     m_requireSession = requireSession;
     on(loginPath, [this, username, password](const RecordedRequest &request) {
         const auto fields = formFields(request.body);
-        if (fields.value("username") == username && fields.value("password") == password &&
-            fields.contains("password"))
-            return TestResponse::loginOk(m_sid);
-        return TestResponse::loginFails();
+        const bool ok = fields.value("username") == username && fields.contains("password") &&
+                        fields.value("password") == password;
+        return ok ? TestResponse::loginOk(m_sid) : TestResponse::loginFails();
     });
-}
-
-void TestHttpServer::refuse()
-{
-    m_server.close();
-    closeAllConnections();
 }
 
 void TestHttpServer::closeAllConnections()
@@ -315,10 +136,8 @@ void TestHttpServer::closeAllConnections()
 QList<RecordedRequest> TestHttpServer::requestsTo(const QByteArray &path) const
 {
     QList<RecordedRequest> matching;
-    for (const RecordedRequest &request : m_requests) {
-        if (request.path() == path)
-            matching.append(request);
-    }
+    std::ranges::copy_if(m_requests, std::back_inserter(matching),
+                         [&](const auto &r) { return r.path() == path; });
     return matching;
 }
 
@@ -377,18 +196,14 @@ bool TestHttpServer::parseOne(Connection *connection)
     request.method = requestLine.value(0);
     request.target = requestLine.value(1);
     const QByteArray protocol = requestLine.value(2);
-    qint64 contentLength = 0;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray line = lines.at(i).endsWith('\r') ? lines.at(i).chopped(1) : lines.at(i);
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0)
             continue;
-        const QByteArray name = line.left(colon);
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        request.headers.append({name, value});
-        if (name.compare("Content-Length", Qt::CaseInsensitive) == 0)
-            contentLength = value.toLongLong();
+        request.headers.append({line.left(colon), line.mid(colon + 1).trimmed()});
     }
+    const qint64 contentLength = request.header("Content-Length").value_or("0").toLongLong();
     const qsizetype total = headEnd + 4 + contentLength;
     if (buffer.size() < total)
         return false;
@@ -417,12 +232,10 @@ bool TestHttpServer::parseOne(Connection *connection)
 TestResponse TestHttpServer::answerFor(const RecordedRequest &request)
 {
     const QByteArray path = request.path();
-    if (m_requireSession && path != loginPath && !hasCookie(request, "SID", m_sid))
+    if (m_requireSession && path != loginPath && !hasCookie(request, "SID=" + m_sid))
         return TestResponse::text("Forbidden", 403);
     if (auto it = m_pathQueues.find(path); it != m_pathQueues.end() && !it->isEmpty())
         return it->dequeue();
-    if (!m_queue.isEmpty())
-        return m_queue.dequeue();
     if (const auto it = m_handlers.constFind(path); it != m_handlers.constEnd())
         return (*it)(request);
     if (m_fallback)
@@ -444,18 +257,13 @@ void TestHttpServer::respond(Connection *connection, TestResponse response, bool
 
     QTcpSocket *socket = connection->socket;
     using Fault = TestResponse::Fault;
-    switch (response.fault) {
-    case Fault::noAnswer:
+    if (response.fault == Fault::noAnswer)
         return; // stays busy: nothing more is read or answered on this connection
-    case Fault::closeWithoutAnswer:
+    if (response.fault == Fault::closeWithoutAnswer || response.fault == Fault::raw) {
+        if (response.fault == Fault::raw)
+            socket->write(response.body);
         socket->disconnectFromHost();
         return;
-    case Fault::raw:
-        socket->write(response.body);
-        socket->disconnectFromHost();
-        return;
-    default:
-        break;
     }
 
     const bool noBody = statusHasNoBody(response.status);
@@ -463,18 +271,15 @@ void TestHttpServer::respond(Connection *connection, TestResponse response, bool
     const bool chunked = response.chunked && !noBody && !halfBody;
     const bool closeAfter = !keepAlive || halfBody;
 
-    QByteArray head =
-        "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) +
+                      (response.status == 200 ? " OK\r\n" : " Status\r\n");
     for (const auto &[name, value] : response.headers)
         head += name + ": " + value + "\r\n";
-    if (chunked) {
+    if (chunked)
         head += "Transfer-Encoding: chunked\r\n";
-    } else if (!noBody || response.declaredLength) {
-        const qint64 length = response.declaredLength.value_or(response.body.size() + response.fillerBytes);
-        head += "Content-Length: " + QByteArray::number(length) + "\r\n";
-    }
-    head += closeAfter && !halfBody ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
-    head += "\r\n";
+    else if (!noBody)
+        head += "Content-Length: " + QByteArray::number(response.body.size() + response.fillerBytes) + "\r\n";
+    head += closeAfter && !halfBody ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
     socket->write(head);
 
     if (halfBody) {
@@ -509,8 +314,9 @@ void TestHttpServer::streamFiller(Connection *connection)
     if (connection->dropped || !connection->streaming)
         return;
     QTcpSocket *socket = connection->socket;
+    static const QByteArray block(fillerChunk, 'x');
     while (connection->fillerLeft > 0 && socket->bytesToWrite() < writeHighWater) {
-        const QByteArray piece = filler(std::min(connection->fillerLeft, fillerChunk));
+        const QByteArray piece = block.left(std::min(connection->fillerLeft, fillerChunk));
         connection->fillerLeft -= piece.size();
         if (connection->chunked)
             socket->write(QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n");

@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QQueue>
 #include <QTcpServer>
 
@@ -26,8 +25,8 @@ struct RecordedRequest
     QByteArray raw;     // head and body
     int connection = 0; // which TCP connection carried it, counted from 1
 
-    QByteArray path() const;  // target up to "?"
-    QByteArray query() const; // after "?"; empty when there is none
+    QByteArray path() const { return target.split('?').first(); }
+    QByteArray query() const { return hasQuery() ? target.mid(target.indexOf('?') + 1) : QByteArray(); }
     bool hasQuery() const { return target.contains('?'); }
     // First header of that name, compared without letter case; absent when missing.
     std::optional<QByteArray> header(const QByteArray &name) const;
@@ -53,31 +52,60 @@ struct TestResponse
     qint64 fillerBytes = 0;
     // Send the body chunked (no Content-Length).
     bool chunked = false;
-    // Overrides the Content-Length header (a server that lies about the size).
-    std::optional<qint64> declaredLength;
     // Waits this long before answering.
     int delayMs = 0;
     Fault fault = Fault::none;
 
-    TestResponse &withHeader(QByteArray name, QByteArray value);
+    TestResponse &withHeader(QByteArray name, QByteArray value)
+    {
+        headers.append({std::move(name), std::move(value)});
+        return *this;
+    }
 
-    static TestResponse text(QByteArray body, int status = 200);
-    static TestResponse json(QByteArray body);
-    static TestResponse withStatus(int status, QByteArray body = {});
-    static TestResponse noContent(); // 204
+    static TestResponse withStatus(int status, QByteArray body = {}, Fault fault = Fault::none)
+    {
+        TestResponse response;
+        response.status = status;
+        response.body = std::move(body);
+        response.fault = fault;
+        return response;
+    }
+    static TestResponse text(QByteArray body, int status = 200)
+    {
+        return withStatus(status, std::move(body)).withHeader("Content-Type", "text/plain; charset=UTF-8");
+    }
+    static TestResponse json(QByteArray body)
+    {
+        return withStatus(200, std::move(body)).withHeader("Content-Type", "application/json");
+    }
+    static TestResponse noContent() { return withStatus(204); }
     // A good login as servers before 5.2 answer it: "Ok." and the session cookie.
-    static TestResponse loginOk(const QByteArray &sid);
-    static TestResponse loginFails(); // 200 "Fails."
-    static TestResponse stall();      // noAnswer
-    static TestResponse closeMidBody(QByteArray body);
-    static TestResponse huge(qint64 bytes, bool chunked);
-    static TestResponse notHttp(QByteArray bytes);
+    static TestResponse loginOk(const QByteArray &sid)
+    {
+        return text("Ok.").withHeader("Set-Cookie", "SID=" + sid + "; HttpOnly; SameSite=Strict; path=/");
+    }
+    static TestResponse loginFails() { return text("Fails."); }
+    static TestResponse stall() { return withStatus(200, {}, Fault::noAnswer); }
+    static TestResponse closeMidBody(QByteArray body)
+    {
+        TestResponse response = json(std::move(body));
+        response.fault = Fault::closeMidBody;
+        return response;
+    }
+    static TestResponse huge(qint64 bytes, bool chunked)
+    {
+        TestResponse response;
+        response.fillerBytes = bytes;
+        response.chunked = chunked;
+        return response;
+    }
+    static TestResponse notHttp(QByteArray bytes) { return withStatus(200, std::move(bytes), Fault::raw); }
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 and a random port for tests. It records every request
-// and answers from, in this order: the queue of the request's path, the general queue, the
-// handler of the path, the fallback handler (404 unless set). Keep-alive and Content-Length
-// are honoured; chunked request bodies are not (Qt never sends them).
+// and answers from, in this order: the queue of the request's path, the handler of the path, the fallback
+// handler (404 unless set). Keep-alive and Content-Length are honoured; chunked request bodies are not (Qt
+// never sends them).
 class TestHttpServer : public QObject
 {
     Q_OBJECT
@@ -90,15 +118,17 @@ public:
 
     quint16 port() const { return m_port; }
     QString host() const { return QStringLiteral("127.0.0.1"); }
-    QByteArray baseUrl() const; // "http://127.0.0.1:<port>"
+    QByteArray baseUrl() const { return "http://127.0.0.1:" + QByteArray::number(m_port); }
     // A profile that points here (random id, plain HTTP).
     ServerConfig serverConfig(const QString &username = QStringLiteral("admin")) const;
 
-    void enqueue(TestResponse response);
-    void enqueue(const QByteArray &path, TestResponse response);
-    void on(const QByteArray &path, Handler handler);
+    void enqueue(const QByteArray &path, TestResponse response)
+    {
+        m_pathQueues[path].enqueue(std::move(response));
+    }
+    void on(const QByteArray &path, Handler handler) { m_handlers.insert(path, std::move(handler)); }
     void on(const QByteArray &path, TestResponse response);
-    void setFallback(Handler handler);
+    void setFallback(Handler handler) { m_fallback = std::move(handler); }
 
     // A qBittorrent-like session: the login path checks the form body against the given
     // credentials and answers "Ok." with the cookie SID=<sid> or "Fails."; with
@@ -109,7 +139,11 @@ public:
     void setSessionId(const QByteArray &sid) { m_sid = sid; }
 
     // Stop listening and drop every open connection: from now on connections are refused.
-    void refuse();
+    void refuse()
+    {
+        m_server.close();
+        closeAllConnections();
+    }
     void closeAllConnections();
 
     const QList<RecordedRequest> &requests() const { return m_requests; }
@@ -140,7 +174,6 @@ private:
     quint16 m_port = 0;
     QList<Connection *> m_connections;
     QList<RecordedRequest> m_requests;
-    QQueue<TestResponse> m_queue;
     QHash<QByteArray, QQueue<TestResponse>> m_pathQueues;
     QHash<QByteArray, Handler> m_handlers;
     Handler m_fallback;

@@ -1,0 +1,492 @@
+// The decoding layer, exercised through the smallest records that reach each rule, and the
+// records of the server's answers and of stored profiles: what each decodes to, written back in
+// its JSON form and kept as snapshots, and the failures of bad input.
+#include "DecodingFailure.h"
+
+#include "model/DetailRecords.h"
+#include "model/Json.h"
+#include "model/JsonRecords.h"
+#include "model/ServerConfig.h"
+#include "model/SyncRecords.h"
+#include "model/Torrent.h"
+#include "model/TransferRecords.h"
+#include "support/Fixtures.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QUrl>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+const QByteArray kPeers = R"({"rid":3,"peers":{
+  "10.0.0.2:6881":{"client":"qBittorrent/4.5.2","connection":"BT","country":"中国","country_code":"cn",
+    "dl_speed":1024,"downloaded":5000000000,"flags":"D X","ip":"10.0.0.2","port":6881,"progress":1,
+    "relevance":1,"up_speed":0,"uploaded":0},
+  "[fe80::2]:51413":{"client":"Transmission 4.0","connection":"μTP","country":"","dl_speed":0,"downloaded":0,
+    "flags":"","ip":"fe80::2","port":51413,"progress":0.5,"up_speed":2048,"uploaded":7}}})";
+
+const QByteArray kFile = R"({"name":"a","size":1,"progress":0,"priority":1,"availability":0})";
+
+QByteArray withoutKey(QByteArray json, const QByteArray &key)
+{
+    json.replace('"' + key + '"', "\"unused\"");
+    return json;
+}
+
+Torrent sample()
+{
+    return Torrent::fromJson(
+        R"({"id":"db022fb182e05e8b64241c9e5e39e019c8d65e3d","name":"sample.bin",)"
+        R"("size":9007199254740993,"progress":0.5,"dlspeed":1024,"upspeed":2,"downloaded":3,)"
+        R"("uploaded":4,"eta":8640000,"state":"stalledUP","ratio":1.25,"category":"测试",)"
+        R"("tags":"a, b","addedOn":1796557629,"completionOn":1796561958,)"
+        R"("savePath":"/downloads","numSeeds":5,"numLeechs":6,"numComplete":7,)"
+        R"("numIncomplete":8,"priority":-1})");
+}
+
+ServerConfig profile(const QString &host, qint64 port = 8080, bool https = false)
+{
+    return ServerConfig::create(QStringLiteral("家里"), host, port, QStringLiteral("admin"), https);
+}
+
+// A profile with fixed identity and dates, for exact JSON texts.
+ServerConfig fixedProfile()
+{
+    ServerConfig config = profile(u"fe80::1%eth0"_qs, 9007199254740993LL, true);
+    config.id = QUuid(QStringLiteral("{6ba7b810-9dad-11d1-80b4-00c04fd430c8}"));
+    config.createdAt = QDateTime::fromMSecsSinceEpoch(1700000000500, Qt::UTC);
+    return config;
+}
+
+// The bytes as a JSON string, unchanged (they hold no quote, backslash or control character).
+QByteArray quoted(const QByteArray &utf8)
+{
+    return '"' + utf8 + '"';
+}
+
+} // namespace
+
+class RecordsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Each answer decoded and written back in its JSON form (what is absent, null or empty, every
+    // key's spelling, the values of the recorded server answers), or the failure it gives.
+    void syncAnswersAsSnapshot()
+    {
+        QByteArray oneBad = fixture(QStringLiteral("maindata-full.json"));
+        oneBad.replace("\"eta\":8640000", "\"eta\":\"never\"");
+        const auto encode = [](const QByteArray &json) { return SyncData::fromJson(json).toJson(); };
+        QByteArray text = outcomeText("full answer of the server",
+                                      [&] { return encode(fixture(u"maindata-full.json"_qs)); });
+        text += outcomeText("incremental answer of the server",
+                            [&] { return encode(fixture(u"maindata-rid1-after-pause.json"_qs)); });
+        text += outcomesOf(u"sync-inputs.cases"_qs, encode);
+        text += outcomeText("one bad torrent fails the whole answer", [&] { return encode(oneBad); });
+        compareSnapshot(QStringLiteral("sync-answers.snap"), text);
+    }
+
+    void serverAnswerRoundTrips()
+    {
+        const SyncData server = SyncData::fromJson(fixture(QStringLiteral("maindata-full.json")));
+        QCOMPARE(SyncData::fromJson(server.toJson()), server);
+        const CategoryData category = CategoryData::fromJson(R"({"name":"n","savePath":"/p"})");
+        QCOMPARE(CategoryData::fromJson(category.toJson()), category);
+    }
+
+    // Each answer decoded and written back in its JSON form, or the failure it gives; then the
+    // connection status texts.
+    void transferAnswersAsSnapshot()
+    {
+        QByteArray text;
+        const auto add = [&text](const char *label, auto decode, const QByteArray &json) {
+            text += outcomeText(label, [&] { return json::encodeDocument(decode(json)); });
+        };
+        const auto addAll = [&text](const char *cases, auto decode) {
+            text += outcomesOf(QString::fromLatin1(cases),
+                               [&](const QByteArray &json) { return json::encodeDocument(decode(json)); });
+        };
+        const QByteArray server = fixture(QStringLiteral("transfer-info.json"));
+        add("transfer info of the server", &TransferInfo::fromJson, server);
+        addAll("transfer-info.cases", &TransferInfo::fromJson);
+        for (const char *key : {"dl_info_speed", "dl_info_data", "up_info_speed", "up_info_data",
+                                "dl_rate_limit", "up_rate_limit", "dht_nodes", "connection_status"})
+            add(key, &TransferInfo::fromJson,
+                QByteArray(server).replace('"' + QByteArray(key) + '"', "\"renamed\""));
+        addAll("server-state.cases", &ServerState::fromJson);
+        add("main data of the server", &MainDataResponse::fromJson,
+            fixture(QStringLiteral("maindata-full.json")));
+        addAll("main-data.cases", &MainDataResponse::fromJson);
+        addAll("category.cases", &Category::fromJson);
+        text += "== connection status texts\n";
+        for (const QString &status : {u"connected"_qs, u"CONNECTED"_qs, u"Firewalled"_qs, u"disconnected"_qs,
+                                      u"MixedCase"_qs, u"connected "_qs})
+            text += (status + u" -> "_qs + ::connectionStatusText(status) + u'\n').toUtf8();
+        compareSnapshot(QStringLiteral("transfer-records.snap"), text);
+    }
+
+    void categoryIdentity()
+    {
+        const Category category{u"电影"_qs, u"/data/movies"_qs};
+        const Category other{u"电影"_qs, u"/elsewhere"_qs};
+        QVERIFY(!(category == other));
+        QCOMPARE(QSet<Category>({category, other, category}).size(), 2);
+        QCOMPARE(qHash(category, 7), qHash(Category{category.name, category.savePath}, 7));
+    }
+
+    // Each answer decoded and written back in its JSON form (a tracker's identity is not part of
+    // it), or the failure it gives; then the tracker status texts.
+    void detailAnswersAsSnapshot()
+    {
+        QByteArray text;
+        const auto add = [&text](const QByteArray &label, auto decode, const QByteArray &json) {
+            text += outcomeText(label, [&] { return json::encodeDocument(decode(json)); });
+        };
+        const auto addAll = [&](const char *what, auto decode) {
+            add(what + QByteArray(" of the server"), decode,
+                fixture(QString::fromLatin1(what) + u".json"_qs));
+            text += outcomesOf(u"detail-"_qs + QString::fromLatin1(what) + u".cases"_qs,
+                               [&](const QByteArray &json) { return json::encodeDocument(decode(json)); });
+        };
+        // The server's own "index" key is not what numbers the files.
+        addAll("torrent-files", &decodeTorrentFiles);
+        text +=
+            outcomeText("file record without index", [] { return TorrentFile::fromJson(kFile).toJson(); });
+        // Fields other than "url" never fail; the sync answer's spelling "num_leechs" is not the tracker's.
+        addAll("torrent-trackers", &decodeTorrentTrackers);
+        add("peers", &decodeTorrentPeers, kPeers);
+        add("no peers of the server", &decodeTorrentPeers, fixture(u"torrent-peers.json"_qs));
+        add("no peers key", &decodeTorrentPeers, R"({"rid":1,"full_update":true})");
+        for (const char *key : {"ip", "port", "client", "progress", "dl_speed", "up_speed", "downloaded",
+                                "uploaded", "connection", "flags", "country"})
+            add(key, &decodeTorrentPeers, withoutKey(kPeers, key));
+        add("peer with the torrent's spelling", &decodeTorrentPeers,
+            QByteArray(kPeers).replace("\"dl_speed\"", "\"dlspeed\""));
+        // The map key names the category; a "name" inside is neither read nor needed.
+        addAll("categories", &decodeCategories);
+        addAll("tags", &decodeTags);
+        text += "== tracker status texts\n";
+        for (const qint64 status : {qint64(0), qint64(1), qint64(2), qint64(3), qint64(4), qint64(5),
+                                    qint64(-1), qint64(1) << 40}) {
+            TorrentTracker tracker;
+            tracker.status = status;
+            text += QByteArray::number(status) + " -> " + tracker.statusText().toUtf8() + '\n';
+        }
+        compareSnapshot(QStringLiteral("detail-answers.snap"), text);
+    }
+
+    void trackersGetNewIdentities()
+    {
+        const QByteArray bytes = fixture(QStringLiteral("torrent-trackers.json"));
+        const QList<TorrentTracker> first = decodeTorrentTrackers(bytes);
+        const QList<TorrentTracker> second = decodeTorrentTrackers(bytes);
+        QSet<QUuid> ids;
+        for (qsizetype i = 0; i < first.size(); ++i) {
+            QVERIFY(!first[i].id.isNull());
+            ids << first[i].id << second[i].id;
+            TorrentTracker sameId = second[i];
+            sameId.id = first[i].id;
+            QCOMPARE(sameId, first[i]);
+        }
+        QCOMPARE(ids.size(), int(first.size() * 2));
+    }
+
+    // The JSON form, then the failure of each required key missing and of bad states.
+    void encodedFormAndFailures()
+    {
+        const QByteArray bytes = sample().toJson();
+        QByteArray text = snapshotText(bytes);
+        const auto failure = [&](const QByteArray &from, const QByteArray &to) {
+            const QByteArray changed = QByteArray(bytes).replace(from, to);
+            text += from + " -> " + to + ": " +
+                    failureText([&] { return Torrent::fromJson(changed); }).toUtf8() + '\n';
+        };
+        for (const char *key :
+             {"id",          "name",          "size",         "progress", "dlspeed",  "upspeed",
+              "downloaded",  "uploaded",      "eta",          "state",    "ratio",    "category",
+              "tags",        "addedOn",       "completionOn", "savePath", "numSeeds", "numLeechs",
+              "numComplete", "numIncomplete", "priority"})
+            failure('"' + QByteArray(key) + '"', "\"unused\"");
+        for (const char *raw : {"\"Downloading\"", "\"\"", "\"paused\"", "7"})
+            failure("\"stalledUP\"", raw);
+        compareSnapshot(QStringLiteral("torrent.snap"), text);
+    }
+
+    void roundTrips()
+    {
+        Torrent t = sample();
+        QCOMPARE(Torrent::fromJson(t.toJson()), t);
+        for (const TorrentState state : TorrentStates::allCases()) {
+            t.state = state;
+            QCOMPARE(Torrent::fromJson(t.toJson()).state, state);
+        }
+        t.completionOn.reset();
+        QVERIFY(!t.toJson().contains("completionOn"));
+        QCOMPARE(Torrent::fromJson(t.toJson()), t);
+    }
+
+    void createGivesFreshInactiveProfile()
+    {
+        const QDateTime before = QDateTime::currentDateTimeUtc();
+        const ServerConfig a = profile(u"nas.local"_qs, 8080, true);
+        const QDateTime after = QDateTime::currentDateTimeUtc();
+        QVERIFY(!a.id.isNull() && a.id != profile(u"nas.local"_qs).id);
+        QCOMPARE(a.name, QStringLiteral("家里"));
+        QCOMPARE(a.username, QStringLiteral("admin"));
+        QVERIFY(a.useHTTPS && !a.isActive && !a.lastConnectedAt);
+        QVERIFY(a.createdAt >= before && a.createdAt <= after);
+    }
+
+    // Scheme, host as typed (an IPv6 literal bracketed, its zone written "%25"), port.
+    void baseURLs()
+    {
+        SnapshotLog log;
+        for (const auto &[label, input] : snapshotInputs(u"base-url-inputs.cases"_qs)) {
+            const QList<QByteArray> parts = input.split('|'); // host|port|https
+            log.add(
+                label,
+                profile(QString::fromUtf8(parts[0]), parts[1].toLongLong(), parts[2] == "https").baseURL());
+        }
+        log.compare(u"base-urls.snap"_qs);
+        // Usable by a strict parser.
+        for (const QString &host : {QStringLiteral("::1"), QStringLiteral("fe80::1%eth0")}) {
+            const QUrl parsed(profile(host).baseURL() + QStringLiteral("/api/v2/app/version"),
+                              QUrl::StrictMode);
+            QVERIFY2(parsed.isValid(), qPrintable(parsed.errorString()));
+            QCOMPARE(parsed.host(), host);
+            QCOMPARE(parsed.port(), 8080);
+        }
+    }
+
+    void json()
+    {
+        ServerConfig config = fixedProfile();
+        QCOMPARE(config.accountName(), QStringLiteral("6BA7B810-9DAD-11D1-80B4-00C04FD430C8"));
+        const QByteArray bytes = config.toJson();
+        QCOMPARE(ServerConfig::fromJson(bytes), config);
+        config.isActive = true;
+        config.lastConnectedAt = QDateTime::fromMSecsSinceEpoch(1796557629123, Qt::UTC);
+        QCOMPARE(ServerConfig::fromJson(config.toJson()), config);
+
+        // The encoded forms, then each key missing or holding a bad value.
+        SnapshotLog log;
+        log.add(u"without last connection"_qs, QString::fromUtf8(bytes));
+        log.add(u"with last connection"_qs, QString::fromUtf8(config.toJson()));
+        const QByteArray handwritten =
+            R"({"id":"6ba7b810-9dad-11d1-80b4-00c04fd430c8","name":"n","host":"h",)"
+            R"("port":8080,"username":"u","useHTTPS":false,"isActive":true,"createdAt":0,)"
+            R"("lastConnectedAt":null,"password":"x"})";
+        log.add(u"handwritten"_qs, QString::fromUtf8(ServerConfig::fromJson(handwritten).toJson()));
+        for (const char *key :
+             {"id", "name", "host", "port", "username", "useHTTPS", "isActive", "createdAt"})
+            log.failure(QString::fromLatin1(key), [&] {
+                return ServerConfig::fromJson(
+                    QByteArray(bytes).replace('"' + QByteArray(key) + '"', "\"x\""));
+            });
+        const QList<std::pair<const char *, const char *>> badValues{
+            {"id", "\"not-a-uuid\""}, {"id", "5"},
+            {"port", "80.5"},         {"createdAt", "\"2024\""},
+            {"createdAt", "1e300"},   {"useHTTPS", "\"true\""}};
+        for (const auto &[key, value] : badValues) {
+            QByteArray bad = bytes;
+            const qsizetype start = bad.indexOf('"' + QByteArray(key) + "\":") + qsizetype(strlen(key)) + 3;
+            bad.replace(start, bad.indexOf(",\"", start) - start, value);
+            log.failure(QString::fromLatin1(key) + u" = "_qs + QString::fromLatin1(value),
+                        [&] { return ServerConfig::fromJson(bad); });
+        }
+        log.compare(u"server-config.snap"_qs);
+    }
+
+    // What each answer decodes to (written back in its JSON form), or the failure with its kind,
+    // expected type or key, and coding path. Malformed bytes are data corrupted at the root; U+FEFF
+    // starting a string inside the document is text (fuzzing found two keys that differed by it
+    // decoded as equal).
+    void decodingOutcomes()
+    {
+        SnapshotLog log;
+        for (const auto &[label, json] : snapshotInputs(u"json-inputs.cases"_qs)) {
+            std::optional<SyncData> data;
+            const QString failure = failureText([&] { return data = SyncData::fromJson(json); });
+            log.add(label, data ? QString::fromUtf8(data->toJson()) : failure);
+        }
+        log.compare(u"json-outcomes.snap"_qs);
+    }
+
+    void errorTexts()
+    {
+        const auto error = decodingFailure(
+            [] { return SyncData::fromJson(R"({"rid":1,"torrents":{"abc":{"dlspeed":"x"}}})"); });
+        QVERIFY(error);
+        QCOMPARE(error->localizedDescription(), QStringLiteral("数据格式不正确，无法读取。"));
+        QCOMPARE(error->codingPath(), (QStringList{u"torrents"_qs, u"abc"_qs, u"dlspeed"_qs}));
+        QCOMPARE(QString::fromUtf8(error->what()), error->debugDescription());
+        // A stored copy keeps everything.
+        QCOMPARE(error->clone()->debugDescription(), error->debugDescription());
+    }
+
+    void documentsMayNest()
+    {
+        const json::Document outer(R"({"rid":11,"tags":["kept"]})");
+        // A second document on the same thread must leave the first one intact.
+        QCOMPARE(SyncData::fromJson(R"({"rid":12,"tags":["other","values","here"]})").rid, 12);
+        const json::Path root;
+        QCOMPARE(json::toInt64(outer.root()["rid"].value(), root), 11);
+        QCOMPARE(json::toString(outer.root()["tags"].at(0).value(), root), QStringLiteral("kept"));
+        // After the outer document is gone the shared parser is free again.
+        QCOMPARE(SyncData::fromJson(R"({"rid":13})").rid, 13);
+    }
+
+    void roundTripIsExact_data()
+    {
+        QTest::addColumn<qint64>("integer");
+        QTest::addColumn<double>("number");
+        QTest::addColumn<QString>("text");
+        const QString controls =
+            QStringLiteral("引号\"反斜杠\\换行\n制表\t") + QChar(1) + QChar(0) + QChar(0x1f);
+        QTest::newRow("int64 max") << std::numeric_limits<qint64>::max() << 0.1 << u"普通"_qs;
+        QTest::newRow("int64 min") << std::numeric_limits<qint64>::min() << -2.5e-8 << QString();
+        QTest::newRow("2^53 + 1") << qint64(9007199254740993LL) << 1.0 / 3.0 << controls;
+        QTest::newRow("smallest subnormal") << qint64(-1) << 5e-324 << QStringLiteral("/😀\u2028\u2029\x7f");
+        QTest::newRow("largest double")
+            << qint64(0) << std::numeric_limits<double>::max() << QString(QChar(0xFEFF)) + u"前导"_qs;
+        QTest::newRow("1e21") << qint64(1) << 1e21 << QStringLiteral("\U0001D538\uFF01");
+    }
+
+    void roundTripIsExact()
+    {
+        QFETCH(qint64, integer);
+        QFETCH(double, number);
+        QFETCH(QString, text);
+        SyncData data;
+        data.rid = integer;
+        TorrentData torrent;
+        torrent.size = integer;
+        torrent.progress = number;
+        torrent.name = text;
+        data.torrents = QList<std::pair<QString, TorrentData>>{{text, torrent}};
+        data.tags = QStringList{text};
+        data.categories = QList<std::pair<QString, CategoryData>>{{text, CategoryData{text, text}}};
+        const QByteArray bytes = data.toJson();
+        QVERIFY(bytes.contains("\"rid\":" + QByteArray::number(integer)));
+        QVERIFY(!bytes.contains('\n') && !bytes.contains('\0'));
+        const SyncData back = SyncData::fromJson(bytes);
+        QCOMPARE(back, data);
+    }
+
+    void encodedForm()
+    {
+        // JSON has no NaN: it is written as null and reads back as absent.
+        TorrentData torrent;
+        torrent.ratio = std::numeric_limits<double>::quiet_NaN();
+        QCOMPARE(torrent.toJson(), QByteArray(R"({"ratio":null})"));
+        QVERIFY(!TorrentData::fromJson(torrent.toJson()).ratio);
+    }
+
+    void objectsOfAMapInAnyKeyOrder()
+    {
+        // Every entry of a map decodes as it would on its own, whatever its neighbours look like:
+        // keys shuffled, dropped, repeated with another value, unknown keys in between, more keys
+        // than the remembered order holds.
+        const QJsonObject sample = QJsonDocument::fromJson(fixture(u"maindata-full.json"_qs))[u"torrents"_qs]
+                                       .toObject()
+                                       .begin()
+                                       ->toObject();
+        QRandomGenerator random(20261207);
+        QByteArrayList objects;
+        for (int i = 0; i < 300; ++i) {
+            QByteArrayList members;
+            for (auto it = sample.begin(); it != sample.end(); ++it) {
+                if (random.bounded(8) != 0 || i % 3 == 0)
+                    members.append(
+                        quoted(it.key().toUtf8()) + ':' +
+                        QJsonDocument(QJsonArray{*it}).toJson(QJsonDocument::Compact).chopped(1).mid(1));
+            }
+            if (i % 3 == 1)
+                std::shuffle(members.begin(), members.end(), random);
+            if (i % 5 == 2)
+                members.insert(random.bounded(int(members.size())), "\"dlspeed\":" + QByteArray::number(i));
+            if (i % 7 == 3)
+                members.insert(random.bounded(int(members.size())),
+                               "\"unknown_" + QByteArray::number(i) + "\":[1]");
+            if (i % 11 == 4)
+                members.append("\"state\":null");
+            for (int k = 0; i == 299 && k < 130; ++k)
+                members.prepend("\"pad" + QByteArray::number(k) + "\":" + QByteArray::number(k));
+            objects.append('{' + members.join(',') + '}');
+        }
+        QByteArrayList entries;
+        for (int i = 0; i < objects.size(); ++i)
+            entries.append(quoted(QByteArray::number(i)) + ':' + objects[i]);
+        const SyncData data = SyncData::fromJson("{\"rid\":1,\"torrents\":{" + entries.join(',') + "}}");
+        QCOMPARE(data.torrents->size(), objects.size());
+        for (int i = 0; i < objects.size(); ++i)
+            QVERIFY2(data.torrents->at(i).second == TorrentData::fromJson(objects[i]),
+                     objects[i].constData());
+    }
+
+    void bigMapWithKeysSharingTheirEnds()
+    {
+        // Keys that agree in length and in their first and last eight bytes, some repeated later:
+        // each key once, at its first place, with its last value.
+        QByteArrayList entries;
+        QList<int> last(4000);
+        for (int i = 0; i < 5000; ++i) {
+            const int id = i < 4000 ? i : (i * 7) % 4000;
+            last[id] = i;
+            entries.append("\"aaaaaaaa" + QByteArray::number(id).rightJustified(6, '0') +
+                           "zzzzzzzz\":{\"dlspeed\":" + QByteArray::number(i) + '}');
+        }
+        const SyncData data = SyncData::fromJson("{\"rid\":1,\"torrents\":{" + entries.join(',') + "}}");
+        QCOMPARE(data.torrents->size(), 4000);
+        for (int i = 0; i < 4000; ++i) {
+            QCOMPARE(data.torrents->at(i).first.mid(8, 6).toInt(), i);
+            QCOMPARE(*data.torrents->at(i).second.dlspeed, last[i]);
+        }
+    }
+
+    void recurringTextsAreSharedAndExact()
+    {
+        // Equal texts of one answer share one string, not one copy each.
+        const SyncData shared = SyncData::fromJson(
+            R"({"rid":1,"torrents":{"a":{"category":"电影","state":"uploading"},"b":{"category":"电影","state":"uploading"}}})");
+        QCOMPARE(shared.torrents->at(0).second.category->constData(),
+                 shared.torrents->at(1).second.category->constData());
+        QCOMPARE(shared.torrents->at(0).second.state->constData(),
+                 shared.torrents->at(1).second.state->constData());
+
+        // Past the pool's bounds (thousands of distinct values, very long ones, marks at the start)
+        // every value is still exact, also when another answer is decoded in between.
+        QByteArrayList entries;
+        QList<QString> values;
+        for (int i = 0; i < 6000; ++i) {
+            QByteArray value =
+                i % 997 == 0 ? QByteArray(300 + i % 7, 'x') : "/data/" + QByteArray::number(i % 5000);
+            if (i % 1001 == 5)
+                value.prepend("\xEF\xBB\xBF");
+            values.append(i % 1001 == 5 ? QChar(0xFEFF) + QString::fromUtf8(value.mid(3))
+                                        : QString::fromUtf8(value));
+            entries.append(quoted(QByteArray::number(i)) + ":{\"save_path\":" + quoted(value) +
+                           ",\"tracker\":" + quoted(value) + '}');
+        }
+        const QByteArray answer = "{\"rid\":1,\"torrents\":{" + entries.join(',') + "}}";
+        const json::Document outer(answer);
+        QCOMPARE(*SyncData::fromJson(R"({"rid":2,"torrents":{"x":{"save_path":"/data/1"}}})")
+                      .torrents->first()
+                      .second.savePath,
+                 QStringLiteral("/data/1"));
+        const SyncData data = SyncData::fromJson(answer);
+        for (int i = 0; i < values.size(); ++i) {
+            QCOMPARE(*data.torrents->at(i).second.savePath, values[i]);
+            QCOMPARE(*data.torrents->at(i).second.tracker, values[i]);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(RecordsTest)
+#include "tst_Records.moc"
