@@ -3,6 +3,7 @@
 // Filter: texts, counts and checkmarks per tab, counts that follow a sync while the sheet is
 // open, and taps that change only the list model's choice.
 
+#include "ModelTesting.h"
 #include "api/ApiHarness.h"
 #include "support/Fixtures.h"
 
@@ -97,6 +98,7 @@ class TestSheetModels : public QObject
     // one in "test" tagged "a, b") and a filter sheet on it.
     FilterSheetModel &filterSheet(const QStringList &categories, const QStringList &tags)
     {
+        m->sheet.reset();
         m->list = std::make_unique<TorrentListViewModel>(
             std::make_unique<TorrentRepository>(m->api.client, m->settings), m->settings);
         m->list->repository().apply(SyncData::fromJson(fixture(QStringLiteral("maindata-full.json"))));
@@ -119,63 +121,38 @@ private Q_SLOTS:
 
     void cleanup() { m.reset(); }
 
-    void addSendsWhatWasEntered_data()
-    {
-        for (const char *column : {"input", "fields", "answer", "sent", "message"})
-            QTest::addColumn<QString>(column);
-        // input: a link, or "file:" and a name for addSheet(); fields: savepath|category|tags as
-        // typed; answer: the server's body or status; sent: the request's parts joined by "&",
-        // empty when nothing may be sent; message: of the alert.
-        const auto row = [](const char *name, const char *input, const char *fields, const char *answer,
-                            const char *sent, const char *message = "") {
-            QTest::newRow(name) << input << fields << answer << sent << message;
-        };
-        row("no link", "", "||", "", "");
-        row("trimmed link, empty fields absent", "  \tmagnet:?x \n", "||", "Ok.", "urls=magnet:?x");
-        row("fields as typed", "http://h/a.torrent", "/srv/x|linux|a, b ,c", "Ok.",
-            "urls=http://h/a.torrent&savepath=/srv/x&category=linux&tags=a, b ,c");
-        row("link of spaces is sent empty", "   ", "||", "Ok.", "urls=");
-        row("file mode without a file", "file:", "||", "", "");
-        row("file", "file:some file.torrent", "||x", "Ok.", "torrents[some file.torrent]=d4:infoe&tags=x");
-        row("server error", "magnet:?x", "||kept", "500", "urls=magnet:?x&tags=kept", "服务器错误 (500)");
-        row("rejected", "magnet:?x", "||", "Fails.", "urls=magnet:?x",
-            "服务器未添加种子\n\n请检查链接或种子文件是否有效，以及该种子是否已在列表中");
-        row("missing file", "file:missing.torrent", "||", "", "",
-            "无法读取文件“missing.torrent”：文件不存在。");
-        row("folder", "file:dir.torrent/", "||", "", "", "无法读取文件“dir.torrent”：这是一个文件夹。");
-        row("not local", "file:https://h/r.torrent", "||", "", "", "无法读取文件“r.torrent”：不是本地文件。");
-    }
-
+    // Each case: "link, or file: and a name for addSheet()" "savepath|category|tags as typed"
+    // the server's answer = what the sheet and the server saw.
     void addSendsWhatWasEntered()
     {
-        QFETCH(QString, input);
-        QFETCH(QString, fields);
-        QFETCH(QString, answer);
-        QFETCH(QString, sent);
-        QFETCH(QString, message);
-        m->api.server.on(addPath, answer == "500" ? TestResponse::withStatus(500)
-                                                  : TestResponse::text(answer.toUtf8()));
-        const bool byFile = input.startsWith(QLatin1String("file:"));
-        AddTorrentViewModel &sheet = addSheet(byFile ? input.mid(5) : input, byFile);
-        sheet.setSavePath(fields.section('|', 0, 0));
-        sheet.setCategory(fields.section('|', 1, 1));
-        sheet.setTags(fields.section('|', 2, 2));
-        QSignalSpy added(&sheet, &AddTorrentViewModel::added);
-        const bool valid = !sent.isEmpty() || !message.isEmpty();
-        QCOMPARE(sheet.isValid(), valid);
-
-        sheet.add();
-        QCOMPARE(sheet.isAdding(), !sent.isEmpty());
-        sheet.add(); // a second tap while adding sends nothing more
-        QTRY_VERIFY(!sheet.isAdding());
-        QCOMPARE(added.size(), valid && message.isEmpty() ? 1 : 0);
-        QCOMPARE(sheet.showError(), !message.isEmpty());
-        QCOMPARE(sheet.errorMessage(), message);
-        QCOMPARE(sheet.tags(), fields.section('|', 2, 2)); // the input stays after a failure
-        const QList<RecordedRequest> requests = m->api.server.requestsTo(addPath);
-        QCOMPARE(requests.size(), sent.isEmpty() ? 0 : 1);
-        if (!requests.isEmpty())
-            QCOMPARE(partsOf(requests[0].body).join('&'), sent);
+        COMPARE_CASES(QStringLiteral("add-sheet.cases"), [this](const QString &input) {
+            const QString link = input.section(u'"', 1, 1).replace(QLatin1String("\\t"), QLatin1String("\t")).replace(QLatin1String("\\n"), QLatin1String("\n"));
+            const QString fields = input.section(u'"', 3, 3);
+            const QString answer = input.section(u'"', 4).trimmed();
+            m->api.server.clearRequests();
+            m->api.server.on(addPath, answer == "500" ? TestResponse::withStatus(500) : TestResponse::text(answer.toUtf8()));
+            const bool byFile = link.startsWith(QLatin1String("file:"));
+            AddTorrentViewModel &sheet = addSheet(byFile ? link.mid(5) : link, byFile);
+            sheet.setSavePath(fields.section('|', 0, 0));
+            sheet.setCategory(fields.section('|', 1, 1));
+            sheet.setTags(fields.section('|', 2, 2));
+            QSignalSpy added(&sheet, &AddTorrentViewModel::added);
+            QStringList seen{sheet.isValid() ? "valid" : "invalid"};
+            sheet.add();
+            if (sheet.isAdding())
+                seen.append(QStringLiteral("adding"));
+            sheet.add(); // a second tap while adding sends nothing more
+            QTest::qWaitFor([&sheet] { return !sheet.isAdding(); });
+            for (const RecordedRequest &request : m->api.server.requestsTo(addPath))
+                seen.append(QStringLiteral("sent ") + partsOf(request.body).join('&'));
+            if (!added.isEmpty())
+                seen.append(QStringLiteral("added"));
+            if (sheet.showError() || !sheet.errorMessage().isEmpty())
+                seen.append(QStringLiteral("alert ") + sheet.errorMessage().replace('\n', QLatin1String("\\n")));
+            if (sheet.tags() != fields.section('|', 2, 2)) // the input stays after a failure
+                seen.append(QStringLiteral("tags lost"));
+            return seen.join(QStringLiteral(", "));
+        });
     }
 
     void addMenusAndPrefill()
@@ -217,10 +194,8 @@ private Q_SLOTS:
 
     void addSheetClosedWhileInFlight()
     {
-        TestResponse late = TestResponse::json("{}");
-        late.delayMs = 100;
-        m->api.server.on(addPath, late);
-        m->api.server.on(categoriesPath, late);
+        m->api.server.on(addPath, late(TestResponse::json("{}"), 100));
+        m->api.server.on(categoriesPath, late(TestResponse::json("{}"), 100));
         AddTorrentViewModel &sheet = addSheet(QStringLiteral("magnet:?x"));
         sheet.appear();
         sheet.add();
@@ -232,59 +207,30 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
     }
 
-    void filterRowsAndTaps_data()
-    {
-        QTest::addColumn<int>("tab");
-        for (const char *column : {"names", "rows", "chosen", "rowsAfterTap"})
-            QTest::addColumn<QString>(column);
-        QTest::addColumn<int>("tap");
-        // names: the categories or tags the sheet opened with; chosen: the list model's property
-        // after the tap on row `tap`.
-        const auto row = [](const char *name, int tab, const char *names, const char *rows, int tap,
-                            const char *chosen, const char *rowsAfterTap) {
-            QTest::newRow(name) << tab << names << rows << chosen << rowsAfterTap << tap;
-        };
-        row("status", 0, "", "全部 2 ✓|下载中 1|做种中 0|已完成 1|已暂停 0|活动 1|非活动 1", 3,
-            "selectedFilter=completed", "全部 2|下载中 1|做种中 0|已完成 1 ✓|已暂停 0|活动 1|非活动 1");
-        row("sort", 1, "", "默认 ✓|名称|大小|进度|添加时间|下载速度|上传速度|分享率", 4,
-            "sortOption=added_on", "默认|名称|大小|进度|添加时间 ✓|下载速度|上传速度|分享率");
-        row("categories", 2, "linux,test", "全部 ✓|linux 1|test 1", 1, "selectedCategory=linux",
-            "全部|linux 1 ✓|test 1");
-        row("tags", 3, "iso,b,a", "全部 ✓|iso 1|b 1|a 1", 2, "selectedTag=b", "全部|iso 1|b 1 ✓|a 1");
-        row("no categories", 2, "", "全部 ✓", 0, "selectedCategory=none", "全部 ✓");
-        row("no tags", 3, "", "全部 ✓", 0, "selectedTag=none", "全部 ✓");
-    }
-
+    // Each case: a tab, the categories or tags the sheet opened with, the row tapped = the rows,
+    // the list model's choice after the tap and the rows then (and what "全部" leaves).
     void filterRowsAndTaps()
     {
-        QFETCH(int, tab);
-        QFETCH(QString, names);
-        QFETCH(QString, rows);
-        QFETCH(int, tap);
-        QFETCH(QString, chosen);
-        QFETCH(QString, rowsAfterTap);
-        const QStringList list = names.split(',', Qt::SkipEmptyParts);
-        FilterSheetModel &sheet =
-            filterSheet(tab == 2 ? list : QStringList(), tab == 3 ? list : QStringList());
-        QSignalSpy reset(&sheet, &QAbstractItemModel::modelReset);
-        sheet.setTab(tab);
-        QCOMPARE(snapshot(sheet), rows);
-        QCOMPARE(reset.size(), tab == 0 ? 0 : 1);
-        QCOMPARE(sheet.emptyText(), tab < 2 || !list.isEmpty() ? "" : tab == 2 ? "暂无分类" : "暂无标签");
-
-        sheet.choose(tap);
-        const QString property = chosen.section('=', 0, 0);
-        const auto value = [&] {
-            const QVariant v = m->list->property(qPrintable(property));
-            return property + '=' + (v.isNull() ? QStringLiteral("none") : v.toString());
-        };
-        QCOMPARE(value(), chosen);
-        QCOMPARE(snapshot(sheet), rowsAfterTap);
-        QCOMPARE(reset.size(), tab == 0 ? 0 : 1); // checkmarks move without rebuilding the rows
-        if (tab >= 2) {                           // "全部" clears a category or tag
-            sheet.choose(0);
-            QCOMPARE(value(), property + "=none");
-        }
+        COMPARE_CASES(QStringLiteral("filter-sheet.cases"), [this](const QString &input) {
+            const int tab = input.section(' ', 0, 0).toInt();
+            const QStringList names = input.section(' ', 1, 1).remove('-').split(',', Qt::SkipEmptyParts);
+            FilterSheetModel &sheet = filterSheet(tab == 2 ? names : QStringList(), tab == 3 ? names : QStringList());
+            QSignalSpy reset(&sheet, &QAbstractItemModel::modelReset);
+            sheet.setTab(tab);
+            QStringList seen{snapshot(sheet), sheet.emptyText()};
+            const char *property[] = {"selectedFilter", "sortOption", "selectedCategory", "selectedTag"};
+            const auto value = [&] {
+                const QVariant v = m->list->property(property[tab]);
+                return QString::fromLatin1(property[tab]) + '=' + (v.isNull() ? QStringLiteral("none") : v.toString());
+            };
+            sheet.choose(input.section(' ', 2, 2).toInt());
+            seen << value() << snapshot(sheet) << QStringLiteral("%1 resets").arg(reset.size());
+            if (tab >= 2) { // "全部" clears a category or tag
+                sheet.choose(0);
+                seen.append(QStringLiteral("全部: ") + value());
+            }
+            return seen.join(QStringLiteral(" ; "));
+        });
     }
 
     void filterCountsFollowSyncsWhileOpen()

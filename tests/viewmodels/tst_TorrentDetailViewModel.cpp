@@ -1,25 +1,19 @@
 // The detail model against a local server: the rows of its four list models, how a reload
 // reaches a view, failures, answers out of order, and a screen closed mid-request.
-#include "ModelSnapshot.h"
-#include "support/LogCapture.h"
-#include "support/TaskRunner.h"
-#include "support/TestHttpServer.h"
+#include "ModelTesting.h"
+#include "api/ApiHarness.h"
 
-#include "api/APIVersionManager.h"
-#include "api/QBittorrentAPIClient.h"
 #include "viewmodels/TorrentDetailViewModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 
-#include <functional>
 #include <limits>
 #include <memory>
 
 namespace {
 
-const QString password = QStringLiteral("adminadmin");
 const QString hash = QStringLiteral("0123456789abcdef0123456789abcdef01234567");
 const QByteArray filesPath = "/api/v2/torrents/files";
 const QByteArray trackersPath = "/api/v2/torrents/trackers";
@@ -32,14 +26,12 @@ const QByteArray trackersJson = "[{\"url\":\"udp://t.example:80\",\"status\":2,\
 QByteArray peersJson(int count)
 {
     QStringList peers;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
         peers.append(
-            QStringLiteral("\"10.0.0.%1:6881\":{\"ip\":\"10.0.0.%1\",\"port\":6881,\"client\":"
-                           "\"qBittorrent/4.5.2\",\"progress\":0.25,\"dl_speed\":2048,\"up_speed\":0,"
-                           "\"downloaded\":0,\"uploaded\":0,\"connection\":\"BT\",\"flags\":\"\","
-                           "\"country\":\"\"}")
+            QStringLiteral("\"10.0.0.%1:6881\":{\"ip\":\"10.0.0.%1\",\"port\":6881,\"client\":\"qBittorrent/"
+                           "4.5.2\",\"progress\":0.25,\"dl_speed\":2048,\"up_speed\":0,\"downloaded\":0,"
+                           "\"uploaded\":0,\"connection\":\"BT\",\"flags\":\"\",\"country\":\"\"}")
                 .arg(i));
-    }
     return QStringLiteral("{\"full_update\":true,\"rid\":1,\"peers\":{%1}}").arg(peers.join(u',')).toUtf8();
 }
 
@@ -54,12 +46,7 @@ QByteArray filesJson(const QStringList &names)
     return (u'[' + files.join(u',') + u']').toUtf8();
 }
 
-QList<TorrentFile> files(const QStringList &names)
-{
-    return decodeTorrentFiles(filesJson(names));
-}
-
-Torrent sampleTorrent(bool completed)
+Torrent sampleTorrent(bool completed = false)
 {
     Torrent torrent;
     torrent.id = hash;
@@ -75,142 +62,78 @@ Torrent sampleTorrent(bool completed)
     return torrent;
 }
 
-// What a view following a model's signals is told, in order.
-QStringList signalsOf(QAbstractItemModel &model, const std::function<void()> &change)
-{
-    QStringList log;
-    const auto range = [&log](const char *what) {
-        return [&log, what](const QModelIndex &, int first, int last) {
-            log.append(QStringLiteral("%1 %2-%3").arg(QLatin1String(what)).arg(first).arg(last));
-        };
-    };
-    QList<QMetaObject::Connection> connections{
-        QObject::connect(&model, &QAbstractItemModel::rowsInserted, range("inserted")),
-        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, range("removed")),
-        QObject::connect(&model, &QAbstractItemModel::modelReset,
-                         [&log] { log.append(QStringLiteral("reset")); }),
-        QObject::connect(&model, &QAbstractItemModel::dataChanged,
-                         [&log](const QModelIndex &first, const QModelIndex &last) {
-                             log.append(QStringLiteral("changed %1-%2").arg(first.row()).arg(last.row()));
-                         })};
-    change();
-    for (const auto &connection : connections)
-        QObject::disconnect(connection);
-    return log;
-}
-
-struct Harness
-{
-    TestHttpServer server;
-    APIVersionManager versions;
-    QBittorrentAPIClient client{versions};
-    bool loggedIn = false;
-
-    Harness()
-    {
-        server.emulateLogin(QStringLiteral("admin"), password, "detailSid");
-        server.on("/api/v2/app/version", TestResponse::text("v4.5.2"));
-        server.on(filesPath, TestResponse::json(filesJson({QStringLiteral("disc.iso")})));
-        server.on(trackersPath, TestResponse::json(trackersJson));
-        server.on(peersPath, TestResponse::json(peersJson(3)));
-        loggedIn = runTask(client.login(server.serverConfig(), password)).ok();
-        server.clearRequests();
-    }
-
-    qsizetype count(const QByteArray &path) const { return server.requestsTo(path).size(); }
-};
-
 } // namespace
 
 class TestTorrentDetailViewModel : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<Harness> m_harness;
+    std::unique_ptr<ApiHarness> m_api;
+
+    qsizetype count(const QByteArray &path) const { return m_api->server.requestsTo(path).size(); }
 
 private Q_SLOTS:
     void init()
     {
-        m_harness = std::make_unique<Harness>();
-        QVERIFY(m_harness->loggedIn);
+        m_api = std::make_unique<ApiHarness>();
+        m_api->server.on(filesPath, TestResponse::json(filesJson({QStringLiteral("disc.iso")})));
+        m_api->server.on(trackersPath, TestResponse::json(trackersJson));
+        m_api->server.on(peersPath, TestResponse::json(peersJson(3)));
+        QVERIFY(m_api->connect());
     }
-    void cleanup() { m_harness.reset(); }
+    void cleanup() { m_api.reset(); }
 
-    void loadedListsMatchTheirSnapshots()
+    // Every show loads the three lists again.
+    void everyShowLoadsTheLists()
     {
-        TorrentDetailViewModel model(sampleTorrent(false), m_harness->client);
-        model.loadAll();
-        QVERIFY(model.isLoading());
-        QTRY_VERIFY(!model.isLoading());
-        QVERIFY(!model.error());
-        for (const QByteArray &path : {filesPath, trackersPath, peersPath})
-            QVERIFY(m_harness->server.requestsTo(path).first().query().startsWith("hash=" + hash.toLatin1()));
-        COMPARE_SNAPSHOT(*model.filesModel(), QStringLiteral("detail-files"));
-        COMPARE_SNAPSHOT(*model.trackersModel(), QStringLiteral("detail-trackers"));
-        COMPARE_SNAPSHOT(*model.peersModel(), QStringLiteral("detail-peers"));
-    }
-
-    void everyShowLoadsAgain()
-    {
-        TorrentDetailViewModel model(sampleTorrent(false), m_harness->client);
-        for (qsizetype shows = 1; shows <= 2; ++shows) {
+        TorrentDetailViewModel model(sampleTorrent(), m_api->client);
+        Steps steps(model);
+        steps.sortLog = true;
+        for (int show = 0; show < 2; ++show) {
             model.setActive(true);
+            steps.step(QStringLiteral("shown"));
             QTRY_VERIFY(!model.isLoading());
-            for (const QByteArray &path : {filesPath, trackersPath, peersPath})
-                QCOMPARE(m_harness->count(path), shows);
+            steps.step(QStringLiteral("loaded"));
             model.setActive(false);
+        }
+        COMPARE_STEPS(steps);
+        for (const QByteArray &path : {filesPath, trackersPath, peersPath}) {
+            QCOMPARE(count(path), 2);
+            QVERIFY(m_api->server.requestsTo(path).first().query().startsWith("hash=" + hash.toLatin1()));
         }
     }
 
-    void informationRows_data()
+    // The information rows of a completed torrent add its completion time.
+    void informationRowsOfACompletedTorrent()
     {
-        QTest::addColumn<bool>("completed");
-        QTest::newRow("detail-info") << false;
-        QTest::newRow("detail-info-completed") << true;
-    }
-    void informationRows()
-    {
-        QFETCH(bool, completed);
-        TorrentDetailViewModel model(sampleTorrent(completed), m_harness->client);
-        COMPARE_SNAPSHOT(*model.infoModel(), QString::fromLatin1(QTest::currentDataTag()));
+        TorrentDetailViewModel model(sampleTorrent(true), m_api->client);
+        COMPARE_SNAPSHOT(*model.infoModel(), QStringLiteral("detail-info-completed"));
     }
 
-    void replacingRowsSignalsOnlyTheDifference_data()
-    {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QStringList>("after");
-        QTest::addColumn<QStringList>("told");
-        const QStringList abcd{"a", "b", "c", "d"};
-        QTest::newRow("unchanged") << abcd << abcd << QStringList();
-        QTest::newRow("one changed") << abcd << QStringList{"a", "x", "c", "d"} << QStringList{"changed 1-1"};
-        QTest::newRow("neighbours in one range")
-            << abcd << QStringList{"a", "x", "y", "d", "e"} << QStringList{"changed 1-2", "inserted 4-4"};
-        QTest::newRow("apart") << abcd << QStringList{"x", "b", "c", "y"}
-                               << QStringList{"changed 0-0", "changed 3-3"};
-        QTest::newRow("shorter") << abcd << QStringList{"x", "b"}
-                                 << QStringList{"changed 0-0", "removed 2-3"};
-        QTest::newRow("from empty") << QStringList() << QStringList{"a", "b"} << QStringList{"inserted 0-1"};
-        QTest::newRow("to empty") << abcd << QStringList() << QStringList{"removed 0-3"};
-    }
+    // Each case: the files' names before > after (one letter each, - none) = what a view was told.
     void replacingRowsSignalsOnlyTheDifference()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, after);
-        TorrentFilesModel model;
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        model.setFiles(files(before));
-        QSignalSpy counts(&model, &RecordListModel::countChanged);
-        QTEST(signalsOf(model, [&] { model.setFiles(files(after)); }), "told");
-        QCOMPARE(model.files(), files(after));
-        QCOMPARE(counts.count(), before.size() == after.size() ? 0 : 1);
-    }
+        COMPARE_CASES(QStringLiteral("detail-row-changes.cases"), [](const QString &input) {
+            const auto names = [](QString letters) { return letters.remove(u'-').split(QString(), Qt::SkipEmptyParts); };
+            const QStringList before = names(input.section(QStringLiteral(" > "), 0, 0));
+            const QStringList after = names(input.section(QStringLiteral(" > "), 1));
+            TorrentFilesModel model;
+            QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+            model.setFiles(decodeTorrentFiles(filesJson(before)));
+            QSignalSpy counts(&model, &RecordListModel::countChanged);
+            Follower follower(model, TorrentFilesModel::NameRole);
+            model.setFiles(decodeTorrentFiles(filesJson(after)));
+            const bool inStep = follower.rows == after && model.files() == decodeTorrentFiles(filesJson(after)) &&
+                                counts.count() == (before.size() == after.size() ? 0 : 1);
+            return follower.told.join(QStringLiteral(", ")) + (inStep ? "" : " (the view is out of step)");
+        });
 
-    void trackersDecodedAgainAreNoChange()
-    {
         // Each decoding gives a tracker a new id, which no row shows.
-        TorrentTrackersModel model;
-        model.setTrackers(decodeTorrentTrackers(trackersJson));
-        QVERIFY(signalsOf(model, [&] { model.setTrackers(decodeTorrentTrackers(trackersJson)); }).isEmpty());
+        TorrentTrackersModel trackers;
+        trackers.setTrackers(decodeTorrentTrackers(trackersJson));
+        Follower trackerFollower(trackers, TorrentTrackersModel::UrlRole);
+        trackers.setTrackers(decodeTorrentTrackers(trackersJson));
+        QVERIFY(trackerFollower.told.isEmpty());
     }
 
     // One list fails: it keeps its rows, the failure is logged and held, loading ends, and a
@@ -218,60 +141,43 @@ private Q_SLOTS:
     void failureKeepsTheListAndEndsLoading_data()
     {
         QTest::addColumn<QByteArray>("path");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("files") << filesPath << QStringLiteral("❌ 加载文件列表失败: 资源未找到");
-        QTest::newRow("trackers") << trackersPath << QStringLiteral("❌ 加载 Tracker 失败: 资源未找到");
-        QTest::newRow("peers") << peersPath << QStringLiteral("❌ 加载 Peer 失败: 资源未找到");
+        for (const QByteArray &path : {filesPath, trackersPath, peersPath})
+            QTest::newRow(path.constData()) << path;
     }
     void failureKeepsTheListAndEndsLoading()
     {
         QFETCH(QByteArray, path);
-        QFETCH(QString, line);
-        TorrentDetailViewModel model(sampleTorrent(false), m_harness->client);
+        TorrentDetailViewModel model(sampleTorrent(), m_api->client);
         const auto load = [&] {
             return path == filesPath      ? model.loadFiles()
                    : path == trackersPath ? model.loadTrackers()
                                           : model.loadPeers();
         };
-        const auto lists = [&model] {
-            return std::tuple(model.files(), model.trackers().size(), model.peers());
-        };
         model.loadAll();
         QTRY_VERIFY(model.files().size() == 1 && model.trackers().size() == 2 && model.peers().size() == 3);
-        const auto before = lists();
-
-        m_harness->server.on(path, TestResponse::withStatus(404));
-        LogCapture log;
-        QSignalSpy loading(&model, &TorrentDetailViewModel::isLoadingChanged);
-        QSignalSpy errors(&model, &TorrentDetailViewModel::errorChanged);
+        Steps steps(model);
+        m_api->server.on(path, TestResponse::withStatus(404));
         QVERIFY(runTask(load()).ok());
-        QCOMPARE(loading.count(), 2);
-        QVERIFY(!model.isLoading());
-        QCOMPARE(log.lines(), QStringList{line});
-        QCOMPARE(errors.count(), 1);
-        QCOMPARE(model.property("errorMessage").toString(), QStringLiteral("资源未找到"));
-        QVERIFY(lists() == before);
-
-        m_harness->server.on(path, TestResponse::json(path == peersPath ? peersJson(1) : QByteArray("[]")));
-        m_harness->server.clearRequests();
+        steps.step(QStringLiteral("this list fails"));
+        m_api->server.on(path, TestResponse::json(path == peersPath ? peersJson(1) : QByteArray("[]")));
+        m_api->server.clearRequests();
         QVERIFY(runTask(load()).ok());
-        QCOMPARE(m_harness->server.requestCount(), 1);
-        QVERIFY(lists() != before);
-        QVERIFY(model.error());
+        steps.step(QStringLiteral("retried"));
+        COMPARE_STEPS(steps);
+        QCOMPARE(m_api->server.requestCount(), 1);
     }
 
     void laterAnswerWins()
     {
         // The first request's answer arrives last, so its list is the one kept.
-        TestResponse slow = TestResponse::json(filesJson({QStringLiteral("slow.bin")}));
-        slow.delayMs = 150;
-        m_harness->server.enqueue(filesPath, slow);
-        m_harness->server.enqueue(filesPath, TestResponse::json(filesJson({QStringLiteral("fast.bin")})));
-        TorrentDetailViewModel model(sampleTorrent(false), m_harness->client);
+        m_api->server.enqueue(filesPath,
+                              late(TestResponse::json(filesJson({QStringLiteral("slow.bin")})), 150));
+        m_api->server.enqueue(filesPath, TestResponse::json(filesJson({QStringLiteral("fast.bin")})));
+        TorrentDetailViewModel model(sampleTorrent(), m_api->client);
         model.loadAll();
         model.loadAll();
         QTRY_COMPARE(model.files().value(0).name, QStringLiteral("slow.bin"));
-        QCOMPARE(m_harness->count(filesPath), 2);
+        QCOMPARE(count(filesPath), 2);
     }
 
     void torrentIsSetOnceFromQml()
@@ -281,13 +187,13 @@ private Q_SLOTS:
         QCOMPARE(model.infoModel()->rowCount(), 0);
         QSignalSpy changed(&model, &TorrentDetailViewModel::torrentChanged);
         model.setProperty("torrent", QStringLiteral("not a torrent"));
-        model.setProperty("torrent", QVariant::fromValue(sampleTorrent(false)));
+        model.setProperty("torrent", QVariant::fromValue(sampleTorrent()));
         // The screen keeps the figures it opened with.
         Torrent newer = sampleTorrent(true);
         newer.progress = 1;
         model.setProperty("torrent", QVariant::fromValue(newer));
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(model.torrent(), sampleTorrent(false));
+        QCOMPARE(model.torrent(), sampleTorrent());
         QCOMPARE(model.infoModel()->rowCount(), 11);
     }
 
@@ -295,21 +201,18 @@ private Q_SLOTS:
     // the model alone (their log lines show that they were read).
     void destroyedWhileLoading()
     {
-        for (const QByteArray &path : {filesPath, trackersPath, peersPath}) {
-            TestResponse late = TestResponse::withStatus(500);
-            late.delayMs = 50;
-            m_harness->server.on(path, late);
-        }
+        for (const QByteArray &path : {filesPath, trackersPath, peersPath})
+            m_api->server.on(path, late(TestResponse::withStatus(500)));
         LogCapture log;
-        auto *model = new TorrentDetailViewModel(sampleTorrent(false), m_harness->client);
+        auto *model = new TorrentDetailViewModel(sampleTorrent(), m_api->client);
         model->loadAll();
-        QVERIFY(m_harness->server.waitForRequests(3));
+        QVERIFY(m_api->server.waitForRequests(3));
         delete model;
         QTRY_COMPARE(log.lines().size(), 3);
 
         // The same for an answer that succeeds, with the load still awaited by its caller.
-        m_harness->server.on(filesPath, TestResponse::json(filesJson({QStringLiteral("late.bin")})));
-        model = new TorrentDetailViewModel(sampleTorrent(false), m_harness->client);
+        m_api->server.on(filesPath, TestResponse::json(filesJson({QStringLiteral("late.bin")})));
+        model = new TorrentDetailViewModel(sampleTorrent(), m_api->client);
         auto task = model->loadFiles();
         delete model;
         QVERIFY(runTask(std::move(task)).ok());

@@ -1,0 +1,328 @@
+#pragma once
+
+// Shared by the presentation-model tests: what a model shows, as text compared with snapshots
+// stored under snapshots/ beside this file (a list model's rows, a whole run of steps of a view
+// model, a table of cases); a view that knows a model only from its signals; answers that
+// arrive late. With SEEDWHIRL_UPDATE_SNAPSHOTS=1 in the environment the snapshots are written
+// instead; review the diff before committing them.
+
+#include "support/LogCapture.h"
+#include "support/TestHttpServer.h"
+
+#include <QAbstractItemModel>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QMetaProperty>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTest>
+
+#include <memory>
+#include <utility>
+
+namespace ModelSnapshot {
+
+inline QString valueText(const QVariant &value)
+{
+    const QMetaType type = value.metaType();
+    if (!value.isValid() || type == QMetaType::fromType<std::nullptr_t>())
+        return QStringLiteral("<none>");
+    if (type == QMetaType::fromType<QStringList>())
+        return u'[' + value.toStringList().join(QStringLiteral(", ")) + u']';
+    if (type == QMetaType::fromType<double>())
+        return QString::number(value.toDouble(), 'g', 10);
+    if (type == QMetaType::fromType<QString>() && value.toString().isEmpty())
+        return QStringLiteral("\"\"");
+    if (type.flags().testFlag(QMetaType::IsGadget)) { // field by field
+        QStringList fields;
+        const QMetaObject *meta = type.metaObject();
+        for (int i = 0; i < meta->propertyCount(); ++i)
+            fields.append(QString::fromLatin1(meta->property(i).name()) + QStringLiteral(": ") +
+                          valueText(meta->property(i).readOnGadget(value.constData())));
+        return u'{' + fields.join(QStringLiteral(", ")) + u'}';
+    }
+    if (type.flags().testFlag(QMetaType::PointerToQObject))
+        return value.value<QObject *>() ? QString::fromLatin1(value.value<QObject *>()->metaObject()->className())
+                                        : QStringLiteral("<none>");
+    return value.toString();
+}
+
+// One line per row, its roles by name in name order (only `shown` when given).
+inline QStringList dump(const QAbstractItemModel &model, const QList<QByteArray> &shown = {})
+{
+    QMap<QByteArray, int> roles;
+    const QHash<int, QByteArray> names = model.roleNames();
+    for (auto it = names.cbegin(); it != names.cend(); ++it) {
+        if (it.key() >= Qt::UserRole && (shown.isEmpty() || shown.contains(it.value())))
+            roles.insert(it.value(), it.key());
+    }
+    QStringList lines;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList fields;
+        for (auto it = roles.cbegin(); it != roles.cend(); ++it)
+            fields.append(QString::fromLatin1(it.key()) + QStringLiteral(": ") +
+                          valueText(model.index(row, 0).data(it.value())));
+        lines.append(QStringLiteral("[%1] ").arg(row) + fields.join(QStringLiteral(" | ")));
+    }
+    return lines;
+}
+
+inline QString path(const QString &file)
+{
+    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/snapshots/") + file;
+}
+
+// The lines of a stored file under snapshots/, without the final empty one.
+inline QStringList read(const QString &file)
+{
+    QFile in(path(file));
+    if (!in.open(QIODevice::ReadOnly))
+        return {QStringLiteral("<no snapshot at %1>").arg(in.fileName())};
+    QStringList lines = QString::fromUtf8(in.readAll()).split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+inline bool updating()
+{
+    return qEnvironmentVariableIntValue("SEEDWHIRL_UPDATE_SNAPSHOTS") == 1;
+}
+
+// The stored lines, or `actual` itself after writing it when snapshots are being updated.
+inline QStringList stored(const QString &file, const QStringList &actual)
+{
+    QFile out(path(file));
+    if (!updating())
+        return read(file);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write((actual.join(u'\n') + u'\n').toUtf8());
+    return actual;
+}
+
+// Each line of a stored table of cases reads "input = result" ('#' starts a comment line):
+// `run` maps each input to its result, and the table must come out unchanged.
+template <typename Run> QStringList cases(const QString &file, Run run)
+{
+    QStringList lines;
+    for (const QString &line : read(file)) {
+        const qsizetype at = line.indexOf(QLatin1String(" ="));
+        if (line.startsWith(u'#') || at < 0) {
+            lines.append(line);
+            continue;
+        }
+        QString result = line.left(at) + QStringLiteral(" = ") + run(line.left(at));
+        lines.append(result.remove(QRegularExpression(QStringLiteral(" +$"))));
+    }
+    return lines;
+}
+
+// A view's picture of a list model kept only from its signals: each row's `role` value, and what
+// it was told ("inserted 0-1", "removed 2-3", "moved 1-1", "reset", "changed 1-2") with the roles
+// of each change.
+struct Follower
+{
+    QAbstractItemModel &model;
+    int role;
+    QStringList rows = all();
+    QStringList told;
+    QList<QList<int>> changedRoles;
+    QObject guard; // ends the connections with the follower
+
+    Follower(QAbstractItemModel &followed, int shownRole) : model(followed), role(shownRole)
+    {
+        using M = QAbstractItemModel;
+        QObject::connect(&model, &M::rowsInserted, &guard, [this](const QModelIndex &, int first, int last) {
+            for (int row = first; row <= last; ++row)
+                rows.insert(row, at(row));
+            note("inserted", first, last);
+        });
+        QObject::connect(&model, &M::rowsRemoved, &guard, [this](const QModelIndex &, int first, int last) {
+            rows.remove(first, last - first + 1);
+            note("removed", first, last);
+        });
+        QObject::connect(&model, &M::rowsMoved, &guard,
+                         [this](const QModelIndex &, int first, int last, const QModelIndex &, int to) {
+                             const QStringList block = rows.mid(first, last - first + 1);
+                             rows.remove(first, block.size());
+                             for (int i = 0; i < block.size(); ++i)
+                                 rows.insert((to > first ? to - int(block.size()) : to) + i, block.at(i));
+                             note("moved", first, last);
+                         });
+        QObject::connect(&model, &M::modelReset, &guard, [this] {
+            rows = all();
+            told.append(QStringLiteral("reset"));
+        });
+        QObject::connect(&model, &M::dataChanged, &guard,
+                         [this](const QModelIndex &first, const QModelIndex &last, const QList<int> &roles) {
+                             for (int row = first.row(); row <= last.row(); ++row)
+                                 rows[row] = at(row);
+                             note("changed", first.row(), last.row());
+                             changedRoles.append(roles);
+                         });
+    }
+
+    QString at(int row) const { return model.index(row, 0).data(role).toString(); }
+    QStringList all() const
+    {
+        QStringList values;
+        for (int row = 0; row < model.rowCount(); ++row)
+            values.append(at(row));
+        return values;
+    }
+    void note(const char *what, int first, int last)
+    {
+        told.append(QStringLiteral("%1 %2-%3").arg(QLatin1String(what)).arg(first).arg(last));
+    }
+};
+
+// A run of steps of one view model, compared at the end with snapshots/<binary>-<function>.steps
+// (a data row has its own section "### <tag>" there). Each step records the properties whose
+// text changed since the step before (all of them at the first; a list model as its rows, only
+// `roles` of them when given; a value type field by field), how often each change signal fired,
+// what the list models told a view, and the log lines written since. UUIDs become <id1>, <id2>…
+class Steps
+{
+public:
+    // `hidden`: patterns of what differs from run to run (a port) and their placeholders.
+    explicit Steps(QObject &model, QMap<QString, QString> hidden = {}, QList<QByteArray> roles = {})
+        : m_model(model), m_roles(std::move(roles)), m_hidden(std::move(hidden))
+    {
+        for (const QMetaProperty &property : properties()) {
+            if (property.hasNotifySignal() && !m_spies.contains(property.notifySignal().name()))
+                m_spies.insert(property.notifySignal().name(),
+                               std::make_shared<QSignalSpy>(&model, property.notifySignal()));
+            if (auto *list = qobject_cast<QAbstractItemModel *>(property.read(&model).value<QObject *>()))
+                m_lists.insert(property.name(), std::make_shared<Follower>(*list, Qt::UserRole + 1));
+        }
+        step(QStringLiteral("start"));
+    }
+
+    LogCapture log;
+    bool sortLog = false; // for loads that run side by side and log in any order
+    QStringList lines;
+
+    void step(const QString &title)
+    {
+        lines.append(QStringLiteral("## ") + title);
+        for (const QMetaProperty &property : properties()) {
+            const QVariant value = property.read(&m_model);
+            QStringList text{valueText(value)};
+            if (auto *list = qobject_cast<QAbstractItemModel *>(value.value<QObject *>()))
+                text = QStringList{QStringLiteral("%1 rows").arg(list->rowCount())} + dump(*list, m_roles);
+            if (std::exchange(m_shown[property.name()], text) == text)
+                continue;
+            lines.append(QStringLiteral("  %1: %2").arg(QLatin1String(property.name()), text.first()));
+            for (const QString &row : text.mid(1))
+                lines.append(QStringLiteral("    ") + row);
+        }
+        for (auto it = m_spies.cbegin(); it != m_spies.cend(); ++it) {
+            if (!it.value()->isEmpty())
+                lines.append(QStringLiteral("  signal %1 ×%2").arg(QLatin1String(it.key())).arg(it.value()->size()));
+            it.value()->clear();
+        }
+        for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it) {
+            if (!it.value()->told.isEmpty())
+                lines.append(QStringLiteral("  told %1: ").arg(QLatin1String(it.key())) + it.value()->told.join(QStringLiteral(", ")));
+            it.value()->told.clear();
+        }
+        QStringList logged = log.lines();
+        if (sortLog)
+            logged.sort();
+        for (const QString &line : std::as_const(logged))
+            lines.append(QStringLiteral("  log ") + line);
+        log.clear();
+    }
+
+    // The steps with what varies replaced, and the stored lines to compare them with.
+    QStringList actual() const
+    {
+        static const QRegularExpression uuid(QStringLiteral("[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        QStringList ids;
+        QStringList result;
+        for (QString line : lines) {
+            line.replace(u'\n', QStringLiteral("\\n"));
+            for (auto it = m_hidden.cbegin(); it != m_hidden.cend(); ++it)
+                line.replace(QRegularExpression(it.key()), it.value());
+            for (auto match = uuid.match(line); match.hasMatch(); match = uuid.match(line)) {
+                if (!ids.contains(match.captured().toUpper()))
+                    ids.append(match.captured().toUpper());
+                line.replace(match.captured(), QStringLiteral("<id%1>").arg(ids.indexOf(match.captured().toUpper()) + 1));
+            }
+            result.append(line);
+        }
+        return result;
+    }
+    QStringList expected(const QStringList &actual) const
+    {
+        const QString file = QFileInfo(QCoreApplication::applicationFilePath()).baseName().remove(QStringLiteral("test_")) +
+                             u'-' + QString::fromLatin1(QTest::currentTestFunction()) + QStringLiteral(".steps");
+        const QString header = QStringLiteral("### ") + QString::fromLatin1(QTest::currentDataTag());
+        if (header.size() == 4)
+            return stored(file, actual);
+        static QString started; // the file this run has begun to write, a section per row in order
+        QStringList all = read(file);
+        if (updating()) {
+            all = started == file ? all + QStringList{header} + actual : QStringList{header} + actual;
+            started = file;
+            stored(file, all);
+            return actual;
+        }
+        const qsizetype begin = all.indexOf(header);
+        qsizetype end = begin + 1;
+        while (begin >= 0 && end < all.size() && !all[end].startsWith(QLatin1String("### ")))
+            ++end;
+        return begin < 0 ? QStringList{QStringLiteral("<no section %1 in %2>").arg(header, file)}
+                         : all.mid(begin + 1, end - begin - 1);
+    }
+
+private:
+    QList<QMetaProperty> properties() const
+    {
+        QList<QMetaProperty> all;
+        for (int i = QObject::staticMetaObject.propertyCount(); i < m_model.metaObject()->propertyCount(); ++i)
+            all.append(m_model.metaObject()->property(i));
+        return all;
+    }
+
+    QObject &m_model;
+    QList<QByteArray> m_roles;
+    QMap<QString, QString> m_hidden;
+    QMap<QByteArray, std::shared_ptr<QSignalSpy>> m_spies;
+    QMap<QByteArray, std::shared_ptr<Follower>> m_lists;
+    QHash<QByteArray, QStringList> m_shown;
+};
+
+} // namespace ModelSnapshot
+
+using ModelSnapshot::Follower;
+using ModelSnapshot::Steps;
+
+#define COMPARE_LINES(lines, file)                                                                           \
+    do {                                                                                                     \
+        const QStringList actualLines_ = (lines);                                                            \
+        QCOMPARE(actualLines_, ModelSnapshot::stored(file, actualLines_));                                   \
+    } while (false)
+
+#define COMPARE_SNAPSHOT(model, name, ...)                                                                   \
+    COMPARE_LINES(ModelSnapshot::dump((model)__VA_OPT__(, ) __VA_ARGS__),                                    \
+                  QString(name) + QStringLiteral(".model"))
+
+#define COMPARE_CASES(file, ...) COMPARE_LINES(ModelSnapshot::cases(file, __VA_ARGS__), file)
+
+#define COMPARE_STEPS(steps)                                                                                 \
+    do {                                                                                                     \
+        const QStringList actualSteps_ = (steps).actual();                                                   \
+        QCOMPARE(actualSteps_, (steps).expected(actualSteps_));                                              \
+    } while (false)
+
+// `response`, sent after `ms` milliseconds.
+inline TestResponse late(TestResponse response, int ms = 50)
+{
+    response.delayMs = ms;
+    return response;
+}
