@@ -33,25 +33,20 @@ E2EServer E2EServer::fromEnvironment()
         fail(QStringLiteral("cannot read the file SEEDWHIRL_E2E_ENV names (\"%1\"): run e2e tests through "
                             "ctest, whose fixture test e2e_server_start writes it")
                  .arg(envPath));
-    QHash<QString, QString> values;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const qsizetype equals = line.indexOf('=');
-        if (equals > 0)
-            values.insert(QString::fromUtf8(line.left(equals)),
-                          QString::fromUtf8(line.mid(equals + 1).trimmed()));
-    }
+    QHash<QByteArray, QString> values;
+    for (const QByteArray &line : file.readAll().split('\n'))
+        if (const qsizetype equals = line.indexOf('='); equals > 0)
+            values.insert(line.left(equals), QString::fromUtf8(line.mid(equals + 1).trimmed()));
     const auto value = [&](const char *key) {
-        return values.value(QStringLiteral("SEEDWHIRL_E2E_") + QLatin1String(key));
+        const QString text = values.value(QByteArray("SEEDWHIRL_E2E_") + key);
+        if (text.isEmpty())
+            fail(QStringLiteral("%1 lacks SEEDWHIRL_E2E_%2").arg(envPath, QLatin1String(key)));
+        return text;
     };
-    const E2EServer server{value("HOST"),      quint16(value("PORT").toUInt()),
-                           value("USERNAME"),  value("PASSWORD"),
-                           value("SAVE_PATH"), value("STATE_DIR"),
-                           value("PYTHON"),    value("TOOL")};
-    const QStringList texts{server.host,     server.username, server.password, server.savePath,
-                            server.stateDir, server.python,   server.tool};
-    if (server.port == 0 || texts.contains(QString()))
-        fail(QStringLiteral("%1 lacks some of the SEEDWHIRL_E2E_* values").arg(envPath));
-    return server;
+    return {value("HOST"),      quint16(value("PORT").toUInt()),
+            value("USERNAME"),  value("PASSWORD"),
+            value("SAVE_PATH"), value("STATE_DIR"),
+            value("PYTHON"),    value("TOOL")};
 }
 
 ServerConfig E2EServer::serverConfig(const QString &name) const

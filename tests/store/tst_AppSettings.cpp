@@ -25,15 +25,12 @@ class TestAppSettings : public QObject
 private Q_SLOTS:
     void init() { m_path = m_dir.filePath(QStringLiteral("%1.ini").arg(QTest::currentTestFunction())); }
 
-    void freshInstallationReadsDefaultsAndWritesNothing()
+    // A fresh installation reads the defaults and writes nothing; values of the wrong type fall
+    // back to the defaults, a save path that is no text as well.
+    void storedValues()
     {
         QCOMPARE(read(), Values(true, 3.0, "/downloads"));
         QVERIFY(QSettings(m_path, QSettings::IniFormat).allKeys().isEmpty());
-    }
-
-    // Values of the wrong type fall back to the defaults, a save path that is no text as well.
-    void wrongTypesFallBack()
-    {
         // clang-format off
         const std::tuple<const char *, const char *, Values> rows[] = {
             {"abc", "maybe", {true, 3.0, "/downloads"}}, {"nan", "1", {true, 3.0, "/downloads"}},
