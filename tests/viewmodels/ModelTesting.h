@@ -6,8 +6,11 @@
 // arrive late. With SEEDWHIRL_UPDATE_SNAPSHOTS=1 in the environment the snapshots are written
 // instead; review the diff before committing them.
 
+#include "api/ApiHarness.h"
 #include "support/LogCapture.h"
 #include "support/TestHttpServer.h"
+
+#include "store/AppSettings.h"
 
 #include <QAbstractItemModel>
 #include <QCoreApplication>
@@ -17,7 +20,9 @@
 #include <QMetaProperty>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -45,8 +50,9 @@ inline QString valueText(const QVariant &value)
         return u'{' + fields.join(QStringLiteral(", ")) + u'}';
     }
     if (type.flags().testFlag(QMetaType::PointerToQObject))
-        return value.value<QObject *>() ? QString::fromLatin1(value.value<QObject *>()->metaObject()->className())
-                                        : QStringLiteral("<none>");
+        return value.value<QObject *>()
+                   ? QString::fromLatin1(value.value<QObject *>()->metaObject()->className())
+                   : QStringLiteral("<none>");
     return value.toString();
 }
 
@@ -87,20 +93,28 @@ inline QStringList read(const QString &file)
     return lines;
 }
 
-inline bool updating()
-{
-    return qEnvironmentVariableIntValue("SEEDWHIRL_UPDATE_SNAPSHOTS") == 1;
-}
-
 // The stored lines, or `actual` itself after writing it when snapshots are being updated.
 inline QStringList stored(const QString &file, const QStringList &actual)
 {
     QFile out(path(file));
-    if (!updating())
+    if (qEnvironmentVariableIntValue("SEEDWHIRL_UPDATE_SNAPSHOTS") != 1)
         return read(file);
     if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         out.write((actual.join(u'\n') + u'\n').toUtf8());
     return actual;
+}
+
+// <binary>-<function>[-<data row>].steps, each run of other than letters and digits in the row's
+// name as one '-'.
+inline QString stepsFile()
+{
+    QString file =
+        QFileInfo(QCoreApplication::applicationFilePath()).baseName().remove(QStringLiteral("test_")) + u'-' +
+        QLatin1String(QTest::currentTestFunction());
+    if (qstrlen(QTest::currentDataTag()) > 0)
+        file += u'-' + QString::fromLatin1(QTest::currentDataTag())
+                           .replace(QRegularExpression(QStringLiteral("\\W+")), QStringLiteral("-"));
+    return file + QStringLiteral(".steps");
 }
 
 // Each line of a stored table of cases reads "input = result" ('#' starts a comment line):
@@ -135,34 +149,31 @@ struct Follower
     Follower(QAbstractItemModel &followed, int shownRole) : model(followed), role(shownRole)
     {
         using M = QAbstractItemModel;
-        QObject::connect(&model, &M::rowsInserted, &guard, [this](const QModelIndex &, int first, int last) {
+        const auto on = [this](auto signal, auto slot) { QObject::connect(&model, signal, &guard, slot); };
+        on(&M::rowsInserted, [this](const QModelIndex &, int first, int last) {
             for (int row = first; row <= last; ++row)
                 rows.insert(row, at(row));
             note("inserted", first, last);
         });
-        QObject::connect(&model, &M::rowsRemoved, &guard, [this](const QModelIndex &, int first, int last) {
+        on(&M::rowsRemoved, [this](const QModelIndex &, int first, int last) {
             rows.remove(first, last - first + 1);
             note("removed", first, last);
         });
-        QObject::connect(&model, &M::rowsMoved, &guard,
-                         [this](const QModelIndex &, int first, int last, const QModelIndex &, int to) {
-                             const QStringList block = rows.mid(first, last - first + 1);
-                             rows.remove(first, block.size());
-                             for (int i = 0; i < block.size(); ++i)
-                                 rows.insert((to > first ? to - int(block.size()) : to) + i, block.at(i));
-                             note("moved", first, last);
-                         });
-        QObject::connect(&model, &M::modelReset, &guard, [this] {
-            rows = all();
-            told.append(QStringLiteral("reset"));
+        on(&M::rowsMoved, [this](const QModelIndex &, int first, int last, const QModelIndex &, int to) {
+            const QStringList block = rows.mid(first, last - first + 1);
+            rows.remove(first, block.size());
+            for (qsizetype i = 0; i < block.size(); ++i)
+                rows.insert((to > first ? to - block.size() : to) + i, block.at(i));
+            note("moved", first, last);
         });
-        QObject::connect(&model, &M::dataChanged, &guard,
-                         [this](const QModelIndex &first, const QModelIndex &last, const QList<int> &roles) {
-                             for (int row = first.row(); row <= last.row(); ++row)
-                                 rows[row] = at(row);
-                             note("changed", first.row(), last.row());
-                             changedRoles.append(roles);
-                         });
+        on(&M::modelReset, [this] { rows = all(), told.append(QStringLiteral("reset")); });
+        on(&M::dataChanged,
+           [this](const QModelIndex &first, const QModelIndex &last, const QList<int> &roles) {
+               for (int row = first.row(); row <= last.row(); ++row)
+                   rows[row] = at(row);
+               note("changed", first.row(), last.row());
+               changedRoles.append(roles);
+           });
     }
 
     QString at(int row) const { return model.index(row, 0).data(role).toString(); }
@@ -175,12 +186,12 @@ struct Follower
     }
     void note(const char *what, int first, int last)
     {
-        told.append(QStringLiteral("%1 %2-%3").arg(QLatin1String(what)).arg(first).arg(last));
+        told.append(QStringLiteral("%1 %2-%3").arg(what).arg(first).arg(last));
     }
 };
 
-// A run of steps of one view model, compared at the end with snapshots/<binary>-<function>.steps
-// (a data row has its own section "### <tag>" there). Each step records the properties whose
+// A run of steps of one view model, compared at the end with
+// snapshots/<binary>-<function>[-<data row>].steps. Each step records the properties whose
 // text changed since the step before (all of them at the first; a list model as its rows, only
 // `roles` of them when given; a value type field by field), how often each change signal fired,
 // what the list models told a view, and the log lines written since. UUIDs become <id1>, <id2>…
@@ -221,12 +232,14 @@ public:
         }
         for (auto it = m_spies.cbegin(); it != m_spies.cend(); ++it) {
             if (!it.value()->isEmpty())
-                lines.append(QStringLiteral("  signal %1 ×%2").arg(QLatin1String(it.key())).arg(it.value()->size()));
+                lines.append(
+                    QStringLiteral("  signal %1 ×%2").arg(QLatin1String(it.key())).arg(it.value()->size()));
             it.value()->clear();
         }
         for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it) {
             if (!it.value()->told.isEmpty())
-                lines.append(QStringLiteral("  told %1: ").arg(QLatin1String(it.key())) + it.value()->told.join(QStringLiteral(", ")));
+                lines.append(QStringLiteral("  told %1: ").arg(QLatin1String(it.key())) +
+                             it.value()->told.join(QStringLiteral(", ")));
             it.value()->told.clear();
         }
         QStringList logged = log.lines();
@@ -237,7 +250,7 @@ public:
         log.clear();
     }
 
-    // The steps with what varies replaced, and the stored lines to compare them with.
+    // The steps with what varies replaced.
     QStringList actual() const
     {
         static const QRegularExpression uuid(QStringLiteral("[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}"),
@@ -251,40 +264,20 @@ public:
             for (auto match = uuid.match(line); match.hasMatch(); match = uuid.match(line)) {
                 if (!ids.contains(match.captured().toUpper()))
                     ids.append(match.captured().toUpper());
-                line.replace(match.captured(), QStringLiteral("<id%1>").arg(ids.indexOf(match.captured().toUpper()) + 1));
+                line.replace(match.captured(),
+                             QStringLiteral("<id%1>").arg(ids.indexOf(match.captured().toUpper()) + 1));
             }
             result.append(line);
         }
         return result;
-    }
-    QStringList expected(const QStringList &actual) const
-    {
-        const QString file = QFileInfo(QCoreApplication::applicationFilePath()).baseName().remove(QStringLiteral("test_")) +
-                             u'-' + QString::fromLatin1(QTest::currentTestFunction()) + QStringLiteral(".steps");
-        const QString header = QStringLiteral("### ") + QString::fromLatin1(QTest::currentDataTag());
-        if (header.size() == 4)
-            return stored(file, actual);
-        static QString started; // the file this run has begun to write, a section per row in order
-        QStringList all = read(file);
-        if (updating()) {
-            all = started == file ? all + QStringList{header} + actual : QStringList{header} + actual;
-            started = file;
-            stored(file, all);
-            return actual;
-        }
-        const qsizetype begin = all.indexOf(header);
-        qsizetype end = begin + 1;
-        while (begin >= 0 && end < all.size() && !all[end].startsWith(QLatin1String("### ")))
-            ++end;
-        return begin < 0 ? QStringList{QStringLiteral("<no section %1 in %2>").arg(header, file)}
-                         : all.mid(begin + 1, end - begin - 1);
     }
 
 private:
     QList<QMetaProperty> properties() const
     {
         QList<QMetaProperty> all;
-        for (int i = QObject::staticMetaObject.propertyCount(); i < m_model.metaObject()->propertyCount(); ++i)
+        for (int i = QObject::staticMetaObject.propertyCount(); i < m_model.metaObject()->propertyCount();
+             ++i)
             all.append(m_model.metaObject()->property(i));
         return all;
     }
@@ -314,11 +307,20 @@ using ModelSnapshot::Steps;
 
 #define COMPARE_CASES(file, ...) COMPARE_LINES(ModelSnapshot::cases(file, __VA_ARGS__), file)
 
-#define COMPARE_STEPS(steps)                                                                                 \
-    do {                                                                                                     \
-        const QStringList actualSteps_ = (steps).actual();                                                   \
-        QCOMPARE(actualSteps_, (steps).expected(actualSteps_));                                              \
-    } while (false)
+#define COMPARE_STEPS(steps) COMPARE_LINES((steps).actual(), ModelSnapshot::stepsFile())
+
+// A client for a local server and settings of their own, auto refresh off.
+struct SettingsHarness
+{
+    QTemporaryDir dir;
+    ApiHarness api;
+    AppSettings settings{dir.filePath(QStringLiteral("settings.ini"))};
+    SettingsHarness()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        settings.setAutoRefreshEnabled(false);
+    }
+};
 
 // `response`, sent after `ms` milliseconds.
 inline TestResponse late(TestResponse response, int ms = 50)

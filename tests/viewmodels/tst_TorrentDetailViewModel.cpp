@@ -142,7 +142,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("path");
         for (const QByteArray &path : {filesPath, trackersPath, peersPath})
-            QTest::newRow(path.constData()) << path;
+            QTest::newRow(path.mid(8).constData()) << path;
     }
     void failureKeepsTheListAndEndsLoading()
     {
