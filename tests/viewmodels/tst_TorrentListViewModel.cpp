@@ -9,6 +9,7 @@
 
 #include "model/SyncRecords.h"
 #include "sync/TorrentRepository.h"
+#include "viewmodels/StatisticsViewModel.h"
 #include "viewmodels/TorrentListViewModel.h"
 
 #include <QNetworkAccessManager>
@@ -322,11 +323,14 @@ private Q_SLOTS:
             return TestResponse::json(request.path().endsWith("categories") ? "{}" : "[]");
         });
         QVERIFY(m->api.connect());
-        m->settings.setRefreshInterval(0.1);
-        m->settings.setAutoRefreshEnabled(true);
-        auto repository = std::make_shared<TorrentRepository>(m->api.client, m->settings);
-        TorrentListViewModel list(repository, m->settings);
-        TorrentListViewModel search(repository, m->settings);
+        // The session's repository, as the screens get it; the statistics find the same one.
+        AppSettings &settings = AppSettings::shared();
+        settings.setRefreshInterval(0.1);
+        settings.setAutoRefreshEnabled(true);
+        const std::shared_ptr<TorrentRepository> repository = TorrentRepository::shared(m->api.client);
+        TorrentListViewModel list(repository, settings);
+        TorrentListViewModel search(repository, settings);
+        StatisticsViewModel statistics(m->api.client);
         search.setSearchText(QStringLiteral("x"));
 
         const auto ticks = [&targets](qsizetype count) {
@@ -335,8 +339,10 @@ private Q_SLOTS:
         };
         list.setActive(true);
         QVERIFY(ticks(4));
-        // The search tab is visited, then the list again.
+        // The statistics tab is visited, then the search tab, then the list again.
         list.setActive(false);
+        statistics.loadAll();
+        QVERIFY(ticks(1));
         search.setActive(true);
         QVERIFY(ticks(4));
         search.setActive(false);
@@ -346,7 +352,9 @@ private Q_SLOTS:
         list.setActive(false);
         QTRY_VERIFY_WITH_TIMEOUT(!repository->isPassRunning(), 5000);
 
-        QVERIFY(targets.size() >= 12);
+        settings.setRefreshInterval(AppSettings::defaultRefreshInterval);
+
+        QVERIFY(targets.size() >= 13);
         QCOMPARE(targets.first(), syncPath);
         for (qsizetype i = 1; i < targets.size(); ++i)
             QCOMPARE(targets.at(i), syncPath + "?rid=" + QByteArray::number(i));
