@@ -106,6 +106,16 @@ public:
     {
         add(label, failureText(decode));
     }
+    // For each input of tests/model/snapshots/<cases>: the record that `decode` returns, written
+    // back in its JSON form, or the failure.
+    template <typename Decode> void outcomes(const QString &cases, Decode &&decode)
+    {
+        for (const auto &[label, json] : snapshotInputs(cases)) {
+            QByteArray written;
+            const QString failure = failureText([&] { return written = decode(json).toJson(); });
+            add(label, written.isNull() ? failure : QString::fromUtf8(written));
+        }
+    }
     void compare(const QString &name) { compareSnapshot(name, m_text); }
 
 private:

@@ -23,20 +23,8 @@
 
 namespace {
 
-const QByteArray kPeers = R"({"rid":3,"peers":{
-  "10.0.0.2:6881":{"client":"qBittorrent/4.5.2","connection":"BT","country":"中国","country_code":"cn",
-    "dl_speed":1024,"downloaded":5000000000,"flags":"D X","ip":"10.0.0.2","port":6881,"progress":1,
-    "relevance":1,"up_speed":0,"uploaded":0},
-  "[fe80::2]:51413":{"client":"Transmission 4.0","connection":"μTP","country":"","dl_speed":0,"downloaded":0,
-    "flags":"","ip":"fe80::2","port":51413,"progress":0.5,"up_speed":2048,"uploaded":7}}})";
 
 const QByteArray kFile = R"({"name":"a","size":1,"progress":0,"priority":1,"availability":0})";
-
-QByteArray withoutKey(QByteArray json, const QByteArray &key)
-{
-    json.replace('"' + key + '"', "\"unused\"");
-    return json;
-}
 
 Torrent sample()
 {
@@ -90,14 +78,8 @@ private slots:
         text += outcomesOf(u"sync-inputs.cases"_qs, encode);
         text += outcomeText("one bad torrent fails the whole answer", [&] { return encode(oneBad); });
         compareSnapshot(QStringLiteral("sync-answers.snap"), text);
-    }
-
-    void serverAnswerRoundTrips()
-    {
         const SyncData server = SyncData::fromJson(fixture(QStringLiteral("maindata-full.json")));
         QCOMPARE(SyncData::fromJson(server.toJson()), server);
-        const CategoryData category = CategoryData::fromJson(R"({"name":"n","savePath":"/p"})");
-        QCOMPARE(CategoryData::fromJson(category.toJson()), category);
     }
 
     // Each answer decoded and written back in its JSON form, or the failure it gives; then the
@@ -112,13 +94,8 @@ private slots:
             text += outcomesOf(QString::fromLatin1(cases),
                                [&](const QByteArray &json) { return json::encodeDocument(decode(json)); });
         };
-        const QByteArray server = fixture(QStringLiteral("transfer-info.json"));
-        add("transfer info of the server", &TransferInfo::fromJson, server);
+        add("transfer info of the server", &TransferInfo::fromJson, fixture(QStringLiteral("transfer-info.json")));
         addAll("transfer-info.cases", &TransferInfo::fromJson);
-        for (const char *key : {"dl_info_speed", "dl_info_data", "up_info_speed", "up_info_data",
-                                "dl_rate_limit", "up_rate_limit", "dht_nodes", "connection_status"})
-            add(key, &TransferInfo::fromJson,
-                QByteArray(server).replace('"' + QByteArray(key) + '"', "\"renamed\""));
         addAll("server-state.cases", &ServerState::fromJson);
         add("main data of the server", &MainDataResponse::fromJson,
             fixture(QStringLiteral("maindata-full.json")));
@@ -133,8 +110,7 @@ private slots:
 
     void categoryIdentity()
     {
-        const Category category{u"电影"_qs, u"/data/movies"_qs};
-        const Category other{u"电影"_qs, u"/elsewhere"_qs};
+        const Category category{u"电影"_qs, u"/data/movies"_qs}, other{u"电影"_qs, u"/elsewhere"_qs};
         QVERIFY(!(category == other));
         QCOMPARE(QSet<Category>({category, other, category}).size(), 2);
         QCOMPARE(qHash(category, 7), qHash(Category{category.name, category.savePath}, 7));
@@ -160,14 +136,7 @@ private slots:
             outcomeText("file record without index", [] { return TorrentFile::fromJson(kFile).toJson(); });
         // Fields other than "url" never fail; the sync answer's spelling "num_leechs" is not the tracker's.
         addAll("torrent-trackers", &decodeTorrentTrackers);
-        add("peers", &decodeTorrentPeers, kPeers);
-        add("no peers of the server", &decodeTorrentPeers, fixture(u"torrent-peers.json"_qs));
-        add("no peers key", &decodeTorrentPeers, R"({"rid":1,"full_update":true})");
-        for (const char *key : {"ip", "port", "client", "progress", "dl_speed", "up_speed", "downloaded",
-                                "uploaded", "connection", "flags", "country"})
-            add(key, &decodeTorrentPeers, withoutKey(kPeers, key));
-        add("peer with the torrent's spelling", &decodeTorrentPeers,
-            QByteArray(kPeers).replace("\"dl_speed\"", "\"dlspeed\""));
+        addAll("torrent-peers", &decodeTorrentPeers);
         // The map key names the category; a "name" inside is neither read nor needed.
         addAll("categories", &decodeCategories);
         addAll("tags", &decodeTags);
@@ -184,17 +153,15 @@ private slots:
     void trackersGetNewIdentities()
     {
         const QByteArray bytes = fixture(QStringLiteral("torrent-trackers.json"));
-        const QList<TorrentTracker> first = decodeTorrentTrackers(bytes);
-        const QList<TorrentTracker> second = decodeTorrentTrackers(bytes);
-        QSet<QUuid> ids;
+        const QList<TorrentTracker> first = decodeTorrentTrackers(bytes), second = decodeTorrentTrackers(bytes);
+        QSet<QUuid> ids{QUuid()};
         for (qsizetype i = 0; i < first.size(); ++i) {
-            QVERIFY(!first[i].id.isNull());
             ids << first[i].id << second[i].id;
             TorrentTracker sameId = second[i];
             sameId.id = first[i].id;
             QCOMPARE(sameId, first[i]);
         }
-        QCOMPARE(ids.size(), int(first.size() * 2));
+        QCOMPARE(ids.size(), int(first.size() * 2) + 1);
     }
 
     // The JSON form, then the failure of each required key missing and of bad states.
@@ -235,12 +202,10 @@ private slots:
     {
         const QDateTime before = QDateTime::currentDateTimeUtc();
         const ServerConfig a = profile(u"nas.local"_qs, 8080, true);
-        const QDateTime after = QDateTime::currentDateTimeUtc();
         QVERIFY(!a.id.isNull() && a.id != profile(u"nas.local"_qs).id);
-        QCOMPARE(a.name, QStringLiteral("家里"));
-        QCOMPARE(a.username, QStringLiteral("admin"));
+        QCOMPARE(QStringList({a.name, a.username}), QStringList({u"家里"_qs, u"admin"_qs}));
         QVERIFY(a.useHTTPS && !a.isActive && !a.lastConnectedAt);
-        QVERIFY(a.createdAt >= before && a.createdAt <= after);
+        QVERIFY(a.createdAt >= before && a.createdAt <= QDateTime::currentDateTimeUtc());
     }
 
     // Scheme, host as typed (an IPv6 literal bracketed, its zone written "%25"), port.
@@ -274,32 +239,11 @@ private slots:
         config.lastConnectedAt = QDateTime::fromMSecsSinceEpoch(1796557629123, Qt::UTC);
         QCOMPARE(ServerConfig::fromJson(config.toJson()), config);
 
-        // The encoded forms, then each key missing or holding a bad value.
+        // The encoded forms, then a handwritten profile and each key missing or holding a bad value.
         SnapshotLog log;
         log.add(u"without last connection"_qs, QString::fromUtf8(bytes));
         log.add(u"with last connection"_qs, QString::fromUtf8(config.toJson()));
-        const QByteArray handwritten =
-            R"({"id":"6ba7b810-9dad-11d1-80b4-00c04fd430c8","name":"n","host":"h",)"
-            R"("port":8080,"username":"u","useHTTPS":false,"isActive":true,"createdAt":0,)"
-            R"("lastConnectedAt":null,"password":"x"})";
-        log.add(u"handwritten"_qs, QString::fromUtf8(ServerConfig::fromJson(handwritten).toJson()));
-        for (const char *key :
-             {"id", "name", "host", "port", "username", "useHTTPS", "isActive", "createdAt"})
-            log.failure(QString::fromLatin1(key), [&] {
-                return ServerConfig::fromJson(
-                    QByteArray(bytes).replace('"' + QByteArray(key) + '"', "\"x\""));
-            });
-        const QList<std::pair<const char *, const char *>> badValues{
-            {"id", "\"not-a-uuid\""}, {"id", "5"},
-            {"port", "80.5"},         {"createdAt", "\"2024\""},
-            {"createdAt", "1e300"},   {"useHTTPS", "\"true\""}};
-        for (const auto &[key, value] : badValues) {
-            QByteArray bad = bytes;
-            const qsizetype start = bad.indexOf('"' + QByteArray(key) + "\":") + qsizetype(strlen(key)) + 3;
-            bad.replace(start, bad.indexOf(",\"", start) - start, value);
-            log.failure(QString::fromLatin1(key) + u" = "_qs + QString::fromLatin1(value),
-                        [&] { return ServerConfig::fromJson(bad); });
-        }
+        log.outcomes(u"server-config.cases"_qs, [](const QByteArray &json) { return ServerConfig::fromJson(json); });
         log.compare(u"server-config.snap"_qs);
     }
 
@@ -310,11 +254,7 @@ private slots:
     void decodingOutcomes()
     {
         SnapshotLog log;
-        for (const auto &[label, json] : snapshotInputs(u"json-inputs.cases"_qs)) {
-            std::optional<SyncData> data;
-            const QString failure = failureText([&] { return data = SyncData::fromJson(json); });
-            log.add(label, data ? QString::fromUtf8(data->toJson()) : failure);
-        }
+        log.outcomes(u"json-inputs.cases"_qs, [](const QByteArray &json) { return SyncData::fromJson(json); });
         log.compare(u"json-outcomes.snap"_qs);
     }
 
@@ -349,13 +289,14 @@ private slots:
         QTest::addColumn<QString>("text");
         const QString controls =
             QStringLiteral("引号\"反斜杠\\换行\n制表\t") + QChar(1) + QChar(0) + QChar(0x1f);
+        // clang-format off
         QTest::newRow("int64 max") << std::numeric_limits<qint64>::max() << 0.1 << u"普通"_qs;
         QTest::newRow("int64 min") << std::numeric_limits<qint64>::min() << -2.5e-8 << QString();
         QTest::newRow("2^53 + 1") << qint64(9007199254740993LL) << 1.0 / 3.0 << controls;
         QTest::newRow("smallest subnormal") << qint64(-1) << 5e-324 << QStringLiteral("/😀\u2028\u2029\x7f");
-        QTest::newRow("largest double")
-            << qint64(0) << std::numeric_limits<double>::max() << QString(QChar(0xFEFF)) + u"前导"_qs;
+        QTest::newRow("largest double") << qint64(0) << std::numeric_limits<double>::max() << QString(QChar(0xFEFF)) + u"前导"_qs;
         QTest::newRow("1e21") << qint64(1) << 1e21 << QStringLiteral("\U0001D538\uFF01");
+        // clang-format on
     }
 
     void roundTripIsExact()
@@ -379,13 +320,14 @@ private slots:
         QCOMPARE(back, data);
     }
 
-    void encodedForm()
+    // JSON has no NaN: it is written as null and reads back as absent.
+    void notANumberIsWrittenAsNull()
     {
-        // JSON has no NaN: it is written as null and reads back as absent.
         TorrentData torrent;
-        torrent.ratio = std::numeric_limits<double>::quiet_NaN();
-        QCOMPARE(torrent.toJson(), QByteArray(R"({"ratio":null})"));
-        QVERIFY(!TorrentData::fromJson(torrent.toJson()).ratio);
+        torrent.ratio = std::nan("");
+        const QByteArray written = torrent.toJson();
+        QCOMPARE(written, QByteArray(R"({"ratio":null})"));
+        QVERIFY(!TorrentData::fromJson(written).ratio);
     }
 
     void objectsOfAMapInAnyKeyOrder()
@@ -393,10 +335,8 @@ private slots:
         // Every entry of a map decodes as it would on its own, whatever its neighbours look like:
         // keys shuffled, dropped, repeated with another value, unknown keys in between, more keys
         // than the remembered order holds.
-        const QJsonObject sample = QJsonDocument::fromJson(fixture(u"maindata-full.json"_qs))[u"torrents"_qs]
-                                       .toObject()
-                                       .begin()
-                                       ->toObject();
+        const QJsonDocument server = QJsonDocument::fromJson(fixture(u"maindata-full.json"_qs));
+        const QJsonObject sample = server[u"torrents"_qs].toObject().begin()->toObject();
         QRandomGenerator random(20261207);
         QByteArrayList objects;
         for (int i = 0; i < 300; ++i) {

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtTest
 import Seedwhirl
+import SeedwhirlTest
 
 // A phone-sized test case with a fresh local server session per test. Screens made through
 // screen() are destroyed before the session and its models, so that no binding of a screen being
@@ -29,6 +30,10 @@ TestCase {
         id: stackComponent
         StackView {}
     }
+    Component {
+        id: sessionComponent
+        TestSession {}
+    }
 
     // An item the size of the window.
     function screen(component, properties) {
@@ -45,9 +50,20 @@ TestCase {
     function findAll(item, names) {
         return names.map(name => findChild(item, name))
     }
+    function texts(item, names) {
+        return findAll(item, names).map(child => child.text)
+    }
+    function removeAllProfiles(model) {
+        for (const id of Object.values(session.servers()))
+            model.remove(id)
+        tryCompare(model.servers, "count", 0)
+    }
 
     function init() {
-        session = TestSupport.startSession()
+        session = sessionComponent.createObject(testCase)
+        // No timed refresh: without a server each one fails and raises its alert again, which
+        // would take the taps meant for the screen.
+        AppSettings.isAutoRefreshEnabled = false
         setUp()
     }
     function cleanup() {

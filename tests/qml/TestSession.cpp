@@ -11,8 +11,6 @@
 #include "viewmodels/TorrentDetailViewModel.h"
 #include "viewmodels/TorrentListViewModel.h"
 
-#include <QJSEngine>
-
 #include <qcoro/qcorotask.h>
 
 namespace {
@@ -33,7 +31,7 @@ const std::pair<const char *, const char *> recorded[] = {
 
 } // namespace
 
-TestSession::TestSession() : m_client(new QBittorrentAPIClient(this))
+TestSession::TestSession(QObject *parent) : QObject(parent), m_client(new QBittorrentAPIClient(this))
 {
     reloginWithStoredPasswords(*m_client);
     m_server.emulateLogin(QStringLiteral("admin"), password, QByteArrayLiteral("qml-test-session"));
@@ -67,7 +65,7 @@ QObject *TestSession::detailModel(const QString &hash)
     return new TorrentDetailViewModel(torrent, *m_client, this);
 }
 
-void TestSupport::applyFixture(QObject *torrentListViewModel, const QString &fixtureName)
+void TestSession::applyFixture(QObject *torrentListViewModel, const QString &fixtureName)
 {
     if (auto *model = qobject_cast<TorrentListViewModel *>(torrentListViewModel))
         model->repository().apply(SyncData::fromJson(fixture(fixtureName)));
@@ -75,7 +73,7 @@ void TestSupport::applyFixture(QObject *torrentListViewModel, const QString &fix
         qWarning("applyFixture needs a TorrentListViewModel");
 }
 
-QVariantMap TestSupport::servers() const
+QVariantMap TestSession::servers() const
 {
     QVariantMap ids;
     for (const ServerConfig &server : ServerRepository::shared().servers())
@@ -83,14 +81,7 @@ QVariantMap TestSupport::servers() const
     return ids;
 }
 
-bool TestSupport::forgetPassword(const QString &profileId)
+bool TestSession::forgetPassword(const QString &profileId)
 {
     return QCoro::waitFor(KeychainHelper::shared().deletePassword(profileId));
-}
-
-QObject *TestSupport::startSession()
-{
-    auto *session = new TestSession();
-    QJSEngine::setObjectOwnership(session, QJSEngine::JavaScriptOwnership);
-    return session;
 }

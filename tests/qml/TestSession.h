@@ -6,15 +6,16 @@
 #include "viewmodels/SettingsViewModel.h"
 #include "viewmodels/StatisticsViewModel.h"
 
-// A local qBittorrent-like server with recorded answers and a client of its own logged in to
-// it, for driving real models from QML tests without touching the shared client. The models
-// it makes live as long as the session.
+// `TestSession` in the QML tests: a local qBittorrent-like server with recorded answers and a
+// client of its own logged in to it, for driving real models without touching the shared
+// client; it also puts recorded answers into models and reaches what a screen cannot (the
+// credential store). The models it makes live as long as the session.
 class TestSession : public QObject
 {
     Q_OBJECT
 
 public:
-    TestSession();
+    explicit TestSession(QObject *parent = nullptr);
 
     // Answers a path with a body (and status) from now on.
     Q_INVOKABLE void serve(const QString &path, const QString &body, int status = 200)
@@ -38,20 +39,6 @@ public:
     // A detail model for a torrent of the recorded sync answer.
     Q_INVOKABLE QObject *detailModel(const QString &hash);
 
-private:
-    TestHttpServer m_server;
-    QBittorrentAPIClient *m_client;
-};
-
-// `TestSupport` in the QML tests: puts recorded server answers into real models and reaches
-// what a screen cannot (the credential store).
-class TestSupport : public QObject
-{
-    Q_OBJECT
-
-public:
-    using QObject::QObject;
-
     // Merges a recorded sync answer into a TorrentListViewModel's repository, as a sync pass
     // would.
     Q_INVOKABLE void applyFixture(QObject *torrentListViewModel, const QString &fixtureName);
@@ -59,6 +46,8 @@ public:
     Q_INVOKABLE QVariantMap servers() const;
     // Removes a profile's stored password.
     Q_INVOKABLE bool forgetPassword(const QString &profileId);
-    // A local server and a client logged in to it; destroy() it when the test is done.
-    Q_INVOKABLE QObject *startSession();
+
+private:
+    TestHttpServer m_server;
+    QBittorrentAPIClient *m_client;
 };

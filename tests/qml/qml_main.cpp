@@ -6,7 +6,6 @@
 
 #include "store/Persistence.h"
 
-#include <QQmlContext>
 #include <QQmlEngine>
 #include <QStandardPaths>
 #include <QtQml/qqmlextensionplugin.h>
@@ -26,12 +25,9 @@ public slots:
         if (const auto failure = PersistenceController::openShared())
             qFatal("%s", qPrintable(*failure));
         applyApplicationStyle();
+        qmlRegisterType<TestSession>("SeedwhirlTest", 1, 0, "TestSession");
     }
-    void qmlEngineAvailable(QQmlEngine *engine)
-    {
-        prepareQmlEngine(*engine);
-        engine->rootContext()->setContextProperty(QStringLiteral("TestSupport"), new TestSupport(engine));
-    }
+    void qmlEngineAvailable(QQmlEngine *engine) { prepareQmlEngine(*engine); }
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(seedwhirl_qml, QmlTestSetup)

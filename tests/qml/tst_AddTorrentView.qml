@@ -19,10 +19,8 @@ ScreenTestCase {
         const sheet = screen(sheetComponent)
         AppSettings.defaultSavePath = savedDefaultPath
         closeSpy.target = sheet
-        const model = sheet.viewModel
-        compare(findChild(sheet, "savePathField").text, "/data/incoming")
-        const add = findChild(sheet, "addButton")
-        verify(!add.enabled)
+        const [model, add] = [sheet.viewModel, findChild(sheet, "addButton")]
+        compare([findChild(sheet, "savePathField").text, add.enabled], ["/data/incoming", false])
         findChild(sheet, "urlField").text = "magnet:?xt=urn:btih:abc"
         findChild(sheet, "tagsField").text = "a, b"
         compare([model.torrentURL, model.tags, add.enabled], ["magnet:?xt=urn:btih:abc", "a, b", true])
@@ -32,21 +30,18 @@ ScreenTestCase {
         const taps = Haptics.lightCount
         findChild(sheet, "savePathMenu").itemAt(0).triggered()
         findChild(sheet, "categoryMenu").itemAt(0).triggered()
-        compare(model.savePath + "|" + model.category, "/downloads|")
-        compare(Haptics.lightCount, taps + 2)
+        compare([model.savePath, model.category, Haptics.lightCount], ["/downloads", "", taps + 2])
 
         mouseClick(add)
         const alert = findChild(sheet, "errorAlert")
         tryCompare(alert, "opened", true)
-        verify(model.errorMessage !== "")
-        compare([alert.title, alert.message], ["错误", model.errorMessage])
+        compare([alert.title, alert.message, alert.message !== ""], ["错误", model.errorMessage, true])
         mouseClick(findChild(alert, "alertOkButton"))
         tryCompare(model, "showError", false)
 
         findChild(sheet, "addModePicker").currentIndex = 1
-        compare(model.addMode, 1)
         const label = findChild(sheet, "fileLabel")
-        compare(label.text, "选择种子文件")
+        compare([model.addMode, label.text], [1, "选择种子文件"])
         model.selectedFileURL = "file:///tmp/some%20file.torrent"
         compare(label.text, "some file.torrent")
         compare(closeSpy.count, 0)

@@ -16,28 +16,20 @@ ScreenTestCase {
         }
     }
 
-    function peersAnswer(count) {
-        const peers = {}
-        for (let i = 0; i < count; ++i) {
-            peers["10.0.0." + i + ":6881"] = { ip: "10.0.0." + i, port: 6881, client: "qBittorrent/4.5.2",
-                                               progress: 0.5, dl_speed: 1024, up_speed: 0, country_code: "",
-                                               connection: "BT", flags: "", downloaded: 0, uploaded: 0,
-                                               relevance: 0, files: "", country: "", flags_desc: "" }
-        }
-        return JSON.stringify({ full_update: true, rid: 1, show_flags: true, peers: peers })
-    }
-
     function test_tabs_show_the_loaded_rows() {
-        session.serve("/api/v2/sync/torrentPeers", peersAnswer(12))
+        const peers = {}
+        for (let i = 0; i < 12; ++i)
+            peers["10.0.0." + i + ":6881"] = { ip: "10.0.0." + i, port: 6881, client: "", progress: 0.5, dl_speed: 1024, up_speed: 0,
+                                               connection: "BT", flags: "", downloaded: 0, uploaded: 0, country: "" }
+        session.serve("/api/v2/sync/torrentPeers", JSON.stringify({ rid: 1, peers: peers }))
         const page = screen(pageComponent, { viewModel: session.detailModel(hash) })
-        compare(findChild(page, "navTitle").text, "详情")
         tryCompare(page.viewModel.peers, "count", 12)
-        compare(page.tabTitles.concat(findChild(page, "segment3").text), ["基本信息", "文件", "Trackers", "Peers (12)", "Peers (12)"])
+        compare([findChild(page, "navTitle").text].concat(page.tabTitles, findChild(page, "segment3").text),
+                ["详情", "基本信息", "文件", "Trackers", "Peers (12)", "Peers (12)"])
         // Each tab's delegate reads its row's roles: [list, role, first row's value].
         const tabs = [["infoList", "value", "ubuntu-demo.iso"], ["filesTab", "name", "sample.bin"],
                       ["trackersTab", "url", "** [DHT] **"], ["peersTab", "address", "10.0.0.0:6881"]]
-        for (let tab = 0; tab < tabs.length; ++tab) {
-            const [name, role, value] = tabs[tab]
+        for (const [tab, [name, role, value]] of tabs.entries()) {
             page.selectedTab = tab
             const list = findChild(page, name)
             tryVerify(() => list.count > 0 && list.itemAtIndex(0) !== null, 5000, name)

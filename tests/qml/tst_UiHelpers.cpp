@@ -37,6 +37,12 @@ QSet<QString> symbolsInQml(const QString &text)
     return names;
 }
 
+QString textOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
 } // namespace
 
 class UiHelpersTest : public QObject
@@ -44,27 +50,17 @@ class UiHelpersTest : public QObject
     Q_OBJECT
 
 private slots:
-    void scannerFindsSymbolsInEveryForm()
-    {
-        QFile sample(QStringLiteral(SEEDWHIRL_QML_TESTS_DIR "/symbol-scan-sample.qmltext"));
-        QVERIFY(sample.open(QIODevice::ReadOnly));
-        const QString qml = QString::fromUtf8(sample.readAll());
-        QCOMPARE(symbolsInQml(qml),
-                 (QSet<QString>{"one.line", "branch.a", "branch.b", "plus", "guide.one", "guide.two"}));
-    }
-
     // The symbols of the screens and those the model names for each torrent state.
     void everySymbolInTheScreensIsMapped()
     {
+        QCOMPARE(symbolsInQml(textOf(u"" SEEDWHIRL_QML_TESTS_DIR "/symbol-scan-sample.qmltext"_qs)),
+                 (QSet<QString>{"one.line", "branch.a", "branch.b", "plus", "guide.one", "guide.two"}));
         const QDir dir(QStringLiteral(SEEDWHIRL_QML_DIR));
         const QStringList files = dir.entryList({QStringLiteral("*.qml")}, QDir::Files);
         QVERIFY2(files.size() >= 20, qPrintable(dir.path()));
         QSet<QString> used;
-        for (const QString &name : files) {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            used += symbolsInQml(QString::fromUtf8(file.readAll()));
-        }
+        for (const QString &name : files)
+            used += symbolsInQml(textOf(dir.filePath(name)));
         // The scan must see the symbols of every kind of screen, or it proves nothing.
         for (const char *expected :
              {"arrow.down.circle", "chart.bar", "magnifyingglass", "gear", "server.rack", "plus.app.fill",
@@ -92,16 +88,16 @@ private slots:
             QVERIFY2(font.supportsCharacter(uint(*IconTable::codePoint(symbol))), qPrintable(symbol));
     }
 
+    // Recorded once, and still drawn.
     void anUnmappedNameIsRecordedAndStillDrawsSomething()
     {
         Icons icons;
         QSignalSpy changed(&icons, &Icons::unmappedNamesChanged);
         QCOMPARE(icons.glyph(QStringLiteral("gear")).size(), 1);
         QVERIFY(icons.unmappedNames().isEmpty());
-        const QString glyph = icons.glyph(QStringLiteral("no.such.symbol"));
-        QCOMPARE(glyph.size(), 1);
-        QCOMPARE(icons.unmappedNames(), QStringList{QStringLiteral("no.such.symbol")});
+        QCOMPARE(icons.glyph(QStringLiteral("no.such.symbol")).size(), 1);
         icons.glyph(QStringLiteral("no.such.symbol"));
+        QCOMPARE(icons.unmappedNames(), QStringList{QStringLiteral("no.such.symbol")});
         QCOMPARE(changed.count(), 1);
         QCOMPARE(icons.glyph(QString()), QString());
     }
@@ -114,35 +110,28 @@ private slots:
             QVERIFY(haptics.impact(style));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("unknown haptic impact style")));
         QVERIFY(!haptics.impact(QStringLiteral("Medium")));
-        QCOMPARE(
-            QList<int>({haptics.mediumCount(), haptics.lightCount(), haptics.heavyCount(), haptics.count()}),
-            QList<int>({2, 1, 1, 4}));
-        QCOMPARE(changed.count(), 4);
+        QCOMPARE(QList<qsizetype>({haptics.mediumCount(), haptics.lightCount(), haptics.heavyCount(), haptics.count(),
+                                   changed.count()}),
+                 QList<qsizetype>({2, 1, 1, 4, 4}));
         haptics.reset();
         QCOMPARE(haptics.count(), 0);
     }
 
-    // Limits below one byte are no limit.
+    // Limits below one byte are no limit; numbers from QML are taken as whole bytes, and those
+    // past the 64-bit range are clamped, not undefined behaviour; missing dates are no text.
     void formatEntryPoints()
     {
-        for (const double limit : {0.0, 0.5, -1.0, std::nan("")})
-            QCOMPARE(Format::formatLimit(limit), QStringLiteral("无限制"));
-        QCOMPARE(Format::formatLimit(1048576), QStringLiteral("1.00 MB/s"));
-        // Numbers from QML are taken as whole bytes.
-        QCOMPARE(Format::formatBytes(1536), QStringLiteral("1.50 KB"));
-        QCOMPARE(Format::formatBytes(1023.9), QStringLiteral("1023 B"));
-        QCOMPARE(Format::formatRate(1048576), QStringLiteral("1.00 MB/s"));
-        // Values past the 64-bit range are clamped, not undefined behaviour.
+        QStringList shown;
+        for (const double limit : {0.0, 0.5, -1.0, std::nan(""), 1048576.0})
+            shown << Format::formatLimit(limit);
+        // clang-format off
+        shown << Format::formatBytes(1536) << Format::formatBytes(1023.9) << Format::formatBytes(std::nan("")) << Format::formatRate(1048576)
+              << Format::secondsLabel(5) << Format::secondsLabel(30.0) << Format::formattedDate(QVariant())
+              << Format::relativeDateString(QVariant()) << Format::formattedDate(QVariant::fromValue(nullptr));
+        QCOMPARE(shown.join(u'|'), u"无限制|无限制|无限制|无限制|1.00 MB/s|1.50 KB|1023 B|0 B|1.00 MB/s|5 秒|30 秒|||"_qs);
+        // clang-format on
         QVERIFY(Format::formatBytes(1e300).endsWith(QStringLiteral("PB")));
-        QCOMPARE(Format::formatBytes(-1e300),
-                 Format::formatBytes(double(std::numeric_limits<qint64>::min())));
-        QCOMPARE(Format::formatBytes(std::nan("")), QStringLiteral("0 B"));
-        // Interval labels, and missing dates.
-        QCOMPARE(Format::secondsLabel(5), QStringLiteral("5 秒"));
-        QCOMPARE(Format::secondsLabel(30.0), QStringLiteral("30 秒"));
-        QCOMPARE(Format::formattedDate(QVariant()), QString());
-        QCOMPARE(Format::relativeDateString(QVariant()), QString());
-        QCOMPARE(Format::formattedDate(QVariant::fromValue(nullptr)), QString());
+        QCOMPARE(Format::formatBytes(-1e300), Format::formatBytes(double(std::numeric_limits<qint64>::min())));
         QVERIFY(!Format::formattedDate(QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)).isEmpty());
     }
 };
