@@ -19,7 +19,6 @@
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QUrlQuery>
 
 #include <algorithm>
 #include <cstdio>
@@ -54,11 +53,10 @@ struct Population
     std::mt19937 generator;
     QMap<QString, TorrentData> torrents, changed; // all of them, and what changed since the last answer
     QSet<QString> removed;
-    QMap<QString, CategoryData> categories{
-        {QStringLiteral("linux"), {QStringLiteral("linux"), QStringLiteral("/srv")}}};
+    QMap<QString, CategoryData> categories{{u"linux"_qs, {u"linux"_qs, u"/srv"_qs}}};
     QStringList tags{QStringLiteral("iso"), QStringLiteral("keep"), QStringLiteral("新")};
     bool categoriesChanged = false, tagsChanged = false;
-    qint64 serial = 0, rid = 0, lastAnsweredRid = -1;
+    qint64 serial = 0, rid = 0;
 
     Population(unsigned seed, int count) : generator(seed)
     {
@@ -89,9 +87,7 @@ struct Population
     void add()
     {
         const QString hash = QStringLiteral("%1").arg(++serial, 40, 16, QLatin1Char('0'));
-        torrents.insert(hash, make());
-        removed.remove(hash);
-        changed.insert(hash, torrents[hash]); // a new torrent goes out whole
+        changed.insert(hash, *torrents.insert(hash, make())); // a new torrent goes out whole
     }
 
     void mutate(int target)
@@ -127,11 +123,12 @@ struct Population
         }
     }
 
-    QByteArray answer(std::optional<qint64> since)
+    // The answer to a request with this query: incremental only from the position last answered.
+    QByteArray answer(const QByteArray &query)
     {
+        const bool full = query != "rid=" + QByteArray::number(rid);
         SyncData data;
         data.rid = ++rid;
-        const bool full = since.value_or(-1) != lastAnsweredRid;
         const QMap<QString, TorrentData> &listed = full ? torrents : changed;
         if (full || !listed.isEmpty())
             data.torrents.emplace(listed.keyValueBegin(), listed.keyValueEnd());
@@ -143,10 +140,8 @@ struct Population
             data.categories.emplace(categories.keyValueBegin(), categories.keyValueEnd());
         if (full || tagsChanged)
             data.tags = tags;
-        changed.clear();
-        removed.clear();
+        changed.clear(), removed.clear();
         categoriesChanged = tagsChanged = false;
-        lastAnsweredRid = data.rid;
         return data.toJson();
     }
 };
@@ -169,12 +164,8 @@ int main(int argc, char **argv)
     Population population(unsigned(option("--seed", 7)), target);
     server.emulateLogin(QStringLiteral("admin"), QStringLiteral("adminadmin"), "soakSession");
     server.on(QByteArrayLiteral("/api/v2/app/version"), TestResponse::text("v4.5.2"));
-    server.on(QByteArrayLiteral("/api/v2/sync/maindata"), [&population](const RecordedRequest &request) {
-        const QString rid =
-            QUrlQuery(QString::fromLatin1(request.query())).queryItemValue(QStringLiteral("rid"));
-        return TestResponse::json(
-            population.answer(rid.isEmpty() ? std::nullopt : std::optional(rid.toLongLong())));
-    });
+    server.on("/api/v2/sync/maindata",
+              [&](const RecordedRequest &r) { return TestResponse::json(population.answer(r.query())); });
 
     APIVersionManager versions;
     AppSettings settings(dir.filePath(QStringLiteral("settings.ini")));
@@ -211,24 +202,20 @@ int main(int argc, char **argv)
         for (auto it = population.torrents.cbegin(); it != population.torrents.cend(); ++it)
             expected.append(*Torrent::fromTorrentData(it.key(), it.value()));
         QList<Torrent> actual = repository->torrents();
-        std::sort(actual.begin(), actual.end(),
-                  [](const Torrent &a, const Torrent &b) { return a.id < b.id; });
+        std::ranges::sort(actual, {}, &Torrent::id);
         population.tags.sort();
+        // clang-format off
         const std::pair<bool, const char *> checks[] = {
             {actual == expected, "the repository's list differs from the server's population"},
-            {std::ranges::equal(repository->categories(), population.categories.keys(), {}, &Category::name),
-             "categories differ"},
+            {std::ranges::equal(repository->categories(), population.categories.keys(), {}, &Category::name), "categories differ"},
             {repository->tags() == population.tags, "tags differ"},
-            {model.filteredTorrents() == filterAndSort(repository->torrents(), TorrentFilter::all,
-                                                       std::nullopt, std::nullopt, TorrentSortOption::name),
-             "the shown list differs from the pipeline over the repository"}};
+            {model.filteredTorrents() == filterAndSort(repository->torrents(), TorrentFilter::all, {}, {}, TorrentSortOption::name), "the shown list differs from the pipeline over the repository"}};
+        // clang-format on
         for (const auto &[ok, what] : checks)
             if (!ok)
                 return fail(what);
-        std::printf(
-            "soak: %d ticks, %lld torrents at the end; resident memory %ld KiB after warm-up, %ld KiB "
-            "at the end\n",
-            ticks, qlonglong(actual.size()), startKiB, residentKiB());
+        std::printf("soak: %d ticks, %lld torrents; resident %ld KiB after warm-up, %ld KiB at the end\n",
+                    ticks, qlonglong(actual.size()), startKiB, residentKiB());
     }
     return 0;
 }

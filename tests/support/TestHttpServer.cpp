@@ -15,11 +15,6 @@ constexpr qint64 fillerChunk = 64 * 1024;
 // sits in memory as a whole.
 constexpr qint64 writeHighWater = 256 * 1024;
 
-bool statusHasNoBody(int status)
-{
-    return (status >= 100 && status < 200) || status == 204 || status == 304;
-}
-
 // application/x-www-form-urlencoded fields: "+" is a space, then percent-decoding.
 QHash<QByteArray, QString> formFields(const QByteArray &body)
 {
@@ -35,37 +30,29 @@ QHash<QByteArray, QString> formFields(const QByteArray &body)
 
 bool hasCookie(const RecordedRequest &request, const QByteArray &cookie)
 {
-    for (const auto &[headerName, headerValue] : request.headers) {
-        if (headerName.compare("Cookie", Qt::CaseInsensitive) == 0 &&
-            std::ranges::any_of(headerValue.split(';'),
-                                [&](const QByteArray &pair) { return pair.trimmed() == cookie; }))
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(request.headers, [&](const auto &header) {
+        return header.first.compare("Cookie", Qt::CaseInsensitive) == 0 &&
+               std::ranges::any_of(header.second.split(';'),
+                                   [&](const auto &pair) { return pair.trimmed() == cookie; });
+    });
 }
 
 } // namespace
 
-// ---- RecordedRequest ----
-
 std::optional<QByteArray> RecordedRequest::header(const QByteArray &name) const
 {
-    for (const auto &[headerName, value] : headers) {
-        if (headerName.compare(name, Qt::CaseInsensitive) == 0)
-            return value;
-    }
-    return std::nullopt;
+    const auto it = std::ranges::find_if(
+        headers, [&](const auto &header) { return header.first.compare(name, Qt::CaseInsensitive) == 0; });
+    return it == headers.end() ? std::nullopt : std::optional(it->second);
 }
 
 QList<QByteArray> RecordedRequest::headerNames() const
 {
     QList<QByteArray> names;
-    std::ranges::transform(headers, std::back_inserter(names),
-                           [](const auto &header) { return header.first; });
+    for (const auto &header : headers)
+        names.append(header.first);
     return names;
 }
-
-// ---- TestHttpServer ----
 
 struct TestHttpServer::Connection : QObject
 {
@@ -76,8 +63,8 @@ struct TestHttpServer::Connection : QObject
     bool streaming = false; // the body of the current answer is still being written
     bool dropped = false;   // scheduled for deletion; ignore its signals
     bool chunked = false;
-    qint64 fillerLeft = 0;
     bool closeWhenWritten = false;
+    qint64 fillerLeft = 0;
 };
 
 TestHttpServer::TestHttpServer(QObject *parent) : QObject(parent)
@@ -91,24 +78,17 @@ TestHttpServer::TestHttpServer(QObject *parent) : QObject(parent)
 TestHttpServer::~TestHttpServer()
 {
     m_server.close();
-    const QList<Connection *> open = m_connections;
-    m_connections.clear();
-    for (Connection *connection : open) {
-        connection->dropped = true;
-        connection->socket->disconnect();
-        connection->socket->abort();
-        delete connection;
+    for (Connection *c : std::exchange(m_connections, {})) {
+        c->dropped = true;
+        c->socket->disconnect();
+        c->socket->abort();
+        delete c;
     }
 }
 
 ServerConfig TestHttpServer::serverConfig(const QString &username) const
 {
     return ServerConfig::create(QStringLiteral("测试服务器"), host(), m_port, username, false);
-}
-
-void TestHttpServer::on(const QByteArray &path, TestResponse response)
-{
-    m_handlers.insert(path, [response](const RecordedRequest &) { return response; });
 }
 
 void TestHttpServer::emulateLogin(const QString &username, const QString &password, const QByteArray &sid,
@@ -126,11 +106,8 @@ void TestHttpServer::emulateLogin(const QString &username, const QString &passwo
 
 void TestHttpServer::closeAllConnections()
 {
-    const QList<Connection *> open = m_connections;
-    for (Connection *connection : open) {
-        connection->socket->abort();
-        drop(connection);
-    }
+    for (Connection *c : QList(m_connections))
+        c->socket->abort(), drop(c);
 }
 
 QList<RecordedRequest> TestHttpServer::requestsTo(const QByteArray &path) const
@@ -141,91 +118,85 @@ QList<RecordedRequest> TestHttpServer::requestsTo(const QByteArray &path) const
     return matching;
 }
 
+QList<QByteArray> TestHttpServer::targets() const
+{
+    QList<QByteArray> targets;
+    for (const RecordedRequest &request : m_requests)
+        targets.append(request.target);
+    return targets;
+}
+
 bool TestHttpServer::waitForRequests(qsizetype count, int guardMs)
 {
     QElapsedTimer clock;
     clock.start();
-    while (m_requests.size() < count) {
-        const qint64 left = guardMs - clock.elapsed();
-        if (left <= 0)
-            return false;
+    while (m_requests.size() < count && clock.elapsed() < guardMs) {
         QEventLoop loop;
         connect(this, &TestHttpServer::requestReceived, &loop, &QEventLoop::quit);
-        QTimer::singleShot(int(left), &loop, &QEventLoop::quit);
+        QTimer::singleShot(int(guardMs - clock.elapsed()), &loop, &QEventLoop::quit);
         loop.exec();
     }
-    return true;
+    return m_requests.size() >= count;
 }
 
 void TestHttpServer::accept()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-        auto *connection = new Connection;
-        connection->socket = socket;
-        socket->setParent(connection);
-        connection->serial = ++m_connectionSerial;
-        m_connections.append(connection);
-        connect(socket, &QTcpSocket::readyRead, connection, [this, connection] { readFrom(connection); });
-        connect(socket, &QTcpSocket::bytesWritten, connection,
-                [this, connection] { streamFiller(connection); });
-        connect(socket, &QTcpSocket::disconnected, connection, [this, connection] { drop(connection); });
+        auto *c = new Connection;
+        c->socket = socket;
+        socket->setParent(c);
+        c->serial = ++m_connectionSerial;
+        m_connections.append(c);
+        connect(socket, &QTcpSocket::readyRead, c, [this, c] { readFrom(c); });
+        connect(socket, &QTcpSocket::bytesWritten, c, [this, c] { streamFiller(c); });
+        connect(socket, &QTcpSocket::disconnected, c, [this, c] { drop(c); });
         if (socket->bytesAvailable() > 0)
-            readFrom(connection);
+            readFrom(c);
     }
 }
 
-void TestHttpServer::readFrom(Connection *connection)
+void TestHttpServer::readFrom(Connection *c)
 {
-    if (connection->dropped)
+    if (c->dropped)
         return;
-    connection->buffer += connection->socket->readAll();
-    while (!connection->busy && !connection->dropped && parseOne(connection)) {
+    c->buffer += c->socket->readAll();
+    while (!c->busy && !c->dropped && parseOne(c)) {
     }
 }
 
-bool TestHttpServer::parseOne(Connection *connection)
+bool TestHttpServer::parseOne(Connection *c)
 {
-    QByteArray &buffer = connection->buffer;
-    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
+    const qsizetype headEnd = c->buffer.indexOf("\r\n\r\n");
     if (headEnd < 0)
         return false;
-
     RecordedRequest request;
-    const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
+    const QList<QByteArray> lines = c->buffer.left(headEnd).split('\n');
     const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
     request.method = requestLine.value(0);
     request.target = requestLine.value(1);
-    const QByteArray protocol = requestLine.value(2);
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines.at(i).endsWith('\r') ? lines.at(i).chopped(1) : lines.at(i);
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        request.headers.append({line.left(colon), line.mid(colon + 1).trimmed()});
+    for (const QByteArray &line : lines.mid(1)) {
+        if (const qsizetype colon = line.indexOf(':'); colon > 0)
+            request.headers.append({line.left(colon), line.mid(colon + 1).trimmed()});
     }
     const qint64 contentLength = request.header("Content-Length").value_or("0").toLongLong();
     const qsizetype total = headEnd + 4 + contentLength;
-    if (buffer.size() < total)
+    if (c->buffer.size() < total)
         return false;
+    request.body = c->buffer.mid(headEnd + 4, contentLength);
+    request.raw = c->buffer.left(total);
+    request.connection = c->serial;
+    c->buffer.remove(0, total);
 
-    request.body = buffer.mid(headEnd + 4, contentLength);
-    request.raw = buffer.left(total);
-    request.connection = connection->serial;
-    buffer.remove(0, total);
-
-    const std::optional<QByteArray> connectionHeader = request.header("Connection");
+    const QByteArray connectionHeader = request.header("Connection").value_or("").toLower();
     const bool keepAlive =
-        protocol == "HTTP/1.1"
-            ? !(connectionHeader && connectionHeader->compare("close", Qt::CaseInsensitive) == 0)
-            : (connectionHeader && connectionHeader->compare("keep-alive", Qt::CaseInsensitive) == 0);
-
+        requestLine.value(2) == "HTTP/1.1" ? connectionHeader != "close" : connectionHeader == "keep-alive";
     m_requests.append(request);
     TestResponse response = answerFor(request);
-    connection->busy = true;
+    c->busy = true;
     Q_EMIT requestReceived();
-    if (connection->dropped)
+    if (c->dropped)
         return false;
-    respond(connection, std::move(response), keepAlive);
+    respond(c, std::move(response), keepAlive);
     return true;
 }
 
@@ -238,24 +209,20 @@ TestResponse TestHttpServer::answerFor(const RecordedRequest &request)
         return it->dequeue();
     if (const auto it = m_handlers.constFind(path); it != m_handlers.constEnd())
         return (*it)(request);
-    if (m_fallback)
-        return m_fallback(request);
-    return TestResponse::text("Not Found", 404);
+    return m_fallback ? m_fallback(request) : TestResponse::text("Not Found", 404);
 }
 
-void TestHttpServer::respond(Connection *connection, TestResponse response, bool keepAlive)
+void TestHttpServer::respond(Connection *c, TestResponse response, bool keepAlive)
 {
     if (response.delayMs > 0) {
-        const int delay = response.delayMs;
-        response.delayMs = 0;
-        QTimer::singleShot(delay, connection, [this, connection, response, keepAlive] {
-            if (!connection->dropped)
-                respond(connection, response, keepAlive);
+        const int delay = std::exchange(response.delayMs, 0);
+        QTimer::singleShot(delay, c, [this, c, response, keepAlive] {
+            if (!c->dropped)
+                respond(c, response, keepAlive);
         });
         return;
     }
-
-    QTcpSocket *socket = connection->socket;
+    QTcpSocket *socket = c->socket;
     using Fault = TestResponse::Fault;
     if (response.fault == Fault::noAnswer)
         return; // stays busy: nothing more is read or answered on this connection
@@ -265,22 +232,21 @@ void TestHttpServer::respond(Connection *connection, TestResponse response, bool
         socket->disconnectFromHost();
         return;
     }
-
-    const bool noBody = statusHasNoBody(response.status);
+    const int status = response.status;
+    const bool noBody = (status >= 100 && status < 200) || status == 204 || status == 304;
     const bool halfBody = response.fault == Fault::closeMidBody || response.fault == Fault::stallMidBody;
     const bool chunked = response.chunked && !noBody && !halfBody;
     const bool closeAfter = !keepAlive || halfBody;
 
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) +
-                      (response.status == 200 ? " OK\r\n" : " Status\r\n");
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK\r\n" : " Status\r\n");
     for (const auto &[name, value] : response.headers)
         head += name + ": " + value + "\r\n";
     if (chunked)
         head += "Transfer-Encoding: chunked\r\n";
     else if (!noBody)
         head += "Content-Length: " + QByteArray::number(response.body.size() + response.fillerBytes) + "\r\n";
-    head += closeAfter && !halfBody ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
-    socket->write(head);
+    socket->write(head +
+                  (closeAfter && !halfBody ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n"));
 
     if (halfBody) {
         socket->write(response.body.left(response.body.size() / 2));
@@ -289,73 +255,55 @@ void TestHttpServer::respond(Connection *connection, TestResponse response, bool
             socket->disconnectFromHost();
         return; // a stalled one stays busy for ever
     }
-    if (noBody) {
-        finishResponse(connection);
-        if (closeAfter)
-            socket->disconnectFromHost();
-        return;
-    }
-
-    if (chunked) {
-        if (!response.body.isEmpty())
-            socket->write(QByteArray::number(response.body.size(), 16) + "\r\n" + response.body + "\r\n");
-    } else {
+    if (chunked && !response.body.isEmpty())
+        socket->write(QByteArray::number(response.body.size(), 16) + "\r\n" + response.body + "\r\n");
+    else if (!chunked && !noBody)
         socket->write(response.body);
-    }
-    connection->chunked = chunked;
-    connection->fillerLeft = response.fillerBytes;
-    connection->closeWhenWritten = closeAfter;
-    connection->streaming = true;
-    streamFiller(connection);
+    c->chunked = chunked;
+    c->fillerLeft = noBody ? 0 : response.fillerBytes;
+    c->closeWhenWritten = closeAfter;
+    c->streaming = true;
+    streamFiller(c);
 }
 
-void TestHttpServer::streamFiller(Connection *connection)
+void TestHttpServer::streamFiller(Connection *c)
 {
-    if (connection->dropped || !connection->streaming)
+    if (c->dropped || !c->streaming)
         return;
-    QTcpSocket *socket = connection->socket;
     static const QByteArray block(fillerChunk, 'x');
-    while (connection->fillerLeft > 0 && socket->bytesToWrite() < writeHighWater) {
-        const QByteArray piece = block.left(std::min(connection->fillerLeft, fillerChunk));
-        connection->fillerLeft -= piece.size();
-        if (connection->chunked)
-            socket->write(QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n");
-        else
-            socket->write(piece);
+    while (c->fillerLeft > 0 && c->socket->bytesToWrite() < writeHighWater) {
+        const QByteArray piece = block.left(std::min(c->fillerLeft, fillerChunk));
+        c->fillerLeft -= piece.size();
+        c->socket->write(c->chunked ? QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n" : piece);
     }
-    if (connection->fillerLeft > 0)
+    if (c->fillerLeft > 0)
         return;
-    if (connection->chunked) {
-        socket->write("0\r\n\r\n");
-        connection->chunked = false;
-    }
-    const bool close = connection->closeWhenWritten;
-    finishResponse(connection);
+    if (std::exchange(c->chunked, false))
+        c->socket->write("0\r\n\r\n");
+    const bool close = c->closeWhenWritten;
+    finishResponse(c);
     if (close)
-        socket->disconnectFromHost(); // waits until everything written has gone out
+        c->socket->disconnectFromHost(); // waits until everything written has gone out
 }
 
-void TestHttpServer::finishResponse(Connection *connection)
+void TestHttpServer::finishResponse(Connection *c)
 {
-    connection->busy = false;
-    connection->streaming = false;
-    connection->fillerLeft = 0;
-    connection->closeWhenWritten = false;
+    c->busy = c->streaming = c->closeWhenWritten = false;
+    c->fillerLeft = 0;
     // The next request on a kept-alive connection may already be waiting.
-    if (!connection->buffer.isEmpty()) {
-        QTimer::singleShot(0, connection, [this, connection] {
-            if (!connection->dropped)
-                readFrom(connection);
+    if (!c->buffer.isEmpty()) {
+        QTimer::singleShot(0, c, [this, c] {
+            if (!c->dropped)
+                readFrom(c);
         });
     }
 }
 
-void TestHttpServer::drop(Connection *connection)
+void TestHttpServer::drop(Connection *c)
 {
-    if (connection->dropped)
+    if (std::exchange(c->dropped, true))
         return;
-    connection->dropped = true;
-    m_connections.removeOne(connection);
-    connection->socket->disconnect(connection);
-    connection->deleteLater();
+    m_connections.removeOne(c);
+    c->socket->disconnect(c);
+    c->deleteLater();
 }

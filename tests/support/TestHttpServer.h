@@ -2,18 +2,12 @@
 
 #include "model/ServerConfig.h"
 
-#include <QByteArray>
 #include <QHash>
-#include <QList>
-#include <QObject>
 #include <QQueue>
 #include <QTcpServer>
 
 #include <functional>
 #include <optional>
-#include <utility>
-
-class QTcpSocket;
 
 // One request as it arrived, byte for byte.
 struct RecordedRequest
@@ -36,47 +30,36 @@ struct RecordedRequest
 // What the server does with one request: an ordinary answer or one of the scripted faults.
 struct TestResponse
 {
-    enum class Fault {
-        none,
-        noAnswer,           // keep the connection open and never answer
-        closeWithoutAnswer, // close the connection at once
-        closeMidBody,       // head and half the body, then close
-        stallMidBody,       // head and half the body, then nothing more
-        raw,                // `body` as it stands (not HTTP), then close
-    };
+    // noAnswer: keep the connection open and never answer; closeWithoutAnswer: close it at once;
+    // closeMidBody / stallMidBody: head and half the body, then close / nothing more; raw: `body`
+    // as it stands (not HTTP), then close.
+    enum class Fault { none, noAnswer, closeWithoutAnswer, closeMidBody, stallMidBody, raw };
 
     int status = 200;
     QList<std::pair<QByteArray, QByteArray>> headers;
     QByteArray body;
     // Appended after `body`: this many filler bytes, streamed without holding them in memory.
     qint64 fillerBytes = 0;
-    // Send the body chunked (no Content-Length).
-    bool chunked = false;
-    // Waits this long before answering.
-    int delayMs = 0;
+    bool chunked = false; // the body sent chunked (no Content-Length)
+    int delayMs = 0;      // waits this long before answering
     Fault fault = Fault::none;
 
-    TestResponse &withHeader(QByteArray name, QByteArray value)
-    {
-        headers.append({std::move(name), std::move(value)});
-        return *this;
-    }
+    TestResponse &withHeader(QByteArray key, QByteArray v) { return headers.append({key, v}), *this; }
+    TestResponse &withDelay(int ms) { return delayMs = ms, *this; }
 
     static TestResponse withStatus(int status, QByteArray body = {}, Fault fault = Fault::none)
     {
         TestResponse response;
-        response.status = status;
-        response.body = std::move(body);
-        response.fault = fault;
+        response.status = status, response.body = std::move(body), response.fault = fault;
         return response;
     }
     static TestResponse text(QByteArray body, int status = 200)
     {
         return withStatus(status, std::move(body)).withHeader("Content-Type", "text/plain; charset=UTF-8");
     }
-    static TestResponse json(QByteArray body)
+    static TestResponse json(QByteArray body, Fault fault = Fault::none)
     {
-        return withStatus(200, std::move(body)).withHeader("Content-Type", "application/json");
+        return withStatus(200, std::move(body), fault).withHeader("Content-Type", "application/json");
     }
     static TestResponse noContent() { return withStatus(204); }
     // A good login as servers before 5.2 answer it: "Ok." and the session cookie.
@@ -86,17 +69,11 @@ struct TestResponse
     }
     static TestResponse loginFails() { return text("Fails."); }
     static TestResponse stall() { return withStatus(200, {}, Fault::noAnswer); }
-    static TestResponse closeMidBody(QByteArray body)
-    {
-        TestResponse response = json(std::move(body));
-        response.fault = Fault::closeMidBody;
-        return response;
-    }
+    static TestResponse closeMidBody(QByteArray body) { return json(std::move(body), Fault::closeMidBody); }
     static TestResponse huge(qint64 bytes, bool chunked)
     {
-        TestResponse response;
-        response.fillerBytes = bytes;
-        response.chunked = chunked;
+        TestResponse response = withStatus(200);
+        response.fillerBytes = bytes, response.chunked = chunked;
         return response;
     }
     static TestResponse notHttp(QByteArray bytes) { return withStatus(200, std::move(bytes), Fault::raw); }
@@ -122,12 +99,12 @@ public:
     // A profile that points here (random id, plain HTTP).
     ServerConfig serverConfig(const QString &username = QStringLiteral("admin")) const;
 
-    void enqueue(const QByteArray &path, TestResponse response)
-    {
-        m_pathQueues[path].enqueue(std::move(response));
-    }
+    void enqueue(const QByteArray &path, TestResponse response) { m_pathQueues[path].enqueue(response); }
     void on(const QByteArray &path, Handler handler) { m_handlers.insert(path, std::move(handler)); }
-    void on(const QByteArray &path, TestResponse response);
+    void on(const QByteArray &path, TestResponse r)
+    {
+        on(path, [r](auto &) { return r; });
+    }
     void setFallback(Handler handler) { m_fallback = std::move(handler); }
 
     // A qBittorrent-like session: the login path checks the form body against the given
@@ -139,17 +116,14 @@ public:
     void setSessionId(const QByteArray &sid) { m_sid = sid; }
 
     // Stop listening and drop every open connection: from now on connections are refused.
-    void refuse()
-    {
-        m_server.close();
-        closeAllConnections();
-    }
+    void refuse() { m_server.close(), closeAllConnections(); }
     void closeAllConnections();
 
     const QList<RecordedRequest> &requests() const { return m_requests; }
     QList<RecordedRequest> requestsTo(const QByteArray &path) const;
     qsizetype requestCount() const { return m_requests.size(); }
     const RecordedRequest &lastRequest() const { return m_requests.last(); }
+    QList<QByteArray> targets() const; // of every request, in order
     void clearRequests() { m_requests.clear(); }
     // Runs the event loop until that many requests arrived; false after the guard time.
     bool waitForRequests(qsizetype count, int guardMs = 10'000);
@@ -162,13 +136,13 @@ private:
     struct Connection;
 
     void accept();
-    void readFrom(Connection *connection);
-    bool parseOne(Connection *connection);
+    void readFrom(Connection *c);
+    bool parseOne(Connection *c);
     TestResponse answerFor(const RecordedRequest &request);
-    void respond(Connection *connection, TestResponse response, bool keepAlive);
-    void streamFiller(Connection *connection);
-    void finishResponse(Connection *connection);
-    void drop(Connection *connection);
+    void respond(Connection *c, TestResponse response, bool keepAlive);
+    void streamFiller(Connection *c);
+    void finishResponse(Connection *c);
+    void drop(Connection *c);
 
     QTcpServer m_server;
     quint16 m_port = 0;

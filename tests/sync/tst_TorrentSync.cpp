@@ -11,13 +11,8 @@
 #include "sync/TorrentRepository.h"
 
 #include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-
-#include <algorithm>
 
 Q_DECLARE_METATYPE(TestResponse)
 
@@ -36,8 +31,7 @@ const Torrent *find(const QList<Torrent> &list, const QString &hash)
 // Chinese text with something to say: not empty, not a bare code.
 bool isClearChinese(const QString &text)
 {
-    return std::any_of(text.begin(), text.end(),
-                       [](QChar c) { return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF; });
+    return std::ranges::any_of(text, [](QChar c) { return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF; });
 }
 
 } // namespace
@@ -51,33 +45,28 @@ class TorrentRepositoryTest : public QObject
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<TorrentRepository> m_repository;
 
+    static QByteArray fullAnswer() { return fixture(u"maindata-full.json"_qs); }
     bool refresh() { return runTask(m_repository->refresh()).finished; }
-    void seed() { m_repository->apply(SyncData::fromJson(fixture(QStringLiteral("maindata-full.json")))); }
+    void seed() { m_repository->apply(SyncData::fromJson(fullAnswer())); }
 
     QList<Torrent> loadFullList()
     {
-        m_api->server.on(syncPath, TestResponse::json(fixture(QStringLiteral("maindata-full.json"))));
-        refresh();
-        return m_repository->torrents();
+        m_api->server.on(syncPath, TestResponse::json(fullAnswer()));
+        return refresh(), m_repository->torrents();
     }
 
 private Q_SLOTS:
     void init()
     {
         m_api = std::make_unique<ApiHarness>();
-        QVERIFY(m_api->storePassword());
+        m_api->storePassword();
         QVERIFY(m_api->connect());
         m_api->client.setTimeouts({400, 800});
         m_settings = std::make_unique<AppSettings>(m_dir.filePath(QStringLiteral("settings.ini")));
         m_repository = std::make_unique<TorrentRepository>(m_api->client, *m_settings);
     }
 
-    void cleanup()
-    {
-        m_repository.reset();
-        m_settings.reset();
-        m_api.reset();
-    }
+    void cleanup() { m_repository.reset(), m_settings.reset(), m_api.reset(); }
 
     // Merges of answers into the list, after the recorded full answer.
     // `change`: what the seeded torrent (h2) gets, every other field and torrent kept.
@@ -87,7 +76,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("republished");
         QTest::addColumn<int>("count");
         QTest::addColumn<QByteArray>("change");
-        QByteArray unknownFull = fixture(u"maindata-full.json"_qs);
+        QByteArray unknownFull = fullAnswer();
         unknownFull.replace("\"full_update\":true", "\"full_update\":false")
             .replace(h1.toLatin1(), QByteArray(40, '1'));
         const QByteArray known = '"' + h2.toLatin1() + '"';
@@ -121,11 +110,9 @@ private Q_SLOTS:
         QCOMPARE(torrentsChanged.size(), republished ? 1 : 0);
         QCOMPARE(m_repository->torrents().size(), count);
         QCOMPARE(find(m_repository->torrents(), h2) != nullptr, count > 0);
-        for (const Torrent &old : before) {
-            const Torrent *now = find(m_repository->torrents(), old.id);
-            if (now)
+        for (const Torrent &old : before)
+            if (const Torrent *now = find(m_repository->torrents(), old.id))
                 QCOMPARE(*now, old.id == h2 ? old.updatedWith(TorrentData::fromJson(change)) : old);
-        }
         QCOMPARE(m_repository->currentRid(), std::optional<qint64>(payload.rid));
         QCOMPARE(m_repository->categories(), categories);
         QCOMPARE(m_repository->tags(), tags);
@@ -148,21 +135,17 @@ private Q_SLOTS:
         QFETCH(QStringList, sorted);
         // QJsonObject writes its keys in UTF-16 order; the tags come reversed.
         QJsonObject categories;
-        for (const QString &name : sorted)
-            categories.insert(name, QJsonObject{{u"name"_qs, name}, {u"savePath"_qs, u"/"_qs + name}});
-        const QStringList reversed(sorted.crbegin(), sorted.crend());
-        const QJsonObject answer{{u"rid"_qs, 2},
-                                 {u"categories"_qs, categories},
-                                 {u"tags"_qs, QJsonArray::fromStringList(reversed)}};
+        QList<Category> expected;
+        for (const QString &name : sorted) {
+            categories.insert(name, QJsonObject{{"name", name}, {"savePath", "/" + name}});
+            expected.append({name, "/" + name});
+        }
+        const auto tags = QJsonArray::fromStringList(QStringList(sorted.crbegin(), sorted.crend()));
+        const QJsonObject answer{{"rid", 2}, {"categories", categories}, {"tags", tags}};
         m_repository->apply(SyncData::fromJson(QJsonDocument(answer).toJson()));
         m_repository->apply(
             SyncData::fromJson("{\"rid\":3,\"tags_removed\":[\"" + sorted.first().toUtf8() + "\"]}"));
-        QStringList names;
-        for (const Category &category : m_repository->categories()) {
-            QCOMPARE(category.savePath, u"/"_qs + category.name);
-            names.append(category.name);
-        }
-        QCOMPARE(names, sorted);
+        QCOMPARE(m_repository->categories(), expected);
         QCOMPARE(m_repository->tags(), sorted);
     }
 
@@ -170,7 +153,6 @@ private Q_SLOTS:
     {
         m_settings->setRefreshInterval(10);
         m_repository->startAutoRefresh();
-        QVERIFY(m_repository->hasRefreshTimer());
         QCOMPARE(m_repository->refreshTimerInterval(), 10'000);
         // A running timer is replaced by one with the new interval; a stopped one stays stopped.
         m_settings->setRefreshInterval(5);
@@ -190,26 +172,34 @@ private Q_SLOTS:
     void loadingShowsForTheFirstPassOnly()
     {
         QSignalSpy loading(m_repository.get(), &TorrentRepository::isLoadingChanged);
-        m_api->server.on(syncPath, TestResponse::json(fixture(QStringLiteral("maindata-full.json"))));
+        m_api->server.on(syncPath, TestResponse::json(fullAnswer()));
         auto first = m_repository->refresh();
         QVERIFY(m_repository->isLoading());
         QVERIFY(runTask(std::move(first)).ok());
         QVERIFY(!m_repository->isLoading());
-        QCOMPARE(m_repository->tags(), QStringList({u"a"_qs, u"b"_qs, u"iso"_qs}));
-        QCOMPARE(m_repository->categories(),
-                 QList<Category>({{u"linux"_qs, QString()}, {u"test"_qs, QString()}}));
         QVERIFY(refresh());
         QCOMPARE(m_api->server.requestsTo(syncPath).size(), 2);
         QCOMPARE(loading.size(), 2); // incremental passes do not show the loading state
+    }
+
+    // An incremental answer replaces only the server figures it carries; another server's
+    // figures are never shown.
+    void serverStateFollowsTheAnswersOfItsServer()
+    {
+        seed();
+        ServerState expected = *SyncData::fromJson(fullAnswer()).serverState;
+        expected.dlInfoSpeed = 5;
+        m_repository->apply(SyncData::fromJson(R"({"rid":2,"server_state":{"dl_info_speed":5}})"));
+        QCOMPARE(m_repository->serverState(), std::optional(expected));
+        VERIFY_OK(runTask(m_api->client.login(m_api->server.serverConfig(), ApiHarness::password)));
+        QCOMPARE(m_repository->serverState(), std::nullopt);
     }
 
     void callsDuringAPassWaitForItAndShareOneMorePass()
     {
         // The first answer comes late. A refresh and an action asked meanwhile may not send a
         // second sync request beside it: they wait, and one more pass serves both.
-        TestResponse late = TestResponse::json(fixture(QStringLiteral("maindata-full.json")));
-        late.delayMs = 300;
-        m_api->server.enqueue(syncPath, late);
+        m_api->server.enqueue(syncPath, TestResponse::json(fullAnswer()).withDelay(300));
         m_api->server.on(syncPath, TestResponse::json(R"({"rid":2})"));
         m_api->server.on("/api/v2/torrents/pause", TestResponse::text("Ok."));
         auto first = m_repository->refresh();
@@ -219,11 +209,8 @@ private Q_SLOTS:
         QVERIFY(runTask(std::move(second)).ok());
         QVERIFY(runTask(std::move(action)).ok());
         QVERIFY(runTask(std::move(first)).ok());
-        QList<QByteArray> targets;
-        for (const RecordedRequest &request : m_api->server.requests())
-            targets.append(request.target);
-        QCOMPARE(targets, QList<QByteArray>({"/api/v2/sync/maindata", "/api/v2/torrents/pause",
-                                             "/api/v2/sync/maindata?rid=1"}));
+        QCOMPARE(m_api->server.targets(),
+                 QList<QByteArray>({syncPath, "/api/v2/torrents/pause", syncPath + "?rid=1"}));
         QCOMPARE(m_repository->currentRid(), std::optional<qint64>(2));
         QCOMPARE(m_repository->torrents().size(), 2);
         QVERIFY(!m_repository->isPassRunning());
@@ -237,31 +224,25 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         QList<qint64> arrivals;
-        QList<QByteArray> targets;
-        m_api->server.on(syncPath, [&](const RecordedRequest &request) {
+        m_api->server.on(syncPath, [&](const RecordedRequest &) {
             arrivals.append(clock.elapsed());
-            targets.append(request.target);
-            TestResponse answer = TestResponse::json(
-                QStringLiteral(R"({"rid":%1,"full_update":%2})")
-                    .arg(targets.size())
-                    .arg(targets.size() == 1 ? QStringLiteral("true") : QStringLiteral("false"))
-                    .toUtf8());
-            answer.delayMs = delayMs;
-            return answer;
+            const QByteArray rid = QByteArray::number(arrivals.size());
+            return TestResponse::json("{\"rid\":" + rid + (rid == "1" ? ",\"full_update\":true}" : "}"))
+                .withDelay(delayMs);
         });
         m_settings->setRefreshInterval(0.1);
         m_settings->setAutoRefreshEnabled(true);
         m_repository->setConsumerActive(this, true);
-        QVERIFY(m_repository->hasRefreshTimer());
         QVERIFY(m_api->server.waitForRequests(4, 5000));
         m_repository->setConsumerActive(this, false);
         QVERIFY(!m_repository->hasRefreshTimer());
         for (qsizetype i = 1; i < arrivals.size(); ++i) {
             // A timer may fire a little early; a second request in flight would come one
             // interval (100 ms) after the first.
-            QVERIFY2(arrivals.at(i) - arrivals.at(i - 1) >= delayMs * 9 / 10,
-                     qPrintable(QStringLiteral("request %1 after %2 ms").arg(i).arg(arrivals.at(i) - arrivals.at(i - 1))));
-            QCOMPARE(targets.at(i), syncPath + "?rid=" + QByteArray::number(i));
+            const qint64 gap = arrivals.at(i) - arrivals.at(i - 1);
+            QVERIFY2(gap >= delayMs * 9 / 10,
+                     qPrintable(QStringLiteral("request %1 after %2 ms").arg(i).arg(gap)));
+            QCOMPARE(m_api->server.requests().at(i).target, syncPath + "?rid=" + QByteArray::number(i));
         }
     }
 
@@ -289,7 +270,7 @@ private Q_SLOTS:
         QFETCH(int, status);
         const QByteArray path = "/api/v2/torrents/" + action;
         m_api->server.on(path, TestResponse::text("Ok.", status));
-        m_api->server.on(syncPath, TestResponse::json(fixture(QStringLiteral("maindata-full.json"))));
+        m_api->server.on(syncPath, TestResponse::json(fullAnswer()));
         QList<Torrent> torrents(body.contains("a|b") ? 2 : 0);
         for (qsizetype i = 0; i < torrents.size(); ++i)
             torrents[i].id = QString(QChar(char16_t(u'a' + i)));
@@ -301,19 +282,14 @@ private Q_SLOTS:
                                  : action == "reannounce"    ? r.reannounce(torrents)
                                                              : r.deleteTorrents(torrents, true);
         QVERIFY(runTask(std::move(task)).ok());
-        QCOMPARE(m_api->server.requestsTo(path).size(), 1);
-        QCOMPARE(m_api->server.requestsTo(path).first().body, body);
-        QCOMPARE(m_api->server.requestsTo(syncPath).size(), status == 200 ? 1 : 0);
+        QCOMPARE(m_api->server.targets(), (status == 200 ? QList{path, syncPath} : QList{path}));
+        QCOMPARE(m_api->server.requests().first().body, body);
         QCOMPARE(bool(m_repository->error()), status != 200);
     }
 
     void repositoryDestroyedMidRequestIsNeverTouched()
     {
-        m_api->server.on(syncPath, [](const RecordedRequest &) {
-            TestResponse response = TestResponse::json(fixture(QStringLiteral("maindata-full.json")));
-            response.delayMs = 300;
-            return response;
-        });
+        m_api->server.on(syncPath, TestResponse::json(fullAnswer()).withDelay(300));
         m_api->server.on("/api/v2/torrents/pause", TestResponse::text("Ok."));
         auto pending = m_repository->refresh();
         auto action = m_repository->pause({});
@@ -331,7 +307,7 @@ private Q_SLOTS:
     void faultsKeepTheListAndTheNextGoodAnswerRestoresIt_data()
     {
         QTest::addColumn<TestResponse>("fault");
-        const QByteArray full = fixture(QStringLiteral("maindata-full.json"));
+        const QByteArray full = fullAnswer();
         // clang-format off
         QTest::newRow("garbage") << TestResponse::json("<html>502 Bad Gateway</html>");
         QTest::newRow("truncated json") << TestResponse::json(full.left(300));
@@ -352,9 +328,8 @@ private Q_SLOTS:
         // connection breaks.
         m_api->server.on(syncPath, fault);
         QVERIFY(refresh());
-        QVERIFY(m_repository->error());
-        const QString message = m_repository->error()->localizedDescription();
-        QVERIFY2(isClearChinese(message), qPrintable(message));
+        const ErrorPtr error = m_repository->error();
+        QVERIFY2(error && isClearChinese(error->localizedDescription()), qPrintable(describe(error)));
         QCOMPARE(m_repository->torrents(), good);
         QCOMPARE(m_repository->currentRid(), std::nullopt);
         QVERIFY(!m_repository->isLoading());
@@ -387,7 +362,7 @@ private Q_SLOTS:
         else
             m_api->server.setSessionId(QByteArrayLiteral("afterRestart"));
         if (change == u"password")
-            QVERIFY(m_api->storePassword(QStringLiteral("wrong")));
+            m_api->storePassword(u"wrong"_qs);
         QVERIFY(refresh());
         QCOMPARE(m_repository->torrents().size(), 2);
         const ErrorPtr error = m_repository->error();
