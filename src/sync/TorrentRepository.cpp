@@ -57,7 +57,8 @@ TorrentRepository::TorrentRepository(QBittorrentAPIClient &apiClient, AppSetting
             forgetServer();
         }
     });
-    connect(&m_settings, &AppSettings::isAutoRefreshEnabledChanged, this, &TorrentRepository::followAutoRefresh);
+    connect(&m_settings, &AppSettings::isAutoRefreshEnabledChanged, this,
+            &TorrentRepository::followAutoRefresh);
     // A new interval replaces a running timer only.
     connect(&m_settings, &AppSettings::refreshIntervalChanged, this, [this] {
         if (m_refreshTimer)
