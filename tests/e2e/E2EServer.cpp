@@ -16,14 +16,10 @@
 
 #include <stdexcept>
 
-namespace {
-
-[[noreturn]] void fail(const QString &message)
+[[noreturn]] static void fail(const QString &message)
 {
     throw std::runtime_error(message.toStdString());
 }
-
-} // namespace
 
 E2EServer E2EServer::fromEnvironment()
 {

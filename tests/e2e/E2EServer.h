@@ -45,11 +45,13 @@ struct E2EServer
 // (an incremental sync answer) is safe, and slow conditions do not stretch the bound.
 bool pollUntil(const std::function<bool()> &condition, int timeoutMs, int intervalMs = 100);
 
+inline QByteArray describe(const ErrorPtr &error)
+{
+    return error ? error->debugDescription().toUtf8() : "ok";
+}
 template <typename T> QByteArray describe(const Outcome<T> &outcome)
 {
-    if (!outcome.finished)
-        return "did not finish within the guard time";
-    return outcome.error ? outcome.error->debugDescription().toUtf8() : "ok";
+    return outcome.finished ? describe(outcome.error) : "did not finish within the guard time";
 }
 
 // clang-format off

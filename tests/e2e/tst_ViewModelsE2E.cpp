@@ -37,17 +37,6 @@ const QString tag = QStringLiteral("e2e-vm-tag");
 QStringList qtMessages;
 QtMessageHandler previousHandler = nullptr;
 
-QByteArray describe(const ErrorPtr &error)
-{
-    return error ? error->debugDescription().toUtf8() : "(no error)";
-}
-
-bool hasCategory(const QList<Category> &categories)
-{
-    return std::any_of(categories.cbegin(), categories.cend(),
-                       [](const Category &c) { return c.name == category; });
-}
-
 // "<file>: <what> (<form>)" for every byte form a leak of a secret could take in a file; empty
 // when clean.
 QStringList leaksIn(const QStringList &files, const QList<std::pair<QString, QString>> &secrets)
@@ -55,10 +44,9 @@ QStringList leaksIn(const QStringList &files, const QList<std::pair<QString, QSt
     QStringList leaks;
     for (const QString &path : files) {
         QFile file(path);
-        const bool readable = file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = file.readAll();
-        if (!readable)
+        if (!file.open(QIODevice::ReadOnly))
             leaks.append(path + QStringLiteral(": unreadable, so not checked"));
+        const QByteArray bytes = file.readAll();
         for (const auto &[what, text] : secrets) {
             const QList<std::pair<const char *, QByteArray>> forms{
                 {"UTF-8", text.toUtf8()},
@@ -80,7 +68,7 @@ class ViewModelsE2ETest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<LogCapture> m_log; // created first and kept to the end: every line of the run
+    LogCapture m_log; // the first member, so that it sees every line of the run
     E2EServer m_server;
     QString m_workDir;
     QTemporaryDir m_tempDir;
@@ -121,7 +109,6 @@ class ViewModelsE2ETest : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_log = std::make_unique<LogCapture>();
         previousHandler = qInstallMessageHandler(
             [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
                 qtMessages.append(message);
@@ -149,7 +136,6 @@ private Q_SLOTS:
         for (const QString &account : std::as_const(m_accounts))
             runTask(m_keychain.deletePassword(account));
         qInstallMessageHandler(previousHandler);
-        m_log.reset();
     }
 
     // Saved through the model with the password in the credential store, from where the login
@@ -195,8 +181,8 @@ private Q_SLOTS:
             return row < 0 ? QString() : rows->data(rows->index(row), role).toString();
         };
         const auto seeding = [&](const QString &hash) {
-            const QString state = shown(hash, TorrentListModel::TorrentStateRole);
-            return state == u"stalledUP" || state == u"uploading" || state == u"queuedUP";
+            return QStringList({"stalledUP", "uploading", "queuedUP"})
+                .contains(shown(hash, TorrentListModel::TorrentStateRole));
         };
         QVERIFY2(pollUntil([&] { return std::all_of(m_hashes.cbegin(), m_hashes.cend(), seeding); }, waitMs),
                  describe(m_listModel->error()).constData());
@@ -204,13 +190,11 @@ private Q_SLOTS:
             QCOMPARE(QStringList({shown(m_hashes[i], TorrentListModel::NameRole),
                                   QDir::cleanPath(shown(m_hashes[i], TorrentListModel::SavePathRole))}),
                      QStringList({files[i], m_workDir}));
-        QVERIFY(pollUntil(
-            [&] {
-                return m_listModel->torrentCountForCategory(category) == 2 &&
-                       m_listModel->torrentCountForTag(tag) == 2 && m_listModel->tags().contains(tag) &&
-                       hasCategory(m_listModel->categoryList());
-            },
-            waitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_listModel->torrentCountForCategory(category) == 2 &&
+                m_listModel->torrentCountForTag(tag) == 2 && m_listModel->tags().contains(tag) &&
+                std::ranges::count(m_listModel->categoryList(), category, &Category::name) == 1,
+            waitMs);
         QVERIFY2(!m_listModel->error(), describe(m_listModel->error()).constData());
     }
 
@@ -219,27 +203,23 @@ private Q_SLOTS:
     {
         StatisticsViewModel statistics(m_client);
         statistics.loadAll();
-        QVERIFY(pollUntil(
-            [&] {
-                return statistics.transferInfo() && statistics.serverState() && statistics.serverVersion() &&
-                       !statistics.isLoading();
-            },
-            waitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(statistics.transferInfo() && statistics.serverState() &&
+                                     statistics.serverVersion() && !statistics.isLoading(),
+                                 waitMs);
         QVERIFY2(!statistics.error(), describe(statistics.error()).constData());
         QCOMPARE(statistics.transferInfo()->dhtNodes, qint64(0));
         QVERIFY(statistics.serverState()->freeSpaceOnDisk.value_or(0) > 0 &&
-                hasCategory(statistics.categories()));
+                std::ranges::count(statistics.categories(), category, &Category::name) == 1);
     }
 
     // Last: neither the password nor the session cookie went anywhere they could be read.
     void secretsStayInside()
     {
-        QVERIFY(!m_server.password.isEmpty() && !m_sessionCookie.isEmpty());
         const QList<std::pair<QString, QString>> secrets{
             {QStringLiteral("the password"), m_server.password},
             {QStringLiteral("the session cookie"), m_sessionCookie}};
-        QVERIFY(!m_log->lines().isEmpty());
-        for (const QString &line : m_log->lines() + qtMessages)
+        QVERIFY(!m_log.lines().isEmpty());
+        for (const QString &line : m_log.lines() + qtMessages)
             for (const auto &[what, text] : secrets)
                 QVERIFY2(!line.contains(text),
                          qPrintable(QStringLiteral("a log line holds %1: %2")

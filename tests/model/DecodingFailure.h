@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/DecodingError.h"
+#include "model/JsonCodec.h"
+#include "support/Fixtures.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -38,14 +40,6 @@ inline QByteArray snapshotText(const QByteArray &json)
     return QJsonDocument::fromJson(json).toJson(QJsonDocument::Indented);
 }
 
-// "== label", then the indented JSON that `encode` returns, or the failure that it throws.
-template <typename Encode> QByteArray outcomeText(const QByteArray &label, Encode &&encode)
-{
-    QByteArray json;
-    const QString failure = failureText([&] { return json = encode(); });
-    return "== " + label + '\n' + (json.isNull() ? failure.toUtf8() + '\n' : snapshotText(json));
-}
-
 // Compares `text` with tests/model/snapshots/<name>, line by line; SEEDWHIRL_UPDATE_SNAPSHOTS=1
 // rewrites the file instead (review the diff before keeping it).
 inline void compareSnapshot(const QString &name, const QByteArray &text)
@@ -57,14 +51,13 @@ inline void compareSnapshot(const QString &name, const QByteArray &text)
         return;
     }
     QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
-    const QList<QByteArray> expected = file.readAll().split('\n');
-    const QList<QByteArray> actual = text.split('\n');
+    const QList<QByteArray> expected = file.readAll().split('\n'), actual = text.split('\n');
     for (qsizetype i = 0; i < std::max(expected.size(), actual.size()); ++i)
         QCOMPARE(QString::fromUtf8(actual.value(i)), QString::fromUtf8(expected.value(i)));
 }
 
 // The inputs kept in tests/model/snapshots/<name>, one a line: "label<TAB>bytes", where \xNN
-// stands for a byte that cannot be written as it is.
+// stands for a byte that cannot be written as it is and "@file" for a recorded answer's bytes.
 inline QList<std::pair<QString, QByteArray>> snapshotInputs(const QString &name)
 {
     QFile file(QStringLiteral(SEEDWHIRL_FIXTURES_DIR "/../model/snapshots/") + name);
@@ -77,18 +70,32 @@ inline QList<std::pair<QString, QByteArray>> snapshotInputs(const QString &name)
         for (qsizetype at = bytes.indexOf("\\x"); at >= 0; at = bytes.indexOf("\\x", at + 1))
             bytes.replace(at, 4, QByteArray::fromHex(bytes.mid(at + 2, 2)));
         if (parts.size() == 2)
-            inputs.append({QString::fromUtf8(parts[0]), bytes});
+            inputs.append({QString::fromUtf8(parts[0]),
+                           bytes.startsWith('@') ? fixture(QString::fromUtf8(bytes.mid(1))) : bytes});
     }
     return inputs;
 }
 
-// outcomeText for each input of tests/model/snapshots/<name>, where `encode(bytes)` decodes and
-// writes the record back.
-template <typename Encode> QByteArray outcomesOf(const QString &name, Encode &&encode)
+// The JSON form of a record, or of a list of records.
+template <typename T> QByteArray encoded(const T &value)
+{
+    if constexpr (requires { value.toJson(); })
+        return value.toJson();
+    else
+        return json::encodeDocument(value);
+}
+
+// For each input of tests/model/snapshots/<cases>: "== label", then the record that `decode`
+// returns, written back as indented JSON, or the failure that it throws.
+template <typename Decode> QByteArray outcomesOf(const QString &cases, Decode &&decode)
 {
     QByteArray text;
-    for (const auto &[label, bytes] : snapshotInputs(name))
-        text += outcomeText(label.toUtf8(), [&] { return encode(bytes); });
+    for (const auto &[label, json] : snapshotInputs(cases)) {
+        QByteArray written;
+        const QString failure = failureText([&] { return written = encoded(decode(json)); });
+        text += "== " + label.toUtf8() + '\n' +
+                (written.isNull() ? failure.toUtf8() + '\n' : snapshotText(written));
+    }
     return text;
 }
 
@@ -102,17 +109,13 @@ public:
             text->replace(u'\n', u"\\n"_qs).replace(u'\r', u"\\r"_qs).replace(u'\t', u"\\t"_qs);
         m_text += (label + u": "_qs + result + u'\n').toUtf8();
     }
-    template <typename Decode> void failure(const QString &label, Decode &&decode)
-    {
-        add(label, failureText(decode));
-    }
     // For each input of tests/model/snapshots/<cases>: the record that `decode` returns, written
-    // back in its JSON form, or the failure.
+    // back in its compact JSON form, or the failure.
     template <typename Decode> void outcomes(const QString &cases, Decode &&decode)
     {
         for (const auto &[label, json] : snapshotInputs(cases)) {
             QByteArray written;
-            const QString failure = failureText([&] { return written = decode(json).toJson(); });
+            const QString failure = failureText([&] { return written = encoded(decode(json)); });
             add(label, written.isNull() ? failure : QString::fromUtf8(written));
         }
     }

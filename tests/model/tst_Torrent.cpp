@@ -19,15 +19,17 @@ namespace {
 
 const QString kHash = QStringLiteral("db022fb182e05e8b64241c9e5e39e019c8d65e3d");
 
-// A complete record in the server's spelling; `change` overrides or adds keys.
+// A complete record in the server's spelling.
+QJsonObject serverFields()
+{
+    return QJsonDocument::fromJson(snapshotInputs(u"torrent-data-sample.cases"_qs).constFirst().second)
+        .object();
+}
+
+// serverFields, where `change` overrides or adds keys.
 TorrentData data(const QByteArray &change = "{}")
 {
-    QJsonObject object = QJsonDocument::fromJson(R"({"name":"sample.bin","size":100000,"progress":0.25,
-        "dlspeed":10,"upspeed":20,"downloaded":30,"uploaded":40,"eta":50,"state":"downloading","ratio":0.5,
-        "category":"test","tags":"a, b","added_on":1700000000,"completion_on":1600000000,
-        "save_path":"/srv/downloads","num_seeds":1,"num_leechs":2,"num_complete":3,"num_incomplete":4,
-        "priority":5})")
-                             .object();
+    QJsonObject object = serverFields();
     const QJsonObject overrides = QJsonDocument::fromJson(change).object();
     for (auto it = overrides.begin(); it != overrides.end(); ++it)
         object.insert(it.key(), *it);
@@ -81,18 +83,20 @@ QList<Torrent> referencePipeline(const QList<Torrent> &torrents, Filter filter,
     return kept;
 }
 
-// Few distinct values per key, so that ties (and with them the stability of the sort) are the
-// rule; names mix composed and decomposed forms, case and characters beyond the BMP.
+// Names that mix composed and decomposed forms, case, characters beyond the BMP, long shared
+// beginnings, names that begin others, a NUL unit, surrogates against U+FFxx around the eighth unit.
+QStringList sampleNames()
+{
+    QStringList names;
+    for (const auto &[id, name] : snapshotInputs(u"names.cases"_qs))
+        names.append(QString::fromUtf8(name));
+    return names;
+}
+
+// Few distinct values per key, so that ties (and with them the stability of the sort) are the rule.
 QList<Torrent> randomTorrents(int count, unsigned seed)
 {
-    static const QStringList names{u"apple"_qs, u"Zebra"_qs, u"caf\u00e9"_qs, u"cafe\u0301"_qs, u"cafe"_qs,
-                                   u"数据合集"_qs, u"\uFF21"_qs, u"😀 smile"_qs, u"a\u0301b"_qs, u"\u00e1"_qs,
-                                   QString(), u"ubuntu.iso"_qs, u"\u1100\u1161"_qs,
-                                   // Long shared beginnings, names that are the beginnings of others, a NUL
-                                   // unit, surrogates against U+FFxx before and after the eighth unit.
-                                   u"ubuntu-24.04-desktop"_qs, u"ubuntu-24.04-server"_qs, u"ubuntu-2"_qs,
-                                   u"ubuntu-24"_qs, QStringLiteral("ubuntu-2\u0000"), u"abcdefg\uFF21"_qs,
-                                   u"abcdefg😀"_qs, u"abcdefgh\uFF21"_qs, u"abcdefgh😀"_qs};
+    static const QStringList names = sampleNames();
     static const QStringList categories{QString(), u"linux"_qs, u"Linux"_qs};
     static const QStringList tags{QString(), u"a, b"_qs, u"b"_qs, u" hd ,remux"_qs, u"ab"_qs};
     const QList<TorrentState> &states = TorrentStates::allCases();
@@ -124,7 +128,8 @@ class TorrentTest : public QObject
 
 private slots:
     // Each state's index, raw value, display name, icon and whether it counts as paused, in
-    // declared order; then the texts of ETAs and the lists of tags.
+    // declared order; then the texts of completion instants, ETAs, tag lists, ratios, progress,
+    // sizes and rates.
     void texts()
     {
         SnapshotLog log;
@@ -137,20 +142,6 @@ private slots:
                     TorrentStates::displayName(state) + u' ' + TorrentStates::iconName(state) +
                         (torrent.isPaused() ? u" paused"_qs : QString()));
         }
-        Torrent torrent = makeTorrent();
-        for (const qint64 eta : {qint64(-1), std::numeric_limits<qint64>::min(), qint64(8640000),
-                                 qint64(8639999), qint64(8640001), qint64(3725), qint64(3599), qint64(60),
-                                 qint64(59), qint64(0), std::numeric_limits<qint64>::max()}) {
-            torrent.eta = eta;
-            log.add(u"eta "_qs + QString::number(eta), torrent.formattedETA());
-        }
-        // Space separators (Zs) and tabs are trimmed; line breaks and zero-width spaces are text.
-        for (const QString &tags :
-             {QString(), u"a, b,,c "_qs, u" , ,,"_qs, u"b,a,b"_qs, u" hd remux ,x"_qs, u"\ta\t,\tb"_qs,
-              u"\u3000电影\u00A0,\u2003音乐\u200A"_qs, u"a\n, b\r,\u2028"_qs, u"\u200Bx"_qs, u" 🎬 ,🎵"_qs}) {
-            torrent.tags = tags;
-            log.add(u"tags \""_qs + tags + u'"', u'[' + torrent.tagList().join(u"]["_qs) + u']');
-        }
         // A completion instant below 1 is none, when built and when updated.
         for (const qint64 seconds : {qint64(0), qint64(-1), std::numeric_limits<qint64>::min(), qint64(1)}) {
             const Torrent built = makeTorrent("{\"completion_on\":" + QByteArray::number(seconds) + '}');
@@ -161,16 +152,25 @@ private slots:
                     built.completionOn ? QString::number(built.completionOn->time_since_epoch().count())
                                        : u"none"_qs);
         }
-        // Exact binary halves round to even, like printf; every other value rounds as its binary
-        // value dictates (2.675 is stored as 2.67499999...).
-        for (const double ratio : {0.125, 0.375, 2.675, 1e20, qInf(), std::nan("")})
-            log.add(u"ratio "_qs + QString::number(ratio), formatRatio(ratio));
-        for (const double progress : {0.0025, 0.0075, 0.00125, 1.0})
-            log.add(u"progress "_qs + QString::number(progress), formatProgress(progress));
-        for (const qint64 bytes : {qint64(1152), qint64(1664), qint64(1023),
-                                   std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::min()})
-            log.add(u"bytes "_qs + QString::number(bytes), formatBytes(bytes));
-        log.add(u"rate 1048576"_qs, formatRate(1048576));
+        // Space separators (Zs) and tabs are trimmed from tags; line breaks and zero-width spaces are
+        // text. Exact binary halves of a ratio round to even, like printf; every other value rounds
+        // as its binary value dictates (2.675 is stored as 2.67499999...).
+        Torrent torrent = makeTorrent();
+        const QHash<QString, std::function<QString(const QString &)>> texts{
+            {u"eta"_qs,
+             [&](const QString &eta) { return torrent.eta = eta.toLongLong(), torrent.formattedETA(); }},
+            {u"tags"_qs,
+             [&](const QString &tags) {
+                 return torrent.tags = tags, u'[' + torrent.tagList().join(u"]["_qs) + u']';
+             }},
+            {u"ratio"_qs, [](const QString &ratio) { return formatRatio(ratio.toDouble()); }},
+            {u"progress"_qs, [](const QString &progress) { return formatProgress(progress.toDouble()); }},
+            {u"bytes"_qs, [](const QString &bytes) { return formatBytes(bytes.toLongLong()); }},
+            {u"rate"_qs, [](const QString &rate) { return formatRate(rate.toLongLong()); }}};
+        for (const auto &[kind, bytes] : snapshotInputs(u"texts.cases"_qs)) {
+            const QString input = QString::fromUtf8(bytes);
+            log.add(kind + u' ' + (kind == u"tags" ? u'"' + input + u'"' : input), texts[kind](input));
+        }
         log.compare(u"torrent-texts.snap"_qs);
     }
 
@@ -185,11 +185,9 @@ private slots:
 
     void everyRequiredFieldIsNeeded()
     {
-        for (const char *key : {"name",       "size",       "progress",     "dlspeed",        "upspeed",
-                                "downloaded", "uploaded",   "eta",          "state",          "ratio",
-                                "category",   "tags",       "added_on",     "completion_on",  "save_path",
-                                "num_seeds",  "num_leechs", "num_complete", "num_incomplete", "priority"})
-            QVERIFY2(!Torrent::fromTorrentData(kHash, data("{\"" + QByteArray(key) + "\":null}")), key);
+        for (const QString &key : serverFields().keys())
+            QVERIFY2(!Torrent::fromTorrentData(kHash, data("{\"" + key.toUtf8() + "\":null}")),
+                     qPrintable(key));
         // The fields the record does not keep are never needed, and never change it.
         const QByteArray unkept =
             R"({"reannounce":1,"seeding_time":2,"time_active":3,"popularity":4.5,"tracker":"http://t/a"})";
@@ -254,10 +252,10 @@ private slots:
         // Raw values as filter, sort option and state; a state text from the server that is not
         // exactly a state's is the unknown state, not a failure.
         for (const QString &raw :
-             {u"All"_qs, u"seeding "_qs, u"全部"_qs, QString(), u"uploading"_qs, u"complete"_qs, u"addedDate"_qs,
-              u"downloadSpeed"_qs, u"defaultOrder"_qs, u"Name"_qs, u"added_on "_qs, u"Downloading"_qs,
-              u"pausedup"_qs, u"uploading "_qs, u" moving"_qs, u"paused"_qs, u"checkingResumeDat"_qs,
-              u"stoppedMetaDL"_qs, u"ｅｒｒｏｒ"_qs})
+             {u"All"_qs, u"seeding "_qs, u"全部"_qs, QString(), u"uploading"_qs, u"complete"_qs,
+              u"addedDate"_qs, u"downloadSpeed"_qs, u"defaultOrder"_qs, u"Name"_qs, u"added_on "_qs,
+              u"Downloading"_qs, u"pausedup"_qs, u"uploading "_qs, u" moving"_qs, u"paused"_qs,
+              u"checkingResumeDat"_qs, u"stoppedMetaDL"_qs, u"ｅｒｒｏｒ"_qs})
             log.add(u'"' + raw + u'"',
                     QString::number(TorrentFilters::fromRawValue(raw).has_value()) +
                         QString::number(TorrentSortOptions::fromRawValue(raw).has_value()) + u' ' +
@@ -288,9 +286,9 @@ private slots:
             QVERIFY(!areInIncreasingOrder(option, low, high) && !areInIncreasingOrder(option, high, low));
             change(high);
             const bool highFirst = option != Sort::name;
-            QCOMPARE(std::pair(areInIncreasingOrder(option, high, low), areInIncreasingOrder(option, low, high)),
-                     std::pair(highFirst, !highFirst));
-            QCOMPARE(sortedIds(QList<Torrent>{low, high}, option).first(), highFirst ? u"high"_qs : u"low"_qs);
+            QCOMPARE(areInIncreasingOrder(option, high, low), highFirst);
+            QCOMPARE(areInIncreasingOrder(option, low, high), !highFirst);
+            QCOMPARE(sortedIds({low, high}, option).first(), highFirst ? u"high"_qs : u"low"_qs);
         }
     }
 
@@ -298,12 +296,7 @@ private slots:
     // keep their input order.
     void nameOrder()
     {
-        // clang-format off
-        const QStringList names{u"z"_qs, u"abcd"_qs, u"abc"_qs, u"Zebra"_qs, QString(), u"数据"_qs, u"合集"_qs,
-                                u"a\u0301"_qs, u"caf\u00e9"_qs, u"cafe\u0301"_qs, u"b"_qs, u"q\u0307\u0323"_qs,
-                                u"q\u0323\u0307"_qs, u"\u1100\u1161"_qs, u"\u1101"_qs, u"😀"_qs, u"𝄞"_qs,
-                                u"\uFF21"_qs, u"\uE000"_qs, u"\uD7FF"_qs};
-        // clang-format on
+        const QStringList names = sampleNames();
         QList<Torrent> list;
         for (qsizetype i = 0; i < names.size(); ++i) {
             list.append(torrent(QString::number(i)));
@@ -375,19 +368,15 @@ private slots:
     void pipelineMatchesPlainSort()
     {
         unsigned seed = 1;
-        for (const Sort sort : TorrentSortOptions::allCases()) {
+        const std::optional<QString> any;
+        for (const Sort sort : TorrentSortOptions::allCases())
             for (const Filter filter : {Filter::all, Filter::inactive}) {
                 const QList<Torrent> list = randomTorrents(600, seed++);
-                for (const std::optional<QString> &category :
-                     {std::optional<QString>(), std::optional(u"linux"_qs)}) {
-                    for (const std::optional<QString> &tag :
-                         {std::optional<QString>(), std::optional(u"b"_qs)}) {
+                for (const std::optional<QString> &category : {any, std::optional(u"linux"_qs)})
+                    for (const std::optional<QString> &tag : {any, std::optional(u"b"_qs)})
                         QCOMPARE(idsOf(filterAndSort(list, filter, category, tag, sort)),
                                  idsOf(referencePipeline(list, filter, category, tag, sort)));
-                    }
-                }
             }
-        }
     }
 };
 
