@@ -7,26 +7,19 @@
 // instead; review the diff before committing them.
 
 #include "api/ApiHarness.h"
-#include "support/LogCapture.h"
-#include "support/TestHttpServer.h"
 
+#include "model/Torrent.h"
 #include "store/AppSettings.h"
 
-#include <QAbstractItemModel>
-#include <QCoreApplication>
-#include <QFile>
+#include <QAbstractItemModelTester>
 #include <QFileInfo>
-#include <QMap>
 #include <QMetaProperty>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QStringList>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
-#include <utility>
 
 namespace ModelSnapshot {
 
@@ -49,10 +42,8 @@ inline QString valueText(const QVariant &value)
                           valueText(meta->property(i).readOnGadget(value.constData())));
         return u'{' + fields.join(QStringLiteral(", ")) + u'}';
     }
-    if (type.flags().testFlag(QMetaType::PointerToQObject))
-        return value.value<QObject *>()
-                   ? QString::fromLatin1(value.value<QObject *>()->metaObject()->className())
-                   : QStringLiteral("<none>");
+    if (const QObject *object = value.value<QObject *>(); type.flags().testFlag(QMetaType::PointerToQObject))
+        return object ? QString::fromLatin1(object->metaObject()->className()) : QStringLiteral("<none>");
     return value.toString();
 }
 
@@ -60,31 +51,29 @@ inline QString valueText(const QVariant &value)
 inline QStringList dump(const QAbstractItemModel &model, const QList<QByteArray> &shown = {})
 {
     QMap<QByteArray, int> roles;
-    const QHash<int, QByteArray> names = model.roleNames();
-    for (auto it = names.cbegin(); it != names.cend(); ++it) {
-        if (it.key() >= Qt::UserRole && (shown.isEmpty() || shown.contains(it.value())))
-            roles.insert(it.value(), it.key());
-    }
+    for (const auto &[role, name] : model.roleNames().asKeyValueRange())
+        if (role >= Qt::UserRole && (shown.isEmpty() || shown.contains(name)))
+            roles.insert(name, role);
     QStringList lines;
     for (int row = 0; row < model.rowCount(); ++row) {
         QStringList fields;
-        for (auto it = roles.cbegin(); it != roles.cend(); ++it)
-            fields.append(QString::fromLatin1(it.key()) + QStringLiteral(": ") +
-                          valueText(model.index(row, 0).data(it.value())));
+        for (const auto &[name, role] : roles.asKeyValueRange())
+            fields.append(QString::fromLatin1(name + ": ") + valueText(model.index(row, 0).data(role)));
         lines.append(QStringLiteral("[%1] ").arg(row) + fields.join(QStringLiteral(" | ")));
     }
     return lines;
 }
 
-inline QString path(const QString &file)
+// The lines of a stored file under snapshots/, without the final empty one; with `actual` while
+// snapshots are being updated, `actual` itself after writing it there.
+inline QStringList read(const QString &file, const QStringList *actual = nullptr)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/snapshots/") + file;
-}
-
-// The lines of a stored file under snapshots/, without the final empty one.
-inline QStringList read(const QString &file)
-{
-    QFile in(path(file));
+    QFile in(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/snapshots/") + file);
+    if (actual && qEnvironmentVariableIntValue("SEEDWHIRL_UPDATE_SNAPSHOTS") == 1) {
+        if (in.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            in.write((actual->join(u'\n') + u'\n').toUtf8());
+        return *actual;
+    }
     if (!in.open(QIODevice::ReadOnly))
         return {QStringLiteral("<no snapshot at %1>").arg(in.fileName())};
     QStringList lines = QString::fromUtf8(in.readAll()).split(u'\n');
@@ -93,15 +82,10 @@ inline QStringList read(const QString &file)
     return lines;
 }
 
-// The stored lines, or `actual` itself after writing it when snapshots are being updated.
-inline QStringList stored(const QString &file, const QStringList &actual)
+// A stored JSON file under snapshots/.
+inline QByteArray storedJson(const QString &file)
 {
-    QFile out(path(file));
-    if (qEnvironmentVariableIntValue("SEEDWHIRL_UPDATE_SNAPSHOTS") != 1)
-        return read(file);
-    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        out.write((actual.join(u'\n') + u'\n').toUtf8());
-    return actual;
+    return read(file).join(u'\n').toUtf8();
 }
 
 // <binary>-<function>[-<data row>].steps, each run of other than letters and digits in the row's
@@ -123,12 +107,8 @@ template <typename Run> QStringList cases(const QString &file, Run run)
 {
     QStringList lines;
     for (const QString &line : read(file)) {
-        const qsizetype at = line.indexOf(QLatin1String(" ="));
-        if (line.startsWith(u'#') || at < 0) {
-            lines.append(line);
-            continue;
-        }
-        QString result = line.left(at) + QStringLiteral(" = ") + run(line.left(at));
+        const qsizetype at = line.startsWith(u'#') ? -1 : line.indexOf(QLatin1String(" ="));
+        QString result = at < 0 ? line : line.left(at) + QStringLiteral(" = ") + run(line.left(at));
         lines.append(result.remove(QRegularExpression(QStringLiteral(" +$"))));
     }
     return lines;
@@ -141,8 +121,7 @@ struct Follower
 {
     QAbstractItemModel &model;
     int role;
-    QStringList rows = all();
-    QStringList told;
+    QStringList rows = all(), told;
     QList<QList<int>> changedRoles;
     QObject guard; // ends the connections with the follower
 
@@ -153,25 +132,23 @@ struct Follower
         on(&M::rowsInserted, [this](const QModelIndex &, int first, int last) {
             for (int row = first; row <= last; ++row)
                 rows.insert(row, at(row));
-            note("inserted", first, last);
+            told.append(QStringLiteral("inserted %1-%2").arg(first).arg(last));
         });
         on(&M::rowsRemoved, [this](const QModelIndex &, int first, int last) {
             rows.remove(first, last - first + 1);
-            note("removed", first, last);
+            told.append(QStringLiteral("removed %1-%2").arg(first).arg(last));
         });
         on(&M::rowsMoved, [this](const QModelIndex &, int first, int last, const QModelIndex &, int to) {
-            const QStringList block = rows.mid(first, last - first + 1);
-            rows.remove(first, block.size());
-            for (qsizetype i = 0; i < block.size(); ++i)
-                rows.insert((to > first ? to - block.size() : to) + i, block.at(i));
-            note("moved", first, last);
+            for (int i = 0; i <= last - first; ++i) // one row at a time, keeping their order
+                to > first ? rows.move(first, to - 1) : rows.move(first + i, to + i);
+            told.append(QStringLiteral("moved %1-%2").arg(first).arg(last));
         });
         on(&M::modelReset, [this] { rows = all(), told.append(QStringLiteral("reset")); });
         on(&M::dataChanged,
            [this](const QModelIndex &first, const QModelIndex &last, const QList<int> &roles) {
                for (int row = first.row(); row <= last.row(); ++row)
                    rows[row] = at(row);
-               note("changed", first.row(), last.row());
+               told.append(QStringLiteral("changed %1-%2").arg(first.row()).arg(last.row()));
                changedRoles.append(roles);
            });
     }
@@ -183,10 +160,6 @@ struct Follower
         for (int row = 0; row < model.rowCount(); ++row)
             values.append(at(row));
         return values;
-    }
-    void note(const char *what, int first, int last)
-    {
-        told.append(QStringLiteral("%1 %2-%3").arg(what).arg(first).arg(last));
     }
 };
 
@@ -230,17 +203,16 @@ public:
             for (const QString &row : text.mid(1))
                 lines.append(QStringLiteral("    ") + row);
         }
-        for (auto it = m_spies.cbegin(); it != m_spies.cend(); ++it) {
-            if (!it.value()->isEmpty())
-                lines.append(
-                    QStringLiteral("  signal %1 ×%2").arg(QLatin1String(it.key())).arg(it.value()->size()));
-            it.value()->clear();
+        for (const auto &[name, spy] : m_spies.asKeyValueRange()) {
+            if (!spy->isEmpty())
+                lines.append(QStringLiteral("  signal %1 ×%2").arg(QLatin1String(name)).arg(spy->size()));
+            spy->clear();
         }
-        for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it) {
-            if (!it.value()->told.isEmpty())
-                lines.append(QStringLiteral("  told %1: ").arg(QLatin1String(it.key())) +
-                             it.value()->told.join(QStringLiteral(", ")));
-            it.value()->told.clear();
+        for (const auto &[name, list] : m_lists.asKeyValueRange()) {
+            if (!list->told.isEmpty())
+                lines.append(QStringLiteral("  told %1: ").arg(QLatin1String(name)) +
+                             list->told.join(QStringLiteral(", ")));
+            list->told.clear();
         }
         QStringList logged = log.lines();
         if (sortLog)
@@ -262,10 +234,10 @@ public:
             for (auto it = m_hidden.cbegin(); it != m_hidden.cend(); ++it)
                 line.replace(QRegularExpression(it.key()), it.value());
             for (auto match = uuid.match(line); match.hasMatch(); match = uuid.match(line)) {
-                if (!ids.contains(match.captured().toUpper()))
-                    ids.append(match.captured().toUpper());
-                line.replace(match.captured(),
-                             QStringLiteral("<id%1>").arg(ids.indexOf(match.captured().toUpper()) + 1));
+                const QString id = match.captured().toUpper();
+                if (!ids.contains(id))
+                    ids.append(id);
+                line.replace(match.captured(), QStringLiteral("<id%1>").arg(ids.indexOf(id) + 1));
             }
             result.append(line);
         }
@@ -276,8 +248,7 @@ private:
     QList<QMetaProperty> properties() const
     {
         QList<QMetaProperty> all;
-        for (int i = QObject::staticMetaObject.propertyCount(); i < m_model.metaObject()->propertyCount();
-             ++i)
+        for (int i = 1; i < m_model.metaObject()->propertyCount(); ++i) // past QObject's objectName
             all.append(m_model.metaObject()->property(i));
         return all;
     }
@@ -298,16 +269,22 @@ using ModelSnapshot::Steps;
 #define COMPARE_LINES(lines, file)                                                                           \
     do {                                                                                                     \
         const QStringList actualLines_ = (lines);                                                            \
-        QCOMPARE(actualLines_, ModelSnapshot::stored(file, actualLines_));                                   \
+        QCOMPARE(actualLines_, ModelSnapshot::read(file, &actualLines_));                                    \
     } while (false)
 
-#define COMPARE_SNAPSHOT(model, name, ...)                                                                   \
-    COMPARE_LINES(ModelSnapshot::dump((model)__VA_OPT__(, ) __VA_ARGS__),                                    \
-                  QString(name) + QStringLiteral(".model"))
+#define COMPARE_SNAPSHOT(model, name) COMPARE_LINES(ModelSnapshot::dump(model), QStringLiteral(name ".model"))
 
 #define COMPARE_CASES(file, ...) COMPARE_LINES(ModelSnapshot::cases(file, __VA_ARGS__), file)
 
 #define COMPARE_STEPS(steps) COMPARE_LINES((steps).actual(), ModelSnapshot::stepsFile())
+
+inline QStringList idsOf(const QList<Torrent> &torrents)
+{
+    QStringList ids;
+    for (const Torrent &torrent : torrents)
+        ids.append(torrent.id);
+    return ids;
+}
 
 // A client for a local server and settings of their own, auto refresh off.
 struct SettingsHarness

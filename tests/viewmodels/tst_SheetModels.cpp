@@ -4,20 +4,14 @@
 // open, and taps that change only the list model's choice.
 
 #include "ModelTesting.h"
-#include "api/ApiHarness.h"
 #include "support/Fixtures.h"
 
-#include "store/AppSettings.h"
 #include "sync/TorrentRepository.h"
 #include "viewmodels/AddTorrentViewModel.h"
 #include "viewmodels/FilterSheetModel.h"
 #include "viewmodels/TorrentListViewModel.h"
 
 #include <QNetworkAccessManager>
-#include <QRegularExpression>
-#include <QSignalSpy>
-
-#include <memory>
 
 namespace {
 
@@ -137,7 +131,8 @@ private Q_SLOTS:
             if (sheet.isAdding())
                 seen.append(QStringLiteral("adding"));
             sheet.add(); // a second tap while adding sends nothing more
-            QTest::qWaitFor([&sheet] { return !sheet.isAdding(); });
+            if (!QTest::qWaitFor([&sheet] { return !sheet.isAdding(); }))
+                seen.append(QStringLiteral("still adding"));
             for (const RecordedRequest &request : m->api.server.requestsTo(addPath))
                 seen.append(QStringLiteral("sent ") + partsOf(request.body).join('&'));
             if (!added.isEmpty())
@@ -163,8 +158,8 @@ private Q_SLOTS:
         m->api.server.enqueue(categoriesPath, TestResponse::withStatus(500));
         AddTorrentViewModel &sheet = addSheet({});
         Steps steps(sheet);
-        for (const QString &tap :
-             {"appear", "category 0", "category 1", "category -1", "path 0", "path -1", "appear"}) {
+        for (const QString &tap : QStringList{"appear", "category 0", "category 1", "category -1", "path 0",
+                                              "path -1", "appear"}) {
             const int index = tap.section(u' ', 1).toInt();
             if (tap == QLatin1String("appear"))
                 sheet.appear();
@@ -238,13 +233,8 @@ private Q_SLOTS:
         QCOMPARE(changed[0][2].value<QList<int>>(), QList<int>{FilterSheetModel::CountRole});
 
         sheet.setTab(FilterSheetModel::categoryTab);
-        SyncData move;
-        move.rid = 3;
-        TorrentData moved;
-        moved.category = QStringLiteral("linux");
-        move.torrents = QList<std::pair<QString, TorrentData>>{
-            {QStringLiteral("db022fb182e05e8b64241c9e5e39e019c8d65e3d"), moved}};
-        m->list->repository().apply(move);
+        m->list->repository().apply(SyncData::fromJson(
+            R"({"rid":3,"torrents":{"db022fb182e05e8b64241c9e5e39e019c8d65e3d":{"category":"linux"}}})"));
         QCOMPARE(snapshot(sheet), QStringLiteral("全部 ✓|linux 2|test 0"));
         QCOMPARE(reset.size(), 1); // the tab change only
     }

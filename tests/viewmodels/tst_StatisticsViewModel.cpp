@@ -1,15 +1,9 @@
 // The statistics model against a local server: the four loads, their failures, the refresh
 // timer and the limit setters.
 #include "ModelTesting.h"
-#include "api/ApiHarness.h"
 #include "support/Fixtures.h"
 
 #include "viewmodels/StatisticsViewModel.h"
-
-#include <QSignalSpy>
-#include <QTest>
-
-#include <memory>
 
 namespace {
 

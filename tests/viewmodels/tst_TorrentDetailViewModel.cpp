@@ -1,16 +1,10 @@
 // The detail model against a local server: the rows of its four list models, how a reload
 // reaches a view, failures, answers out of order, and a screen closed mid-request.
 #include "ModelTesting.h"
-#include "api/ApiHarness.h"
 
 #include "viewmodels/TorrentDetailViewModel.h"
 
-#include <QAbstractItemModelTester>
-#include <QSignalSpy>
-#include <QTest>
-
 #include <limits>
-#include <memory>
 
 namespace {
 
@@ -19,46 +13,29 @@ const QByteArray filesPath = "/api/v2/torrents/files";
 const QByteArray trackersPath = "/api/v2/torrents/trackers";
 const QByteArray peersPath = "/api/v2/sync/torrentPeers";
 // A working tracker with its counts, and one whose counts the server left out.
-const QByteArray trackersJson = "[{\"url\":\"udp://t.example:80\",\"status\":2,\"tier\":0,\"num_seeds\":9,"
-                                "\"num_leeches\":4,\"num_peers\":13,\"num_downloaded\":1,\"msg\":\"\"},"
-                                "{\"url\":\"udp://quiet.example:80\",\"status\":4,\"msg\":\"down\"}]";
-
-QByteArray peersJson(int count)
-{
-    QStringList peers;
-    for (int i = 0; i < count; ++i)
-        peers.append(
-            QStringLiteral("\"10.0.0.%1:6881\":{\"ip\":\"10.0.0.%1\",\"port\":6881,\"client\":\"qBittorrent/"
-                           "4.5.2\",\"progress\":0.25,\"dl_speed\":2048,\"up_speed\":0,\"downloaded\":0,"
-                           "\"uploaded\":0,\"connection\":\"BT\",\"flags\":\"\",\"country\":\"\"}")
-                .arg(i));
-    return QStringLiteral("{\"full_update\":true,\"rid\":1,\"peers\":{%1}}").arg(peers.join(u',')).toUtf8();
-}
+const QByteArray trackersJson = ModelSnapshot::storedJson(QStringLiteral("detail-trackers.json"));
+const QByteArray peersJson = ModelSnapshot::storedJson(QStringLiteral("detail-peers.json")); // three
+const QByteArray onePeerJson = ModelSnapshot::storedJson(QStringLiteral("detail-peer.json"));
 
 QByteArray filesJson(const QStringList &names)
 {
     QStringList files;
     for (int i = 0; i < names.size(); ++i)
-        files.append(QStringLiteral("{\"index\":%1,\"name\":\"%2\",\"size\":1048576,\"progress\":0.5,"
-                                    "\"priority\":1,\"availability\":1}")
-                         .arg(i)
-                         .arg(names[i]));
+        files.append(QStringLiteral(R"({"index":%1,"name":"%2","size":1048576,"progress":0.5,"priority":1,)"
+                                    R"("availability":1})")
+                         .arg(QString::number(i), names[i]));
     return (u'[' + files.join(u',') + u']').toUtf8();
 }
 
 Torrent sampleTorrent(bool completed = false)
 {
-    Torrent torrent;
+    Torrent torrent = Torrent().updatedWith(
+        TorrentData::fromJson(R"({"name":"ubuntu-demo.iso","size":2048,"progress":0.5,"state":"downloading",)"
+                              R"("added_on":1700000000,"save_path":"/downloads"})"));
     torrent.id = hash;
-    torrent.name = QStringLiteral("ubuntu-demo.iso");
-    torrent.size = 2048;
-    torrent.progress = 0.5;
-    torrent.state = TorrentState::downloading;
     torrent.ratio = std::numeric_limits<double>::infinity();
-    torrent.addedOn = Timestamp(std::chrono::seconds(1'700'000'000));
     if (completed)
         torrent.completionOn = Timestamp(std::chrono::seconds(1'700'003'600));
-    torrent.savePath = QStringLiteral("/downloads");
     return torrent;
 }
 
@@ -76,9 +53,9 @@ private Q_SLOTS:
     void init()
     {
         m_api = std::make_unique<ApiHarness>();
-        m_api->server.on(filesPath, TestResponse::json(filesJson({QStringLiteral("disc.iso")})));
+        m_api->server.on(filesPath, TestResponse::json(filesJson({"disc.iso"})));
         m_api->server.on(trackersPath, TestResponse::json(trackersJson));
-        m_api->server.on(peersPath, TestResponse::json(peersJson(3)));
+        m_api->server.on(peersPath, TestResponse::json(peersJson));
         QVERIFY(m_api->connect());
     }
     void cleanup() { m_api.reset(); }
@@ -103,18 +80,13 @@ private Q_SLOTS:
         }
     }
 
-    // The information rows of a completed torrent add its completion time.
-    void informationRowsOfACompletedTorrent()
-    {
-        TorrentDetailViewModel model(sampleTorrent(true), m_api->client);
-        COMPARE_SNAPSHOT(*model.infoModel(), QStringLiteral("detail-info-completed"));
-    }
-
     // Each case: the files' names before > after (one letter each, - none) = what a view was told.
     void replacingRowsSignalsOnlyTheDifference()
     {
         COMPARE_CASES(QStringLiteral("detail-row-changes.cases"), [](const QString &input) {
-            const auto names = [](QString letters) { return letters.remove(u'-').split(QString(), Qt::SkipEmptyParts); };
+            const auto names = [](QString letters) {
+                return letters.remove(u'-').split(QString(), Qt::SkipEmptyParts);
+            };
             const QStringList before = names(input.section(QStringLiteral(" > "), 0, 0));
             const QStringList after = names(input.section(QStringLiteral(" > "), 1));
             TorrentFilesModel model;
@@ -123,7 +95,8 @@ private Q_SLOTS:
             QSignalSpy counts(&model, &RecordListModel::countChanged);
             Follower follower(model, TorrentFilesModel::NameRole);
             model.setFiles(decodeTorrentFiles(filesJson(after)));
-            const bool inStep = follower.rows == after && model.files() == decodeTorrentFiles(filesJson(after)) &&
+            const bool inStep = follower.rows == after &&
+                                model.files() == decodeTorrentFiles(filesJson(after)) &&
                                 counts.count() == (before.size() == after.size() ? 0 : 1);
             return follower.told.join(QStringLiteral(", ")) + (inStep ? "" : " (the view is out of step)");
         });
@@ -159,7 +132,7 @@ private Q_SLOTS:
         m_api->server.on(path, TestResponse::withStatus(404));
         QVERIFY(runTask(load()).ok());
         steps.step(QStringLiteral("this list fails"));
-        m_api->server.on(path, TestResponse::json(path == peersPath ? peersJson(1) : QByteArray("[]")));
+        m_api->server.on(path, TestResponse::json(path == peersPath ? onePeerJson : QByteArray("[]")));
         m_api->server.clearRequests();
         QVERIFY(runTask(load()).ok());
         steps.step(QStringLiteral("retried"));
@@ -170,9 +143,8 @@ private Q_SLOTS:
     void laterAnswerWins()
     {
         // The first request's answer arrives last, so its list is the one kept.
-        m_api->server.enqueue(filesPath,
-                              late(TestResponse::json(filesJson({QStringLiteral("slow.bin")})), 150));
-        m_api->server.enqueue(filesPath, TestResponse::json(filesJson({QStringLiteral("fast.bin")})));
+        m_api->server.enqueue(filesPath, late(TestResponse::json(filesJson({"slow.bin"})), 150));
+        m_api->server.enqueue(filesPath, TestResponse::json(filesJson({"fast.bin"})));
         TorrentDetailViewModel model(sampleTorrent(), m_api->client);
         model.loadAll();
         model.loadAll();
@@ -187,14 +159,14 @@ private Q_SLOTS:
         QCOMPARE(model.infoModel()->rowCount(), 0);
         QSignalSpy changed(&model, &TorrentDetailViewModel::torrentChanged);
         model.setProperty("torrent", QStringLiteral("not a torrent"));
-        model.setProperty("torrent", QVariant::fromValue(sampleTorrent()));
-        // The screen keeps the figures it opened with.
-        Torrent newer = sampleTorrent(true);
+        model.setProperty("torrent", QVariant::fromValue(sampleTorrent(true)));
+        // The screen keeps the figures it opened with; a completed torrent adds its completion time.
+        Torrent newer = sampleTorrent();
         newer.progress = 1;
         model.setProperty("torrent", QVariant::fromValue(newer));
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(model.torrent(), sampleTorrent());
-        QCOMPARE(model.infoModel()->rowCount(), 11);
+        QCOMPARE(model.torrent(), sampleTorrent(true));
+        COMPARE_SNAPSHOT(*model.infoModel(), "detail-info-completed");
     }
 
     // The screen closes while its three requests are in flight: the answers arrive and leave
@@ -211,7 +183,7 @@ private Q_SLOTS:
         QTRY_COMPARE(log.lines().size(), 3);
 
         // The same for an answer that succeeds, with the load still awaited by its caller.
-        m_api->server.on(filesPath, TestResponse::json(filesJson({QStringLiteral("late.bin")})));
+        m_api->server.on(filesPath, TestResponse::json(filesJson({"late.bin"})));
         model = new TorrentDetailViewModel(sampleTorrent(), m_api->client);
         auto task = model->loadFiles();
         delete model;

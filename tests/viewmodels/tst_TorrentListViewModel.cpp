@@ -7,7 +7,6 @@
 #include "ModelTesting.h"
 #include "support/Fixtures.h"
 
-#include "model/SyncRecords.h"
 #include "sync/TorrentRepository.h"
 #include "viewmodels/StatisticsViewModel.h"
 #include "viewmodels/TorrentListViewModel.h"
@@ -21,14 +20,9 @@ const QByteArray syncPath = QByteArrayLiteral("/api/v2/sync/maindata");
 // Six torrents that tell the filters, categories, tags and sort orders apart:
 // d1 alpha downloading linux "iso", s1 Zeta stalledDL, q1 beta queuedDL linux "a , b",
 // p1 gamma pausedUP test "abc", u1 Delta uploading "b" (20 B/s up), m1 epsilon metaDL linux.
-SyncData stored(const QString &file)
+SyncData sample(const QString &file = QStringLiteral("list-sample.json"))
 {
-    return SyncData::fromJson(ModelSnapshot::read(file).join(u'\n').toUtf8());
-}
-
-SyncData sample()
-{
-    return stored(QStringLiteral("list-sample.json"));
+    return SyncData::fromJson(ModelSnapshot::storedJson(file));
 }
 
 SyncData speedOf(const char *hash, qint64 dlspeed)
@@ -37,14 +31,6 @@ SyncData speedOf(const char *hash, qint64 dlspeed)
                                   .arg(QLatin1String(hash))
                                   .arg(dlspeed)
                                   .toUtf8());
-}
-
-QStringList idsOf(const QList<Torrent> &torrents)
-{
-    QStringList ids;
-    for (const Torrent &t : torrents)
-        ids.append(t.id);
-    return ids;
 }
 
 // Starts one of the screen's operations by its name.
@@ -120,9 +106,9 @@ private Q_SLOTS:
         steps.step(QStringLiteral("sync applied"));
         QTRY_COMPARE_WITH_TIMEOUT(model.filteredTorrents().size(), 6, 5000);
         steps.step(QStringLiteral("debounced"));
-        model.setSelectedFilter(TorrentFilter::downloading);
-        model.setSelectedFilter(TorrentFilter::seeding);
-        model.setSelectedFilter(TorrentFilter::completed);
+        for (const auto filter :
+             {TorrentFilter::downloading, TorrentFilter::seeding, TorrentFilter::completed})
+            model.setSelectedFilter(filter);
         QTRY_COMPARE_WITH_TIMEOUT(idsOf(model.filteredTorrents()), QStringList({"p1", "u1"}), 5000);
         steps.step(QStringLiteral("three filter taps, debounced"));
         model.setSelectedFilter(TorrentFilter::all);
@@ -237,7 +223,7 @@ private Q_SLOTS:
     {
         TorrentListViewModel &model = makeModel();
         model.repository().apply(sample());
-        model.repository().apply(stored(QStringLiteral("list-search-additions.json")));
+        model.repository().apply(sample(QStringLiteral("list-search-additions.json")));
         const auto results = [&model] {
             QStringList ids = idsOf(model.searchResultsModel()->torrents());
             QStringList inOrder = idsOf(model.torrents());
@@ -314,10 +300,8 @@ private Q_SLOTS:
         m->api.server.on(syncPath, [&targets](const RecordedRequest &request) {
             targets.append(request.target);
             return TestResponse::json(
-                QStringLiteral(R"({"rid":%1,"full_update":%2})")
-                    .arg(targets.size())
-                    .arg(targets.size() == 1 ? QStringLiteral("true") : QStringLiteral("false"))
-                    .toUtf8());
+                R"({"rid":)" + QByteArray::number(targets.size()) +
+                (targets.size() == 1 ? R"(,"full_update":true})" : R"(,"full_update":false})"));
         });
         m->api.server.setFallback([](const RecordedRequest &request) {
             return TestResponse::json(request.path().endsWith("categories") ? "{}" : "[]");
