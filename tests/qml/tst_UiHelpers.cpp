@@ -110,8 +110,8 @@ private slots:
             QVERIFY(haptics.impact(style));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("unknown haptic impact style")));
         QVERIFY(!haptics.impact(QStringLiteral("Medium")));
-        QCOMPARE(QList<qsizetype>({haptics.mediumCount(), haptics.lightCount(), haptics.heavyCount(), haptics.count(),
-                                   changed.count()}),
+        QCOMPARE(QList<qsizetype>({haptics.mediumCount(), haptics.lightCount(), haptics.heavyCount(),
+                                   haptics.count(), changed.count()}),
                  QList<qsizetype>({2, 1, 1, 4, 4}));
         haptics.reset();
         QCOMPARE(haptics.count(), 0);
@@ -131,7 +131,8 @@ private slots:
         QCOMPARE(shown.join(u'|'), u"无限制|无限制|无限制|无限制|1.00 MB/s|1.50 KB|1023 B|0 B|1.00 MB/s|5 秒|30 秒|||"_qs);
         // clang-format on
         QVERIFY(Format::formatBytes(1e300).endsWith(QStringLiteral("PB")));
-        QCOMPARE(Format::formatBytes(-1e300), Format::formatBytes(double(std::numeric_limits<qint64>::min())));
+        QCOMPARE(Format::formatBytes(-1e300),
+                 Format::formatBytes(double(std::numeric_limits<qint64>::min())));
         QVERIFY(!Format::formattedDate(QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)).isEmpty());
     }
 };
