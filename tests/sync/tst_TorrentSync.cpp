@@ -236,6 +236,7 @@ private Q_SLOTS:
         QVERIFY(m_api->server.waitForRequests(4, 5000));
         m_repository->setConsumerActive(this, false);
         QVERIFY(!m_repository->hasRefreshTimer());
+        QTRY_VERIFY(!m_repository->isPassRunning()); // no request left behind the test
         for (qsizetype i = 1; i < arrivals.size(); ++i) {
             // A timer may fire a little early; a second request in flight would come one
             // interval (100 ms) after the first.
