@@ -106,6 +106,15 @@ QByteArray Category::toJson() const
     return json::encodeDocument(*this);
 }
 
+QStringList Category::names(const QList<Category> &categories)
+{
+    QStringList names;
+    names.reserve(categories.size());
+    for (const Category &category : categories)
+        names.append(category.name);
+    return names;
+}
+
 size_t qHash(const Category &category, size_t seed) noexcept
 {
     return qHashMulti(seed, category.name, category.savePath);

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -71,6 +72,8 @@ struct Category
     static Category fromJson(QByteArrayView json); // throws DecodingError
     QByteArray toJson() const;
     bool operator==(const Category &) const = default;
+    // The names of a list of categories, in its order.
+    static QStringList names(const QList<Category> &categories);
 };
 
 size_t qHash(const Category &category, size_t seed = 0) noexcept;

@@ -147,9 +147,8 @@ QCoro::Task<void> TorrentRepository::refresh()
     }
     // A pass is in flight: its request went out before this call, so its answer may not show
     // what the caller wants to see (an action's effect). One more pass follows it and serves
-    // every caller that asked meanwhile.
-    // Each pass has a gate of its own that is opened once: a waiter is woken exactly once,
-    // after its frame may be gone no second wake can reach it.
+    // every caller that asked meanwhile. Each pass has a gate of its own that is opened once,
+    // so a waiter is woken exactly once: no second wake can reach a frame that may be gone.
     m_followUpWanted = true;
     if (!m_nextGate)
         m_nextGate = std::make_shared<SyncPassGate>();

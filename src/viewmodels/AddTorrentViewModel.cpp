@@ -126,10 +126,7 @@ void AddTorrentViewModel::setShowError(bool shown)
 
 QStringList AddTorrentViewModel::categoryNames() const
 {
-    QStringList names;
-    for (const Category &category : m_categories)
-        names.append(category.name);
-    return names;
+    return Category::names(m_categories);
 }
 
 QStringList AddTorrentViewModel::savePathChoices() const

@@ -11,6 +11,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 namespace {
 
 template <typename E> ErrorPtr shared(E error)
@@ -190,12 +192,9 @@ QCoro::Task<void> SettingsViewModel::loadServerVersion()
 
 void SettingsViewModel::connectTo(const QString &id)
 {
-    const QUuid uuid = QUuid::fromString(id);
-    for (const ServerConfig &server : servers()) {
-        if (server.id == uuid && !uuid.isNull()) {
-            connectToServer(server);
-            return;
-        }
+    if (const ServerConfig *server = savedServer(id)) {
+        connectToServer(*server);
+        return;
     }
     const ErrorPtr error = shared(RepositoryError(RepositoryError::Kind::serverNotFound));
     setError(error);
@@ -224,10 +223,8 @@ QCoro::QmlTask SettingsViewModel::update(const QString &id, const QString &name,
     // list reaches the repository as it is, which answers it with "server not found".
     ServerConfig server;
     server.id = QUuid::fromString(id);
-    for (const ServerConfig &saved : servers()) {
-        if (saved.id == server.id)
-            server = saved;
-    }
+    if (const ServerConfig *saved = savedServer(id))
+        server = *saved;
     server.name = name;
     server.host = host;
     server.port = port;
@@ -298,14 +295,20 @@ bool SettingsViewModel::isValidPort(const QString &text)
     return value >= 1 && value <= 65535;
 }
 
+const ServerConfig *SettingsViewModel::savedServer(const QString &id) const
+{
+    const QUuid uuid = QUuid::fromString(id);
+    if (uuid.isNull())
+        return nullptr;
+    const auto found = std::find_if(servers().cbegin(), servers().cend(),
+                                    [&uuid](const ServerConfig &server) { return server.id == uuid; });
+    return found == servers().cend() ? nullptr : &*found;
+}
+
 ServerProfile SettingsViewModel::profile(const QString &serverId) const
 {
-    const QUuid uuid = QUuid::fromString(serverId);
-    for (const ServerConfig &server : servers()) {
-        if (server.id == uuid && !uuid.isNull())
-            return ServerProfile::of(server);
-    }
-    return {};
+    const ServerConfig *server = savedServer(serverId);
+    return server ? ServerProfile::of(*server) : ServerProfile{};
 }
 
 ServerProfile SettingsViewModel::activeProfile() const

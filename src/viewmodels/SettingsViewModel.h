@@ -91,6 +91,8 @@ Q_SIGNALS:
     void errorChanged();
 
 private:
+    // The saved profile with that id text; none for an unknown or malformed id.
+    const ServerConfig *savedServer(const QString &id) const;
     ServerProfile activeProfile() const;
     QString serverVersionText() const { return m_serverVersion.value_or(QString()); }
     bool hasError() const { return m_error != nullptr; }

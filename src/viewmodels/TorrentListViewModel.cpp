@@ -276,11 +276,7 @@ void TorrentListViewModel::setSelectedTagVariant(const QVariant &value)
 
 QStringList TorrentListViewModel::categoryNames() const
 {
-    QStringList names;
-    names.reserve(m_categories.size());
-    for (const Category &c : m_categories)
-        names.append(c.name);
-    return names;
+    return Category::names(m_categories);
 }
 
 QString TorrentListViewModel::errorMessage() const
@@ -309,12 +305,6 @@ int TorrentListViewModel::torrentCount(TorrentFilter filter) const
 {
     return int(std::count_if(m_torrents.cbegin(), m_torrents.cend(),
                              [filter](const Torrent &t) { return TorrentFilters::matches(filter, t); }));
-}
-
-int TorrentListViewModel::torrentCountForFilter(const QString &filterRaw) const
-{
-    const auto filter = TorrentFilters::fromRawValue(filterRaw);
-    return filter ? torrentCount(*filter) : 0;
 }
 
 int TorrentListViewModel::torrentCountForCategory(const QString &name) const

@@ -80,9 +80,6 @@ public:
     int torrentCount(TorrentFilter filter) const;
     int torrentCountForCategory(const QString &name) const;
     int torrentCountForTag(const QString &name) const;
-    Q_INVOKABLE int torrentCountForFilter(const QString &filterRaw) const;
-    Q_INVOKABLE int countForCategory(const QString &name) const { return torrentCountForCategory(name); }
-    Q_INVOKABLE int countForTag(const QString &name) const { return torrentCountForTag(name); }
 
     // Synchronous recomputation of the shown list.
     Q_INVOKABLE void applyFilters();

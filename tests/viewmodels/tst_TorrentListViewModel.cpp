@@ -182,10 +182,12 @@ private Q_SLOTS:
         COMPARE_CASES(QStringLiteral("list-counters.cases"), [&model](const QString &input) {
             const QString name =
                 input.section(u' ', 1) == QLatin1String("''") ? QString() : input.section(u' ', 1);
+            // A filter is named by its raw value, which is case-sensitive ("Paused" is none).
+            const std::optional<TorrentFilter> filter = TorrentFilters::fromRawValue(name);
             return QString::number(
-                input.startsWith(QLatin1String("filter"))     ? model.torrentCountForFilter(name)
-                : input.startsWith(QLatin1String("category")) ? model.countForCategory(name)
-                                                              : model.countForTag(name));
+                input.startsWith(QLatin1String("filter"))     ? (filter ? model.torrentCount(*filter) : 0)
+                : input.startsWith(QLatin1String("category")) ? model.torrentCountForCategory(name)
+                                                              : model.torrentCountForTag(name));
         });
         model.repository().apply(speedOf("m1", 1'000'000'000'000));
         QCOMPARE(model.totalDownloadSpeed(), 1'000'000'000'010);
