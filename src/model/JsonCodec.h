@@ -149,8 +149,10 @@ template <typename T> struct Codec<QList<std::pair<QString, T>>>
         entries.reserve(size_t(map.size()));
         for (const auto &entry : map)
             entries.push_back(&entry);
-        std::sort(entries.begin(), entries.end(),
-                  [](const auto *a, const auto *b) { return a->first < b->first; });
+        // Stable: of a key given twice, the later value is inserted last and stays, as decoding
+        // keeps the last value.
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const auto *a, const auto *b) { return a->first < b->first; });
         QJsonObject object;
         for (const auto *entry : entries)
             object.insert(entry->first, Codec<T>::encode(entry->second));
