@@ -4,6 +4,7 @@
 
 #include <QHostAddress>
 
+#include <array>
 #include <cmath>
 
 namespace json {
@@ -44,9 +45,75 @@ template <> struct Codec<QDateTime>
     }
 };
 
+// Binary data (a certificate file) as base64 text.
+template <> struct Codec<QByteArray>
+{
+    static QString name() { return QStringLiteral("Data"); }
+    static QByteArray decode(Element value, const Path &path)
+    {
+        auto decoded = QByteArray::fromBase64Encoding(toString(value, path).toLatin1(),
+                                                      QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            throwDataCorrupted(path, QStringLiteral("无效的 base64 数据"));
+        return std::move(*decoded);
+    }
+    static QJsonValue encode(const QByteArray &data) { return QString::fromLatin1(data.toBase64()); }
+};
+
+// An enumeration as the name of its value.
+template <typename E> struct EnumNames;
+template <> struct EnumNames<CertificateTrust>
+{
+    static constexpr const char *type = "CertificateTrust";
+    static constexpr std::array names = {"system", "customCA", "pinned"};
+};
+template <> struct EnumNames<ProxyAuthentication>
+{
+    static constexpr const char *type = "ProxyAuthentication";
+    static constexpr std::array names = {"none", "basic", "headers"};
+};
+
+template <typename E>
+requires requires
+{
+    EnumNames<E>::names;
+}
+struct Codec<E>
+{
+    static QString name() { return QString::fromLatin1(EnumNames<E>::type); }
+    static E decode(Element value, const Path &path)
+    {
+        const QString text = toString(value, path);
+        for (size_t i = 0; i < EnumNames<E>::names.size(); ++i) {
+            if (text == QLatin1String(EnumNames<E>::names[i]))
+                return E(i);
+        }
+        throwDataCorrupted(path, QStringLiteral("未知的取值"));
+    }
+    // A value outside the enumeration (cast from a number) is written as that number.
+    static QJsonValue encode(E value)
+    {
+        const auto index = size_t(value);
+        return index < EnumNames<E>::names.size() ? QJsonValue(QLatin1String(EnumNames<E>::names[index]))
+                                                  : QJsonValue(int(value));
+    }
+};
+
+// For fields added after the first release: JSON written before them decodes, the field keeping
+// its default when its key is missing or null.
+struct Later : Strict
+{
+    template <typename T> static void read(T &out, const Element *value, const Path &path)
+    {
+        if (value && !isNull(*value))
+            out = Codec<T>::decode(*value, path);
+    }
+};
+
 } // namespace json
 
 using json::field;
+using json::Later;
 
 const json::Fields<ServerConfig> &jsonFields(const ServerConfig *)
 {
@@ -61,6 +128,15 @@ const json::Fields<ServerConfig> &jsonFields(const ServerConfig *)
                             field<&ServerConfig::isActive>("isActive"),
                             field<&ServerConfig::createdAt>("createdAt"),
                             field<&ServerConfig::lastConnectedAt>("lastConnectedAt"),
+                            field<&ServerConfig::pathPrefix, Later>("pathPrefix"),
+                            field<&ServerConfig::certificateTrust, Later>("certificateTrust"),
+                            field<&ServerConfig::caCertificate, Later>("caCertificate"),
+                            field<&ServerConfig::pinnedCertificate, Later>("pinnedCertificate"),
+                            field<&ServerConfig::pinnedFingerprint, Later>("pinnedFingerprint"),
+                            field<&ServerConfig::proxyAuthentication, Later>("proxyAuthentication"),
+                            field<&ServerConfig::proxyUsername, Later>("proxyUsername"),
+                            field<&ServerConfig::proxyHeaderNames, Later>("proxyHeaderNames"),
+                            field<&ServerConfig::useApiKey, Later>("useApiKey"),
                         });
     return fields;
 }
@@ -94,7 +170,26 @@ QString ServerConfig::baseURL() const
             hostPart = QLatin1Char('[') + literal + QLatin1Char(']');
         }
     }
-    return scheme + QStringLiteral("://") + hostPart + QLatin1Char(':') + QString::number(port);
+    return scheme + QStringLiteral("://") + hostPart + QLatin1Char(':') + QString::number(port) + pathPrefix;
+}
+
+QString ServerConfig::secretAccount(Secret secret, int index) const
+{
+    switch (secret) {
+    case Secret::proxyPassword:
+        return accountName() + QStringLiteral("/proxy-password");
+    case Secret::headerValue:
+        return accountName() + QStringLiteral("/header-") + QString::number(index);
+    case Secret::apiKey:
+        return accountName() + QStringLiteral("/api-key");
+    }
+    return accountName();
+}
+
+QString ServerConfig::normalizedPathPrefix(const QString &text)
+{
+    const QStringList segments = text.trimmed().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return segments.isEmpty() ? QString() : QLatin1Char('/') + segments.join(QLatin1Char('/'));
 }
 
 QString ServerConfig::accountName() const

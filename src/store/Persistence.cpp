@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include <atomic>
+#include <span>
 
 QString RepositoryError::localizedDescription() const
 {
@@ -26,8 +27,10 @@ QString describe(const QSqlError &error)
     return text.isEmpty() ? QStringLiteral("unknown database error") : text;
 }
 
-// One step per schema version; step i turns version i into version i + 1.
-const char *const migrationSteps[] = {
+// One step per schema version; step i turns version i into version i + 1. A step's statements
+// run in one transaction together with the version bump, so a step that fails halfway leaves
+// the file as it was.
+const char *const schema1[] = {
     "CREATE TABLE ServerConfigEntity ("
     " id TEXT,"
     " name TEXT,"
@@ -40,6 +43,19 @@ const char *const migrationSteps[] = {
     " lastConnectedAt INTEGER" // milliseconds since 1970, UTC
     ")",
 };
+// Connections through a reverse proxy, certificate trust and API keys. No secret is a column.
+const char *const schema2[] = {
+    "ALTER TABLE ServerConfigEntity ADD COLUMN pathPrefix TEXT",
+    "ALTER TABLE ServerConfigEntity ADD COLUMN certificateTrust INTEGER NOT NULL DEFAULT 0",
+    "ALTER TABLE ServerConfigEntity ADD COLUMN caCertificate BLOB",
+    "ALTER TABLE ServerConfigEntity ADD COLUMN pinnedCertificate BLOB",
+    "ALTER TABLE ServerConfigEntity ADD COLUMN pinnedFingerprint TEXT",
+    "ALTER TABLE ServerConfigEntity ADD COLUMN proxyAuthentication INTEGER NOT NULL DEFAULT 0",
+    "ALTER TABLE ServerConfigEntity ADD COLUMN proxyUsername TEXT",
+    "ALTER TABLE ServerConfigEntity ADD COLUMN proxyHeaderNames TEXT", // a JSON array of strings
+    "ALTER TABLE ServerConfigEntity ADD COLUMN useApiKey INTEGER NOT NULL DEFAULT 0",
+};
+const std::span<const char *const> migrationSteps[] = {schema1, schema2};
 static_assert(std::size(migrationSteps) == PersistenceController::schemaVersion);
 
 } // namespace
@@ -140,8 +156,10 @@ std::optional<QString> PersistenceController::migrate(QSqlDatabase &db)
         if (!db.transaction())
             return describe(db.lastError());
         QSqlQuery migration(db);
-        const bool ok = migration.exec(QString::fromLatin1(migrationSteps[step])) &&
-                        migration.exec(QStringLiteral("PRAGMA user_version = %1").arg(step + 1));
+        bool ok = true;
+        for (const char *statement : migrationSteps[step])
+            ok = ok && migration.exec(QString::fromLatin1(statement));
+        ok = ok && migration.exec(QStringLiteral("PRAGMA user_version = %1").arg(step + 1));
         if (!ok) {
             const QString reason = describe(migration.lastError());
             db.rollback();

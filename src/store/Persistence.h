@@ -53,7 +53,7 @@ private:
 class PersistenceController
 {
 public:
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = 2;
     static constexpr const char *fileName = "Seedwhirl.sqlite";
 
     explicit PersistenceController(QString filePath);
@@ -83,6 +83,16 @@ private:
     bool m_isOpen = false;
 };
 
+// Changes to a profile's secrets: an absent field keeps what is stored, a present one replaces
+// it (an empty text or list removes it; an empty password is kept, as a password of its own).
+struct SecretChanges
+{
+    std::optional<QString> password;
+    std::optional<QString> proxyPassword;
+    std::optional<QStringList> headerValues;
+    std::optional<QString> apiKey;
+};
+
 // The saved server profiles and the active one. Every change is all or nothing: a refused
 // password write or a failed database write leaves both stores as they were.
 class ServerRepository : public QObject
@@ -101,11 +111,25 @@ public:
 
     // Newest first; the active profile is the first one marked active. Never throws.
     void loadServers();
-    // These throw KeychainError, RepositoryError or StoreError.
-    QCoro::Task<void> addServer(ServerConfig server, QString password);
+    // These throw KeychainError, RepositoryError or StoreError. Secrets the profile does not
+    // use (a proxy password without Basic authentication, header values beyond its header
+    // names, an API key it does not use) are not kept.
+    QCoro::Task<void> addServer(ServerConfig server, ServerSecrets secrets);
+    QCoro::Task<void> addServer(ServerConfig server, QString password)
+    {
+        return addServer(std::move(server), ServerSecrets{std::move(password), {}, {}, {}});
+    }
+    QCoro::Task<void> updateServer(ServerConfig server, SecretChanges changes);
     // An absent password keeps the stored one; an empty one replaces it.
-    QCoro::Task<void> updateServer(ServerConfig server, std::optional<QString> password);
+    QCoro::Task<void> updateServer(ServerConfig server, std::optional<QString> password)
+    {
+        return updateServer(std::move(server), SecretChanges{std::move(password), {}, {}, {}});
+    }
+    // Removes the profile and every secret of it.
     QCoro::Task<void> deleteServer(QUuid id);
+    // The secrets of a saved profile for connecting; absent when a secret it needs is missing
+    // from the credential store (the password, or the API key when it uses one). Never throws.
+    QCoro::Task<std::optional<ServerSecrets>> loadSecrets(ServerConfig server);
     void setActiveServer(QUuid id);
 
 Q_SIGNALS:

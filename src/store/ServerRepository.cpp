@@ -2,11 +2,14 @@
 #include "Persistence.h"
 #include "model/Log.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -77,15 +80,193 @@ bool exists(QSqlDatabase &db, const QString &operation, const QUuid &id)
     return query.next();
 }
 
-std::optional<bool> storedIsActive(QSqlDatabase &db, const QString &operation, const QUuid &id)
+struct StoredRow
+{
+    bool isActive = false;
+    qsizetype headerCount = 0; // header names the row has, so header values it may have
+};
+
+QStringList headerNamesFrom(const QVariant &value)
+{
+    QStringList names;
+    const QJsonArray array = QJsonDocument::fromJson(value.toString().toUtf8()).array();
+    for (const QJsonValue &name : array)
+        names.append(name.toString());
+    return names;
+}
+
+std::optional<StoredRow> storedRow(QSqlDatabase &db, const QString &operation, const QUuid &id)
 {
     QSqlQuery query =
         run(db, operation,
-            QStringLiteral("SELECT isActive FROM ServerConfigEntity WHERE id = ? ORDER BY rowid LIMIT 1"),
+            QStringLiteral("SELECT isActive, proxyHeaderNames FROM ServerConfigEntity WHERE id = "
+                           "? ORDER BY rowid LIMIT 1"),
             {uuidText(id)});
     if (!query.next())
         return std::nullopt;
-    return query.value(0).toBool();
+    return StoredRow{query.value(0).toBool(), headerNamesFrom(query.value(1)).size()};
+}
+
+// The columns an add and an update both write, in the order of settingValues. Secrets are never
+// among them.
+const QStringList settingColumns = {
+    QStringLiteral("name"),
+    QStringLiteral("host"),
+    QStringLiteral("port"),
+    QStringLiteral("username"),
+    QStringLiteral("useHTTPS"),
+    QStringLiteral("pathPrefix"),
+    QStringLiteral("certificateTrust"),
+    QStringLiteral("caCertificate"),
+    QStringLiteral("pinnedCertificate"),
+    QStringLiteral("pinnedFingerprint"),
+    QStringLiteral("proxyAuthentication"),
+    QStringLiteral("proxyUsername"),
+    QStringLiteral("proxyHeaderNames"),
+    QStringLiteral("useApiKey"),
+};
+
+QVariantList settingValues(const ServerConfig &server)
+{
+    const QByteArray headerNames =
+        QJsonDocument(QJsonArray::fromStringList(server.proxyHeaderNames)).toJson(QJsonDocument::Compact);
+    return {textOrNull(server.name),
+            textOrNull(server.host),
+            qlonglong(server.port),
+            textOrNull(server.username),
+            server.useHTTPS,
+            ServerConfig::normalizedPathPrefix(server.pathPrefix),
+            int(server.certificateTrust),
+            server.caCertificate,
+            server.pinnedCertificate,
+            textOrNull(server.pinnedFingerprint),
+            int(server.proxyAuthentication),
+            textOrNull(server.proxyUsername),
+            QString::fromUtf8(headerNames),
+            server.useApiKey};
+}
+
+// A stored number outside the enumeration (a hand edit) reads as its first value.
+template <typename E> E enumFrom(const QVariant &value, E last)
+{
+    const int number = value.toInt();
+    return number >= 0 && number <= int(last) ? E(number) : E{};
+}
+
+void readSettings(ServerConfig &server, const QSqlQuery &query, int first)
+{
+    const auto value = [&](int column) { return query.value(first + column); };
+    server.name = value(0).toString();
+    server.host = value(1).toString();
+    server.port = value(2).toLongLong();
+    server.username = value(3).toString();
+    server.useHTTPS = value(4).toBool();
+    server.pathPrefix = ServerConfig::normalizedPathPrefix(value(5).toString());
+    server.certificateTrust = enumFrom(value(6), CertificateTrust::pinned);
+    server.caCertificate = value(7).toByteArray();
+    server.pinnedCertificate = value(8).toByteArray();
+    server.pinnedFingerprint = value(9).toString();
+    server.proxyAuthentication = enumFrom(value(10), ProxyAuthentication::headers);
+    server.proxyUsername = value(11).toString();
+    server.proxyHeaderNames = headerNamesFrom(value(12));
+    server.useApiKey = value(13).toBool();
+}
+
+// The credential-store accounts other than the password's that a profile's settings use.
+QStringList usedAccounts(const ServerConfig &server)
+{
+    QStringList accounts;
+    if (server.proxyAuthentication == ProxyAuthentication::basic)
+        accounts.append(server.secretAccount(ServerConfig::Secret::proxyPassword));
+    if (server.proxyAuthentication == ProxyAuthentication::headers) {
+        for (qsizetype i = 0; i < server.proxyHeaderNames.size(); ++i)
+            accounts.append(server.secretAccount(ServerConfig::Secret::headerValue, int(i)));
+    }
+    if (server.useApiKey)
+        accounts.append(server.secretAccount(ServerConfig::Secret::apiKey));
+    return accounts;
+}
+
+// Every account other than the password's a profile may have written, with headerCount header
+// names at most.
+QStringList otherAccounts(const ServerConfig &server, qsizetype headerCount)
+{
+    QStringList accounts = {server.secretAccount(ServerConfig::Secret::proxyPassword),
+                            server.secretAccount(ServerConfig::Secret::apiKey)};
+    for (qsizetype i = 0; i < headerCount; ++i)
+        accounts.append(server.secretAccount(ServerConfig::Secret::headerValue, int(i)));
+    return accounts;
+}
+
+using SecretWrites = QList<std::pair<QString, QString>>;                   // account, new value
+using PreviousSecrets = QList<std::pair<QString, std::optional<QString>>>; // account, old value
+
+// What a change does to the secrets the settings use: the values it writes, and the accounts it
+// empties (any but the password's, whose empty value is a password of its own).
+struct SecretPlan
+{
+    SecretWrites writes;
+    QStringList removals;
+};
+
+SecretPlan planSecrets(const ServerConfig &server, const SecretChanges &changes)
+{
+    SecretPlan plan;
+    const auto put = [&](const QString &account, const QString &value) {
+        if (value.isEmpty())
+            plan.removals.append(account);
+        else
+            plan.writes.append({account, value});
+    };
+    using Secret = ServerConfig::Secret;
+    if (changes.password)
+        plan.writes.append({server.accountName(), *changes.password});
+    if (changes.proxyPassword && server.proxyAuthentication == ProxyAuthentication::basic)
+        put(server.secretAccount(Secret::proxyPassword), *changes.proxyPassword);
+    if (changes.headerValues && server.proxyAuthentication == ProxyAuthentication::headers) {
+        for (qsizetype i = 0; i < server.proxyHeaderNames.size(); ++i)
+            put(server.secretAccount(Secret::headerValue, int(i)), changes.headerValues->value(i));
+    }
+    if (changes.apiKey && server.useApiKey)
+        put(server.secretAccount(Secret::apiKey), *changes.apiKey);
+    return plan;
+}
+
+// Puts back what the accounts held; best effort, as the failure that led here is the one to report.
+QCoro::Task<void> restoreSecrets(KeychainHelper &keychain, PreviousSecrets previous)
+{
+    for (const auto &[account, value] : std::as_const(previous)) {
+        if (!value) {
+            co_await keychain.deletePassword(account);
+            continue;
+        }
+        try {
+            co_await keychain.savePassword(*value, account);
+        } catch (...) {
+        }
+    }
+}
+
+// Saves each value, noting first what its account held. When the store refuses one, every
+// account written so far gets its old value back and the refusal is rethrown.
+QCoro::Task<PreviousSecrets> saveSecrets(KeychainHelper &keychain, SecretWrites writes)
+{
+    PreviousSecrets previous;
+    std::exception_ptr failure;
+    for (const auto &[account, value] : std::as_const(writes)) {
+        previous.append({account, co_await keychain.getPassword(account)});
+        try {
+            co_await keychain.savePassword(value, account);
+        } catch (...) {
+            failure = std::current_exception();
+            break;
+        }
+    }
+    if (failure) {
+        co_await restoreSecrets(keychain, previous);
+        std::rethrow_exception(failure);
+    }
+    co_return previous;
 }
 
 void deactivateAll(QSqlDatabase &db)
@@ -122,24 +303,19 @@ void ServerRepository::loadServers()
         if (!m_persistence.isOpen())
             throw StoreError(QStringLiteral("加载服务器"), QStringLiteral("the profile store is not open"));
         QSqlDatabase db = m_persistence.database();
-        QSqlQuery query =
-            run(db, QStringLiteral("加载服务器"),
-                QStringLiteral(
-                    "SELECT id, name, host, port, username, useHTTPS, isActive, createdAt, lastConnectedAt "
-                    "FROM ServerConfigEntity ORDER BY createdAt DESC, rowid DESC"));
+        QSqlQuery query = run(db, QStringLiteral("加载服务器"),
+                              QStringLiteral("SELECT id, isActive, createdAt, lastConnectedAt, %1 FROM "
+                                             "ServerConfigEntity ORDER BY createdAt DESC, rowid DESC")
+                                  .arg(settingColumns.join(QStringLiteral(", "))));
         const QDateTime now = QDateTime::currentDateTime();
         while (query.next()) {
             ServerConfig server;
             const QUuid id = QUuid::fromString(query.value(0).toString());
             server.id = id.isNull() ? QUuid::createUuid() : id;
-            server.name = query.value(1).toString();
-            server.host = query.value(2).toString();
-            server.port = query.value(3).toLongLong();
-            server.username = query.value(4).toString();
-            server.useHTTPS = query.value(5).toBool();
-            server.isActive = query.value(6).toBool();
-            server.createdAt = dateFromMillis(query.value(7)).value_or(now);
-            server.lastConnectedAt = dateFromMillis(query.value(8));
+            server.isActive = query.value(1).toBool();
+            server.createdAt = dateFromMillis(query.value(2)).value_or(now);
+            server.lastConnectedAt = dateFromMillis(query.value(3));
+            readSettings(server, query, 4);
             servers.append(std::move(server));
         }
     } catch (const AppError &error) {
@@ -164,17 +340,19 @@ void ServerRepository::loadServers()
     }
 }
 
-QCoro::Task<void> ServerRepository::addServer(ServerConfig server, QString password)
+QCoro::Task<void> ServerRepository::addServer(ServerConfig server, ServerSecrets secrets)
 {
     if (server.port < std::numeric_limits<qint32>::min() || server.port > std::numeric_limits<qint32>::max())
         throw StoreError(saveOperation, QStringLiteral("the port %1 is out of range").arg(server.port));
     QPointer<ServerRepository> self(this);
-    const QString account = server.accountName();
     KeychainHelper &keychain = m_keychain;
-    // The password goes first: when the credential store refuses it, the database is untouched.
-    co_await keychain.savePassword(password, account);
+    const SecretPlan plan =
+        planSecrets(server, {std::move(secrets.password), std::move(secrets.proxyPassword),
+                             std::move(secrets.headerValues), std::move(secrets.apiKey)});
+    // The secrets go first: when the credential store refuses one, the database is untouched.
+    const PreviousSecrets previous = co_await saveSecrets(keychain, plan.writes);
     if (!self) {
-        co_await keychain.deletePassword(account);
+        co_await restoreSecrets(keychain, previous);
         throw RepositoryError(RepositoryError::Kind::saveFailed);
     }
 
@@ -185,83 +363,82 @@ QCoro::Task<void> ServerRepository::addServer(ServerConfig server, QString passw
                 deactivateAll(db);
             run(db, saveOperation,
                 QStringLiteral(
-                    "INSERT INTO ServerConfigEntity (id, name, host, port, username, useHTTPS, isActive, "
-                    "createdAt, lastConnectedAt) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                {uuidText(server.id), textOrNull(server.name), textOrNull(server.host),
-                 qlonglong(server.port), textOrNull(server.username), server.useHTTPS, server.isActive,
-                 millisOrNull(server.createdAt.isValid() ? std::optional(server.createdAt) : std::nullopt),
-                 millisOrNull(server.lastConnectedAt)});
+                    "INSERT INTO ServerConfigEntity (id, isActive, createdAt, lastConnectedAt, %1) "
+                    "VALUES (?, ?, ?, ?%2)")
+                    .arg(settingColumns.join(QStringLiteral(", ")),
+                         QStringLiteral(", ?").repeated(settingColumns.size())),
+                QVariantList{
+                    uuidText(server.id), server.isActive,
+                    millisOrNull(server.createdAt.isValid() ? std::optional(server.createdAt) : std::nullopt),
+                    millisOrNull(server.lastConnectedAt)} +
+                    settingValues(server));
         });
     } catch (...) {
         failure = std::current_exception();
     }
     if (failure) {
-        // The profile was not saved, so its password must not stay behind.
-        co_await keychain.deletePassword(account);
+        // The profile was not saved, so none of its secrets may stay behind.
+        co_await restoreSecrets(keychain, previous);
         std::rethrow_exception(failure);
     }
     if (self)
         loadServers();
 }
 
-QCoro::Task<void> ServerRepository::updateServer(ServerConfig server, std::optional<QString> password)
+QCoro::Task<void> ServerRepository::updateServer(ServerConfig server, SecretChanges changes)
 {
     QPointer<ServerRepository> self(this);
     KeychainHelper &keychain = m_keychain;
-    const QString account = server.accountName();
     {
         QSqlDatabase db = m_persistence.database();
         if (!exists(db, saveOperation, server.id))
             throw RepositoryError(RepositoryError::Kind::serverNotFound);
     }
 
-    std::optional<QString> previousPassword;
-    if (password) {
-        previousPassword = co_await keychain.getPassword(account);
-        co_await keychain.savePassword(*password, account);
-    }
-    const auto restorePassword = [&]() -> QCoro::Task<void> {
-        if (!password)
-            co_return;
-        if (previousPassword) {
-            try {
-                co_await keychain.savePassword(*previousPassword, account);
-            } catch (...) {
-            }
-        } else {
-            co_await keychain.deletePassword(account);
-        }
-    };
+    SecretPlan plan = planSecrets(server, changes);
+    const PreviousSecrets previous = co_await saveSecrets(keychain, plan.writes);
     if (!self) {
-        co_await restorePassword();
+        co_await restoreSecrets(keychain, previous);
         throw RepositoryError(RepositoryError::Kind::saveFailed);
     }
 
+    qsizetype storedHeaderCount = 0;
     std::exception_ptr failure;
     try {
         inTransaction(m_persistence.database(), saveOperation, [&](QSqlDatabase &db) {
-            const std::optional<bool> wasActive = storedIsActive(db, saveOperation, server.id);
-            if (!wasActive)
+            const std::optional<StoredRow> stored = storedRow(db, saveOperation, server.id);
+            if (!stored)
                 throw RepositoryError(RepositoryError::Kind::serverNotFound);
-            if (server.isActive && !*wasActive)
+            storedHeaderCount = stored->headerCount;
+            if (server.isActive && !stored->isActive)
                 deactivateAll(db);
             run(db, saveOperation,
                 QStringLiteral(
-                    "UPDATE ServerConfigEntity SET name = ?, host = ?, port = ?, username = ?, "
-                    "useHTTPS = ?, isActive = ? WHERE rowid = (SELECT rowid FROM ServerConfigEntity "
-                    "WHERE id = ? ORDER BY rowid LIMIT 1)"),
-                {textOrNull(server.name), textOrNull(server.host), qlonglong(server.port),
-                 textOrNull(server.username), server.useHTTPS, server.isActive, uuidText(server.id)});
+                    "UPDATE ServerConfigEntity SET %1 = ?, isActive = ? WHERE rowid = (SELECT rowid "
+                    "FROM ServerConfigEntity WHERE id = ? ORDER BY rowid LIMIT 1)")
+                    .arg(settingColumns.join(QStringLiteral(" = ?, "))),
+                settingValues(server) + QVariantList{server.isActive, uuidText(server.id)});
         });
     } catch (...) {
         failure = std::current_exception();
     }
     if (failure) {
-        co_await restorePassword();
+        co_await restoreSecrets(keychain, previous);
         std::rethrow_exception(failure);
     }
     if (self)
         loadServers();
+
+    // Only once the row no longer needs them: the emptied secrets and those of settings that were
+    // turned off or header names that were dropped. A failed delete leaves an unused entry.
+    const QStringList used = usedAccounts(server);
+    for (const QString &account :
+         otherAccounts(server, std::max(storedHeaderCount, server.proxyHeaderNames.size()))) {
+        if (!used.contains(account))
+            plan.removals.append(account);
+    }
+    for (const QString &account : std::as_const(plan.removals))
+        co_await keychain.deletePassword(account);
 }
 
 QCoro::Task<void> ServerRepository::deleteServer(QUuid id)
@@ -269,10 +446,13 @@ QCoro::Task<void> ServerRepository::deleteServer(QUuid id)
     QPointer<ServerRepository> self(this);
     KeychainHelper &keychain = m_keychain;
     const QString operation = QStringLiteral("删除服务器失败");
-    // The row goes first: a failed delete keeps both the profile and its password.
+    qsizetype headerCount = 0;
+    // The row goes first: a failed delete keeps both the profile and its secrets.
     inTransaction(m_persistence.database(), operation, [&](QSqlDatabase &db) {
-        if (!exists(db, operation, id))
+        const std::optional<StoredRow> stored = storedRow(db, operation, id);
+        if (!stored)
             throw RepositoryError(RepositoryError::Kind::serverNotFound);
+        headerCount = stored->headerCount;
         run(db, operation,
             QStringLiteral(
                 "DELETE FROM ServerConfigEntity WHERE rowid = (SELECT rowid FROM ServerConfigEntity "
@@ -281,7 +461,43 @@ QCoro::Task<void> ServerRepository::deleteServer(QUuid id)
     });
     if (self)
         loadServers();
-    co_await keychain.deletePassword(id.toString(QUuid::WithoutBraces).toUpper());
+    ServerConfig removed;
+    removed.id = id;
+    co_await keychain.deletePassword(removed.accountName());
+    for (const QString &account : otherAccounts(removed, headerCount))
+        co_await keychain.deletePassword(account);
+}
+
+QCoro::Task<std::optional<ServerSecrets>> ServerRepository::loadSecrets(ServerConfig server)
+{
+    KeychainHelper &keychain = m_keychain;
+    ServerSecrets secrets;
+    // The key replaces the login, so a profile with one needs no password.
+    if (server.useApiKey) {
+        const std::optional<QString> apiKey =
+            co_await keychain.getPassword(server.secretAccount(ServerConfig::Secret::apiKey));
+        if (!apiKey)
+            co_return std::nullopt;
+        secrets.apiKey = *apiKey;
+    } else {
+        const std::optional<QString> password = co_await keychain.getPassword(server.accountName());
+        if (!password)
+            co_return std::nullopt;
+        secrets.password = *password;
+    }
+    if (server.proxyAuthentication == ProxyAuthentication::basic) {
+        secrets.proxyPassword =
+            (co_await keychain.getPassword(server.secretAccount(ServerConfig::Secret::proxyPassword)))
+                .value_or(QString());
+    }
+    if (server.proxyAuthentication == ProxyAuthentication::headers) {
+        for (qsizetype i = 0; i < server.proxyHeaderNames.size(); ++i) {
+            secrets.headerValues.append((co_await keychain.getPassword(
+                                             server.secretAccount(ServerConfig::Secret::headerValue, int(i))))
+                                            .value_or(QString()));
+        }
+    }
+    co_return secrets;
 }
 
 void ServerRepository::setActiveServer(QUuid id)

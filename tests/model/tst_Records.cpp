@@ -154,15 +154,17 @@ private slots:
         QVERIFY(a.createdAt >= before && a.createdAt <= QDateTime::currentDateTimeUtc());
     }
 
-    // Scheme, host as typed (an IPv6 literal bracketed, its zone written "%25"), port.
+    // Scheme, host as typed (an IPv6 literal bracketed, its zone written "%25"), port, then the
+    // path prefix as the form normalises it.
     void baseURLs()
     {
         SnapshotLog log;
         for (const auto &[label, input] : snapshotInputs(u"base-url-inputs.cases"_qs)) {
-            const QList<QByteArray> parts = input.split('|'); // host|port|https
-            log.add(
-                label,
-                profile(QString::fromUtf8(parts[0]), parts[1].toLongLong(), parts[2] == "https").baseURL());
+            const QList<QByteArray> parts = input.split('|'); // host|port|https[|path prefix as typed]
+            ServerConfig server =
+                profile(QString::fromUtf8(parts[0]), parts[1].toLongLong(), parts[2] == "https");
+            server.pathPrefix = ServerConfig::normalizedPathPrefix(QString::fromUtf8(parts.value(3)));
+            log.add(label, server.baseURL());
         }
         log.compare(u"base-urls.snap"_qs);
         // Usable by a strict parser.
@@ -185,6 +187,14 @@ private slots:
         QCOMPARE(ServerConfig::fromJson(bytes), config);
         config.isActive = true;
         config.lastConnectedAt = QDateTime::fromMSecsSinceEpoch(1796557629123, Qt::UTC);
+        config.pathPrefix = u"/qbt"_qs;
+        config.certificateTrust = CertificateTrust::pinned;
+        config.caCertificate = config.pinnedCertificate = QByteArray("\x30\x82\x00\xff", 4);
+        config.pinnedFingerprint = u"30:82:00:FF"_qs;
+        config.proxyAuthentication = ProxyAuthentication::headers;
+        config.proxyUsername = u"代理"_qs;
+        config.proxyHeaderNames = {u"X-A"_qs, u"X-B"_qs};
+        config.useApiKey = true;
         QCOMPARE(ServerConfig::fromJson(config.toJson()), config);
 
         // The encoded forms, then a handwritten profile and each key missing or holding a bad value.

@@ -48,11 +48,20 @@ bool setKeyringLocked(bool locked)
                 {QVariant::fromValue(login), QVariant::fromValue(secret)});
 }
 
-// The real credential store, made to lock its keyring right after a delete.
+// The real credential store, made to lock its keyring right after a delete, or to refuse the
+// writes of accounts ending in refusedSuffix.
 struct LockingKeychain : KeychainHelper
 {
     LockingKeychain() : KeychainHelper(testService) {}
     bool lockAfterDelete = false;
+    QString refusedSuffix;
+
+    QCoro::Task<void> savePassword(QString password, QString account) override
+    {
+        if (!refusedSuffix.isEmpty() && account.endsWith(refusedSuffix))
+            throw KeychainError(KeychainError::Kind::saveFailed, 0);
+        co_await KeychainHelper::savePassword(password, account);
+    }
 
     QCoro::Task<bool> deletePassword(QString account) override
     {
@@ -69,6 +78,43 @@ ServerConfig profile(const QString &name, qint64 createdOffsetMs = 0, bool activ
     server.createdAt = server.createdAt.addMSecs(createdOffsetMs);
     server.isActive = active;
     return server;
+}
+
+// Connection settings; a certificate, fingerprint and proxy user name come along where they apply.
+struct Settings
+{
+    QString pathPrefix;
+    CertificateTrust trust = CertificateTrust::system;
+    ProxyAuthentication proxy = ProxyAuthentication::none;
+    QStringList headerNames;
+    bool useApiKey = false;
+
+    ServerConfig applied(ServerConfig server) const
+    {
+        const QByteArray der("\x30\x82\x00\xff", 4);
+        server.pathPrefix = pathPrefix;
+        server.certificateTrust = trust;
+        server.caCertificate = trust == CertificateTrust::customCA ? der : QByteArray();
+        server.pinnedCertificate = trust == CertificateTrust::pinned ? der : QByteArray();
+        server.pinnedFingerprint = trust == CertificateTrust::pinned ? "30:82:00:FF" : "";
+        server.proxyAuthentication = proxy;
+        server.proxyUsername = proxy == ProxyAuthentication::basic ? "代理用户" : "";
+        server.proxyHeaderNames = headerNames;
+        server.useApiKey = useApiKey;
+        return server;
+    }
+};
+
+// Every credential-store account a test profile may have.
+QStringList accounts(const ServerConfig &server)
+{
+    using enum ServerConfig::Secret;
+    return {server.accountName(),
+            server.secretAccount(proxyPassword),
+            server.secretAccount(apiKey),
+            server.secretAccount(headerValue, 0),
+            server.secretAccount(headerValue, 1),
+            server.secretAccount(headerValue, 2)};
 }
 
 // Writes raw bytes as a secret, bypassing the helper (to plant what it would never write).
@@ -158,11 +204,27 @@ class TestServerRepository : public QObject
         QCOMPARE(failure(runTask(m_repository->addServer(server, secret))), QString());
     }
     bool exec(const QString &sql) { return QSqlQuery(m_store->database()).exec(sql); }
+    // The secrets the credential store holds for a profile ("<account suffix>=<value>"), then
+    // what loadSecrets gives ("password|proxy password|header values|API key").
+    QString secretsOf(const ServerConfig &server)
+    {
+        QStringList stored;
+        for (const QString &account : accounts(server)) {
+            if (const Password value = read(account))
+                stored.append(account.mid(server.accountName().size()) + '=' + *value);
+        }
+        const auto s = runTask(m_repository->loadSecrets(server)).value.value_or(std::nullopt);
+        stored.append(
+            !s ? "absent"
+               : QStringList{s->password, s->proxyPassword, s->headerValues.join(','), s->apiKey}.join('|'));
+        return stored.join(' ');
+    }
 
 private Q_SLOTS:
     void init()
     {
         m_keychain.lockAfterDelete = false;
+        m_keychain.refusedSuffix.clear();
         m_account = QUuid::createUuid().toString(QUuid::WithoutBraces);
         m_dir = std::make_unique<QTemporaryDir>();
         reopen();
@@ -172,17 +234,18 @@ private Q_SLOTS:
     {
         setKeyringLocked(false);
         remove(m_account);
-        for (const ServerConfig &server : m_repository ? m_repository->servers() : QList<ServerConfig>())
-            remove(server.accountName());
+        for (const ServerConfig &server : m_repository ? m_repository->servers() : QList<ServerConfig>()) {
+            for (const QString &account : accounts(server))
+                remove(account);
+        }
         m_repository.reset();
         m_store.reset();
     }
 
-    // Newest first, passwords alongside, a single active profile, the same after a restart. An
-    // update without a new password keeps the old one, an empty one replaces it, and createdAt
-    // and lastConnectedAt are not the form's to change. A delete takes the password along, and
-    // a profile whose password is gone deletes as well. A profile that is not there is neither
-    // updated (nor its password written) nor activated, and the active one stays.
+    // Newest first, passwords alongside, a single active profile, the same after a restart.
+    // createdAt and lastConnectedAt are not the form's to change. A profile whose password is
+    // gone deletes as well. A profile that is not there is neither updated (nor its password
+    // written) nor activated, and the active one stays.
     void savedProfiles()
     {
         const ServerConfig older = profile("older", -1000), newer = profile("newer", 0, true),
@@ -207,12 +270,7 @@ private Q_SLOTS:
         form.lastConnectedAt = form.lastConnectedAt->addDays(1);
         QCOMPARE(failure(runTask(m_repository->updateServer(form, std::nullopt))), QString());
         QCOMPARE(m_repository->servers().last(), expected);
-        QCOMPARE(password(older), "pw-old");
-        QCOMPARE(failure(runTask(m_repository->updateServer(form, QString()))), QString());
-        QCOMPARE(password(older), QString());
-
         QCOMPARE(failure(runTask(m_repository->deleteServer(newer.id))), QString());
-        QCOMPARE(password(newer), std::nullopt);
         remove(third.accountName());
         QCOMPARE(failure(runTask(m_repository->deleteServer(third.id))), QString());
 
@@ -233,6 +291,108 @@ private Q_SLOTS:
                 !bare.lastConnectedAt);
     }
 
+    // A store of the first release opens with every profile as it was, the later settings at
+    // their defaults and the passwords where they were; opening it again changes nothing.
+    void migratesFirstReleaseStore()
+    {
+        m_repository.reset();
+        m_store.reset();
+        QVERIFY(QFile::remove(path()));
+        QVERIFY(QFile::copy(SEEDWHIRL_FIXTURES_DIR "/store/profiles-schema1.sqlite", path()));
+        QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner));
+        for (const char *account :
+             {"0E6A4C1B-8D2F-4A57-9B3C-1F2E3D4C5B6A", "7C1D2E3F-4A5B-4C6D-8E7F-9A0B1C2D3E4F",
+              "A1B2C3D4-E5F6-4789-8ABC-DEF012345678"})
+            QVERIFY(runTask(m_keychain.savePassword("pw", account)).ok());
+        reopen();
+        QStringList rows;
+        for (const ServerConfig &s : m_repository->servers()) {
+            QCOMPARE(s, Settings{}.applied(s));
+            rows.append(QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
+                            .arg(s.accountName(), s.name, s.host, QString::number(s.port), s.username)
+                            .arg(s.useHTTPS)
+                            .arg(s.isActive)
+                            .arg(s.createdAt.toMSecsSinceEpoch())
+                            .arg(s.lastConnectedAt ? s.lastConnectedAt->toMSecsSinceEpoch() : 0) +
+                        ' ' + secretsOf(s));
+        }
+        // clang-format off
+        QCOMPARE(rows, QStringList({
+            "A1B2C3D4-E5F6-4789-8ABC-DEF012345678 IPv6 fd00::2 9090  0 0 1764000180000 0 =pw pw|||",
+            "7C1D2E3F-4A5B-4C6D-8E7F-9A0B1C2D3E4F Seedbox seedbox.example.org 443 seeder 1 1 1764000120000 1796653627029 =pw pw|||",
+            "0E6A4C1B-8D2F-4A57-9B3C-1F2E3D4C5B6A 家里的 NAS nas.local 8080 admin 0 0 1764000060000 0 =pw pw|||"}));
+        // clang-format on
+        const QList<ServerConfig> migrated = m_repository->servers();
+        m_repository.reset();
+        m_store.reset();
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        reopen();
+        QCOMPARE(m_repository->servers(), migrated);
+        QCOMPARE((file.seek(0), file.readAll()), before);
+    }
+
+    void connectionSettings_data()
+    {
+        using enum CertificateTrust;
+        using enum ProxyAuthentication;
+        QTest::addColumn<Settings>("added");
+        QTest::addColumn<ServerSecrets>("secrets");
+        QTest::addColumn<QString>("afterAdd"); // see secretsOf
+        QTest::addColumn<Settings>("updated");
+        QTest::addColumn<SecretChanges>("changes");
+        QTest::addColumn<QString>("afterUpdate");
+        // clang-format off
+        QTest::newRow("every setting, then none")
+            << Settings{"/qbt", pinned, headers, {"X-A", "X-B"}, true} << ServerSecrets{"pw", "pp", {"h0", "h1", "h2"}, "k"}
+            << "=pw /api-key=k /header-0=h0 /header-1=h1 ||h0,h1|k"
+            << Settings{" //a//b/ ", system, none, {}, false} << SecretChanges{} << "=pw pw|||";
+        QTest::newRow("kept, replaced, emptied")
+            << Settings{"", customCA, basic, {}, true} << ServerSecrets{"pw", "pp", {}, "k"}
+            << "=pw /proxy-password=pp /api-key=k |pp||k"
+            << Settings{"/", customCA, basic, {}, true} << SecretChanges{{}, "", {}, "k2"} << "=pw /api-key=k2 |||k2";
+        QTest::newRow("header names dropped")
+            << Settings{"/x", system, headers, {"A", "B", "C"}, false} << ServerSecrets{"pw", {}, {"a", "b", "c"}, {}}
+            << "=pw /header-0=a /header-1=b /header-2=c pw||a,b,c|"
+            << Settings{"x", system, headers, {"A", "X"}, false} << SecretChanges{} << "=pw /header-0=a /header-1=b pw||a,b|";
+        QTest::newRow("switched on by an update")
+            << Settings{} << ServerSecrets{"pw", "pp", {"h"}, "k"} << "=pw pw|||"
+            << Settings{"", pinned, basic, {}, true} << SecretChanges{"", "new", {}, "key"}
+            << "= /proxy-password=new /api-key=key |new||key";
+        QTest::newRow("a needed API key missing")
+            << Settings{"", system, headers, {"A", "B"}, false} << ServerSecrets{"pw", {}, {"a"}, {}}
+            << "=pw /header-0=a pw||a,|"
+            << Settings{"", system, headers, {"A", "B"}, true} << SecretChanges{{}, {}, QStringList{"", "b"}, {}}
+            << "=pw /header-1=b absent";
+        // clang-format on
+    }
+
+    // The settings of a profile through an add, an update and a restart; its secrets saved,
+    // kept, replaced or removed by each change (none that the settings do not use), and all
+    // of them gone with the profile.
+    void connectionSettings()
+    {
+        QFETCH(Settings, added);
+        QFETCH(ServerSecrets, secrets);
+        QFETCH(QString, afterAdd);
+        QFETCH(Settings, updated);
+        QFETCH(SecretChanges, changes);
+        QFETCH(QString, afterUpdate);
+        const ServerConfig base = profile("p"), saved = added.applied(base);
+        QCOMPARE(failure(runTask(m_repository->addServer(saved, secrets))), QString());
+        QCOMPARE(m_repository->servers(), QList{saved});
+        QCOMPARE(secretsOf(saved), afterAdd);
+        ServerConfig changed = updated.applied(base);
+        QCOMPARE(failure(runTask(m_repository->updateServer(changed, changes))), QString());
+        reopen();
+        changed.pathPrefix = ServerConfig::normalizedPathPrefix(changed.pathPrefix);
+        QCOMPARE(m_repository->servers(), QList{changed});
+        QCOMPARE(secretsOf(changed), afterUpdate);
+        QCOMPARE(failure(runTask(m_repository->deleteServer(changed.id))), QString());
+        QCOMPARE(secretsOf(changed), "absent");
+    }
+
     void unsavablePassword_data()
     {
         QTest::addColumn<bool>("update");
@@ -244,12 +404,13 @@ private Q_SLOTS:
         QTest::newRow("update, keyring locks after a delete") << true << "lock after delete" << "";
         QTest::newRow("add, the database write fails") << false << "database" << "disk is full";
         QTest::newRow("update, the database write fails") << true << "database" << "disk is full";
+        QTest::newRow("update, the API key refused after the password") << true << "/api-key" << "保存密码失败";
         // clang-format on
     }
 
-    // A password the store cannot write, or a profile row SQLite cannot write, leaves neither
-    // the new profile nor its password behind on an add, and the old password on an update:
-    // a profile has the new password exactly when its save succeeded. The deactivation that
+    // A secret the store cannot write, or a profile row SQLite cannot write, leaves neither the
+    // new profile nor its secrets behind on an add, and the old ones on an update: a profile
+    // has its new password and API key exactly when its save succeeded. The deactivation that
     // an active new profile brings is undone as well.
     void unsavablePassword()
     {
@@ -259,43 +420,57 @@ private Q_SLOTS:
         const ServerConfig kept = profile("kept", -1000, true);
         ServerConfig changed = update ? kept : profile("new", 0, true);
         changed.name = QStringLiteral("changed");
+        changed.useApiKey = true;
         add(kept, "old");
         m_keychain.lockAfterDelete = refusal == "lock after delete";
+        m_keychain.refusedSuffix = refusal.startsWith('/') ? refusal : QString();
         QVERIFY(refusal != "lock" || setKeyringLocked(true));
         const QString trigger =
             "CREATE TRIGGER \"%1\" BEFORE %1 ON ServerConfigEntity BEGIN SELECT RAISE(ABORT, "
             "'disk is full'); END";
         for (const char *event : {"INSERT", "UPDATE OF name"})
             QVERIFY(refusal != "database" || exec(trigger.arg(event)));
-        const auto outcome = update ? runTask(m_repository->updateServer(changed, QStringLiteral("new")))
-                                    : runTask(m_repository->addServer(changed, "new"));
+        const auto outcome =
+            update ? runTask(m_repository->updateServer(changed, SecretChanges{"new", {}, {}, "key"}))
+                   : runTask(m_repository->addServer(changed, ServerSecrets{"new", {}, {}, "key"}));
         m_keychain.lockAfterDelete = false;
+        m_keychain.refusedSuffix.clear();
         QVERIFY(setKeyringLocked(false));
         QVERIFY2(error.isEmpty() ? outcome.ok() : failure(outcome).contains(error),
                  qPrintable(failure(outcome)));
         reopen();
         QCOMPARE(names(), QStringList{error.isEmpty() ? "changed*" : "kept*"});
         QCOMPARE(password(kept), error.isEmpty() ? "new" : "old");
+        QCOMPARE(read(changed.secretAccount(ServerConfig::Secret::apiKey)),
+                 error.isEmpty() ? Password("key") : std::nullopt);
         if (!update)
             QCOMPARE(password(changed), std::nullopt);
     }
 
     void unusableFilesAreReportedAndLeftAlone_data()
     {
-        QTest::addColumn<QByteArray>("contents"); // none: a database of a newer release
+        QTest::addColumn<QByteArray>("contents"); // none: the database, changed by the statements
+        QTest::addColumn<QString>("statements");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("not a database") << QByteArray(4096, 'x') << "not a database";
-        QTest::newRow("truncated database")
-            << QByteArray("SQLite format 3\0", 16) + QByteArray(200, '\0') << "";
-        QTest::newRow("of a newer release") << QByteArray() << "newer release";
+        // clang-format off
+        QTest::newRow("not a database") << QByteArray(4096, 'x') << "" << "not a database";
+        QTest::newRow("truncated database") << QByteArray("SQLite format 3\0", 16) + QByteArray(200, '\0') << "" << "";
+        QTest::newRow("of a newer release") << QByteArray() << "PRAGMA user_version = 99" << "newer release";
+        // clang-format on
+        // The first new column is added before the second one fails.
+        QTest::newRow("migration failing halfway")
+            << QByteArray() << "ALTER TABLE ServerConfigEntity DROP COLUMN pathPrefix;PRAGMA user_version = 1"
+            << "duplicate column name: certificateTrust";
     }
 
     // The failure names the file and the reason; the file stays exactly as it was.
     void unusableFilesAreReportedAndLeftAlone()
     {
         QFETCH(QByteArray, contents);
+        QFETCH(QString, statements);
         QFETCH(QString, reason);
-        QVERIFY(!contents.isEmpty() || exec("PRAGMA user_version = 99"));
+        for (const QString &statement : statements.split(';', Qt::SkipEmptyParts))
+            QVERIFY(exec(statement));
         m_repository.reset();
         m_store.reset();
         QFile file(path()); // the test's own access must not change it, so no buffering
