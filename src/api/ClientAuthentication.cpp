@@ -1,5 +1,6 @@
 // Login, connection test and version request of QBittorrentAPIClient.
 #include "APIVersionManager.h"
+#include "Attempt.h"
 #include "FormEncoding.h"
 #include "NetworkError.h"
 #include "QBittorrentAPIClient.h"
@@ -17,12 +18,16 @@ const QByteArray formContentType = QByteArrayLiteral("application/x-www-form-url
 
 // Servers before 5.2 answer a refused login with 200 and "Fails."; from 5.2 on a good login is
 // 204 with no body and a bad one 401. Any 2xx counts, the text test only when there is text.
+// A 403 is the ban of this address after too many failures (its text is translated: never
+// read it).
 void checkLoginAnswer(const HttpAnswer &answer)
 {
     const int status = answer.statusCode;
-    if (status == 401 || status == 403)
+    if (status == 403)
+        throw NetworkError::loginBanned();
+    if (status == 401)
         throw NetworkError::unauthorized();
-    if (status < 200 || status > 299)
+    if (!answer.isSuccess())
         throw NetworkError::serverError(status);
     if (answer.body.isEmpty())
         return;
@@ -31,33 +36,95 @@ void checkLoginAnswer(const HttpAnswer &answer)
         throw NetworkError::unauthorized();
 }
 
-} // namespace
-
-QCoro::Task<void> QBittorrentAPIClient::login(ServerConfig server, QString password)
+// A refusal for the credentials: logging in again with the same ones can only add to a ban.
+bool isCredentialFailure(const ErrorPtr &error)
 {
-    co_await loginWith(std::move(server), std::move(password), true);
+    const auto *network = dynamic_cast<const NetworkError *>(error.get());
+    using K = NetworkError::Kind;
+    return network && (network->kind() == K::unauthorized || network->kind() == K::loginBanned ||
+                       network->kind() == K::apiKeyRejected);
 }
 
-QCoro::Task<void> QBittorrentAPIClient::loginWith(ServerConfig server, QString password,
-                                                  bool versionMayReauth)
+} // namespace
+
+QCoro::Task<void> QBittorrentAPIClient::login(ServerConfig server, ServerSecrets secrets)
 {
+    m_credentialFailure.reset();
+    ConnectionSettings settings = ConnectionSettings::forProfile(server, secrets);
+    QString password = std::move(secrets.password);
+    secrets = {};
+    co_await loginWith(std::move(server), std::move(settings), std::move(password), true);
+}
+
+QCoro::Task<std::optional<QString>> QBittorrentAPIClient::authenticate(QNetworkAccessManager &manager,
+                                                                       ServerConfig server,
+                                                                       ConnectionSettings settings,
+                                                                       QString password, HttpLimits limits)
+{
+    if (settings.usesApiKey()) {
+        password.clear();
+        const QUrl url = buildURL(APIEndpoint::version(), server);
+        const HttpAnswer answer =
+            co_await exchange(manager, server, settings, Method::get, url, {}, {}, limits);
+        checkIntermediary(answer);
+        if (answer.statusCode == 401 || answer.statusCode == 403)
+            throw NetworkError::apiKeyRejected();
+        if (!answer.isSuccess())
+            throw NetworkError::serverError(answer.statusCode);
+        co_return decodeUtf8Strictly(answer.body).value_or(QStringLiteral("Unknown"));
+    }
     const QUrl url = buildURL(APIEndpoint::login(), server);
-    const HttpLimits requestLimits = limits();
     const QByteArray body = loginBody(server.username, password);
     password.clear();
-    const HttpAnswer answer = co_await receiveAnswer(
-        start(*m_network, Method::post, url, formContentType, body, requestLimits), requestLimits);
+    const HttpAnswer answer =
+        co_await exchange(manager, server, settings, Method::post, url, formContentType, body, limits);
+    checkIntermediary(answer);
+    if (answer.statusCode == 401) {
+        if (co_await refusedBeforeAuthentication(manager, server, settings, limits))
+            throw NetworkError::requestRejected();
+        throw NetworkError::unauthorized();
+    }
     checkLoginAnswer(answer);
+    co_return std::nullopt;
+}
 
+QCoro::Task<bool> QBittorrentAPIClient::refusedBeforeAuthentication(QNetworkAccessManager &manager,
+                                                                    ServerConfig server,
+                                                                    ConnectionSettings settings,
+                                                                    HttpLimits limits)
+{
+    // Without a session the version request is answered 403; a server that answers it 401
+    // as well refused the request before looking at any credentials.
+    const QUrl url = buildURL(APIEndpoint::version(), server);
+    const Attempted<HttpAnswer> probe =
+        co_await attempt(exchange(manager, server, settings, Method::get, url, {}, {}, limits, true));
+    co_return probe.value &&probe.value->statusCode == 401 && !probe.value->asksForBasic();
+}
+
+QCoro::Task<void> QBittorrentAPIClient::loginWith(ServerConfig server, ConnectionSettings settings,
+                                                  QString password, bool versionMayReauth)
+{
+    const Attempted<std::optional<QString>> accepted =
+        co_await attempt(authenticate(*m_network, server, settings, std::move(password), limits()));
+    if (accepted.error) {
+        // Only for the profile in use: a refused login elsewhere leaves its session alone.
+        if (isCredentialFailure(accepted.error) && m_currentServer && m_currentServer->id == server.id)
+            m_credentialFailure = accepted.error;
+        raise(accepted.error);
+    }
+
+    m_settings = std::move(settings);
     setAuthenticated(true);
     setCurrentServer(server);
 
-    std::optional<QString> version;
+    std::optional<QString> version = *accepted.value;
     ErrorPtr versionError;
-    try {
-        version = co_await requestVersion(versionMayReauth);
-    } catch (...) {
-        versionError = currentError();
+    if (!version) {
+        try {
+            version = co_await requestVersion(versionMayReauth);
+        } catch (...) {
+            versionError = currentError();
+        }
     }
     if (version) {
         setServerVersion(*version);
@@ -70,18 +137,16 @@ QCoro::Task<void> QBittorrentAPIClient::loginWith(ServerConfig server, QString p
     }
 }
 
-QCoro::Task<void> QBittorrentAPIClient::testConnection(ServerConfig server, QString password)
+QCoro::Task<void> QBittorrentAPIClient::testConnection(ServerConfig server, ServerSecrets secrets)
 {
-    const QUrl url = buildURL(APIEndpoint::login(), server);
     HttpLimits requestLimits = limits();
     requestLimits.idleTimeoutMs = m_timeouts.connectionTestMs;
-    const QByteArray body = loginBody(server.username, password);
-    password.clear();
+    const ConnectionSettings settings = ConnectionSettings::forProfile(server, secrets);
+    QString password = std::move(secrets.password);
+    secrets = {};
     // Its own manager has its own cookie jar: the session cookie of the test goes nowhere.
     const auto manager = std::make_unique<QNetworkAccessManager>();
-    const HttpAnswer answer = co_await receiveAnswer(
-        start(*manager, Method::post, url, formContentType, body, requestLimits), requestLimits);
-    checkLoginAnswer(answer);
+    co_await authenticate(*manager, std::move(server), settings, std::move(password), requestLimits);
 }
 
 QCoro::Task<QString> QBittorrentAPIClient::getVersion()

@@ -1,8 +1,11 @@
 #include "HttpExchange.h"
 
+#include "CertificateError.h"
 #include "NetworkError.h"
 #include "TransportError.h"
+#include "model/ServerConfig.h"
 
+#include <QCryptographicHash>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QScopeGuard>
@@ -19,31 +22,148 @@ struct ReadState
     QByteArray body;
     bool timedOut = false;
     bool tooLarge = false;
+    QList<QSslError> sslErrors; // of the handshake, when Qt reported any
+    QSslCertificate presented;
 };
 
 // Qt reports an HTTP error status as an error code of its own; those answers are still HTTP
 // answers whose status the caller maps. Every other code means the exchange itself failed.
+// A 407 comes from a reverse proxy (the client configures no forward proxy): an answer too.
 bool comesFromHttpStatus(QNetworkReply::NetworkError error)
 {
     const int code = int(error);
     if (error == QNetworkReply::ContentReSendError)
         return false;
-    return error == QNetworkReply::ProtocolInvalidOperationError || (code >= 201 && code <= 299) ||
+    return error == QNetworkReply::ProtocolInvalidOperationError ||
+           error == QNetworkReply::ProxyAuthenticationRequiredError || (code >= 201 && code <= 299) ||
            (code >= 401 && code <= 499);
+}
+
+QList<QSslCertificate> certificatesIn(const QByteArray &bytes)
+{
+    QList<QSslCertificate> certificates = QSslCertificate::fromData(bytes, QSsl::Pem);
+    if (certificates.isEmpty())
+        certificates = QSslCertificate::fromData(bytes, QSsl::Der);
+    return certificates;
 }
 
 } // namespace
 
-QNetworkRequest makeRequest(const QUrl &url, const HttpLimits &limits, const QByteArray &contentType)
+ConnectionSettings ConnectionSettings::forProfile(const ServerConfig &server, const ServerSecrets &secrets)
+{
+    ConnectionSettings settings;
+    settings.tls = QSslConfiguration::defaultConfiguration();
+    settings.address = server.host + QLatin1Char(':') + QString::number(server.port);
+    switch (server.certificateTrust) {
+    case CertificateTrust::system:
+        break;
+    case CertificateTrust::customCA:
+        // Qt loads the system's store on demand only while no CA was given: adding one alone
+        // would drop the system's.
+        settings.tls.setCaCertificates(QSslConfiguration::systemCaCertificates() +
+                                       certificatesIn(server.caCertificate));
+        break;
+    case CertificateTrust::pinned: {
+        // No issuer is trusted: every certificate, one the system trusts too, meets the pin.
+        settings.tls.setCaCertificates({});
+        const QList<QSslCertificate> pinned = certificatesIn(server.pinnedCertificate);
+        if (!pinned.isEmpty()) {
+            settings.pinnedCertificate = pinned.first();
+            settings.pinnedFingerprint = CertificateError::fingerprint(pinned.first());
+        }
+        break;
+    }
+    }
+    switch (server.proxyAuthentication) {
+    case ProxyAuthentication::none:
+        break;
+    case ProxyAuthentication::basic:
+        settings.proxyHeaders.append(
+            {"Authorization",
+             "Basic " +
+                 (server.proxyUsername + QLatin1Char(':') + secrets.proxyPassword).toUtf8().toBase64()});
+        break;
+    case ProxyAuthentication::headers:
+        for (qsizetype i = 0; i < server.proxyHeaderNames.size(); ++i) {
+            const QByteArray name = server.proxyHeaderNames[i].trimmed().toLatin1();
+            if (!name.isEmpty())
+                settings.proxyHeaders.append({name, secrets.headerValues.value(i).toUtf8()});
+        }
+        break;
+    }
+    if (server.useApiKey)
+        settings.apiKeyAuthorization = "Bearer " + secrets.apiKey.trimmed().toUtf8();
+    return settings;
+}
+
+bool HttpAnswer::isWebPage() const
+{
+    if (contentType.trimmed().toLower().startsWith("text/html"))
+        return true;
+    for (const char c : body) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            return c == '<';
+    }
+    return false;
+}
+
+bool HttpAnswer::asksForBasic() const
+{
+    return wwwAuthenticate.trimmed().toLower().startsWith("basic");
+}
+
+void checkIntermediary(const HttpAnswer &answer)
+{
+    const int status = answer.statusCode;
+    if (status == 407 || (status == 401 && answer.asksForBasic()))
+        throw NetworkError::proxyAuthenticationFailed();
+    if (status == 502 || status == 503 || status == 504)
+        throw NetworkError::proxyUnreachable(status);
+    if (answer.isWebPage())
+        throw NetworkError::htmlPage();
+}
+
+QNetworkRequest makeRequest(const QUrl &url, const HttpLimits &limits, const ConnectionSettings &settings,
+                            const QByteArray &contentType, bool anonymous)
 {
     QNetworkRequest request(url);
     request.setTransferTimeout(limits.idleTimeoutMs);
     if (!contentType.isEmpty())
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+    if (url.scheme() == QLatin1String("https"))
+        request.setSslConfiguration(settings.tls);
+    for (const auto &[name, value] : settings.proxyHeaders)
+        request.setRawHeader(name, value);
+    // A proxy that asks for Basic owns the Authorization header: the key could not pass it.
+    if (settings.usesApiKey() && !anonymous && !request.hasRawHeader("Authorization"))
+        request.setRawHeader("Authorization", settings.apiKeyAuthorization);
+    if (anonymous || settings.usesApiKey()) {
+        request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+        request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    }
     return request;
 }
 
-QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits)
+QList<QSslError> errorsAcceptedByPin(const QList<QSslError> &errors, const QSslCertificate &presented,
+                                     const QList<QSslCertificate> &chain, const QSslCertificate &pinned)
+{
+    if (pinned.isNull() || presented.isNull() ||
+        presented.digest(QCryptographicHash::Sha256) != pinned.digest(QCryptographicHash::Sha256))
+        return {};
+    QList<QSslError> accepted;
+    for (const QSslError &error : errors) {
+        // Issuer errors of a chain the server sent name the certificate they are about (its
+        // root, say); the pin vouches for the server's own certificate, not for an issuer.
+        const QSslCertificate about = error.certificate();
+        const bool ofPresented = about.isNull() || about == presented || chain.contains(about);
+        if (!CertificateError::isAcceptedByPin(error.error()) || !ofPresented)
+            return {};
+        accepted.append(QSslError(error.error(), about.isNull() ? pinned : about));
+    }
+    return accepted;
+}
+
+QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits, ConnectionSettings settings)
 {
     QPointer<QNetworkReply> reply(rawReply);
     auto state = std::make_shared<ReadState>();
@@ -79,6 +199,22 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
         }
         state->body += rawReply->read(available);
     });
+    // Qt asks while the handshake waits: what is ignored here is all it overlooks. The
+    // handshake fails before any request byte (or cookie) leaves.
+    const QSslCertificate pinned = settings.pinnedCertificate;
+    QObject::connect(rawReply, &QNetworkReply::sslErrors, rawReply,
+                     [rawReply, state, pinned](const QList<QSslError> &errors) {
+                         const QSslConfiguration tls = rawReply->sslConfiguration();
+                         QSslCertificate presented = tls.peerCertificate();
+                         for (qsizetype i = 0; presented.isNull() && i < errors.size(); ++i)
+                             presented = errors[i].certificate();
+                         state->sslErrors = errors;
+                         state->presented = presented;
+                         const QList<QSslError> accepted =
+                             errorsAcceptedByPin(errors, presented, tls.peerCertificateChain(), pinned);
+                         if (!accepted.isEmpty())
+                             rawReply->ignoreSslErrors(accepted);
+                     });
     deadline->start();
 
     if (!rawReply->isFinished())
@@ -93,6 +229,9 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
     if (state->timedOut || error == QNetworkReply::OperationCanceledError ||
         error == QNetworkReply::TimeoutError)
         throw TransportError(QNetworkReply::TimeoutError, reply->errorString());
+    if (error == QNetworkReply::SslHandshakeFailedError && !state->sslErrors.isEmpty())
+        throw CertificateError::fromSslErrors(state->sslErrors, state->presented, settings.address,
+                                              settings.pinnedFingerprint);
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (error != QNetworkReply::NoError && !(status.isValid() && comesFromHttpStatus(error)))
@@ -104,5 +243,6 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
     if (state->body.size() + available > limits.maxResponseBytes)
         throw NetworkError::responseTooLarge(limits.maxResponseBytes);
     state->body += reply->read(available);
-    co_return HttpAnswer{status.toInt(), std::move(state->body)};
+    co_return HttpAnswer{status.toInt(), std::move(state->body), reply->rawHeader("Content-Type"),
+                         reply->rawHeader("WWW-Authenticate")};
 }

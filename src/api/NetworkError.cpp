@@ -12,6 +12,13 @@ NetworkError NetworkError::serverError(int statusCode)
     return error;
 }
 
+NetworkError NetworkError::proxyUnreachable(int statusCode)
+{
+    NetworkError error(Kind::proxyUnreachable);
+    error.m_statusCode = statusCode;
+    return error;
+}
+
 NetworkError NetworkError::networkError(ErrorPtr underlying)
 {
     NetworkError error(Kind::networkError);
@@ -68,6 +75,31 @@ QString NetworkError::errorDescription() const
         return QStringLiteral("服务器响应过大，已中止读取");
     case Kind::torrentRejected:
         return QStringLiteral("服务器未添加种子\n\n请检查链接或种子文件是否有效，以及该种子是否已在列表中");
+    case Kind::loginBanned:
+        return QStringLiteral(
+            "登录已被服务器暂时禁止\n\n登录失败次数过多，服务器封禁了本机的地址。封禁默认持续 1 "
+            "小时（服务器可能改过封禁时长），期间的每次登录都会被拒绝。");
+    case Kind::requestRejected:
+        return QStringLiteral(
+            "服务器拒绝了请求\n\nqBittorrent 在验证身份之前就拒绝了请求，可能原因：\n"
+            "• 启用了主机头验证，而访问的端口与 qBittorrent 自身监听的端口不同（容器或端口转发）\n"
+            "• 请求经过了 qBittorrent 不信任的反向代理");
+    case Kind::proxyAuthenticationFailed:
+        return QStringLiteral(
+            "反向代理身份验证失败\n\n服务器前的反向代理拒绝了请求：代理的用户名、密码或请求头缺失"
+            "或不正确。这不是 qBittorrent 的登录失败。");
+    case Kind::proxyUnreachable:
+        return QStringLiteral("反向代理无法连接到 qBittorrent (") + QString::number(m_statusCode) +
+               QStringLiteral(")\n\n服务器前的反向代理在工作，但连接不到后面的 qBittorrent：qBittorrent "
+                              "可能没有运行，或代理的目标地址有误。");
+    case Kind::htmlPage:
+        return QStringLiteral(
+            "服务器返回了网页而不是数据\n\n这通常是单点登录的登录页面或反向代理的错误页面，请求"
+            "没有到达 qBittorrent 的 Web API。");
+    case Kind::apiKeyRejected:
+        return QStringLiteral(
+            "API 密钥被拒绝\n\n服务器不接受此 API 密钥：密钥可能有误或已被撤销。API 密钥需要 "
+            "qBittorrent 5.2 或更高版本。");
     }
     return {};
 }
@@ -83,6 +115,20 @@ std::optional<QString> NetworkError::recoverySuggestion() const
         return restartSuggestion;
     case Kind::unauthorized:
         return QStringLiteral("前往「设置」页面，添加并连接到 qBittorrent 服务器");
+    case Kind::loginBanned:
+        return QStringLiteral("等封禁结束后，确认用户名和密码无误再连接");
+    case Kind::requestRejected:
+        return QStringLiteral(
+            "使用与 qBittorrent 相同的端口，或在其 Web UI 设置中关闭主机头验证；经反向代理访问时，"
+            "启用反向代理支持并把代理加入受信任列表");
+    case Kind::proxyAuthenticationFailed:
+        return QStringLiteral("在服务器设置中检查反向代理的身份验证信息");
+    case Kind::proxyUnreachable:
+        return QStringLiteral("确认 qBittorrent 正在运行，并检查反向代理的配置");
+    case Kind::htmlPage:
+        return QStringLiteral("检查服务器地址、路径前缀和反向代理的身份验证设置");
+    case Kind::apiKeyRejected:
+        return QStringLiteral("在服务器设置中检查 API 密钥，或改用用户名和密码登录");
     default:
         return std::nullopt;
     }
@@ -119,6 +165,18 @@ QString NetworkError::debugDescription() const
         return QStringLiteral("responseTooLarge(limit %1 bytes)").arg(m_limitBytes);
     case Kind::torrentRejected:
         return QStringLiteral("torrentRejected");
+    case Kind::loginBanned:
+        return QStringLiteral("loginBanned");
+    case Kind::requestRejected:
+        return QStringLiteral("requestRejected");
+    case Kind::proxyAuthenticationFailed:
+        return QStringLiteral("proxyAuthenticationFailed");
+    case Kind::proxyUnreachable:
+        return QStringLiteral("proxyUnreachable(%1)").arg(m_statusCode);
+    case Kind::htmlPage:
+        return QStringLiteral("htmlPage");
+    case Kind::apiKeyRejected:
+        return QStringLiteral("apiKeyRejected");
     }
     return {};
 }

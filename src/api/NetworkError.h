@@ -26,6 +26,20 @@ public:
         responseTooLarge,
         // An upload the server answered with 2xx and "Fails.": nothing was added.
         torrentRejected,
+        // The login was answered 403: too many failed logins from this address.
+        loginBanned,
+        // The server answered 401 even to a request that needs no login: it refused the
+        // request itself (host header check, untrusted reverse proxy), not the credentials.
+        requestRejected,
+        // A reverse proxy in front of the server refused its own credentials (407, or 401
+        // asking for Basic).
+        proxyAuthenticationFailed,
+        // A reverse proxy answered 502, 503 or 504: it cannot reach the server behind it.
+        proxyUnreachable,
+        // A web page (single sign-on form, proxy error page) came where the API answers data.
+        htmlPage,
+        // The server refused the API key of the profile (401 or 403).
+        apiKeyRejected,
     };
 
     static NetworkError serverError(int statusCode);
@@ -41,9 +55,15 @@ public:
     static NetworkError connectionFailed() { return NetworkError(Kind::connectionFailed); }
     static NetworkError responseTooLarge(qint64 limitBytes);
     static NetworkError torrentRejected() { return NetworkError(Kind::torrentRejected); }
+    static NetworkError loginBanned() { return NetworkError(Kind::loginBanned); }
+    static NetworkError requestRejected() { return NetworkError(Kind::requestRejected); }
+    static NetworkError proxyAuthenticationFailed() { return NetworkError(Kind::proxyAuthenticationFailed); }
+    static NetworkError proxyUnreachable(int statusCode);
+    static NetworkError htmlPage() { return NetworkError(Kind::htmlPage); }
+    static NetworkError apiKeyRejected() { return NetworkError(Kind::apiKeyRejected); }
 
     Kind kind() const { return m_kind; }
-    // The HTTP status of serverError; 0 otherwise.
+    // The HTTP status of serverError and proxyUnreachable; 0 otherwise.
     int statusCode() const { return m_statusCode; }
     // The wrapped error of networkError and decodingError; null otherwise.
     const ErrorPtr &underlying() const { return m_underlying; }

@@ -1,13 +1,51 @@
 #include "QBittorrentAPIClient.h"
 
 #include "APIVersionManager.h"
+#include "Attempt.h"
+#include "CertificateError.h"
 #include "NetworkError.h"
 #include "SessionCookieJar.h"
+#include "TransportError.h"
+#include "model/DecodingError.h"
 #include "model/Log.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QUrlQuery>
+
+#include <algorithm>
+
+namespace {
+
+bool isKind(const ErrorPtr &error, std::initializer_list<NetworkError::Kind> kinds)
+{
+    const auto *network = dynamic_cast<const NetworkError *>(error.get());
+    return network && std::find(kinds.begin(), kinds.end(), network->kind()) != kinds.end();
+}
+
+// Servers before 5.x answer an add that added nothing (a bad link, a file that is not a
+// torrent, a torrent already there) with 200 and "Fails."; from 5.x on the answer counts.
+void checkAddAnswer(const HttpAnswer &answer)
+{
+    if (answer.statusCode == 409)
+        throw NetworkError::torrentRejected();
+    if (!answer.isSuccess())
+        throw NetworkError::serverError(answer.statusCode);
+    const QByteArray body = answer.body.trimmed();
+    if (body == "Fails.")
+        throw NetworkError::torrentRejected();
+    if (!body.startsWith('{'))
+        return;
+    const QJsonObject counts = QJsonDocument::fromJson(body).object();
+    const double accepted = counts.value(QLatin1String("success_count")).toDouble() +
+                            counts.value(QLatin1String("pending_count")).toDouble();
+    if (counts.contains(QLatin1String("success_count")) && accepted <= 0)
+        throw NetworkError::torrentRejected();
+}
+
+} // namespace
 
 QBittorrentAPIClient &QBittorrentAPIClient::shared()
 {
@@ -29,6 +67,24 @@ QBittorrentAPIClient::QBittorrentAPIClient(APIVersionManager &versionManager, QO
 
 QBittorrentAPIClient::~QBittorrentAPIClient() = default;
 
+void QBittorrentAPIClient::dropConnections()
+{
+    m_network->clearConnectionCache();
+}
+
+void QBittorrentAPIClient::raise(const ErrorPtr &error)
+{
+    if (const auto *network = dynamic_cast<const NetworkError *>(error.get()))
+        throw *network;
+    if (const auto *certificate = dynamic_cast<const CertificateError *>(error.get()))
+        throw *certificate;
+    if (const auto *transport = dynamic_cast<const TransportError *>(error.get()))
+        throw *transport;
+    if (const auto *decoding = dynamic_cast<const DecodingError *>(error.get()))
+        throw *decoding;
+    throw UnexpectedError(error ? error->localizedDescription() : QString());
+}
+
 void QBittorrentAPIClient::clearCookies()
 {
     m_cookieJar->clear();
@@ -48,7 +104,16 @@ ServerConfig QBittorrentAPIClient::requireServer() const
 
 QUrl QBittorrentAPIClient::buildURL(const APIEndpoint &endpoint, const ServerConfig &server) const
 {
-    const QString text = server.baseURL() + m_versionManager.currentAdapter().path(endpoint);
+    // The prefix is a path, whatever it holds: each segment is percent-encoded, so that "?",
+    // "#" or a space in it can never start a query or a fragment.
+    QByteArray prefix;
+    for (const QString &segment :
+         ServerConfig::normalizedPathPrefix(server.pathPrefix).split(u'/', Qt::SkipEmptyParts))
+        prefix += '/' + QUrl::toPercentEncoding(segment);
+    ServerConfig origin = server;
+    origin.pathPrefix.clear();
+    const QString text =
+        origin.baseURL() + QString::fromLatin1(prefix) + m_versionManager.currentAdapter().path(endpoint);
     QUrl url(text, QUrl::StrictMode);
     // baseURL always writes a port: an authority without one means the host field held more
     // than a host (a scheme, a path), and the request would go somewhere else. User info
@@ -71,13 +136,19 @@ QUrl QBittorrentAPIClient::buildURL(const APIEndpoint &endpoint, const ServerCon
     return url;
 }
 
-QNetworkReply *QBittorrentAPIClient::start(QNetworkAccessManager &manager, Method method, const QUrl &url,
-                                           const QByteArray &contentType, const QByteArray &body,
-                                           const HttpLimits &limits)
+QCoro::Task<HttpAnswer> QBittorrentAPIClient::exchange(QNetworkAccessManager &manager, ServerConfig server,
+                                                       ConnectionSettings settings, Method method, QUrl url,
+                                                       QByteArray contentType, QByteArray body,
+                                                       HttpLimits limits, bool anonymous)
 {
-    if (method == Method::get)
-        return manager.get(makeRequest(url, limits));
-    return manager.post(makeRequest(url, limits, contentType), body);
+    const QNetworkRequest request = makeRequest(url, limits, settings, contentType, anonymous);
+    QNetworkReply *reply = method == Method::get ? manager.get(request) : manager.post(request, body);
+    Attempted<HttpAnswer> answer = co_await attempt(receiveAnswer(reply, limits, std::move(settings)));
+    if (answer.value)
+        co_return std::move(*answer.value);
+    if (auto refused = std::dynamic_pointer_cast<const CertificateError>(answer.error))
+        Q_EMIT certificateRejected(server, std::move(refused));
+    raise(answer.error);
 }
 
 QCoro::Task<QByteArray> QBittorrentAPIClient::fetch(APIEndpoint endpoint, ServerConfig server,
@@ -86,37 +157,48 @@ QCoro::Task<QByteArray> QBittorrentAPIClient::fetch(APIEndpoint endpoint, Server
     co_return co_await send(std::move(endpoint), std::move(server), Method::get, {}, {}, allowReauth);
 }
 
+void QBittorrentAPIClient::checkSessionRefusal()
+{
+    if (m_credentialFailure)
+        raise(m_credentialFailure);
+    if (m_settings.usesApiKey()) {
+        // A key is refused for good: asking again with the same key only repeats the refusal.
+        m_credentialFailure = std::make_shared<NetworkError>(NetworkError::apiKeyRejected());
+        raise(m_credentialFailure);
+    }
+}
+
 QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerConfig server, Method method,
                                                    QByteArray contentType, QByteArray body, bool allowReauth)
 {
     const QUrl url = buildURL(endpoint, server);
-    const HttpLimits requestLimits = limits();
-    const HttpAnswer answer = co_await receiveAnswer(
-        start(*m_network, method, url, contentType, body, requestLimits), requestLimits);
+    const HttpAnswer answer =
+        co_await exchange(*m_network, server, m_settings, method, url, contentType, body, limits());
+    checkIntermediary(answer);
 
     const int status = answer.statusCode;
-    if (status >= 200 && status <= 299)
+    if (answer.isSuccess())
         co_return answer.body;
     if (status == 401 || status == 403) {
+        checkSessionRefusal();
         if (!allowReauth)
             throw NetworkError::unauthorized();
-        // Whatever goes wrong from here on, the caller learns only that the session is gone.
-        bool loggedIn = false;
-        try {
-            co_await reauthenticate();
-            loggedIn = true;
-        } catch (...) {
-        }
-        if (!loggedIn)
+        // What the re-login found out about the server, a proxy or the certificate is worth
+        // telling; anything else tells the caller only that the session is gone.
+        const ErrorPtr reloginError = co_await attempt(reauthenticate());
+        if (reloginError) {
+            using K = NetworkError::Kind;
+            if (dynamic_cast<const CertificateError *>(reloginError.get()) ||
+                isKind(reloginError, {K::loginBanned, K::requestRejected, K::proxyAuthenticationFailed,
+                                      K::proxyUnreachable, K::htmlPage}))
+                raise(reloginError);
             throw NetworkError::unauthorized();
-        std::optional<QByteArray> repeated;
-        try {
-            repeated = co_await send(endpoint, server, method, contentType, body, false);
-        } catch (...) {
         }
-        if (!repeated)
+        const Attempted<QByteArray> repeated =
+            co_await attempt(send(endpoint, server, method, contentType, body, false));
+        if (!repeated.value)
             throw NetworkError::unauthorized();
-        co_return *repeated;
+        co_return *repeated.value;
     }
     if (status == 404)
         throw NetworkError::notFound();
@@ -130,19 +212,17 @@ QCoro::Task<void> QBittorrentAPIClient::postForm(APIEndpoint endpoint, QByteArra
                   QByteArrayLiteral("application/x-www-form-urlencoded"), std::move(body), true);
 }
 
+// An upload is never repeated: it may have been added before the refusal.
 QCoro::Task<void> QBittorrentAPIClient::postMultipart(QByteArray contentType, QByteArray body)
 {
     const ServerConfig server = requireServer();
     const QUrl url = buildURL(APIEndpoint::add(), server);
-    const HttpLimits requestLimits = limits();
-    const HttpAnswer answer = co_await receiveAnswer(
-        start(*m_network, Method::post, url, contentType, body, requestLimits), requestLimits);
-    if (answer.statusCode < 200 || answer.statusCode > 299)
-        throw NetworkError::serverError(answer.statusCode);
-    // Servers before 5.x answer an add that added nothing (a bad link, a file that is not a
-    // torrent, a torrent already there) with 200 and "Fails."; that is not a success.
-    if (answer.body.trimmed() == "Fails.")
-        throw NetworkError::torrentRejected();
+    const HttpAnswer answer =
+        co_await exchange(*m_network, server, m_settings, Method::post, url, contentType, body, limits());
+    checkIntermediary(answer);
+    if (answer.statusCode == 401 || answer.statusCode == 403)
+        checkSessionRefusal();
+    checkAddAnswer(answer);
 }
 
 QCoro::Task<void> QBittorrentAPIClient::reauthenticate()
@@ -164,7 +244,7 @@ QCoro::Task<void> QBittorrentAPIClient::reauthenticate()
     }
     logLine(QStringLiteral("🔄 检测到会话过期，正在重新登录..."));
     clearCookies();
-    co_await loginWith(server, *password, false);
+    co_await loginWith(server, m_settings, *password, false);
     logLine(QStringLiteral("✅ 重新登录成功"));
 }
 

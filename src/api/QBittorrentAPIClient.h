@@ -21,6 +21,7 @@
 #include <optional>
 
 class APIVersionManager;
+class CertificateError;
 class QNetworkAccessManager;
 class QNetworkReply;
 class SessionCookieJar;
@@ -67,11 +68,32 @@ public:
     qint64 responseSizeLimit() const { return m_responseSizeLimit; }
     void setResponseSizeLimit(qint64 bytes) { m_responseSizeLimit = bytes; }
 
-    // Authentication and version.
-    QCoro::Task<void> login(ServerConfig server, QString password);
+    // Authentication and version. A login is a user's action: it clears a remembered
+    // credential failure (see credentialFailure) before it starts. With an API key it sends no
+    // form login and keeps no cookie; the key is checked by asking for the version.
+    QCoro::Task<void> login(ServerConfig server, ServerSecrets secrets);
+    QCoro::Task<void> login(ServerConfig server, QString password)
+    {
+        return login(std::move(server), ServerSecrets{std::move(password), {}, {}, {}});
+    }
     // The same login on a throw-away session: nothing of this client changes.
-    QCoro::Task<void> testConnection(ServerConfig server, QString password);
+    QCoro::Task<void> testConnection(ServerConfig server, ServerSecrets secrets);
+    QCoro::Task<void> testConnection(ServerConfig server, QString password)
+    {
+        return testConnection(std::move(server), ServerSecrets{std::move(password), {}, {}, {}});
+    }
     QCoro::Task<QString> getVersion();
+
+    // The error of the last login the server refused for its credentials (wrong password, a
+    // ban, a rejected API key) while no user acted since: requests that find the session gone
+    // throw it again instead of logging in again, so refresh ticks never add up to a ban.
+    // Null when there is none. Cleared by login() and forgetCredentialFailure().
+    const ErrorPtr &credentialFailure() const { return m_credentialFailure; }
+    // For the owner of the profiles: the user edited the current profile.
+    void forgetCredentialFailure() { m_credentialFailure.reset(); }
+    // Closes every open connection, so that the next request shakes hands anew (after the
+    // trust of a profile changed).
+    void dropConnections();
 
     // Torrents.
     QCoro::Task<void> performAction(APIEndpoint endpoint);
@@ -105,6 +127,8 @@ public:
     static void reportDecodingFailure(const AppError &error);
 
 Q_SIGNALS:
+    // Any request (login, test, later ones) refused because of the server's certificate.
+    void certificateRejected(const ServerConfig &server, std::shared_ptr<const CertificateError> error);
     void isAuthenticatedChanged();
     void currentServerChanged();
     void serverVersionChanged();
@@ -114,16 +138,34 @@ private:
 
     HttpLimits limits() const;
     ServerConfig requireServer() const; // throws unauthorized
-    QNetworkReply *start(QNetworkAccessManager &manager, Method method, const QUrl &url,
-                         const QByteArray &contentType, const QByteArray &body, const HttpLimits &limits);
+    // One request with the settings of a profile. A refusal of the server's certificate is
+    // announced (certificateRejected) before it is thrown.
+    QCoro::Task<HttpAnswer> exchange(QNetworkAccessManager &manager, ServerConfig server,
+                                     ConnectionSettings settings, Method method, QUrl url,
+                                     QByteArray contentType, QByteArray body, HttpLimits limits,
+                                     bool anonymous = false);
     QCoro::Task<QByteArray> send(APIEndpoint endpoint, ServerConfig server, Method method,
                                  QByteArray contentType, QByteArray body, bool allowReauth);
     QCoro::Task<void> postForm(APIEndpoint endpoint, QByteArray body);
     QCoro::Task<void> postMultipart(QByteArray contentType, QByteArray body);
     // A re-login's own login may not re-log in again: that bounds the chain
     // login -> version -> 401 -> re-login -> login -> version -> 401 -> ...
-    QCoro::Task<void> loginWith(ServerConfig server, QString password, bool versionMayReauth);
+    QCoro::Task<void> loginWith(ServerConfig server, ConnectionSettings settings, QString password,
+                                bool versionMayReauth);
+    // The login alone on `manager` (a form login, or the version request that checks an API
+    // key), throwing what a refusal means. Gives the version text when it asked for it.
+    QCoro::Task<std::optional<QString>> authenticate(QNetworkAccessManager &manager, ServerConfig server,
+                                                     ConnectionSettings settings, QString password,
+                                                     HttpLimits limits);
+    // Why a login was answered 401: asks for the version without any credentials, which the
+    // server answers 401 too when it refuses the request itself (host header check, proxy).
+    QCoro::Task<bool> refusedBeforeAuthentication(QNetworkAccessManager &manager, ServerConfig server,
+                                                  ConnectionSettings settings, HttpLimits limits);
+    // 401 or 403 to a request of the session: the remembered credential failure, or a
+    // rejected API key (remembered too); returns when logging in again may help.
+    void checkSessionRefusal();
     QCoro::Task<QString> requestVersion(bool allowReauth);
+    [[noreturn]] static void raise(const ErrorPtr &error);
 
     void setAuthenticated(bool value);
     void setCurrentServer(std::optional<ServerConfig> server);
@@ -136,6 +178,8 @@ private:
     Timeouts m_timeouts;
     qint64 m_responseSizeLimit = maxResponseBytes;
 
+    ConnectionSettings m_settings; // of the current server
+    ErrorPtr m_credentialFailure;
     bool m_isAuthenticated = false;
     std::optional<ServerConfig> m_currentServer;
     std::optional<QString> m_serverVersion;

@@ -62,6 +62,18 @@ inline QByteArray bytesOf(const QJsonObject &row)
     return row.contains("bytes") ? row["bytes"].toString().toLatin1() : row["body"].toString().toUtf8();
 }
 
+// The answer a row describes: "status", the body, and optionally "type" (Content-Type) and
+// "challenge" (WWW-Authenticate).
+inline TestResponse answerOf(const QJsonObject &row)
+{
+    TestResponse answer = TestResponse::withStatus(row["status"].toInt(), bytesOf(row));
+    if (row.contains("type"))
+        answer.withHeader("Content-Type", row["type"].toString().toLatin1());
+    if (row.contains("challenge"))
+        answer.withHeader("WWW-Authenticate", row["challenge"].toString().toLatin1());
+    return answer;
+}
+
 struct ApiHarness
 {
     static inline const QString password = QStringLiteral("s3cret pässword&=+%");

@@ -2,14 +2,33 @@
 // oversized, not HTTP at all; and the connection test, which must share nothing with the client.
 #include "ApiHarness.h"
 
+#include "api/CertificateError.h"
+#include "api/HttpExchange.h"
 #include "api/SessionCookieJar.h"
 
 #include <QMetaEnum>
+#include <QProcess>
 
 namespace {
 
 const QByteArray tagsPath = "/api/v2/torrents/tags";
 using E = QNetworkReply::NetworkError;
+
+// A throw-away certificate for "seedwhirl.test" made by openssl, and openssl's SHA-256 line.
+std::pair<QSslCertificate, QByteArray> makeCertificate()
+{
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                              "-nodes", "-keyout", "/dev/null", "-days", "2", "-subj", "/CN=seedwhirl.test"});
+    openssl.waitForFinished();
+    const QByteArray pem = openssl.readAllStandardOutput();
+    openssl.start("openssl", {"x509", "-noout", "-fingerprint", "-sha256"});
+    openssl.write(pem);
+    openssl.closeWriteChannel();
+    openssl.waitForFinished();
+    const QByteArray line = openssl.readAllStandardOutput().trimmed();
+    return {QSslCertificate(pem), line.mid(line.indexOf('=') + 1)};
+}
 
 // The enumerator that a row names.
 template <typename Enum> Enum keyOf(const QJsonValue &name)
@@ -165,6 +184,65 @@ private Q_SLOTS:
         QVERIFY2(outcome.errorAs<TransportError>() || verdict(outcome) == QLatin1String("invalidResponse"),
                  qPrintable(verdict(outcome)));
         QVERIFY(!outcome.error->localizedDescription().isEmpty());
+    }
+
+    void certificateErrors_data()
+    {
+        using S = QSslError;
+        QTest::addColumn<QList<S::SslError>>("errors");
+        QTest::addColumn<int>("pin"); // 0: none, 1: the presented certificate, 2: another one
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("pinAccepts");
+        QTest::addColumn<bool>("canBeTrusted");
+        // clang-format off
+        QTest::newRow("self-signed") << QList{S::SelfSignedCertificate, S::HostNameMismatch} << 0 << "untrusted" << false << true;
+        QTest::newRow("pinned self-signed") << QList{S::SelfSignedCertificate, S::HostNameMismatch} << 1 << "untrusted" << true << true;
+        QTest::newRow("unknown issuer") << QList{S::UnableToGetLocalIssuerCertificate, S::UnableToVerifyFirstCertificate} << 1 << "untrusted" << true << true;
+        QTest::newRow("host name only") << QList{S::HostNameMismatch} << 0 << "hostNameMismatch" << false << true;
+        QTest::newRow("changed") << QList{S::SelfSignedCertificate} << 2 << "changed" << false << true;
+        QTest::newRow("changed and expired") << QList{S::SelfSignedCertificate, S::CertificateExpired} << 2 << "changed" << false << false;
+        QTest::newRow("pinned but expired") << QList{S::SelfSignedCertificate, S::CertificateExpired} << 1 << "expired" << false << false;
+        QTest::newRow("not yet valid") << QList{S::CertificateNotYetValid} << 0 << "notYetValid" << false << false;
+        QTest::newRow("pinned but revoked") << QList{S::SelfSignedCertificate, S::CertificateRevoked} << 1 << "invalid" << false << false;
+        QTest::newRow("wrong purpose") << QList{S::InvalidPurpose} << 0 << "invalid" << false << false;
+        // clang-format on
+    }
+
+    // How a failed handshake is told to the user, and which errors a pin overlooks: only
+    // those of issuer and name, only for exactly the pinned certificate.
+    void certificateErrors()
+    {
+        QFETCH(QList<QSslError::SslError>, errors);
+        QFETCH(int, pin);
+        QFETCH(QString, kind);
+        QFETCH(bool, pinAccepts);
+        QFETCH(bool, canBeTrusted);
+        static const auto [presented, fingerprint] = makeCertificate();
+        static const QSslCertificate other = makeCertificate().first;
+        QVERIFY(!presented.isNull() && !other.isNull());
+        QCOMPARE(CertificateError::fingerprint(presented), QString::fromLatin1(fingerprint));
+        QList<QSslError> sslErrors;
+        for (const QSslError::SslError error : errors)
+            sslErrors.append(QSslError(error, presented));
+        const QSslCertificate pinned = pin == 1 ? presented : pin == 2 ? other : QSslCertificate();
+        const QList<QSslError> accepted = errorsAcceptedByPin(sslErrors, presented, {presented}, pinned);
+        QCOMPARE(accepted, pinAccepts ? sslErrors : QList<QSslError>());
+        // Errors about a certificate the server did not present are never overlooked.
+        QVERIFY(
+            errorsAcceptedByPin({QSslError(errors[0], other)}, presented, {presented}, presented).isEmpty());
+
+        const auto error = CertificateError::fromSslErrors(
+            sslErrors, presented, "nas.lan:8080", pin ? CertificateError::fingerprint(pinned) : QString());
+        QVERIFY2(error.debugDescription().startsWith("CertificateError(" + kind + ", nas.lan:8080"),
+                 qPrintable(error.debugDescription()));
+        QCOMPARE(error.canBeTrusted(), canBeTrusted);
+        const QString text = error.localizedDescription();
+        QVERIFY(text.startsWith(u"服务器证书") && text.contains(u"\n\n"));
+        if (kind != QLatin1String("invalid") && kind != QLatin1String("expired") &&
+            kind != QLatin1String("notYetValid"))
+            QVERIFY(text.contains(QString::fromLatin1(fingerprint)));
+        if (pin == 2)
+            QVERIFY(text.contains(CertificateError::fingerprint(other)));
     }
 
     // A connection test, good or refused, leaves the client as it was: not one cookie of the

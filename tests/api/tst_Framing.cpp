@@ -2,8 +2,10 @@
 // which endpoint paths a server of each generation gets, as its version text selects them.
 #include "ApiHarness.h"
 
+#include "api/SessionCookieJar.h"
 #include "model/DecodingError.h"
 
+#include <QNetworkCookie>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -38,14 +40,16 @@ const std::tuple<const char *, Operation, QByteArray, QByteArray> requestCases[]
 };
 // clang-format on
 
-// Headers a request may carry: Qt's own defaults, the session cookie, and the two that
-// describe a POST body.
-void verifyOnlyAllowedHeaders(const RecordedRequest &request)
+// Headers a request may carry: Qt's own defaults, the session cookie, the two that describe a
+// POST body, and those the profile adds. Never Origin or Referer: the server compares them
+// with Host and refuses a mismatch.
+void verifyOnlyAllowedHeaders(const RecordedRequest &request, const QSet<QByteArray> &profileHeaders = {})
 {
     static const QSet<QByteArray> allowed = {"host",       "connection", "accept-encoding", "accept-language",
                                              "user-agent", "cookie",     "content-type",    "content-length"};
     for (const QByteArray &name : request.headerNames())
-        QVERIFY2(allowed.contains(name.toLower()), name.constData());
+        QVERIFY2(allowed.contains(name.toLower()) || profileHeaders.contains(name.toLower()),
+                 name.constData());
 }
 
 QByteArray boundaryOf(const RecordedRequest &request)
@@ -119,6 +123,7 @@ private Q_SLOTS:
         ServerConfig server = h->profile;
         server.host = row["host"].toString();
         server.port = row["port"].toInteger();
+        server.pathPrefix = row["prefix"].toString();
         const APIEndpoint endpoint = row.contains("filter")
                                          ? APIEndpoint::torrentInfo(row["filter"].toString())
                                      : row.contains("hash") ? APIEndpoint::properties(row["hash"].toString())
@@ -165,6 +170,73 @@ private Q_SLOTS:
         QCOMPARE(request.header("Cookie"), "SID=" + ApiHarness::sid);
         verifyOnlyAllowedHeaders(request);
         verifyNeedsAServer(run);
+    }
+
+    void profileHeaders_data()
+    {
+        QTest::addColumn<int>("proxy");
+        QTest::addColumn<bool>("apiKey");
+        QTest::addColumn<QByteArrayList>("expected"); // "name: value"
+        using P = ProxyAuthentication;
+        // "proxy:pä ss" in Base64
+        QTest::newRow("proxy basic") << int(P::basic) << false
+                                     << QByteArrayList{"authorization: Basic cHJveHk6cMOkIHNz"};
+        QTest::newRow("proxy headers")
+            << int(P::headers) << false << QByteArrayList{"x-token: t0k", "cf-access-client-id: id 2"};
+        QTest::newRow("api key") << int(P::none) << true << QByteArrayList{"authorization: Bearer qbt_k3y"};
+        QTest::newRow("api key, proxy headers")
+            << int(P::headers) << true
+            << QByteArrayList{"x-token: t0k", "cf-access-client-id: id 2", "authorization: Bearer qbt_k3y"};
+    }
+
+    // Every request of the profile (login, fetch, form, upload) carries its headers. With an
+    // API key nothing logs in and no cookie goes out or is kept.
+    void profileHeaders()
+    {
+        QFETCH(int, proxy);
+        QFETCH(bool, apiKey);
+        QFETCH(QByteArrayList, expected);
+        ServerConfig profile = h->profile;
+        profile.proxyAuthentication = ProxyAuthentication(proxy);
+        profile.proxyUsername = QStringLiteral("proxy");
+        profile.proxyHeaderNames = {QStringLiteral("X-Token"), QStringLiteral("CF-Access-Client-Id")};
+        profile.useApiKey = apiKey;
+        const ServerSecrets secrets{
+            ApiHarness::password, QStringLiteral("pä ss"), {"t0k", "id 2"}, "qbt_k3y"};
+        h->server.emulateLogin(profile.username, ApiHarness::password, "keySid", !apiKey);
+        h->server.on(ApiHarness::versionPath,
+                     TestResponse::text("v5.2.0").withHeader("Set-Cookie", "keyCookie=x; HttpOnly; path=/"));
+        h->server.clearRequests();
+        auto &c = h->client;
+        VERIFY_OK(runTask(c.login(profile, secrets)));
+        runTask(c.getTags());
+        VERIFY_OK(runTask(c.performAction(APIEndpoint::pause("a"))));
+        VERIFY_OK(runTask(c.addTorrent(QStringLiteral("magnet:?a"))));
+        QCOMPARE(h->server.requestCount(), 5 - int(apiKey));
+        QCOMPARE(h->loginCount(), int(!apiKey));
+        QSet<QByteArray> names;
+        for (const QByteArray &header : expected)
+            names.insert(header.split(':').first());
+        for (const RecordedRequest &request : h->server.requests()) {
+            for (const QByteArray &header : expected) {
+                const QByteArray name = header.split(':').first();
+                QCOMPARE(request.header(name), header.mid(name.size() + 2));
+            }
+            QVERIFY(!apiKey || !request.header("Cookie"));
+            verifyOnlyAllowedHeaders(request, names);
+        }
+        const auto cookies = c.cookieJar().cookies();
+        QCOMPARE(std::ranges::count(cookies, QByteArray("keyCookie"), &QNetworkCookie::name), int(!apiKey));
+        if (!apiKey)
+            return;
+        // A refused key is refused for good: one request, no login, and the next refusal is the
+        // same error without asking again.
+        h->server.clearRequests();
+        h->server.setFallback(
+            [](const RecordedRequest &) { return TestResponse::text("Unauthorized", 401); });
+        QCOMPARE(verdict(runTask(c.getTags())), "apiKeyRejected");
+        QCOMPARE(verdict(runTask(c.performAction(APIEndpoint::pause("a")))), "apiKeyRejected");
+        QCOMPARE(h->server.requestCount(), 2);
     }
 
     void loginBody_data() { rowsFrom("loginBody"); }

@@ -57,8 +57,10 @@ private Q_SLOTS:
     void statusMapping_data() { rowsFrom("statusMapping"); }
 
     // Actions, limits and uploads are checked like fetches, never reported as success whatever
-    // happens. Servers before 5.x say that an add added nothing with 200 and "Fails.". A 401
-    // or 403 makes the others log in again and repeat; an upload is never repeated.
+    // happens. Servers before 5.x say that an add added nothing with 200 and "Fails.", later
+    // ones with their counts or 409. A 401 or 403 makes the others log in again and repeat; an
+    // upload is never repeated. What a proxy or a sign-on gate answers is never taken for
+    // qBittorrent's answer, nor for a lost session.
     void statusMapping()
     {
         QFETCH(QJsonObject, row);
@@ -74,7 +76,7 @@ private Q_SLOTS:
         };
         // clang-format on
         for (const auto &[path, operation, wanted] : operations) {
-            h->server.enqueue(path, TestResponse::withStatus(row["status"].toInt(), bytesOf(row)));
+            h->server.enqueue(path, answerOf(row));
             QCOMPARE(verdict(runTask(operation())), wanted);
         }
         QCOMPARE(h->loginCount(), row["logins"].toInt());
@@ -95,8 +97,14 @@ private Q_SLOTS:
         h->server.enqueue(path, TestResponse::withStatus(row["first"].toInt()));
         if (second)
             h->server.enqueue(path, TestResponse::withStatus(second, second == 200 ? R"(["a"])" : ""));
+        else if (row.contains("login"))
+            h->server.enqueue(ApiHarness::loginPath, TestResponse::withStatus(row["login"].toInt()));
         else
             h->server.enqueue(ApiHarness::loginPath, TestResponse::loginFails());
+        if (row.contains("probe")) {
+            h->server.emulateLogin(h->profile.username, ApiHarness::password, ApiHarness::sid, false);
+            h->server.enqueue(ApiHarness::versionPath, TestResponse::withStatus(row["probe"].toInt()));
+        }
         const auto action = [&] { return h->client.performAction(APIEndpoint::setForceStart("a|b", true)); };
         QCOMPARE(verdict(runTask(form ? action() : fetchTags()())), row["expect"].toString());
         QCOMPARE(h->loginCount(), 1);
@@ -110,6 +118,39 @@ private Q_SLOTS:
         QVERIFY(log->contains("🔄 检测到会话过期，正在重新登录..."));
         QCOMPARE(log->contains("✅ 重新登录成功"), second != 0);
         QVERIFY(h->client.isAuthenticated());
+        if (second)
+            return;
+        // A refusal of the credentials is remembered: refresh ticks never add up to a ban. A
+        // login of the user's own clears it.
+        const bool sticky = row["sticky"].toBool();
+        QCOMPARE(bool(h->client.credentialFailure()), sticky);
+        h->server.emulateLogin(h->profile.username, ApiHarness::password, ApiHarness::sid, false);
+        h->server.clearRequests();
+        for (int tick = 0; tick < 3; ++tick) {
+            h->server.enqueue(tagsPath, TestResponse::withStatus(403));
+            QCOMPARE(verdict(runTask(fetchTags()())), sticky ? row["expect"].toString() : "ok");
+        }
+        QCOMPARE(h->loginCount(), sticky ? 0 : 3);
+        VERIFY_OK(runTask(h->client.login(h->profile, ApiHarness::password)));
+        QVERIFY(!h->client.credentialFailure());
+        h->server.enqueue(tagsPath, TestResponse::withStatus(403));
+        VERIFY_OK(runTask(fetchTags()()));
+    }
+
+    // Servers from 5.2 on name the session cookie after their port; any name works.
+    void portNamedSessionCookie()
+    {
+        const QByteArray cookie = "QBT_SID_" + QByteArray::number(h->server.port()) + "=fiveSid";
+        h->server.emulateLogin(h->profile.username, ApiHarness::password, ApiHarness::sid, false);
+        h->server.on(ApiHarness::loginPath,
+                     TestResponse::noContent().withHeader("Set-Cookie", cookie + "; HttpOnly; path=/"));
+        h->server.on(tagsPath, [cookie](const RecordedRequest &request) {
+            return request.header("Cookie") == cookie ? TestResponse::json(R"(["x"])")
+                                                      : TestResponse::withStatus(401);
+        });
+        h->client.clearCookies();
+        VERIFY_OK(runTask(h->client.login(h->profile, ApiHarness::password)));
+        QCOMPARE(runTask(h->client.getTags()).value, QStringList{"x"});
     }
 
     // The server forgot its sessions (a restart): the old cookie is refused, every host's
@@ -178,22 +219,25 @@ private Q_SLOTS:
 
     void login_data() { rowsFrom("login"); }
 
-    // Every 2xx is an accepted answer; the text test applies only to a body. A refused login
-    // to another server leaves the client connected to the one it had.
+    // Every 2xx is an accepted answer; the text test applies only to a body. 403 is a ban (its
+    // text is translated); a 401 is told apart by a version request without credentials. A
+    // refused login to another server leaves the client connected to the one it had.
     void login()
     {
         QFETCH(QJsonObject, row);
         const QString expect = row["expect"].toString();
         const bool ok = expect == QLatin1String("ok");
         TestHttpServer other;
-        const auto answer = TestResponse::withStatus(row["status"].toInt(), bytesOf(row));
+        const auto answer = answerOf(row);
         other.enqueue(ApiHarness::loginPath, answer);
+        for (int i = 0; i < 2 && row.contains("probe"); ++i) // the login's, the test's
+            other.enqueue(ApiHarness::versionPath, TestResponse::withStatus(row["probe"].toInt()));
         other.on(ApiHarness::versionPath, TestResponse::text("v5.2.0"));
         const ServerConfig profile = other.serverConfig();
         QCOMPARE(verdict(runTask(h->client.login(profile, ApiHarness::password))), expect);
         QVERIFY(h->client.isAuthenticated());
         QCOMPARE(h->client.currentServer()->id, ok ? profile.id : h->profile.id);
-        QCOMPARE(other.requestsTo(ApiHarness::versionPath).size(), ok ? 1 : 0);
+        QCOMPARE(other.requestsTo(ApiHarness::versionPath).size(), ok || row.contains("probe") ? 1 : 0);
         // The connection test judges the same answer the same way.
         other.enqueue(ApiHarness::loginPath, answer);
         QCOMPARE(verdict(runTask(h->client.testConnection(profile, "x"))), expect);
@@ -208,7 +252,8 @@ private Q_SLOTS:
         using N = NetworkError;
         const auto refused = TransportError(QNetworkReply::ConnectionRefusedError).clone();
         // clang-format off
-        const NetworkError errors[] = {N::serverError(503), N::decodingError(nullptr), N::invalidURL(), N::unauthorized(), N::forbidden(), N::notFound(), N::noData(), N::invalidResponse(), N::timeout(), N::connectionFailed(), N::responseTooLarge(1), N::torrentRejected(), N::networkError(refused)};
+        const NetworkError errors[] = {N::serverError(503), N::decodingError(nullptr), N::invalidURL(), N::unauthorized(), N::forbidden(), N::notFound(), N::noData(), N::invalidResponse(), N::timeout(), N::connectionFailed(), N::responseTooLarge(1), N::torrentRejected(), N::networkError(refused),
+                                       N::loginBanned(), N::requestRejected(), N::proxyAuthenticationFailed(), N::proxyUnreachable(502), N::htmlPage(), N::apiKeyRejected()};
         // clang-format on
         QCOMPARE(expected.size(), qsizetype(std::size(errors)));
         for (const NetworkError &error : errors) {
