@@ -35,18 +35,6 @@ public:
     bool operator==(const ServerProfile &) const = default;
 };
 
-// What a connection test resolves to in QML (`connectionTestResult`).
-struct ConnectionTestResult
-{
-    Q_GADGET
-    Q_PROPERTY(bool success MEMBER success)
-    Q_PROPERTY(QString error MEMBER error) // the failure's description; empty on success
-
-public:
-    bool success = false;
-    QString error;
-};
-
 // The saved profiles, newest first, one row each; the roles are the fields of ServerProfile.
 class ServerListModel : public RecordListModel
 {
@@ -77,4 +65,3 @@ private:
 };
 
 Q_DECLARE_METATYPE(ServerProfile)
-Q_DECLARE_METATYPE(ConnectionTestResult)

@@ -2,6 +2,7 @@
 
 #include "ErrorState.h"
 #include "api/Attempt.h"
+#include "api/CertificateError.h"
 #include "api/NetworkError.h"
 #include "api/QBittorrentAPIClient.h"
 #include "api/TransportError.h"
@@ -12,6 +13,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -31,26 +33,10 @@ ErrorPtr connectionTestError(const ErrorPtr &error)
             return shared(NetworkError::connectionFailed());
         return shared(NetworkError::networkError(error));
     }
-    if (dynamic_cast<const NetworkError *>(error.get()))
+    if (dynamic_cast<const NetworkError *>(error.get()) ||
+        dynamic_cast<const CertificateError *>(error.get()))
         return error;
     return shared(NetworkError::networkError(error));
-}
-
-// Takes the repository, not the model: nothing here needs the model once the profile is built.
-QCoro::Task<bool> addProfile(ServerRepository &repository, ServerConfig server, QString password)
-{
-    const ErrorPtr failure = co_await attempt(repository.addServer(std::move(server), std::move(password)));
-    if (failure) {
-        logLine(QStringLiteral("❌ 添加服务器失败: ") + failure->localizedDescription());
-        co_return false;
-    }
-    co_return true;
-}
-
-QCoro::Task<QVariant> testResultMap(QCoro::Task<SettingsViewModel::TestResult> test)
-{
-    const SettingsViewModel::TestResult result = co_await std::move(test);
-    co_return QVariant::fromValue(ConnectionTestResult{result.success, errorTexts(result.error).message});
 }
 
 } // namespace
@@ -73,6 +59,10 @@ SettingsViewModel::SettingsViewModel(ServerRepository &repository, QBittorrentAP
         m_activeServer = m_repository.activeServer();
         Q_EMIT activeServerChanged();
     });
+    connect(&m_apiClient, &QBittorrentAPIClient::certificateRejected, this,
+            [this](const ServerConfig &server, std::shared_ptr<const CertificateError> error) {
+                askAboutCertificate(server, std::move(error));
+            });
 }
 
 void SettingsViewModel::setError(ErrorPtr error)
@@ -94,16 +84,50 @@ QString SettingsViewModel::errorMessage() const
     return errorTexts(m_error).message;
 }
 
-QCoro::Task<void> SettingsViewModel::updateServer(ServerConfig server, std::optional<QString> password)
+QCoro::Task<bool> SettingsViewModel::addServer(ServerConfig server, ServerSecrets secrets)
+{
+    // Only the repository is used, and only before the first suspension.
+    const ErrorPtr failure = co_await attempt(m_repository.addServer(std::move(server), std::move(secrets)));
+    if (failure)
+        logLine(QStringLiteral("❌ 添加服务器失败: ") + failure->localizedDescription());
+    co_return !failure;
+}
+
+QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretChanges changes)
 {
     QPointer<SettingsViewModel> self(this);
+    QBittorrentAPIClient &client = m_apiClient;
+    const ServerConfig *saved = savedServer(server.accountName());
+    const bool trustChanged = !saved || saved->certificateTrust != server.certificateTrust ||
+                              saved->caCertificate != server.caCertificate ||
+                              saved->pinnedCertificate != server.pinnedCertificate;
+    const bool secretsChanged = changes.password || changes.proxyPassword || changes.headerValues ||
+                                changes.apiKey;
+    const bool reachChanged = !saved || saved->baseURL() != server.baseURL() ||
+                              saved->username != server.username ||
+                              saved->proxyAuthentication != server.proxyAuthentication ||
+                              saved->proxyUsername != server.proxyUsername ||
+                              saved->proxyHeaderNames != server.proxyHeaderNames ||
+                              saved->useApiKey != server.useApiKey;
+    const ServerConfig updated = server;
     const ErrorPtr failure =
-        co_await attempt(m_repository.updateServer(std::move(server), std::move(password)));
-    if (!failure)
-        co_return;
-    logLine(QStringLiteral("❌ 更新服务器失败: ") + failure->localizedDescription());
-    if (self)
-        self->setError(failure);
+        co_await attempt(m_repository.updateServer(std::move(server), std::move(changes)));
+    if (failure) {
+        logLine(QStringLiteral("❌ 更新服务器失败: ") + failure->localizedDescription());
+        if (self)
+            self->setError(failure);
+        co_return false;
+    }
+    if (client.currentServer() && client.currentServer()->id == updated.id) {
+        client.forgetCredentialFailure();
+        if (trustChanged)
+            client.dropConnections();
+        // The session belongs to the old way of reaching the server: log in with the new one
+        // at once rather than on the next failure.
+        if ((trustChanged || secretsChanged || reachChanged) && self)
+            co_await self->connectToServer(updated);
+    }
+    co_return true;
 }
 
 QCoro::Task<void> SettingsViewModel::deleteServer(QUuid id)
@@ -120,25 +144,29 @@ QCoro::Task<void> SettingsViewModel::deleteServer(QUuid id)
 QCoro::Task<void> SettingsViewModel::connectToServer(ServerConfig server)
 {
     QPointer<SettingsViewModel> self(this);
-    const std::optional<QString> password =
-        co_await m_repository.keychainHelper().getPassword(server.accountName());
+    // Connecting is the user's answer to an earlier dismissed question about this profile.
+    m_dismissed.removeIf([&server](const auto &dismissed) { return dismissed.first == server.id; });
+    const std::optional<ServerSecrets> secrets = co_await m_repository.loadSecrets(server);
     if (!self)
         co_return;
-    if (!password) {
+    if (!secrets) {
         setError(shared(NetworkError::unauthorized()));
         co_return;
     }
 
     m_isConnecting = true;
     Q_EMIT isConnectingChanged();
-    const auto fail = [this](const ErrorPtr &error) {
-        setError(error);
+    const auto fail = [this, &server](const ErrorPtr &error) {
+        if (auto certificate = std::dynamic_pointer_cast<const CertificateError>(error))
+            askAboutCertificate(server, std::move(certificate));
+        else
+            setError(error);
         logLine(QStringLiteral("❌ 连接服务器失败: ") + error->localizedDescription());
         m_isConnecting = false;
         Q_EMIT isConnectingChanged();
     };
 
-    ErrorPtr failure = co_await attempt(m_apiClient.login(server, *password));
+    ErrorPtr failure = co_await attempt(m_apiClient.login(server, *secrets));
     if (!self)
         co_return;
     if (failure) {
@@ -165,12 +193,15 @@ QCoro::Task<void> SettingsViewModel::connectToServer(ServerConfig server)
 }
 
 QCoro::Task<SettingsViewModel::TestResult> SettingsViewModel::testConnection(ServerConfig server,
-                                                                             QString password)
+                                                                             ServerSecrets secrets)
 {
-    // Only the client is used, and only before the first suspension: the result stays valid
-    // whatever happens to the model meanwhile.
+    QPointer<SettingsViewModel> self(this);
+    const QUuid id = server.id;
+    m_tested.append(id);
     const ErrorPtr failure =
-        co_await attempt(m_apiClient.testConnection(std::move(server), std::move(password)));
+        co_await attempt(m_apiClient.testConnection(std::move(server), std::move(secrets)));
+    if (self)
+        m_tested.removeOne(id);
     if (!failure)
         co_return TestResult{true, nullptr};
     co_return TestResult{false, connectionTestError(failure)};
@@ -206,41 +237,56 @@ void SettingsViewModel::remove(const QString &id)
     deleteServer(QUuid::fromString(id));
 }
 
-QCoro::QmlTask SettingsViewModel::addServer(const QString &name, const QString &host, int port,
-                                            const QString &username, const QString &password, bool useHTTPS)
+void SettingsViewModel::askAboutCertificate(const ServerConfig &server,
+                                            std::shared_ptr<const CertificateError> error)
 {
-    ServerConfig server = ServerConfig::create(name, host, port, username, useHTTPS);
-    // The very first profile becomes the active one.
-    server.isActive = servers().isEmpty();
-    return addProfile(m_repository, std::move(server), password);
+    if (!error || m_tested.contains(server.id) ||
+        m_dismissed.contains(std::pair(server.id, error->presentedFingerprint())))
+        return;
+    CertificatePrompt prompt = CertificatePrompt::of(*error);
+    m_promptServer = server.id;
+    m_certificateError = std::move(error);
+    if (prompt == m_prompt)
+        return;
+    m_prompt = std::move(prompt);
+    Q_EMIT certificatePromptChanged();
 }
 
-QCoro::QmlTask SettingsViewModel::update(const QString &id, const QString &name, const QString &host,
-                                         int port, const QString &username, bool useHTTPS,
-                                         const QVariant &password)
+void SettingsViewModel::dismissCertificatePrompt()
 {
-    // Identity, activity and dates stay those of the saved profile; an id that is not in the
-    // list reaches the repository as it is, which answers it with "server not found".
-    ServerConfig server;
-    server.id = QUuid::fromString(id);
-    if (const ServerConfig *saved = savedServer(id))
-        server = *saved;
-    server.name = name;
-    server.host = host;
-    server.port = port;
-    server.username = username;
-    server.useHTTPS = useHTTPS;
-    std::optional<QString> newPassword;
-    if (password.isValid() && !password.isNull())
-        newPassword = password.toString();
-    return updateServer(std::move(server), std::move(newPassword));
+    if (m_promptServer && m_certificateError)
+        m_dismissed.append({*m_promptServer, m_certificateError->presentedFingerprint()});
+    m_promptServer.reset();
+    m_certificateError.reset();
+    m_prompt = {};
+    Q_EMIT certificatePromptChanged();
 }
 
-QCoro::QmlTask SettingsViewModel::test(const QString &name, const QString &host, int port,
-                                       const QString &username, const QString &password, bool useHTTPS)
+QCoro::Task<void> SettingsViewModel::trustPromptedCertificate()
 {
-    return testResultMap(
-        testConnection(ServerConfig::create(name, host, port, username, useHTTPS), password));
+    const std::shared_ptr<const CertificateError> error = std::exchange(m_certificateError, nullptr);
+    const ServerConfig *saved = m_promptServer ? savedServer(m_promptServer->toString()) : nullptr;
+    m_promptServer.reset();
+    m_prompt = {};
+    Q_EMIT certificatePromptChanged();
+    if (!saved || !error || !error->canBeTrusted())
+        co_return;
+    ServerConfig server = *saved;
+    server.certificateTrust = CertificateTrust::pinned;
+    server.pinnedCertificate = error->certificate().toDer();
+    server.pinnedFingerprint = error->presentedFingerprint();
+    server.caCertificate.clear();
+    QPointer<SettingsViewModel> self(this);
+    const bool onIt = m_apiClient.currentServer() && m_apiClient.currentServer()->id == server.id;
+    // Changing the profile the client is on connects again by itself.
+    if (!co_await updateServer(server, SecretChanges{}) || !self || onIt)
+        co_return;
+    co_await connectToServer(server);
+}
+
+void SettingsViewModel::trustCertificate()
+{
+    trustPromptedCertificate();
 }
 
 void SettingsViewModel::startLoadServerVersion()

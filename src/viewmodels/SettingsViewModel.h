@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CategoryListModel.h"
+#include "CertificatePrompt.h"
 #include "ServerListModel.h"
 #include "model/AppError.h"
 #include "model/ServerConfig.h"
@@ -11,14 +12,18 @@
 #include <qcoro/qcoroqmltask.h>
 #include <qcoro/qcorotask.h>
 
+#include <memory>
 #include <optional>
 
+class CertificateError;
 class ServerRepository;
 class QBittorrentAPIClient;
+struct SecretChanges;
 
-// Behind the welcome screen, the server list, the add and edit forms and the settings screen:
-// mirrors the saved profiles and the active one, connects, tests connections, and fetches the
-// connected server's version and categories (for the default save path). Profiles reach QML as
+// Behind the welcome screen, the server list, the add and edit forms (through ServerFormModel)
+// and the settings screen: mirrors the saved profiles and the active one, connects, tests
+// connections, asks about server certificates the client refused, and fetches the connected
+// server's version and categories (for the default save path). Profiles reach QML as
 // ServerProfile values and as the rows of `servers`; the calls take a profile's serverId.
 class SettingsViewModel : public QObject
 {
@@ -33,6 +38,9 @@ class SettingsViewModel : public QObject
     Q_PROPERTY(bool isLoadingCategories READ isLoadingCategories NOTIFY isLoadingCategoriesChanged)
     Q_PROPERTY(bool hasError READ hasError NOTIFY errorChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged)
+    // A certificate refused while connecting or on a later request of a saved profile, until the
+    // user answers.
+    Q_PROPERTY(CertificatePrompt certificatePrompt READ certificatePrompt NOTIFY certificatePromptChanged)
 
 public:
     // ServerRepository::shared() and QBittorrentAPIClient::shared().
@@ -41,42 +49,50 @@ public:
                       QObject *parent = nullptr);
 
     ServerRepository &repository() { return m_repository; }
+    QBittorrentAPIClient &apiClient() { return m_apiClient; }
     const QList<ServerConfig> &servers() const { return m_servers.servers(); }
     ServerListModel *serversModel() { return &m_servers; }
     CategoryListModel *categoriesModel() { return &m_categories; }
     bool isLoadingCategories() const { return m_isLoadingCategories; }
     // The saved profile with that serverId; an invalid value when there is none.
     Q_INVOKABLE ServerProfile profile(const QString &serverId) const;
+    // The saved profile with that id text; none for an unknown or malformed id.
+    const ServerConfig *savedServer(const QString &id) const;
     const std::optional<ServerConfig> &activeServer() const { return m_activeServer; }
     bool isConnecting() const { return m_isConnecting; }
     const std::optional<QString> &serverVersion() const { return m_serverVersion; }
     const ErrorPtr &error() const { return m_error; }
     Q_INVOKABLE void clearError();
 
-    QCoro::Task<void> updateServer(ServerConfig server, std::optional<QString> password);
+    // Logs "❌ 添加服务器失败: ..." and resolves to false on failure.
+    QCoro::Task<bool> addServer(ServerConfig server, ServerSecrets secrets);
+    // On failure the error is held and logged. A change of the profile the client is on is a
+    // user's action: a remembered credential failure is forgotten, and new trust settings take
+    // effect on fresh connections.
+    QCoro::Task<bool> updateServer(ServerConfig server, SecretChanges changes);
     QCoro::Task<void> deleteServer(QUuid id);
-    // Returns at once when no password is stored (error set); otherwise runs the connect flow.
+    // Returns at once when a needed secret is not stored (error set); otherwise runs the connect
+    // flow. A refused certificate becomes the certificate prompt instead of the error.
     QCoro::Task<void> connectToServer(ServerConfig server);
     struct TestResult
     {
         bool success = false;
         ErrorPtr error;
     };
-    QCoro::Task<TestResult> testConnection(ServerConfig server, QString password);
+    // A certificate refused during the test is the test's error only; it raises no prompt here.
+    QCoro::Task<TestResult> testConnection(ServerConfig server, ServerSecrets secrets);
     QCoro::Task<void> loadServerVersion();
 
-    // For the screens. Forms pass their fields; ids are UUID texts.
+    // For the screens; ids are UUID texts.
     Q_INVOKABLE void connectTo(const QString &id);
     Q_INVOKABLE void remove(const QString &id);
-    // Resolves to true on success; on failure logs "❌ 添加服务器失败: ..." and resolves to false.
-    Q_INVOKABLE QCoro::QmlTask addServer(const QString &name, const QString &host, int port,
-                                         const QString &username, const QString &password, bool useHTTPS);
-    // password: a string replaces the stored one; undefined/null keeps it.
-    Q_INVOKABLE QCoro::QmlTask update(const QString &id, const QString &name, const QString &host, int port,
-                                      const QString &username, bool useHTTPS, const QVariant &password);
-    // Resolves to a ConnectionTestResult.
-    Q_INVOKABLE QCoro::QmlTask test(const QString &name, const QString &host, int port,
-                                    const QString &username, const QString &password, bool useHTTPS);
+    const CertificatePrompt &certificatePrompt() const { return m_prompt; }
+    // Pins the prompt's certificate in its profile, then connects to it again.
+    Q_INVOKABLE void trustCertificate();
+    QCoro::Task<void> trustPromptedCertificate();
+    // Closes the prompt; the same certificate of that profile is not asked about again until
+    // the user connects to it.
+    Q_INVOKABLE void dismissCertificatePrompt();
     Q_INVOKABLE void startLoadServerVersion();
     QCoro::Task<void> loadCategories();
     Q_INVOKABLE void startLoadCategories();
@@ -89,10 +105,10 @@ Q_SIGNALS:
     void serverVersionChanged();
     void isLoadingCategoriesChanged();
     void errorChanged();
+    void certificatePromptChanged();
 
 private:
-    // The saved profile with that id text; none for an unknown or malformed id.
-    const ServerConfig *savedServer(const QString &id) const;
+    void askAboutCertificate(const ServerConfig &server, std::shared_ptr<const CertificateError> error);
     ServerProfile activeProfile() const;
     QString serverVersionText() const { return m_serverVersion.value_or(QString()); }
     bool hasError() const { return m_error != nullptr; }
@@ -109,4 +125,9 @@ private:
     bool m_isConnecting = false;
     std::optional<QString> m_serverVersion;
     ErrorPtr m_error;
+    QList<QUuid> m_tested; // profiles under a connection test, whose refusals the test shows
+    QList<std::pair<QUuid, QString>> m_dismissed; // profile and fingerprint
+    std::optional<QUuid> m_promptServer;
+    std::shared_ptr<const CertificateError> m_certificateError;
+    CertificatePrompt m_prompt;
 };

@@ -3,6 +3,7 @@
 #include "store/AppSettings.h"
 #include "viewmodels/AddTorrentViewModel.h"
 #include "viewmodels/FilterSheetModel.h"
+#include "viewmodels/ServerFormModel.h"
 #include "viewmodels/SettingsViewModel.h"
 #include "viewmodels/StatisticsViewModel.h"
 #include "viewmodels/TorrentDetailViewModel.h"
@@ -41,6 +42,13 @@ struct StatisticsViewModelForeign
     Q_GADGET
     QML_FOREIGN(StatisticsViewModel)
     QML_NAMED_ELEMENT(StatisticsViewModel)
+};
+
+struct ServerFormModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(ServerFormModel)
+    QML_NAMED_ELEMENT(ServerFormModel)
 };
 
 struct AddTorrentViewModelForeign
@@ -115,11 +123,11 @@ struct ServerProfileForeign
     QML_FOREIGN(ServerProfile)
     QML_VALUE_TYPE(serverProfile)
 };
-struct ConnectionTestResultForeign
+struct CertificatePromptForeign
 {
     Q_GADGET
-    QML_FOREIGN(ConnectionTestResult)
-    QML_VALUE_TYPE(connectionTestResult)
+    QML_FOREIGN(CertificatePrompt)
+    QML_VALUE_TYPE(certificatePrompt)
 };
 struct TransferFiguresForeign
 {

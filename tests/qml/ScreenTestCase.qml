@@ -34,6 +34,10 @@ TestCase {
         id: sessionComponent
         TestSession {}
     }
+    Component {
+        id: formModelComponent
+        ServerFormModel {}
+    }
 
     // An item the size of the window.
     function screen(component, properties) {
@@ -52,6 +56,14 @@ TestCase {
     }
     function texts(item, names) {
         return findAll(item, names).map(child => child.text)
+    }
+    // Saves a new profile as the add form does; fields are the form model's.
+    function saveProfile(model, fields) {
+        const form = createTemporaryObject(formModelComponent, testCase, { settings: model })
+        Object.assign(form, fields)
+        let done
+        form.save().then(ok => done = ok)
+        tryVerify(() => done === true, 5000, JSON.stringify(fields))
     }
     function removeAllProfiles(model) {
         for (const id of Object.values(session.servers()))

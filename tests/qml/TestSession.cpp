@@ -3,6 +3,7 @@
 #include "support/Fixtures.h"
 
 #include "KeychainPasswords.h"
+#include "api/CertificateError.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/SyncRecords.h"
 #include "model/Torrent.h"
@@ -10,6 +11,8 @@
 #include "sync/TorrentRepository.h"
 #include "viewmodels/TorrentDetailViewModel.h"
 #include "viewmodels/TorrentListViewModel.h"
+
+#include <QFile>
 
 #include <qcoro/qcorotask.h>
 
@@ -28,6 +31,20 @@ const std::pair<const char *, const char *> recorded[] = {
     {"/api/v2/torrents/trackers", "torrent-trackers.json"},
     {"/api/v2/sync/torrentPeers", "torrent-peers.json"},
 };
+
+QSslCertificate sampleCertificate()
+{
+    QFile file(QStringLiteral(SEEDWHIRL_SAMPLE_CERTIFICATE));
+    return file.open(QIODevice::ReadOnly) ? QSslCertificate(file.readAll()) : QSslCertificate();
+}
+
+const ServerConfig *savedProfile(const QString &id)
+{
+    for (const ServerConfig &server : ServerRepository::shared().servers())
+        if (server.accountName() == id)
+            return &server;
+    return nullptr;
+}
 
 } // namespace
 
@@ -84,4 +101,42 @@ QVariantMap TestSession::servers() const
 bool TestSession::forgetPassword(const QString &profileId)
 {
     return QCoro::waitFor(KeychainHelper::shared().deletePassword(profileId));
+}
+
+QString TestSession::savePinnedProfile(const QString &name)
+{
+    ServerConfig server =
+        ServerConfig::create(name, QStringLiteral("127.0.0.1"), 1, QStringLiteral("admin"), true);
+    server.certificateTrust = CertificateTrust::pinned;
+    server.pinnedCertificate = sampleCertificate().toDer();
+    server.pinnedFingerprint = CertificateError::fingerprint(sampleCertificate());
+    QCoro::waitFor(ServerRepository::shared().addServer(server, password));
+    return server.accountName();
+}
+
+void TestSession::rejectCertificate(const QString &profileId, const QString &kind,
+                                    const QString &pinnedFingerprint)
+{
+    using Kind = CertificateError::Kind;
+    using E = QSslError;
+    static const QMap<QString, std::pair<Kind, E::SslError>> kinds{
+        {"untrusted", {Kind::untrusted, E::SelfSignedCertificate}},
+        {"changed", {Kind::changed, E::SelfSignedCertificate}},
+        {"expired", {Kind::expired, E::CertificateExpired}},
+        {"hostNameMismatch", {Kind::hostNameMismatch, E::HostNameMismatch}}};
+    const ServerConfig *server = savedProfile(profileId);
+    if (!server || !kinds.contains(kind))
+        return qWarning("no profile %s or kind %s", qPrintable(profileId), qPrintable(kind));
+    const auto [errorKind, sslError] = kinds.value(kind);
+    Q_EMIT m_client->certificateRejected(
+        *server, std::make_shared<const CertificateError>(errorKind, sampleCertificate(),
+                                                          server->host + u':' + QString::number(server->port),
+                                                          QList<E::SslError>{sslError}, pinnedFingerprint));
+}
+
+QString TestSession::pinnedFingerprint(const QString &profileId) const
+{
+    const ServerConfig *server = savedProfile(profileId);
+    return server && server->certificateTrust == CertificateTrust::pinned ? server->pinnedFingerprint
+                                                                          : QString();
 }

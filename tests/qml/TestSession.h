@@ -47,6 +47,14 @@ public:
     // Removes a profile's stored password.
     Q_INVOKABLE bool forgetPassword(const QString &profileId);
 
+    // The stored sample server certificate (SEEDWHIRL_SAMPLE_CERTIFICATE): a saved profile that
+    // pins it, by id; the client refusing it for a saved profile as a handshake would (kind: a
+    // CertificateError::Kind name); the fingerprint a saved profile pins ("" when it pins none).
+    Q_INVOKABLE QString savePinnedProfile(const QString &name);
+    Q_INVOKABLE void rejectCertificate(const QString &profileId, const QString &kind,
+                                       const QString &pinnedFingerprint = {});
+    Q_INVOKABLE QString pinnedFingerprint(const QString &profileId) const;
+
 private:
     TestHttpServer m_server;
     QBittorrentAPIClient *m_client;

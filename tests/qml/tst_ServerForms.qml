@@ -27,9 +27,7 @@ ScreenTestCase {
     }
     // A saved profile to edit, as the server list hands it to the edit form.
     function sampleServer() {
-        let done
-        model.addServer("Seedbox", "seed.example.org", 443, "me", "pw", true).then(ok => done = ok)
-        tryVerify(() => done === true && session.servers().Seedbox)
+        saveProfile(model, { name: "Seedbox", host: "seed.example.org", port: 443, username: "me", password: "pw", useHTTPS: true })
         return model.profile(session.servers().Seedbox)
     }
     function tearDown() {
@@ -43,16 +41,16 @@ ScreenTestCase {
         compare(texts(view, ["nameField", "portField", "usernameField", "passwordField"]), ["", "8080", "admin", ""])
         compare([enabled(view), findChild(view, "portCaption").visible], [[false, false], false])
         for (const [values, ok] of [[{ name: "NAS", host: "192.168.1.2" }, false], [{ password: "secret" }, true], [{ username: "" }, false]]) {
-            Object.assign(view.form, values)
+            Object.assign(view.form.model, values)
             compare(enabled(view), [ok, ok], JSON.stringify(values))
         }
         // Nothing listens on port 1 of the loopback address: the test fails at once.
-        Object.assign(view.form, { name: "Nowhere", host: "127.0.0.1", port: "1", username: "admin" })
+        Object.assign(view.form.model, { name: "Nowhere", host: "127.0.0.1", port: "1", username: "admin" })
         mouseClick(findChild(view, "testButton"))
-        tryCompare(view.form, "isTesting", false, 15000)
-        verify(view.form.hasTestResult && !view.form.testSucceeded)
+        tryCompare(view.form.model, "isTesting", false, 15000)
+        verify(view.form.model.hasTestResult && !view.form.model.testSucceeded)
         const line = findChild(view, "testResultText")
-        compare([line.visible, line.text], [true, view.form.testError])
+        compare([line.visible, line.text], [true, view.form.model.testError])
         verify(line.text && Qt.colorEqual(line.color, Theme.red))
     }
 
@@ -67,18 +65,83 @@ ScreenTestCase {
     }
     function test_port_rule(data) {
         for (const view of [screen(addComponent), screen(editComponent, { server: sampleServer() })]) {
-            Object.assign(view.form, { name: "NAS", host: "nas.local", username: "admin", password: "pw", port: data.port })
+            Object.assign(view.form.model, { name: "NAS", host: "nas.local", username: "admin", password: "pw", port: data.port })
             compare([findChild(view, "portCaption").visible].concat(enabled(view)), [data.caption, data.valid, data.valid], view.objectName)
         }
     }
 
-    function test_edit_form_copies_the_profile_and_keeps_the_password_optional() {
+    function test_edit_form_copies_the_profile_and_keeps_the_secrets_optional() {
         const view = screen(editComponent, { server: sampleServer() })
-        compare(texts(view, ["nameField", "hostField", "portField", "usernameField"]), ["Seedbox", "seed.example.org", "443", "me"])
+        compare(texts(view, ["nameField", "hostField", "portField", "usernameField", "passwordField"]), ["Seedbox", "seed.example.org", "443", "me", ""])
         verify(findChild(view, "httpsSwitch").checked)
-        // No password needed; the new-password field hides behind the toggle.
-        verify(findChild(view, "saveButton").enabled && !findChild(view, "passwordField").visible)
-        findChild(view, "changePasswordSwitch").toggle()
-        compare([findChild(view, "passwordField").visible, findChild(view, "passwordField").placeholderText], [true, "新密码"])
+        // No password needed: an empty field keeps the saved one, as its placeholder says.
+        verify(findChild(view, "saveButton").enabled)
+        compare(findChild(view, "passwordField").placeholderText, "密码（留空则不修改）")
+    }
+
+    // The advanced section: each row's fields (header rows as [name, value]) give that problem
+    // under the section, which blocks saving; a path prefix is shown normalised once its field
+    // loses the focus.
+    function test_advanced_settings_data() {
+        const basic = { proxyAuthentication: 1, proxyUsername: "u", proxyPassword: "p" }
+        return [
+            { tag: "prefix", prefix: "qbt//api/", fields: {}, shown: "/qbt/api", problem: "" },
+            { tag: "prefix with a query", prefix: "qbt?x", fields: {}, shown: "/qbt?x", problem: "路径前缀不能包含 ? 或 #" },
+            { tag: "basic", fields: basic, problem: "" },
+            { tag: "API key and basic", fields: Object.assign({ useApiKey: true, apiKey: "k" }, basic),
+              problem: "API 密钥和代理的 HTTP Basic 身份验证都使用 Authorization 请求头，不能同时启用" },
+            { tag: "API key without password", fields: { useApiKey: true, apiKey: "k", password: "" }, problem: "" },
+            { tag: "headers", headers: [["X-Token", "v"], ["CF-Access-Client-Id", "w"]], problem: "" },
+            { tag: "no header", headers: [], problem: "请添加至少一个请求头" },
+            { tag: "space in a name", headers: [["X Token", "v"]], problem: "请求头名称“X Token”含有不允许的字符" },
+            { tag: "non-ASCII name", headers: [["X-令牌", "v"]], problem: "请求头名称“X-令牌”含有不允许的字符" },
+            { tag: "Host", headers: [["host", "v"]], problem: "请求头“host”由应用自己设置，不能自定义" },
+            { tag: "Authorization with API key", fields: { useApiKey: true, apiKey: "k" }, headers: [["Authorization", "v"]],
+              problem: "使用 API 密钥时 Authorization 请求头由应用设置，不能自定义" },
+            { tag: "twice", headers: [["X-A", "v"], ["x-a", "w"]], problem: "请求头“x-a”重复" },
+            { tag: "line break in a value", headers: [["X-A", "a\r\nX-B: b"]], problem: "请求头“X-A”的值不能包含换行" },
+            { tag: "no value", headers: [["X-A", ""]], problem: "请填写请求头“X-A”的值" }
+        ]
+    }
+    function test_advanced_settings(data) {
+        const view = screen(addComponent)
+        const form = view.form.model
+        Object.assign(form, { name: "NAS", host: "nas.local", password: "pw" }, data.fields)
+        mouseClick(findChild(view, "advancedToggle"))
+        verify(findChild(view, "advancedSettings").visible)
+        if (data.headers) {
+            form.proxyAuthentication = 2
+            for (const [name, value] of data.headers) {
+                form.addHeader()
+                form.setHeaderName(form.headerNames.length - 1, name)
+                form.setHeaderValue(form.headerNames.length - 1, value)
+            }
+        }
+        if (data.prefix) {
+            const field = findChild(view, "pathPrefixField")
+            field.forceActiveFocus()
+            for (const c of data.prefix)
+                keyClick(c)
+            findChild(view, "nameField").forceActiveFocus()
+            compare(field.text, data.shown)
+        }
+        const problem = findChild(view, "advancedProblem")
+        compare([problem.visible, problem.text, findChild(view, "saveButton").enabled], [data.problem !== "", data.problem, data.problem === ""])
+    }
+
+    // A pinned certificate shows its fingerprint; forgetting it returns the trust to the
+    // system's, and the saved profile pins nothing any more.
+    function test_forget_the_pinned_certificate() {
+        const id = session.savePinnedProfile("Pinned")
+        const fingerprint = session.pinnedFingerprint(id)
+        const view = screen(editComponent, { server: model.profile(id) })
+        mouseClick(findChild(view, "advancedToggle"))
+        const picker = findChild(view, "trustPicker")
+        compare([picker.count, picker.currentText, findChild(view, "pinnedFingerprintText").text], [3, "已固定的证书", fingerprint])
+        verify(/^([0-9A-F]{2}:){31}[0-9A-F]{2}$/.test(fingerprint), fingerprint)
+        findChild(view, "forgetPinButton").clicked() // below the fold of a phone-sized form
+        compare([picker.count, picker.currentText, findChild(view, "pinnedFingerprintText").visible], [2, "系统证书", false])
+        mouseClick(findChild(view, "saveButton"))
+        tryVerify(() => session.pinnedFingerprint(id) === "", 5000)
     }
 }

@@ -16,9 +16,7 @@ ScreenTestCase {
         }
     }
     function add(name, port) {
-        let done
-        model.addServer(name, "127.0.0.1", port, "admin", "secret", false).then(ok => done = ok)
-        tryVerify(() => done === true)
+        saveProfile(model, { name: name, host: "127.0.0.1", port: port, password: "secret" })
     }
     function shownRows(view) {
         const column = findChild(view, "welcomeServerRows").parent

@@ -1,10 +1,12 @@
 // The server management model on a real SQLite file and the real credential store, talking to
 // a local server: mirrored profiles, the connect flow, the connection test's errors, version
-// loading, changes from the forms and a model closed mid-request.
+// loading, changes from the forms (and what an edit keeps of the saved secrets) and a model
+// closed mid-request.
 #include "ModelTesting.h"
 
 #include "store/KeychainHelper.h"
 #include "store/Persistence.h"
+#include "viewmodels/ServerFormModel.h"
 #include "viewmodels/SettingsViewModel.h"
 
 #include <functional>
@@ -54,6 +56,37 @@ class TestSettingsViewModel : public QObject
         if (const auto outcome = runTask(m_repository->addServer(server, secret)); !outcome.ok())
             qWarning("saving a profile failed: %s", qPrintable(describe(outcome.error)));
         return server;
+    }
+
+    // Fills a new form, or one editing the profile `id`, over the model and saves it. Fields are
+    // "property=value"; "-N" removes header row N, "+Name:value" adds a row, "hN=value" types a
+    // value into row N.
+    bool saveForm(const QStringList &fields, const QString &id = {})
+    {
+        ServerFormModel form;
+        form.setSettings(m_model.get());
+        if (!id.isEmpty() && !form.load(id))
+            return false;
+        for (const QString &field : fields) {
+            const QString name = field.section(u'=', 0, 0), value = field.section(u'=', 1);
+            if (field.startsWith(u'-')) {
+                form.removeHeader(field.mid(1).toInt());
+            } else if (field.startsWith(u'+')) {
+                form.addHeader();
+                form.setHeaderName(form.headerNames().size() - 1, field.mid(1).section(u':', 0, 0));
+                form.setHeaderValue(form.headerNames().size() - 1, field.section(u':', 1));
+            } else if (QRegularExpression(QStringLiteral("^h\\d$")).match(name).hasMatch()) {
+                form.setHeaderValue(name.mid(1).toInt(), value);
+            } else if (!form.setProperty(name.toLatin1(), value)) {
+                qWarning("no form field %s", qPrintable(name));
+            }
+        }
+        return runTask(form.saveProfile()).value.value_or(false);
+    }
+    QStringList localServer(const QString &name, const QString &secret = password) const
+    {
+        return {u"name="_qs + name, u"host="_qs + m_api->server.host(),
+                u"port="_qs + QString::number(m_api->server.port()), u"password="_qs + secret};
     }
 
     std::optional<QString> storedPassword(const ServerConfig &server)
@@ -201,7 +234,7 @@ private Q_SLOTS:
             QSignalSpy connecting(m_model.get(), &SettingsViewModel::isConnectingChanged);
             QSignalSpy errors(m_model.get(), &SettingsViewModel::errorChanged);
             QSignalSpy version(m_model.get(), &SettingsViewModel::serverVersionChanged);
-            const auto outcome = runTask(m_model->testConnection(config, secret));
+            const auto outcome = runTask(m_model->testConnection(config, ServerSecrets{secret, {}, {}, {}}));
             const auto result = outcome.value.value_or(SettingsViewModel::TestResult{false, outcome.error});
             QString seen = result.success ? verdict(outcome) : describe(result.error);
             if (result.error)
@@ -219,32 +252,25 @@ private Q_SLOTS:
         // The first profile saved becomes the active one; later ones are saved inactive.
         Steps steps(*m_model, varying());
         const QString host = m_api->server.host();
-        m_model->addServer(QStringLiteral("first"), host, m_api->server.port(), QStringLiteral("admin"),
-                           password, false);
-        QTRY_COMPARE(m_model->servers().size(), 1);
-        m_model->addServer(QStringLiteral("second"), host, m_api->server.port(), QStringLiteral("admin"),
-                           QStringLiteral("pw2"), true);
-        QTRY_COMPARE(m_model->servers().size(), 2);
+        QVERIFY(saveForm(localServer(QStringLiteral("first"))));
+        QVERIFY(
+            saveForm(localServer(QStringLiteral("second"), QStringLiteral("pw2")) << u"useHTTPS=true"_qs));
         steps.step(QStringLiteral("two added"));
         const ServerConfig second = m_model->servers().first();
         QCOMPARE(storedPassword(second), std::optional<QString>(QStringLiteral("pw2")));
 
         m_keychain.refuseWrites = true;
-        m_model->addServer(QStringLiteral("third"), host, 1, QStringLiteral("admin"), password, false);
-        QTRY_VERIFY(!steps.log.lines().isEmpty());
+        QVERIFY(!saveForm(localServer(QStringLiteral("third"))));
         steps.step(QStringLiteral("a third whose password cannot be written"));
         m_keychain.refuseWrites = false;
 
         // An edit without a new password keeps the stored one and the profile's identity.
-        m_model->update(second.accountName(), QStringLiteral("Seedbox"), QStringLiteral("seed.example.org"),
-                        443, QStringLiteral("me"), true, QVariant());
-        QTRY_COMPARE(m_model->servers().first().name, QStringLiteral("Seedbox"));
+        const QStringList seedbox{u"host=seed.example.org"_qs, u"port=443"_qs, u"username=me"_qs};
+        QVERIFY(saveForm(QStringList{u"name=Seedbox"_qs} + seedbox, second.accountName()));
         steps.step(QStringLiteral("the second edited, no password given"));
         QCOMPARE(m_model->servers().first().createdAt, second.createdAt);
         QCOMPARE(storedPassword(second), std::optional<QString>(QStringLiteral("pw2")));
-        m_model->update(second.accountName(), QStringLiteral("Seedbox 2"), QStringLiteral("seed.example.org"),
-                        443, QStringLiteral("me"), true, QStringLiteral("pw3"));
-        QTRY_COMPARE(m_model->servers().first().name, QStringLiteral("Seedbox 2"));
+        QVERIFY(saveForm(QStringList{u"name=Seedbox 2"_qs, u"password=pw3"_qs}, second.accountName()));
         QCOMPARE(storedPassword(second), std::optional<QString>(QStringLiteral("pw3")));
 
         m_model->remove(m_model->activeServer()->accountName());
@@ -254,12 +280,37 @@ private Q_SLOTS:
         // A profile that is gone: each change is logged and held for the screen.
         const ServerConfig gone = m_api->server.serverConfig();
         m_model->connectTo(goneId);
-        QVERIFY(runTask(m_model->updateServer(gone, QStringLiteral("new"))).ok());
+        QVERIFY(
+            !runTask(m_model->updateServer(gone, SecretChanges{QStringLiteral("new")})).value.value_or(true));
         QVERIFY(runTask(m_model->deleteServer(gone.id)).ok());
         steps.step(QStringLiteral("connect, update and delete of a profile that is gone"));
         m_model->clearError();
         steps.step(QStringLiteral("error cleared"));
         COMPARE_STEPS(steps);
+    }
+
+    // Each case: what an edit of a saved profile (password pw, proxy headers X-A: a, X-B: b)
+    // changes = what is stored afterwards. Empty secret fields keep what is saved.
+    void editFormSecrets()
+    {
+        COMPARE_CASES(QStringLiteral("edit-form-secrets.cases"), [this](const QString &edits) {
+            const QStringList headers{u"proxyAuthentication=2"_qs, u"+X-A:a"_qs, u"+X-B:b"_qs};
+            if (!saveForm(localServer(QStringLiteral("edited"), QStringLiteral("pw")) + headers))
+                return QStringLiteral("not saved");
+            const ServerConfig saved = m_model->servers().first();
+            const bool edited = saveForm(edits.split(u' ', Qt::SkipEmptyParts), saved.accountName());
+            const ServerConfig now = m_model->servers().first();
+            const auto secrets = runTask(m_repository->loadSecrets(now)).value.value_or(std::nullopt);
+            runTask(m_repository->deleteServer(now.id));
+            if (!edited || !secrets)
+                return QStringLiteral("not edited");
+            QStringList rows;
+            for (qsizetype i = 0; i < now.proxyHeaderNames.size(); ++i)
+                rows.append(now.proxyHeaderNames[i] + u':' + secrets->headerValues.value(i, u"<none>"_qs));
+            return QStringList{secrets->password, secrets->proxyPassword, u'[' + rows.join(u", ") + u']',
+                               secrets->apiKey}
+                .join(QStringLiteral(" | "));
+        });
     }
 
     void portRule()

@@ -1,7 +1,6 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
-import QtQuick.Layouts
 import Seedwhirl
 
 // Form for a new server profile. The first profile saved becomes the active one.
@@ -11,7 +10,6 @@ Page {
 
     required property SettingsViewModel viewModel
     readonly property alias form: form
-    property bool isSaving: false
 
     signal closeRequested()
 
@@ -28,13 +26,14 @@ Page {
             BarButton {
                 objectName: "saveButton"
                 text: "保存"
-                enabled: form.isValid && !root.isSaving
+                enabled: form.model.canSave
                 onClicked: root.save()
             }
         ]
     }
 
     Flickable {
+        objectName: "formFlickable"
         anchors.fill: parent
         contentHeight: form.implicitHeight + 40
         clip: true
@@ -44,19 +43,12 @@ Page {
             x: 16
             y: 20
             width: parent.width - 32
-            port: "8080"
-            username: "admin"
         }
     }
 
     function save() {
-        const port = Number.parseInt(form.port, 10)
-        if (Number.isNaN(port))
-            return
-        isSaving = true
-        viewModel.addServer(form.name, form.host, port, form.username, form.password, form.useHTTPS).then(function (ok) {
-            root.isSaving = false
-            if (ok)
+        form.model.save().then(function (saved) {
+            if (saved)
                 root.closeRequested()
         })
     }

@@ -1,10 +1,9 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
-import QtQuick.Layouts
 import Seedwhirl
 
-// Form for an existing profile; the stored password stays unless a new one is entered.
+// Form for an existing profile; every saved secret stays unless a new one is entered.
 Page {
     id: root
     objectName: "editServerView"
@@ -15,15 +14,9 @@ Page {
 
     signal closeRequested()
 
-    onServerChanged: {
-        if (!server.valid)
-            return
-        form.name = server.name
-        form.host = server.host
-        form.port = String(server.port)
-        form.username = server.username
-        form.useHTTPS = server.useHTTPS
-    }
+    // The profile may come before or after the form's model has its settings model.
+    onServerChanged: if (server.valid) form.model.load(server.serverId)
+    Component.onCompleted: if (server.valid) form.model.load(server.serverId)
 
     header: NavBar {
         title: "编辑服务器"
@@ -38,7 +31,7 @@ Page {
             BarButton {
                 objectName: "saveButton"
                 text: "保存"
-                enabled: form.isValid && root.server.valid
+                enabled: form.model.canSave && form.model.isEditing
                 onClicked: root.save()
             }
         ]
@@ -51,20 +44,17 @@ Page {
         ServerForm {
             id: form
             viewModel: root.viewModel
-            optionalPassword: true
             x: 16
             y: 20
             width: parent.width - 32
         }
     }
 
+    // A failed update stays open; the server list shows its error.
     function save() {
-        const port = Number.parseInt(form.port, 10)
-        if (Number.isNaN(port))
-            return
-        // A hidden password field never changes the stored password.
-        const password = form.showPasswordField && form.password !== "" ? form.password : undefined
-        viewModel.update(server.serverId, form.name, form.host, port, form.username, form.useHTTPS, password)
-        closeRequested()
+        form.model.save().then(function (saved) {
+            if (saved)
+                root.closeRequested()
+        })
     }
 }

@@ -3,7 +3,8 @@ import QtQuick.Controls
 import Seedwhirl
 
 // The welcome screen while the API client is not logged in, the four tabs once it is. When
-// the login is lost the whole window returns to the welcome screen.
+// the login is lost the whole window returns to the welcome screen. A server certificate the
+// client refused is asked about over either.
 Item {
     id: root
 
@@ -23,6 +24,13 @@ Item {
         WelcomeView {
             viewModel: root.serverViewModel
         }
+    }
+
+    TrustSheet {
+        objectName: "trustSheet"
+        prompt: root.serverViewModel.certificatePrompt
+        onTrusted: root.serverViewModel.trustCertificate()
+        onCancelled: root.serverViewModel.dismissCertificatePrompt()
     }
 
     Component {

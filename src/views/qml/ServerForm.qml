@@ -4,29 +4,17 @@ import QtQuick.Controls.Material
 import QtQuick.Layouts
 import Seedwhirl
 
-// The fields shared by the add and edit forms, the connection test and its result line. The
-// password row differs: the add form always shows "密码"; the edit form reveals "新密码" behind
-// the "修改密码" toggle.
+// The fields of the add and edit forms over a ServerFormModel, the collapsed advanced
+// settings, the connection test with its result line, and the question about a certificate the
+// test was refused for. In the edit form every empty secret field keeps the saved secret.
 ColumnLayout {
     id: form
 
     required property SettingsViewModel viewModel
-    property alias name: nameField.text
-    property alias host: hostField.text
-    property alias port: portField.text
-    property alias username: usernameField.text
-    property alias password: passwordField.text
-    property alias useHTTPS: httpsSwitch.checked
-    property bool optionalPassword: false
-    property alias showPasswordField: changePasswordSwitch.checked
-    property bool isTesting: false
-    property bool hasTestResult: false // false until the first test answered
-    property bool testSucceeded: false
-    property string testError
-
-    readonly property bool portValid: viewModel.isValidPort(port)
-    readonly property bool isValid: name !== "" && host !== "" && port !== "" && username !== "" && portValid
-                                    && (optionalPassword || password !== "")
+    readonly property ServerFormModel model: ServerFormModel {
+        settings: form.viewModel
+    }
+    property bool advancedOpen: false
 
     spacing: 20
 
@@ -34,31 +22,34 @@ ColumnLayout {
         Layout.fillWidth: true
         title: "服务器信息"
         TextField {
-            id: nameField
             objectName: "nameField"
             Layout.fillWidth: true
             placeholderText: "名称"
             selectByMouse: true
+            text: form.model.name
+            onTextEdited: form.model.name = text
         }
         TextField {
-            id: hostField
             objectName: "hostField"
             Layout.fillWidth: true
             placeholderText: "主机"
             inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText | Qt.ImhUrlCharactersOnly
             selectByMouse: true
+            text: form.model.host
+            onTextEdited: form.model.host = text
         }
         TextField {
-            id: portField
             objectName: "portField"
             Layout.fillWidth: true
             placeholderText: "端口"
             inputMethodHints: Qt.ImhDigitsOnly
             selectByMouse: true
+            text: form.model.port
+            onTextEdited: form.model.port = text
         }
         Label {
             objectName: "portCaption"
-            visible: form.port !== "" && !form.portValid
+            visible: form.model.port !== "" && !form.model.portValid
             Layout.fillWidth: true
             Layout.bottomMargin: 6
             text: "端口号必须在 1-65535 之间"
@@ -70,37 +61,36 @@ ColumnLayout {
     FormSection {
         Layout.fillWidth: true
         title: "认证"
+        footer: form.model.isEditing ? "密码留空则保留已保存的密码" : ""
         TextField {
-            id: usernameField
             objectName: "usernameField"
             Layout.fillWidth: true
             placeholderText: "用户名"
             inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
             selectByMouse: true
+            text: form.model.username
+            onTextEdited: form.model.username = text
         }
-        Switch {
-            id: changePasswordSwitch
-            objectName: "changePasswordSwitch"
-            visible: form.optionalPassword
-            Layout.fillWidth: true
-            text: "修改密码"
-        }
-        TextField {
-            id: passwordField
+        SecretField {
             objectName: "passwordField"
-            visible: !form.optionalPassword || form.showPasswordField
-            Layout.fillWidth: true
-            placeholderText: form.optionalPassword ? "新密码" : "密码"
-            echoMode: TextInput.Password
-            inputMethodHints: Qt.ImhSensitiveData | Qt.ImhNoPredictiveText | Qt.ImhNoAutoUppercase
-            selectByMouse: true
+            placeholderText: form.model.isEditing ? "密码（留空则不修改）" : "密码"
+            text: form.model.password
+            onTextEdited: form.model.password = text
         }
         Switch {
-            id: httpsSwitch
             objectName: "httpsSwitch"
             Layout.fillWidth: true
             text: "使用 HTTPS"
+            checked: form.model.useHTTPS
+            onToggled: form.model.useHTTPS = checked
         }
+    }
+
+    ServerAdvancedSection {
+        Layout.fillWidth: true
+        model: form.model
+        open: form.advancedOpen
+        onToggleRequested: form.advancedOpen = !form.advancedOpen
     }
 
     FormSection {
@@ -110,16 +100,16 @@ ColumnLayout {
             objectName: "testButton"
             Layout.fillWidth: true
             flat: true
-            enabled: !form.isTesting && form.isValid
-            onClicked: form.runTest()
+            enabled: !form.model.isTesting && form.model.canSave
+            onClicked: form.model.test()
             contentItem: RowLayout {
                 spacing: 8
                 Item {
                     Layout.fillWidth: true
                 }
                 BusyIndicator {
-                    visible: form.isTesting
-                    running: form.isTesting
+                    visible: form.model.isTesting
+                    running: form.model.isTesting
                     implicitWidth: 24
                     implicitHeight: 24
                 }
@@ -135,33 +125,28 @@ ColumnLayout {
         }
         RowLayout {
             objectName: "testResultLine"
-            visible: form.hasTestResult
+            visible: form.model.hasTestResult
             Layout.fillWidth: true
             Layout.bottomMargin: 8
             spacing: 6
             Icon {
-                name: form.testSucceeded ? "checkmark.circle.fill" : "xmark.circle.fill"
-                color: form.testSucceeded ? Theme.green : Theme.red
+                name: form.model.testSucceeded ? "checkmark.circle.fill" : "xmark.circle.fill"
+                color: form.model.testSucceeded ? Theme.green : Theme.red
             }
             Label {
                 objectName: "testResultText"
                 Layout.fillWidth: true
-                text: form.testSucceeded ? "✓ 连接成功" : form.testError
-                color: form.testSucceeded ? Theme.green : Theme.red
+                text: form.model.testSucceeded ? "✓ 连接成功" : form.model.testError
+                color: form.model.testSucceeded ? Theme.green : Theme.red
                 wrapMode: Text.Wrap
             }
         }
     }
 
-    function runTest() {
-        isTesting = true
-        hasTestResult = false
-        const task = viewModel.test(name, host, Number.parseInt(port, 10), username, password, useHTTPS)
-        task.then(function (result) {
-            form.testSucceeded = result.success
-            form.testError = result.error
-            form.hasTestResult = true
-            form.isTesting = false
-        })
+    TrustSheet {
+        objectName: "formTrustSheet"
+        prompt: form.model.certificatePrompt
+        onTrusted: form.model.trustCertificate()
+        onCancelled: form.model.dismissCertificate()
     }
 }

@@ -11,6 +11,8 @@
 #include "ScreenDriver.h"
 #include "UiSetup.h"
 
+#include "api/CertificateError.h"
+#include "api/QBittorrentAPIClient.h"
 #include "model/AppInfo.h"
 #include "model/ServerConfig.h"
 #include "model/Torrent.h"
@@ -20,10 +22,12 @@
 #include <QAbstractItemModel>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <qcoro/qcorotask.h>
@@ -277,18 +281,86 @@ bool run(ScreenDriver &driver, const Target &target)
         !driver.shoot(QStringLiteral("server-list")))
         return false;
 
-    return shootSheet(driver, QStringLiteral("add-server-invalid-port"), servers, "showingAddServer",
-                      QStringLiteral("addServerSheet"), [&](QObject *page) {
-                          QObject *form = driver.get(page, "form").value<QObject *>();
-                          return driver.set(form, "name", QStringLiteral("备用服务器")) &&
-                                 driver.set(form, "host", QStringLiteral("seedbox.example")) &&
-                                 driver.set(form, "port", QStringLiteral("70000")) &&
-                                 driver.waitUntil(QStringLiteral("the port caption"), [&] {
-                                     return driver
-                                         .get(driver.find(QStringLiteral("portCaption"), page), "visible")
-                                         .toBool();
-                                 });
-                      });
+    if (!shootSheet(
+            driver, QStringLiteral("add-server-invalid-port"), servers, "showingAddServer",
+            QStringLiteral("addServerSheet"), [&](QObject *page) {
+                QObject *form =
+                    driver.get(driver.get(page, "form").value<QObject *>(), "model").value<QObject *>();
+                return driver.set(form, "name", QStringLiteral("备用服务器")) &&
+                       driver.set(form, "host", QStringLiteral("seedbox.example")) &&
+                       driver.set(form, "port", QStringLiteral("70000")) &&
+                       driver.waitUntil(QStringLiteral("the port caption"), [&] {
+                           return driver.get(driver.find(QStringLiteral("portCaption"), page), "visible")
+                               .toBool();
+                       });
+            }))
+        return false;
+
+    // The advanced settings of a profile behind a reverse proxy with a private CA.
+    QTemporaryFile caFile;
+    QFile sample(QStringLiteral(":/shots/sample-server.pem"));
+    if (!caFile.open() || !sample.open(QIODevice::ReadOnly) || caFile.write(sample.readAll()) < 0 ||
+        !caFile.flush())
+        return driver.fail(QStringLiteral("cannot write the sample CA file"));
+    if (!shootSheet(driver, QStringLiteral("add-server-advanced"), servers, "showingAddServer",
+                    QStringLiteral("addServerSheet"), [&](QObject *page) {
+                        QObject *view = driver.get(page, "form").value<QObject *>();
+                        QObject *form = driver.get(view, "model").value<QObject *>();
+                        QObject *flick = driver.find(QStringLiteral("formFlickable"), page);
+                        const std::pair<const char *, QVariant> fields[] = {
+                            {"name", QStringLiteral("代理后的服务器")},
+                            {"host", QStringLiteral("seedbox.example")},
+                            {"port", QStringLiteral("443")},
+                            {"password", QStringLiteral("secret")},
+                            {"useHTTPS", true},
+                            {"pathPrefix", QStringLiteral("/qbt")},
+                            {"certificateTrust", 1},
+                            {"proxyAuthentication", 2}};
+                        for (const auto &[name, value] : fields) {
+                            if (!driver.set(form, name, value))
+                                return false;
+                        }
+                        // A switch's knob slides over after its value changed; nothing tells when
+                        // it arrived.
+                        QElapsedTimer switched;
+                        switched.start();
+                        return driver.call(form, "chooseCaFile", QUrl::fromLocalFile(caFile.fileName())) &&
+                               driver.call(form, "addHeader") &&
+                               driver.call(form, "setHeaderName", 0, QStringLiteral("CF-Access-Client-Id")) &&
+                               driver.call(form, "setHeaderValue", 0, QStringLiteral("client.access")) &&
+                               driver.set(view, "advancedOpen", true) &&
+                               driver.set(driver.find(QStringLiteral("headerNameField"), page),
+                                          "cursorPosition", 0) &&
+                               driver.waitUntil(QStringLiteral("the switches to slide"),
+                                                [&] { return switched.elapsed() > 400; }) &&
+                               driver.waitUntil(QStringLiteral("the advanced settings to lay out"),
+                                                [&] {
+                                                    return driver.get(flick, "contentHeight").toDouble() >
+                                                           driver.get(flick, "height").toDouble();
+                                                }) &&
+                               driver.set(flick, "contentY",
+                                          driver.get(flick, "contentHeight").toDouble() -
+                                              driver.get(flick, "height").toDouble());
+                    }))
+        return false;
+
+    // A self-signed certificate the client refused for the demo profile, as a connection to it
+    // would report it.
+    driver.setShot(QStringLiteral("trust-sheet"));
+    QFile pem(QStringLiteral(":/shots/sample-server.pem"));
+    const QSslCertificate certificate(pem.open(QIODevice::ReadOnly) ? pem.readAll() : QByteArray());
+    if (certificate.isNull())
+        return driver.fail(QStringLiteral("the sample certificate does not load"));
+    Q_EMIT QBittorrentAPIClient::shared().certificateRejected(
+        demo, std::make_shared<const CertificateError>(
+                  CertificateError::Kind::untrusted, certificate,
+                  demo.host + QLatin1Char(':') + QString::number(demo.port),
+                  QList<QSslError::SslError>{QSslError::SelfSignedCertificate}));
+    QObject *trustSheet = driver.find(QStringLiteral("trustSheet"));
+    return driver.waitOpened(trustSheet, QStringLiteral("the trust sheet")) &&
+           driver.shoot(QStringLiteral("trust-sheet")) &&
+           driver.call(serverModel, "dismissCertificatePrompt") &&
+           driver.waitOverlayClear(QStringLiteral("the trust sheet"));
 }
 
 } // namespace

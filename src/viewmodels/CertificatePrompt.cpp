@@ -1,0 +1,66 @@
+#include "CertificatePrompt.h"
+
+#include "api/CertificateError.h"
+#include "model/Formatting.h"
+
+#include <QSslCertificate>
+
+QString certificateName(const QSslCertificate &certificate, bool issuer)
+{
+    const auto info = [&](QSslCertificate::SubjectInfo field) {
+        return (issuer ? certificate.issuerInfo(field) : certificate.subjectInfo(field))
+            .join(QStringLiteral(", "));
+    };
+    for (const auto field : {QSslCertificate::CommonName, QSslCertificate::Organization}) {
+        if (const QString text = info(field); !text.isEmpty())
+            return text;
+    }
+    return issuer ? certificate.issuerDisplayName() : certificate.subjectDisplayName();
+}
+
+CertificatePrompt CertificatePrompt::of(const CertificateError &error)
+{
+    using Kind = CertificateError::Kind;
+    CertificatePrompt prompt;
+    prompt.valid = true;
+    prompt.changed = error.kind() == Kind::changed;
+    prompt.canTrust = error.canBeTrusted();
+    const QSslCertificate &certificate = error.certificate();
+    prompt.subject = certificateName(certificate);
+    prompt.issuer = certificateName(certificate, true);
+    prompt.validFrom = formattedDate(certificate.effectiveDate());
+    prompt.validUntil = formattedDate(certificate.expiryDate());
+    prompt.address = error.address();
+    prompt.fingerprint = error.presentedFingerprint();
+    if (prompt.changed)
+        prompt.pinnedFingerprint = error.pinnedFingerprint();
+    switch (error.kind()) {
+    case Kind::untrusted:
+        prompt.title = QStringLiteral("服务器证书不受信任");
+        prompt.message = QStringLiteral("证书是自签名的，或由本机不认识的机构签发。请先核对服务器上证书的 "
+                                        "SHA-256 指纹与下面的一致，再信任它。");
+        break;
+    case Kind::hostNameMismatch:
+        prompt.title = QStringLiteral("服务器证书与地址不符");
+        prompt.message = QStringLiteral("证书是为其他名称签发的。请先核对指纹，确认是你的服务器后再信任它。");
+        break;
+    case Kind::changed:
+        prompt.title = QStringLiteral("服务器证书已改变");
+        prompt.message = QStringLiteral("服务器出示的证书与之前信任的不同。如果没有在服务器上更换过证书，"
+                                        "连接可能被拦截。只有确认新指纹无误时才重新信任。");
+        break;
+    case Kind::expired:
+        prompt.title = QStringLiteral("服务器证书已过期");
+        prompt.message = QStringLiteral("过期的证书不能被信任。请在服务器上更换证书。");
+        break;
+    case Kind::notYetValid:
+        prompt.title = QStringLiteral("服务器证书尚未生效");
+        prompt.message = QStringLiteral("尚未生效的证书不能被信任。请检查服务器和本机的时间。");
+        break;
+    case Kind::invalid:
+        prompt.title = QStringLiteral("服务器证书无效");
+        prompt.message = error.localizedDescription();
+        break;
+    }
+    return prompt;
+}

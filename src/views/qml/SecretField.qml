@@ -1,0 +1,11 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+// A text field for a secret: hidden while typed, kept away from suggestions and capitalisation.
+TextField {
+    Layout.fillWidth: true
+    echoMode: TextInput.Password
+    inputMethodHints: Qt.ImhSensitiveData | Qt.ImhNoPredictiveText | Qt.ImhNoAutoUppercase
+    selectByMouse: true
+}

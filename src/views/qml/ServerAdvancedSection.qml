@@ -1,0 +1,229 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Dialogs
+import QtQuick.Layouts
+import Seedwhirl
+
+// The advanced settings of a server form, collapsed under "高级设置": the path prefix of a
+// reverse proxy, the certificate trust, the proxy's authentication and the API key. Whatever is
+// wrong with them shows under the section, also while it is collapsed.
+ColumnLayout {
+    id: section
+
+    required property ServerFormModel model
+    property bool open: false
+    readonly property string keepHint: "留空则保留已保存的值"
+
+    signal toggleRequested()
+
+    spacing: 6
+
+    FormSection {
+        Layout.fillWidth: true
+        ItemDelegate {
+            objectName: "advancedToggle"
+            Layout.fillWidth: true
+            onClicked: section.toggleRequested()
+            contentItem: RowLayout {
+                spacing: 8
+                Label {
+                    Layout.fillWidth: true
+                    text: "高级设置"
+                    font.pixelSize: 16
+                }
+                Icon {
+                    name: "chevron.right"
+                    rotation: section.open ? 90 : 0
+                    color: section.Material.hintTextColor
+                }
+            }
+        }
+    }
+
+    FormSection {
+        objectName: "advancedSettings"
+        visible: section.open
+        Layout.fillWidth: true
+        title: "路径前缀"
+        footer: "服务器在反向代理的某个路径下时填写，例如 /qbt"
+        TextField {
+            objectName: "pathPrefixField"
+            Layout.fillWidth: true
+            placeholderText: "/qbt"
+            inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText | Qt.ImhUrlCharactersOnly
+            selectByMouse: true
+            text: section.model.pathPrefix
+            onTextEdited: section.model.pathPrefix = text
+            onEditingFinished: section.model.normalizePathPrefix()
+            onActiveFocusChanged: if (!activeFocus) section.model.normalizePathPrefix()
+        }
+    }
+
+    FormSection {
+        visible: section.open
+        Layout.fillWidth: true
+        title: "证书信任"
+        ComboBox {
+            objectName: "trustPicker"
+            Layout.fillWidth: true
+            model: section.model.hasPin ? ["系统证书", "自定义 CA 证书", "已固定的证书"] : ["系统证书", "自定义 CA 证书"]
+            currentIndex: section.model.certificateTrust
+            onActivated: index => section.model.certificateTrust = index
+        }
+        RowLayout {
+            visible: section.model.certificateTrust === 1
+            Layout.fillWidth: true
+            Label {
+                objectName: "caSubject"
+                Layout.fillWidth: true
+                text: section.model.caError !== "" ? section.model.caError
+                                                   : section.model.caSubject !== "" ? "CA：" + section.model.caSubject : "未选择证书文件"
+                color: section.model.caError !== "" ? Theme.red : section.Material.foreground
+                elide: Text.ElideRight
+            }
+            Button {
+                objectName: "caFileButton"
+                text: "选择文件…"
+                flat: true
+                onClicked: caPicker.open()
+            }
+        }
+        ColumnLayout {
+            visible: section.model.certificateTrust === 2
+            Layout.fillWidth: true
+            Layout.bottomMargin: 4
+            spacing: 2
+            SecondaryLabel {
+                text: "SHA-256 指纹"
+            }
+            Label {
+                objectName: "pinnedFingerprintText"
+                Layout.fillWidth: true
+                text: section.model.pinnedFingerprint
+                font.family: "monospace"
+                font.pixelSize: 12
+                wrapMode: Text.WrapAnywhere
+            }
+            Button {
+                objectName: "forgetPinButton"
+                text: "忘记此证书"
+                flat: true
+                Material.foreground: Theme.red
+                onClicked: section.model.forgetPin()
+            }
+        }
+    }
+
+    FormSection {
+        visible: section.open
+        Layout.fillWidth: true
+        title: "代理身份验证"
+        ComboBox {
+            objectName: "proxyPicker"
+            Layout.fillWidth: true
+            model: ["无", "HTTP Basic", "自定义请求头"]
+            currentIndex: section.model.proxyAuthentication
+            onActivated: index => section.model.proxyAuthentication = index
+        }
+        TextField {
+            objectName: "proxyUsernameField"
+            visible: section.model.proxyAuthentication === 1
+            Layout.fillWidth: true
+            placeholderText: "代理用户名"
+            inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
+            selectByMouse: true
+            text: section.model.proxyUsername
+            onTextEdited: section.model.proxyUsername = text
+        }
+        SecretField {
+            objectName: "proxyPasswordField"
+            visible: section.model.proxyAuthentication === 1
+            placeholderText: section.model.isEditing ? "代理密码（" + section.keepHint + "）" : "代理密码"
+            text: section.model.proxyPassword
+            onTextEdited: section.model.proxyPassword = text
+        }
+        Repeater {
+            model: section.model.proxyAuthentication === 2 ? section.model.headerNames.length : 0
+            delegate: RowLayout {
+                id: headerRow
+                required property int index
+                objectName: "headerRow" + index
+                Layout.fillWidth: true
+                spacing: 6
+                TextField {
+                    objectName: "headerNameField"
+                    Layout.preferredWidth: 1
+                    Layout.fillWidth: true
+                    placeholderText: "名称"
+                    inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
+                    selectByMouse: true
+                    text: section.model.headerNames[headerRow.index] ?? ""
+                    onTextEdited: section.model.setHeaderName(headerRow.index, text)
+                }
+                SecretField {
+                    objectName: "headerValueField"
+                    Layout.preferredWidth: 1
+                    placeholderText: section.model.headerSaved[headerRow.index] ? section.keepHint : "值"
+                    text: section.model.headerValues[headerRow.index] ?? ""
+                    onTextEdited: section.model.setHeaderValue(headerRow.index, text)
+                }
+                BarButton {
+                    objectName: "removeHeaderButton"
+                    symbol: "trash"
+                    tint: Theme.red
+                    Accessible.name: "删除请求头"
+                    onClicked: section.model.removeHeader(headerRow.index)
+                }
+            }
+        }
+        Button {
+            objectName: "addHeaderButton"
+            visible: section.model.proxyAuthentication === 2
+            text: "添加请求头"
+            flat: true
+            onClicked: section.model.addHeader()
+        }
+    }
+
+    FormSection {
+        visible: section.open
+        Layout.fillWidth: true
+        title: "API 密钥"
+        footer: "需要 qBittorrent 5.2 或更高版本；使用密钥时无需密码"
+        Switch {
+            objectName: "apiKeySwitch"
+            Layout.fillWidth: true
+            text: "使用 API 密钥"
+            checked: section.model.useApiKey
+            onToggled: section.model.useApiKey = checked
+        }
+        SecretField {
+            objectName: "apiKeyField"
+            visible: section.model.useApiKey
+            placeholderText: section.model.isEditing ? "API 密钥（" + section.keepHint + "）" : "API 密钥"
+            text: section.model.apiKey
+            onTextEdited: section.model.apiKey = text
+        }
+    }
+
+    Label {
+        objectName: "advancedProblem"
+        visible: text !== ""
+        Layout.fillWidth: true
+        Layout.leftMargin: 16
+        text: section.model.advancedProblem
+        color: Theme.red
+        font.pixelSize: 12
+        wrapMode: Text.Wrap
+    }
+
+    FileDialog {
+        id: caPicker
+        objectName: "caPicker"
+        title: "选择 CA 证书文件"
+        nameFilters: ["证书文件 (*.pem *.crt *.cer *.der)", "所有文件 (*)"]
+        fileMode: FileDialog.OpenFile
+        onAccepted: section.model.chooseCaFile(selectedFile)
+    }
+}
