@@ -51,6 +51,12 @@ QCoro::Task<void> QBittorrentAPIClient::login(ServerConfig server, ServerSecrets
 {
     m_credentialFailure.reset();
     ConnectionSettings settings = ConnectionSettings::forProfile(server, secrets);
+    // Qt keeps connections per host and port with the TLS settings they were opened with: a
+    // connection made under other trust (a failed handshake included) would be used again.
+    if (settings.tls != m_tlsInUse) {
+        dropConnections();
+        m_tlsInUse = settings.tls;
+    }
     QString password = std::move(secrets.password);
     secrets = {};
     co_await loginWith(std::move(server), std::move(settings), std::move(password), true);

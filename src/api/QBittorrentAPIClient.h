@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QSslConfiguration>
 #include <QUrl>
 
 #include <qcoro/qcorotask.h>
@@ -180,6 +181,7 @@ private:
 
     ConnectionSettings m_settings; // of the current server
     ErrorPtr m_credentialFailure;
+    QSslConfiguration m_tlsInUse; // of the connections the manager may hold
     bool m_isAuthenticated = false;
     std::optional<ServerConfig> m_currentServer;
     std::optional<QString> m_serverVersion;

@@ -6,12 +6,14 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <stdexcept>
@@ -21,22 +23,28 @@
     throw std::runtime_error(message.toStdString());
 }
 
-E2EServer E2EServer::fromEnvironment()
+QHash<QByteArray, QString> readEnvironmentFile(const char *variable)
 {
-    const QString envPath = qEnvironmentVariable("SEEDWHIRL_E2E_ENV");
+    const QString envPath = qEnvironmentVariable(variable);
     QFile file(envPath);
     if (envPath.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-        fail(QStringLiteral("cannot read the file SEEDWHIRL_E2E_ENV names (\"%1\"): run e2e tests through "
-                            "ctest, whose fixture test e2e_server_start writes it")
-                 .arg(envPath));
+        fail(QStringLiteral("cannot read the file %1 names (\"%2\"): run e2e tests through ctest, whose "
+                            "fixture tests write it")
+                 .arg(QLatin1String(variable), envPath));
     QHash<QByteArray, QString> values;
     for (const QByteArray &line : file.readAll().split('\n'))
         if (const qsizetype equals = line.indexOf('='); equals > 0)
             values.insert(line.left(equals), QString::fromUtf8(line.mid(equals + 1).trimmed()));
+    return values;
+}
+
+E2EServer E2EServer::fromEnvironment()
+{
+    const QHash<QByteArray, QString> values = readEnvironmentFile("SEEDWHIRL_E2E_ENV");
     const auto value = [&](const char *key) {
         const QString text = values.value(QByteArray("SEEDWHIRL_E2E_") + key);
         if (text.isEmpty())
-            fail(QStringLiteral("%1 lacks SEEDWHIRL_E2E_%2").arg(envPath, QLatin1String(key)));
+            fail(QStringLiteral("the server's file lacks SEEDWHIRL_E2E_") + QLatin1String(key));
         return text;
     };
     return {value("HOST"),      quint16(value("PORT").toUInt()),
@@ -58,27 +66,96 @@ QString E2EServer::freshDirectory(const QString &name) const
     return dir.path();
 }
 
-QString E2EServer::restart(int timeoutMs) const
+QString runTool(const QString &python, const QStringList &arguments, int timeoutMs, QString *output)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(python, {tool, QStringLiteral("restart"), stateDir, QStringLiteral("--timeout"),
-                           QString::number(qMax(1, timeoutMs / 2000))});
+    process.start(python, arguments + QStringList{QStringLiteral("--timeout"),
+                                                  QString::number(qMax(1, timeoutMs / 2000))});
     if (!process.waitForStarted(5'000))
         return QStringLiteral("cannot run %1: %2").arg(python, process.errorString());
-    // The event loop keeps running meanwhile: the stopping server announces its torrents'
-    // stop, and a tracker in this process must answer or the shutdown waits for its time-out.
+    // The event loop keeps running meanwhile: a stopping server announces its torrents' stop,
+    // and a tracker in this process must answer or the shutdown waits for its time-out.
     if (!pollUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs, 20)) {
         process.kill();
         process.waitForFinished(5'000);
-        return QStringLiteral("the restart did not finish within %1 ms").arg(timeoutMs);
+        return QStringLiteral("%1 did not finish within %2 ms").arg(arguments.join(u' ')).arg(timeoutMs);
     }
-    const QString output = QString::fromUtf8(process.readAll()).trimmed();
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return QStringLiteral("the restart failed: ") + output;
+    const QString text = QString::fromUtf8(process.readAll()).trimmed();
+    if (output)
+        *output = text;
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+               ? QString()
+               : QStringLiteral("%1 failed: %2").arg(arguments.join(u' '), text);
+}
+
+QString E2EServer::restart(int timeoutMs) const
+{
+    QString output;
+    if (QString error = runTool(python, {tool, QStringLiteral("restart"), stateDir}, timeoutMs, &output);
+        !error.isEmpty())
+        return error;
     return output == QStringLiteral("PORT %1").arg(port)
                ? QString()
                : QStringLiteral("the server came back elsewhere: ") + output;
+}
+
+QStringList leaksIn(const QStringList &files, const QList<Secret> &secrets, const QStringList &lines)
+{
+    QStringList leaks;
+    for (const QString &line : lines)
+        for (const auto &[what, text] : secrets)
+            if (line.contains(text))
+                leaks.append(QStringLiteral("a log line holds %1: %2")
+                                 .arg(what, QString(line).replace(text, QStringLiteral("<…>"))));
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            leaks.append(path + QStringLiteral(": unreadable, so not checked"));
+        const QByteArray bytes = file.readAll();
+        for (const auto &[what, text] : secrets) {
+            const QList<std::pair<const char *, QByteArray>> forms{
+                {"UTF-8", text.toUtf8()},
+                {"UTF-16LE", QStringEncoder(QStringConverter::Utf16LE)(text)},
+                {"UTF-16BE", QStringEncoder(QStringConverter::Utf16BE)(text)},
+                {"Base64", text.toUtf8().toBase64(QByteArray::OmitTrailingEquals)}};
+            for (const auto &[encoding, form] : forms)
+                if (bytes.contains(form))
+                    leaks.append(
+                        QStringLiteral("%1: holds %2 (%3)").arg(path, what, QLatin1String(encoding)));
+        }
+    }
+    return leaks;
+}
+
+QStringList filesUnder(const QStringList &roots)
+{
+    QStringList files;
+    for (const QString &root : roots)
+        for (QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+             it.hasNext();)
+            files.append(it.next());
+    return files;
+}
+
+namespace {
+QStringList capturedMessages;
+QtMessageHandler previousHandler = nullptr;
+} // namespace
+
+const QStringList &qtMessages()
+{
+    static const bool installed = [] {
+        previousHandler = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+                capturedMessages.append(message);
+                if (previousHandler)
+                    previousHandler(type, context, message);
+            });
+        return true;
+    }();
+    Q_UNUSED(installed)
+    return capturedMessages;
 }
 
 bool pollUntil(const std::function<bool()> &condition, int timeoutMs, int intervalMs)

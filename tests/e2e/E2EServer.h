@@ -5,11 +5,33 @@
 #include "api/QBittorrentAPIClient.h"
 #include "model/ServerConfig.h"
 
+#include <QHash>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <utility>
+
+// The KEY=VALUE lines of the file the environment variable names (a fixture tool wrote it).
+// Throws std::runtime_error when the file is missing: the fixture did not run.
+QHash<QByteArray, QString> readEnvironmentFile(const char *variable);
+
+// Runs `python tool arguments... --timeout <seconds>` with the event loop going; empty on
+// success, with the tool's output in `output`, otherwise what went wrong.
+QString runTool(const QString &python, const QStringList &arguments, int timeoutMs,
+                QString *output = nullptr);
+
+// What a secret is called in a finding, and the secret.
+using Secret = std::pair<QString, QString>;
+// "<file>: holds <what> (<form>)" for every byte form a leak of a secret could take in a file,
+// and "a log line holds <what>: <line, secret masked>" for the lines; empty when clean.
+QStringList leaksIn(const QStringList &files, const QList<Secret> &secrets, const QStringList &lines = {});
+// Every file below the roots, hidden ones included.
+QStringList filesUnder(const QStringList &roots);
+// Every message Qt's logging passed on since the first call (a secret must not leave through
+// qWarning either).
+const QStringList &qtMessages();
 
 // The qbittorrent-nox of the e2e fixture, as tools/qbt_server.py recorded it in the file that
 // SEEDWHIRL_E2E_ENV names.

@@ -16,10 +16,8 @@
 #include "viewmodels/StatisticsViewModel.h"
 #include "viewmodels/TorrentListViewModel.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QStandardPaths>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,35 +30,6 @@ constexpr int waitMs = 15'000;
 const QString profileName = QStringLiteral("e2e 视图模型");
 const QString category = QStringLiteral("e2e-vm-cat");
 const QString tag = QStringLiteral("e2e-vm-tag");
-
-// Qt's own messages as well as the log lines: a secret must not leave through qWarning either.
-QStringList qtMessages;
-QtMessageHandler previousHandler = nullptr;
-
-// "<file>: <what> (<form>)" for every byte form a leak of a secret could take in a file; empty
-// when clean.
-QStringList leaksIn(const QStringList &files, const QList<std::pair<QString, QString>> &secrets)
-{
-    QStringList leaks;
-    for (const QString &path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            leaks.append(path + QStringLiteral(": unreadable, so not checked"));
-        const QByteArray bytes = file.readAll();
-        for (const auto &[what, text] : secrets) {
-            const QList<std::pair<const char *, QByteArray>> forms{
-                {"UTF-8", text.toUtf8()},
-                {"UTF-16LE", QStringEncoder(QStringConverter::Utf16LE)(text)},
-                {"UTF-16BE", QStringEncoder(QStringConverter::Utf16BE)(text)},
-                {"Base64", text.toUtf8().toBase64(QByteArray::OmitTrailingEquals)}};
-            for (const auto &[encoding, form] : forms)
-                if (bytes.contains(form))
-                    leaks.append(
-                        QStringLiteral("%1: holds %2 (%3)").arg(path, what, QLatin1String(encoding)));
-        }
-    }
-    return leaks;
-}
 
 } // namespace
 
@@ -93,28 +62,16 @@ class ViewModelsE2ETest : public QObject
     // application's own lie below the generic ones).
     QStringList writtenFiles() const
     {
-        QStringList files;
-        const QStringList roots{m_tempDir.path(),
-                                QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
-                                QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
-                                QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)};
-        for (const QString &root : roots)
-            for (QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System,
-                                 QDirIterator::Subdirectories);
-                 it.hasNext();)
-                files.append(it.next());
-        return files;
+        return filesUnder({m_tempDir.path(),
+                           QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                           QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)});
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        previousHandler = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-                qtMessages.append(message);
-                if (previousHandler)
-                    previousHandler(type, context, message);
-            });
+        qtMessages();
         QStandardPaths::setTestModeEnabled(true);
         E2E_TRY(m_server = E2EServer::fromEnvironment();
                 m_workDir = m_server.freshDirectory(QStringLiteral("view-models")));
@@ -135,15 +92,15 @@ private Q_SLOTS:
         removeTorrents(m_client, m_hashes);
         for (const QString &account : std::as_const(m_accounts))
             runTask(m_keychain.deletePassword(account));
-        qInstallMessageHandler(previousHandler);
     }
 
     // Saved through the model with the password in the credential store, from where the login
     // takes it.
     void saveProfileAndConnect()
     {
-        m_settingsModel->addServer(profileName, m_server.host, m_server.port, m_server.username,
-                                   m_server.password, false);
+        m_settingsModel->addServer(
+            ServerConfig::create(profileName, m_server.host, m_server.port, m_server.username, false),
+            ServerSecrets{m_server.password, {}, {}, {}});
         QVERIFY(pollUntil([&] { return m_settingsModel->servers().size() == 1; }, waitMs));
         const ServerConfig saved = m_settingsModel->servers().first();
         m_accounts.append(saved.accountName());
@@ -215,15 +172,11 @@ private Q_SLOTS:
     // Last: neither the password nor the session cookie went anywhere they could be read.
     void secretsStayInside()
     {
-        const QList<std::pair<QString, QString>> secrets{
-            {QStringLiteral("the password"), m_server.password},
-            {QStringLiteral("the session cookie"), m_sessionCookie}};
+        const QList<Secret> secrets{{QStringLiteral("the password"), m_server.password},
+                                    {QStringLiteral("the session cookie"), m_sessionCookie}};
         QVERIFY(!m_log.lines().isEmpty());
-        for (const QString &line : m_log.lines() + qtMessages)
-            for (const auto &[what, text] : secrets)
-                QVERIFY2(!line.contains(text),
-                         qPrintable(QStringLiteral("a log line holds %1: %2")
-                                        .arg(what, QString(line).replace(text, QStringLiteral("<…>")))));
+        const QStringList lines = leaksIn({}, secrets, m_log.lines() + qtMessages());
+        QVERIFY2(lines.isEmpty(), qPrintable(lines.join('\n')));
 
         // The profile database while open (its journal files included), then once closed. The
         // search reads what was written: the profile's name is there, in the file or its journal.
