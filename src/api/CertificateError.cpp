@@ -135,11 +135,13 @@ QString CertificateError::localizedDescription() const
     const QString server = QStringLiteral("\n服务器：") + m_address;
     const QString presented = QStringLiteral("\nSHA-256 指纹：") + presentedFingerprint();
     switch (m_kind) {
-    case Kind::untrusted:
-        return QStringLiteral(
-                   "服务器证书不受信任\n\n该证书是自签名的，或由本机不信任的机构签发。请向服务器管理员"
-                   "核对下面的指纹，一致时才可信任。\n") +
-               server + presented;
+    case Kind::untrusted: {
+        const bool selfSigned = m_errors.contains(QSslError::SelfSignedCertificate);
+        return QStringLiteral("服务器证书不受信任\n\n") +
+               (selfSigned ? QStringLiteral("该证书是服务器自己签发的（自签名证书）。")
+                           : QStringLiteral("该证书由本机不信任的机构签发。")) +
+               QStringLiteral("请向服务器管理员核对下面的指纹，一致时才可信任。\n") + server + presented;
+    }
     case Kind::changed:
         return QStringLiteral(
                    "服务器证书已改变\n\n服务器出示的证书与之前信任的不同：可能是服务器更换了证书，也可能"

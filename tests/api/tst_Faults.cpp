@@ -243,6 +243,8 @@ private Q_SLOTS:
             QVERIFY(text.contains(QString::fromLatin1(fingerprint)));
         if (pin == 2)
             QVERIFY(text.contains(CertificateError::fingerprint(other)));
+        if (kind == QLatin1String("untrusted"))
+            QCOMPARE(text.contains(u"自签名"), errors.contains(QSslError::SelfSignedCertificate));
     }
 
     // A connection test, good or refused, leaves the client as it was: not one cookie of the
