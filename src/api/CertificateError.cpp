@@ -130,34 +130,61 @@ bool CertificateError::canBeTrusted() const
     }
 }
 
+QList<QSslCertificate> CertificateError::certificatesIn(const QByteArray &bytes)
+{
+    QList<QSslCertificate> certificates = QSslCertificate::fromData(bytes, QSsl::Pem);
+    if (certificates.isEmpty())
+        certificates = QSslCertificate::fromData(bytes, QSsl::Der);
+    return certificates;
+}
+
+QString CertificateError::title() const
+{
+    switch (m_kind) {
+    case Kind::untrusted:
+        return QStringLiteral("服务器证书不受信任");
+    case Kind::changed:
+        return QStringLiteral("服务器证书已改变");
+    case Kind::expired:
+        return QStringLiteral("服务器证书已过期");
+    case Kind::notYetValid:
+        return QStringLiteral("服务器证书尚未生效");
+    case Kind::hostNameMismatch:
+        return QStringLiteral("服务器证书与地址不符");
+    case Kind::invalid:
+        return QStringLiteral("服务器证书无效");
+    }
+    return {};
+}
+
 QString CertificateError::localizedDescription() const
 {
     const QString server = QStringLiteral("\n服务器：") + m_address;
     const QString presented = QStringLiteral("\nSHA-256 指纹：") + presentedFingerprint();
+    const QString heading = title() + QStringLiteral("\n\n");
     switch (m_kind) {
     case Kind::untrusted: {
         const bool selfSigned = m_errors.contains(QSslError::SelfSignedCertificate);
-        return QStringLiteral("服务器证书不受信任\n\n") +
+        return heading +
                (selfSigned ? QStringLiteral("该证书是服务器自己签发的（自签名证书）。")
                            : QStringLiteral("该证书由本机不信任的机构签发。")) +
                QStringLiteral("请向服务器管理员核对下面的指纹，一致时才可信任。\n") + server + presented;
     }
     case Kind::changed:
-        return QStringLiteral(
-                   "服务器证书已改变\n\n服务器出示的证书与之前信任的不同：可能是服务器更换了证书，也可能"
-                   "有人冒充服务器。\n") +
+        return heading +
+               QStringLiteral("服务器出示的证书与之前信任的不同：可能是服务器更换了证书，也可能"
+                              "有人冒充服务器。\n") +
                server + QStringLiteral("\n已信任的指纹：") + m_pinnedFingerprint +
                QStringLiteral("\n服务器出示的指纹：") + presentedFingerprint();
     case Kind::expired:
-        return QStringLiteral("服务器证书已过期\n\n有效期至：") + dateText(m_certificate.expiryDate()) +
+        return heading + QStringLiteral("有效期至：") + dateText(m_certificate.expiryDate()) +
                QLatin1Char('\n') + server;
     case Kind::notYetValid:
-        return QStringLiteral("服务器证书尚未生效\n\n生效日期：") + dateText(m_certificate.effectiveDate()) +
+        return heading + QStringLiteral("生效日期：") + dateText(m_certificate.effectiveDate()) +
                QLatin1Char('\n') + server;
     case Kind::hostNameMismatch:
-        return QStringLiteral("服务器证书与地址不符\n\n证书适用于：") +
-               namesOf(m_certificate).join(QStringLiteral("、")) + QStringLiteral("\n连接的地址：") +
-               m_address + presented;
+        return heading + QStringLiteral("证书适用于：") + namesOf(m_certificate).join(QStringLiteral("、")) +
+               QStringLiteral("\n连接的地址：") + m_address + presented;
     case Kind::invalid: {
         QStringList faults;
         for (const QSslError::SslError error : m_errors) {
@@ -166,8 +193,8 @@ QString CertificateError::localizedDescription() const
         }
         if (m_certificate.isNull() && faults.isEmpty())
             faults.append(faultText(QSslError::NoPeerCertificate));
-        return QStringLiteral("服务器证书无效\n\n原因：") + faults.join(QStringLiteral("；")) +
-               QLatin1Char('\n') + server;
+        return heading + QStringLiteral("原因：") + faults.join(QStringLiteral("；")) + QLatin1Char('\n') +
+               server;
     }
     }
     return {};

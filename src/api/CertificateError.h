@@ -38,6 +38,8 @@ public:
     // The faults a pin overlooks for the pinned certificate: who issued it and which names it
     // is for. Never expiry, revocation, a bad signature or a wrong purpose.
     static bool isAcceptedByPin(QSslError::SslError error);
+    // The certificates of a file or a stored value, PEM or else DER; empty when there are none.
+    static QList<QSslCertificate> certificatesIn(const QByteArray &bytes);
 
     Kind kind() const { return m_kind; }
     const QSslCertificate &certificate() const { return m_certificate; }
@@ -49,6 +51,8 @@ public:
     // mismatch and a changed certificate whose only faults are those a pin accepts.
     bool canBeTrusted() const;
 
+    // The first line of localizedDescription(): what is wrong, in a few words.
+    QString title() const;
     QString localizedDescription() const override;
     std::optional<QString> recoverySuggestion() const override;
     QString debugDescription() const override;

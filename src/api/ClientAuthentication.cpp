@@ -39,10 +39,8 @@ void checkLoginAnswer(const HttpAnswer &answer)
 // A refusal for the credentials: logging in again with the same ones can only add to a ban.
 bool isCredentialFailure(const ErrorPtr &error)
 {
-    const auto *network = dynamic_cast<const NetworkError *>(error.get());
     using K = NetworkError::Kind;
-    return network && (network->kind() == K::unauthorized || network->kind() == K::loginBanned ||
-                       network->kind() == K::apiKeyRejected);
+    return NetworkError::isKind(error, {K::unauthorized, K::loginBanned, K::apiKeyRejected});
 }
 
 } // namespace
@@ -52,10 +50,12 @@ QCoro::Task<void> QBittorrentAPIClient::login(ServerConfig server, ServerSecrets
     m_credentialFailure.reset();
     ConnectionSettings settings = ConnectionSettings::forProfile(server, secrets);
     // Qt keeps connections per host and port with the TLS settings they were opened with: a
-    // connection made under other trust (a failed handshake included) would be used again.
-    if (settings.tls != m_tlsInUse) {
+    // connection made under other trust (a failed handshake included, or checked against
+    // another pin) would be used again without a handshake.
+    if (settings.tls != m_tlsInUse || settings.pinnedFingerprint != m_pinInUse) {
         dropConnections();
         m_tlsInUse = settings.tls;
+        m_pinInUse = settings.pinnedFingerprint;
     }
     QString password = std::move(secrets.password);
     secrets = {};
@@ -73,6 +73,8 @@ QCoro::Task<std::optional<QString>> QBittorrentAPIClient::authenticate(QNetworkA
         const HttpAnswer answer =
             co_await exchange(manager, server, settings, Method::get, url, {}, {}, limits);
         checkIntermediary(answer);
+        if (answer.statusCode == 401 && co_await refusedBeforeAuthentication(manager, server, settings, limits))
+            throw NetworkError::requestRejected();
         if (answer.statusCode == 401 || answer.statusCode == 403)
             throw NetworkError::apiKeyRejected();
         if (!answer.isSuccess())
@@ -92,6 +94,23 @@ QCoro::Task<std::optional<QString>> QBittorrentAPIClient::authenticate(QNetworkA
     }
     checkLoginAnswer(answer);
     co_return std::nullopt;
+}
+
+QCoro::Task<void> QBittorrentAPIClient::checkSessionRefusal(ServerConfig server, int status)
+{
+    if (m_credentialFailure)
+        raise(m_credentialFailure);
+    if (!m_settings.usesApiKey())
+        co_return;
+    // A key opens no session that could be renewed: either the key is refused now, for good
+    // (asking again with it only repeats that), or the server refused just this request.
+    const Attempted<std::optional<QString>> check =
+        co_await attempt(authenticate(*m_network, server, m_settings, {}, limits()));
+    if (!check.error)
+        throw NetworkError::serverError(status);
+    if (isCredentialFailure(check.error) && m_currentServer && m_currentServer->id == server.id)
+        m_credentialFailure = check.error;
+    raise(check.error);
 }
 
 QCoro::Task<bool> QBittorrentAPIClient::refusedBeforeAuthentication(QNetworkAccessManager &manager,

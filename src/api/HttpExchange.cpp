@@ -39,14 +39,6 @@ bool comesFromHttpStatus(QNetworkReply::NetworkError error)
            (code >= 401 && code <= 499);
 }
 
-QList<QSslCertificate> certificatesIn(const QByteArray &bytes)
-{
-    QList<QSslCertificate> certificates = QSslCertificate::fromData(bytes, QSsl::Pem);
-    if (certificates.isEmpty())
-        certificates = QSslCertificate::fromData(bytes, QSsl::Der);
-    return certificates;
-}
-
 } // namespace
 
 ConnectionSettings ConnectionSettings::forProfile(const ServerConfig &server, const ServerSecrets &secrets)
@@ -61,12 +53,12 @@ ConnectionSettings ConnectionSettings::forProfile(const ServerConfig &server, co
         // Qt loads the system's store on demand only while no CA was given: adding one alone
         // would drop the system's.
         settings.tls.setCaCertificates(QSslConfiguration::systemCaCertificates() +
-                                       certificatesIn(server.caCertificate));
+                                       CertificateError::certificatesIn(server.caCertificate));
         break;
     case CertificateTrust::pinned: {
         // No issuer is trusted: every certificate, one the system trusts too, meets the pin.
         settings.tls.setCaCertificates({});
-        const QList<QSslCertificate> pinned = certificatesIn(server.pinnedCertificate);
+        const QList<QSslCertificate> pinned = CertificateError::certificatesIn(server.pinnedCertificate);
         if (!pinned.isEmpty()) {
             settings.pinnedCertificate = pinned.first();
             settings.pinnedFingerprint = CertificateError::fingerprint(pinned.first());
@@ -128,6 +120,9 @@ QNetworkRequest makeRequest(const QUrl &url, const HttpLimits &limits, const Con
 {
     QNetworkRequest request(url);
     request.setTransferTimeout(limits.idleTimeoutMs);
+    // A redirect keeps every header of the request: the proxy credentials, the secret headers
+    // and the API key must not follow one to another host (a sign-on page, say).
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     if (!contentType.isEmpty())
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
     if (url.scheme() == QLatin1String("https"))

@@ -1,9 +1,17 @@
 #include "NetworkError.h"
 
+#include <algorithm>
+
 namespace {
 const QString reconnectSuggestion = QStringLiteral("检查服务器设置并重新连接");
 const QString restartSuggestion = QStringLiteral("尝试重新连接服务器或重启 qBittorrent");
 } // namespace
+
+bool NetworkError::isKind(const ErrorPtr &error, std::initializer_list<Kind> kinds)
+{
+    const auto *network = dynamic_cast<const NetworkError *>(error.get());
+    return network && std::find(kinds.begin(), kinds.end(), network->kind()) != kinds.end();
+}
 
 NetworkError NetworkError::serverError(int statusCode)
 {

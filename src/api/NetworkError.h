@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <initializer_list>
 #include <optional>
 
 // Status and state problems of a Web API exchange, with the texts shown to the user.
@@ -75,6 +76,9 @@ public:
     std::optional<QString> recoverySuggestion() const override;
     QString debugDescription() const override;
     ErrorPtr clone() const override { return std::make_shared<NetworkError>(*this); }
+
+    // Whether `error` is a NetworkError of one of `kinds`.
+    static bool isKind(const ErrorPtr &error, std::initializer_list<Kind> kinds);
 
 private:
     explicit NetworkError(Kind kind) : m_kind(kind) {}

@@ -19,12 +19,6 @@
 
 namespace {
 
-bool isKind(const ErrorPtr &error, std::initializer_list<NetworkError::Kind> kinds)
-{
-    const auto *network = dynamic_cast<const NetworkError *>(error.get());
-    return network && std::find(kinds.begin(), kinds.end(), network->kind()) != kinds.end();
-}
-
 // Servers before 5.x answer an add that added nothing (a bad link, a file that is not a
 // torrent, a torrent already there) with 200 and "Fails."; from 5.x on the answer counts.
 void checkAddAnswer(const HttpAnswer &answer)
@@ -70,6 +64,18 @@ QBittorrentAPIClient::~QBittorrentAPIClient() = default;
 void QBittorrentAPIClient::dropConnections()
 {
     m_network->clearConnectionCache();
+}
+
+void QBittorrentAPIClient::forgetServer(const QUuid &id)
+{
+    if (!m_currentServer || m_currentServer->id != id)
+        return;
+    m_settings = ConnectionSettings();
+    m_credentialFailure.reset();
+    clearCookies();
+    setAuthenticated(false);
+    setCurrentServer(std::nullopt);
+    setServerVersion(std::nullopt);
 }
 
 void QBittorrentAPIClient::raise(const ErrorPtr &error)
@@ -157,17 +163,6 @@ QCoro::Task<QByteArray> QBittorrentAPIClient::fetch(APIEndpoint endpoint, Server
     co_return co_await send(std::move(endpoint), std::move(server), Method::get, {}, {}, allowReauth);
 }
 
-void QBittorrentAPIClient::checkSessionRefusal()
-{
-    if (m_credentialFailure)
-        raise(m_credentialFailure);
-    if (m_settings.usesApiKey()) {
-        // A key is refused for good: asking again with the same key only repeats the refusal.
-        m_credentialFailure = std::make_shared<NetworkError>(NetworkError::apiKeyRejected());
-        raise(m_credentialFailure);
-    }
-}
-
 QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerConfig server, Method method,
                                                    QByteArray contentType, QByteArray body, bool allowReauth)
 {
@@ -180,7 +175,7 @@ QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerC
     if (answer.isSuccess())
         co_return answer.body;
     if (status == 401 || status == 403) {
-        checkSessionRefusal();
+        co_await checkSessionRefusal(server, status);
         if (!allowReauth)
             throw NetworkError::unauthorized();
         // What the re-login found out about the server, a proxy or the certificate is worth
@@ -189,7 +184,7 @@ QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerC
         if (reloginError) {
             using K = NetworkError::Kind;
             if (dynamic_cast<const CertificateError *>(reloginError.get()) ||
-                isKind(reloginError, {K::loginBanned, K::requestRejected, K::proxyAuthenticationFailed,
+                NetworkError::isKind(reloginError, {K::loginBanned, K::requestRejected, K::proxyAuthenticationFailed,
                                       K::proxyUnreachable, K::htmlPage}))
                 raise(reloginError);
             throw NetworkError::unauthorized();
@@ -221,7 +216,7 @@ QCoro::Task<void> QBittorrentAPIClient::postMultipart(QByteArray contentType, QB
         co_await exchange(*m_network, server, m_settings, Method::post, url, contentType, body, limits());
     checkIntermediary(answer);
     if (answer.statusCode == 401 || answer.statusCode == 403)
-        checkSessionRefusal();
+        co_await checkSessionRefusal(server, answer.statusCode);
     checkAddAnswer(answer);
 }
 

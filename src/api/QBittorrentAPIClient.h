@@ -95,6 +95,9 @@ public:
     // Closes every open connection, so that the next request shakes hands anew (after the
     // trust of a profile changed).
     void dropConnections();
+    // The profile was deleted: when the client is on it, its session, settings and secrets
+    // are forgotten and the client is disconnected.
+    void forgetServer(const QUuid &id);
 
     // Torrents.
     QCoro::Task<void> performAction(APIEndpoint endpoint);
@@ -162,9 +165,10 @@ private:
     // server answers 401 too when it refuses the request itself (host header check, proxy).
     QCoro::Task<bool> refusedBeforeAuthentication(QNetworkAccessManager &manager, ServerConfig server,
                                                   ConnectionSettings settings, HttpLimits limits);
-    // 401 or 403 to a request of the session: the remembered credential failure, or a
-    // rejected API key (remembered too); returns when logging in again may help.
-    void checkSessionRefusal();
+    // 401 or 403 to a request of the session: throws the remembered credential failure; with
+    // an API key, asks again for the version with it and throws what that shows (the key
+    // refused, remembered; or only this request refused). Returns when logging in may help.
+    QCoro::Task<void> checkSessionRefusal(ServerConfig server, int status);
     QCoro::Task<QString> requestVersion(bool allowReauth);
     [[noreturn]] static void raise(const ErrorPtr &error);
 
@@ -181,7 +185,9 @@ private:
 
     ConnectionSettings m_settings; // of the current server
     ErrorPtr m_credentialFailure;
-    QSslConfiguration m_tlsInUse; // of the connections the manager may hold
+    // Of the connections the manager may hold.
+    QSslConfiguration m_tlsInUse;
+    QString m_pinInUse;
     bool m_isAuthenticated = false;
     std::optional<ServerConfig> m_currentServer;
     std::optional<QString> m_serverVersion;

@@ -53,7 +53,7 @@ QString TransportError::describe(QNetworkReply::NetworkError code)
     case E::TooManyRedirectsError:
         return QStringLiteral("重定向次数过多");
     case E::InsecureRedirectError:
-        return QStringLiteral("服务器重定向到了不安全的地址");
+        return QStringLiteral("服务器把请求转到了另一个地址（例如单点登录页面），已停止");
     case E::UnknownNetworkError:
         return QStringLiteral("网络错误");
     case E::ProxyConnectionRefusedError:

@@ -1,9 +1,9 @@
 #include "KeychainHelper.h"
 #include "Persistence.h"
+#include "ProfileRows.h"
+#include "ProfileSecrets.h"
 #include "model/Log.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,16 +12,14 @@
 #include <algorithm>
 #include <limits>
 
+using namespace profilerows;
+using namespace profilesecrets;
+
 namespace {
 
 QVariant uuidText(const QUuid &id)
 {
     return id.toString(QUuid::WithoutBraces).toUpper();
-}
-
-QVariant textOrNull(const QString &text)
-{
-    return text.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
 }
 
 QVariant millisOrNull(const std::optional<QDateTime> &date)
@@ -86,15 +84,6 @@ struct StoredRow
     qsizetype headerCount = 0; // header names the row has, so header values it may have
 };
 
-QStringList headerNamesFrom(const QVariant &value)
-{
-    QStringList names;
-    const QJsonArray array = QJsonDocument::fromJson(value.toString().toUtf8()).array();
-    for (const QJsonValue &name : array)
-        names.append(name.toString());
-    return names;
-}
-
 std::optional<StoredRow> storedRow(QSqlDatabase &db, const QString &operation, const QUuid &id)
 {
     QSqlQuery query =
@@ -105,168 +94,6 @@ std::optional<StoredRow> storedRow(QSqlDatabase &db, const QString &operation, c
     if (!query.next())
         return std::nullopt;
     return StoredRow{query.value(0).toBool(), headerNamesFrom(query.value(1)).size()};
-}
-
-// The columns an add and an update both write, in the order of settingValues. Secrets are never
-// among them.
-const QStringList settingColumns = {
-    QStringLiteral("name"),
-    QStringLiteral("host"),
-    QStringLiteral("port"),
-    QStringLiteral("username"),
-    QStringLiteral("useHTTPS"),
-    QStringLiteral("pathPrefix"),
-    QStringLiteral("certificateTrust"),
-    QStringLiteral("caCertificate"),
-    QStringLiteral("pinnedCertificate"),
-    QStringLiteral("pinnedFingerprint"),
-    QStringLiteral("proxyAuthentication"),
-    QStringLiteral("proxyUsername"),
-    QStringLiteral("proxyHeaderNames"),
-    QStringLiteral("useApiKey"),
-};
-
-QVariantList settingValues(const ServerConfig &server)
-{
-    const QByteArray headerNames =
-        QJsonDocument(QJsonArray::fromStringList(server.proxyHeaderNames)).toJson(QJsonDocument::Compact);
-    return {textOrNull(server.name),
-            textOrNull(server.host),
-            qlonglong(server.port),
-            textOrNull(server.username),
-            server.useHTTPS,
-            ServerConfig::normalizedPathPrefix(server.pathPrefix),
-            int(server.certificateTrust),
-            server.caCertificate,
-            server.pinnedCertificate,
-            textOrNull(server.pinnedFingerprint),
-            int(server.proxyAuthentication),
-            textOrNull(server.proxyUsername),
-            QString::fromUtf8(headerNames),
-            server.useApiKey};
-}
-
-// A stored number outside the enumeration (a hand edit) reads as its first value.
-template <typename E> E enumFrom(const QVariant &value, E last)
-{
-    const int number = value.toInt();
-    return number >= 0 && number <= int(last) ? E(number) : E{};
-}
-
-void readSettings(ServerConfig &server, const QSqlQuery &query, int first)
-{
-    const auto value = [&](int column) { return query.value(first + column); };
-    server.name = value(0).toString();
-    server.host = value(1).toString();
-    server.port = value(2).toLongLong();
-    server.username = value(3).toString();
-    server.useHTTPS = value(4).toBool();
-    server.pathPrefix = ServerConfig::normalizedPathPrefix(value(5).toString());
-    server.certificateTrust = enumFrom(value(6), CertificateTrust::pinned);
-    server.caCertificate = value(7).toByteArray();
-    server.pinnedCertificate = value(8).toByteArray();
-    server.pinnedFingerprint = value(9).toString();
-    server.proxyAuthentication = enumFrom(value(10), ProxyAuthentication::headers);
-    server.proxyUsername = value(11).toString();
-    server.proxyHeaderNames = headerNamesFrom(value(12));
-    server.useApiKey = value(13).toBool();
-}
-
-// The credential-store accounts other than the password's that a profile's settings use.
-QStringList usedAccounts(const ServerConfig &server)
-{
-    QStringList accounts;
-    if (server.proxyAuthentication == ProxyAuthentication::basic)
-        accounts.append(server.secretAccount(ServerConfig::Secret::proxyPassword));
-    if (server.proxyAuthentication == ProxyAuthentication::headers) {
-        for (qsizetype i = 0; i < server.proxyHeaderNames.size(); ++i)
-            accounts.append(server.secretAccount(ServerConfig::Secret::headerValue, int(i)));
-    }
-    if (server.useApiKey)
-        accounts.append(server.secretAccount(ServerConfig::Secret::apiKey));
-    return accounts;
-}
-
-// Every account other than the password's a profile may have written, with headerCount header
-// names at most.
-QStringList otherAccounts(const ServerConfig &server, qsizetype headerCount)
-{
-    QStringList accounts = {server.secretAccount(ServerConfig::Secret::proxyPassword),
-                            server.secretAccount(ServerConfig::Secret::apiKey)};
-    for (qsizetype i = 0; i < headerCount; ++i)
-        accounts.append(server.secretAccount(ServerConfig::Secret::headerValue, int(i)));
-    return accounts;
-}
-
-using SecretWrites = QList<std::pair<QString, QString>>;                   // account, new value
-using PreviousSecrets = QList<std::pair<QString, std::optional<QString>>>; // account, old value
-
-// What a change does to the secrets the settings use: the values it writes, and the accounts it
-// empties (any but the password's, whose empty value is a password of its own).
-struct SecretPlan
-{
-    SecretWrites writes;
-    QStringList removals;
-};
-
-SecretPlan planSecrets(const ServerConfig &server, const SecretChanges &changes)
-{
-    SecretPlan plan;
-    const auto put = [&](const QString &account, const QString &value) {
-        if (value.isEmpty())
-            plan.removals.append(account);
-        else
-            plan.writes.append({account, value});
-    };
-    using Secret = ServerConfig::Secret;
-    if (changes.password)
-        plan.writes.append({server.accountName(), *changes.password});
-    if (changes.proxyPassword && server.proxyAuthentication == ProxyAuthentication::basic)
-        put(server.secretAccount(Secret::proxyPassword), *changes.proxyPassword);
-    if (changes.headerValues && server.proxyAuthentication == ProxyAuthentication::headers) {
-        for (qsizetype i = 0; i < server.proxyHeaderNames.size(); ++i)
-            put(server.secretAccount(Secret::headerValue, int(i)), changes.headerValues->value(i));
-    }
-    if (changes.apiKey && server.useApiKey)
-        put(server.secretAccount(Secret::apiKey), *changes.apiKey);
-    return plan;
-}
-
-// Puts back what the accounts held; best effort, as the failure that led here is the one to report.
-QCoro::Task<void> restoreSecrets(KeychainHelper &keychain, PreviousSecrets previous)
-{
-    for (const auto &[account, value] : std::as_const(previous)) {
-        if (!value) {
-            co_await keychain.deletePassword(account);
-            continue;
-        }
-        try {
-            co_await keychain.savePassword(*value, account);
-        } catch (...) {
-        }
-    }
-}
-
-// Saves each value, noting first what its account held. When the store refuses one, every
-// account written so far gets its old value back and the refusal is rethrown.
-QCoro::Task<PreviousSecrets> saveSecrets(KeychainHelper &keychain, SecretWrites writes)
-{
-    PreviousSecrets previous;
-    std::exception_ptr failure;
-    for (const auto &[account, value] : std::as_const(writes)) {
-        previous.append({account, co_await keychain.getPassword(account)});
-        try {
-            co_await keychain.savePassword(value, account);
-        } catch (...) {
-            failure = std::current_exception();
-            break;
-        }
-    }
-    if (failure) {
-        co_await restoreSecrets(keychain, previous);
-        std::rethrow_exception(failure);
-    }
-    co_return previous;
 }
 
 void deactivateAll(QSqlDatabase &db)

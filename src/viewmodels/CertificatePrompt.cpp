@@ -34,31 +34,28 @@ CertificatePrompt CertificatePrompt::of(const CertificateError &error)
     prompt.fingerprint = error.presentedFingerprint();
     if (prompt.changed)
         prompt.pinnedFingerprint = error.pinnedFingerprint();
+    // The sheet shows the certificate's details in fields of their own, so its message is about
+    // what the user can do; for an invalid certificate, which no one may trust, it gives the reasons.
+    prompt.title = error.title();
     switch (error.kind()) {
     case Kind::untrusted:
-        prompt.title = QStringLiteral("服务器证书不受信任");
         prompt.message = QStringLiteral("证书是自签名的，或由本机不认识的机构签发。请先核对服务器上证书的 "
                                         "SHA-256 指纹与下面的一致，再信任它。");
         break;
     case Kind::hostNameMismatch:
-        prompt.title = QStringLiteral("服务器证书与地址不符");
         prompt.message = QStringLiteral("证书是为其他名称签发的。请先核对指纹，确认是你的服务器后再信任它。");
         break;
     case Kind::changed:
-        prompt.title = QStringLiteral("服务器证书已改变");
         prompt.message = QStringLiteral("服务器出示的证书与之前信任的不同。如果没有在服务器上更换过证书，"
                                         "连接可能被拦截。只有确认新指纹无误时才重新信任。");
         break;
     case Kind::expired:
-        prompt.title = QStringLiteral("服务器证书已过期");
         prompt.message = QStringLiteral("过期的证书不能被信任。请在服务器上更换证书。");
         break;
     case Kind::notYetValid:
-        prompt.title = QStringLiteral("服务器证书尚未生效");
         prompt.message = QStringLiteral("尚未生效的证书不能被信任。请检查服务器和本机的时间。");
         break;
     case Kind::invalid:
-        prompt.title = QStringLiteral("服务器证书无效");
         prompt.message = error.localizedDescription();
         break;
     }

@@ -3,6 +3,7 @@
 #include "ErrorState.h"
 #include "SettingsViewModel.h"
 #include "api/CertificateError.h"
+#include "model/Log.h"
 #include "store/KeychainHelper.h"
 #include "store/Persistence.h"
 
@@ -16,29 +17,7 @@ namespace {
 // Larger files are no certificate anyone would choose.
 constexpr qint64 maxCertificateFileBytes = 1024 * 1024;
 
-// RFC 9110 token characters.
-bool isToken(const QString &name)
-{
-    static const QString symbols = QStringLiteral("!#$%&'*+-.^_`|~");
-    return !name.isEmpty() && std::all_of(name.cbegin(), name.cend(), [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-               symbols.contains(c);
-    });
-}
-
-// Headers the client writes itself on every request; a second value would break it.
-bool isClientHeader(const QString &name)
-{
-    static const QStringList names{QStringLiteral("host"),
-                                   QStringLiteral("cookie"),
-                                   QStringLiteral("content-length"),
-                                   QStringLiteral("content-type"),
-                                   QStringLiteral("transfer-encoding"),
-                                   QStringLiteral("connection"),
-                                   QStringLiteral("origin"),
-                                   QStringLiteral("referer")};
-    return names.contains(name.toLower());
-}
+const QString unreadableHeader = QStringLiteral("无法读取已保存的请求头，请重新输入其值");
 
 } // namespace
 
@@ -68,59 +47,9 @@ void ServerFormModel::setCertificateTrust(int trust)
     Q_EMIT changed();
 }
 
-QStringList ServerFormModel::headerNames() const
-{
-    QStringList names;
-    for (const HeaderRow &row : m_headers)
-        names.append(row.name);
-    return names;
-}
-
-QStringList ServerFormModel::headerValues() const
-{
-    QStringList values;
-    for (const HeaderRow &row : m_headers)
-        values.append(row.value);
-    return values;
-}
-
-QList<bool> ServerFormModel::headerSaved() const
-{
-    QList<bool> saved;
-    for (const HeaderRow &row : m_headers)
-        saved.append(row.savedIndex >= 0);
-    return saved;
-}
-
 bool ServerFormModel::portValid() const
 {
     return SettingsViewModel::isValidPort(m_port);
-}
-
-QString ServerFormModel::headerProblem() const
-{
-    if (m_headers.isEmpty())
-        return QStringLiteral("请添加至少一个请求头");
-    QStringList seen;
-    for (const HeaderRow &row : m_headers) {
-        const QString name = row.name.trimmed();
-        if (name.isEmpty())
-            return QStringLiteral("请求头名称不能为空");
-        if (!isToken(name))
-            return QStringLiteral("请求头名称“%1”含有不允许的字符").arg(name);
-        if (isClientHeader(name))
-            return QStringLiteral("请求头“%1”由应用自己设置，不能自定义").arg(name);
-        if (m_useApiKey && name.compare(QLatin1String("Authorization"), Qt::CaseInsensitive) == 0)
-            return QStringLiteral("使用 API 密钥时 Authorization 请求头由应用设置，不能自定义");
-        if (seen.contains(name.toLower()))
-            return QStringLiteral("请求头“%1”重复").arg(name);
-        seen.append(name.toLower());
-        if (row.value.contains(u'\r') || row.value.contains(u'\n'))
-            return QStringLiteral("请求头“%1”的值不能包含换行").arg(name);
-        if (row.value.isEmpty() && row.savedIndex < 0)
-            return QStringLiteral("请填写请求头“%1”的值").arg(name);
-    }
-    return {};
 }
 
 QString ServerFormModel::advancedProblem() const
@@ -183,9 +112,7 @@ bool ServerFormModel::load(const QString &serverId)
     m_caError.clear();
     m_caSubject.clear();
     if (!m_caCertificate.isEmpty()) {
-        QList<QSslCertificate> found = QSslCertificate::fromData(m_caCertificate, QSsl::Pem);
-        if (found.isEmpty())
-            found = QSslCertificate::fromData(m_caCertificate, QSsl::Der);
+        const QList<QSslCertificate> found = CertificateError::certificatesIn(m_caCertificate);
         m_caSubject = found.isEmpty() ? QString() : certificateName(found.first());
     }
     m_pinnedCertificate = saved->pinnedCertificate;
@@ -217,9 +144,7 @@ void ServerFormModel::chooseCaFile(const QUrl &file)
     QByteArray bytes;
     if (in.size() <= maxCertificateFileBytes && in.open(QIODevice::ReadOnly))
         bytes = in.read(maxCertificateFileBytes);
-    QList<QSslCertificate> found = QSslCertificate::fromData(bytes, QSsl::Pem);
-    if (found.isEmpty())
-        found = QSslCertificate::fromData(bytes, QSsl::Der);
+    const QList<QSslCertificate> found = CertificateError::certificatesIn(bytes);
     if (found.isEmpty() || found.first().isNull()) {
         m_caCertificate.clear();
         m_caSubject.clear();
@@ -239,36 +164,6 @@ void ServerFormModel::forgetPin()
     if (CertificateTrust(m_certificateTrust) == CertificateTrust::pinned)
         m_certificateTrust = int(CertificateTrust::system);
     Q_EMIT changed();
-}
-
-void ServerFormModel::addHeader()
-{
-    m_headers.append(HeaderRow{});
-    Q_EMIT headersChanged();
-}
-
-void ServerFormModel::removeHeader(int row)
-{
-    if (row < 0 || row >= m_headers.size())
-        return;
-    m_headers.removeAt(row);
-    Q_EMIT headersChanged();
-}
-
-void ServerFormModel::setHeaderName(int row, const QString &name)
-{
-    if (row < 0 || row >= m_headers.size() || m_headers[row].name == name)
-        return;
-    m_headers[row].name = name;
-    Q_EMIT headersChanged();
-}
-
-void ServerFormModel::setHeaderValue(int row, const QString &value)
-{
-    if (row < 0 || row >= m_headers.size() || m_headers[row].value == value)
-        return;
-    m_headers[row].value = value;
-    Q_EMIT headersChanged();
 }
 
 ServerConfig ServerFormModel::profile() const
@@ -298,16 +193,14 @@ ServerConfig ServerFormModel::profile() const
     return server;
 }
 
-QCoro::Task<QString> ServerFormModel::saved(QString account)
+QCoro::Task<std::optional<QString>> ServerFormModel::saved(QString account)
 {
     if (!m_isEditing || !m_settings)
         co_return QString();
-    const std::optional<QString> secret =
-        co_await m_settings->repository().keychainHelper().getPassword(std::move(account));
-    co_return secret.value_or(QString());
+    co_return co_await m_settings->repository().keychainHelper().getPassword(std::move(account));
 }
 
-QCoro::Task<ServerSecrets> ServerFormModel::secretsForUse()
+QCoro::Task<std::optional<ServerSecrets>> ServerFormModel::secretsForUse()
 {
     QPointer<ServerFormModel> self(this);
     // Copies first: the form may change or go while the saved values are read.
@@ -315,32 +208,29 @@ QCoro::Task<ServerSecrets> ServerFormModel::secretsForUse()
     const QList<HeaderRow> headers = m_headers;
     ServerSecrets secrets{m_password, m_proxyPassword, {}, m_apiKey};
     if (secrets.password.isEmpty())
-        secrets.password = co_await saved(base.accountName());
+        secrets.password = (co_await saved(base.accountName())).value_or(QString());
     if (self && secrets.proxyPassword.isEmpty())
-        secrets.proxyPassword = co_await saved(base.secretAccount(ServerConfig::Secret::proxyPassword));
+        secrets.proxyPassword =
+            (co_await saved(base.secretAccount(ServerConfig::Secret::proxyPassword))).value_or(QString());
     if (self && secrets.apiKey.isEmpty() && m_useApiKey)
-        secrets.apiKey = co_await saved(base.secretAccount(ServerConfig::Secret::apiKey));
+        secrets.apiKey =
+            (co_await saved(base.secretAccount(ServerConfig::Secret::apiKey))).value_or(QString());
     for (const HeaderRow &row : headers) {
         QString value = row.value;
-        if (self && value.isEmpty() && row.savedIndex >= 0)
-            value = co_await saved(base.secretAccount(ServerConfig::Secret::headerValue, row.savedIndex));
+        if (self && value.isEmpty() && row.savedIndex >= 0) {
+            // Sent or written as empty, the header would be dropped from the profile.
+            const std::optional<QString> stored =
+                co_await saved(base.secretAccount(ServerConfig::Secret::headerValue, row.savedIndex));
+            if (!stored)
+                co_return std::nullopt;
+            value = *stored;
+        }
         secrets.headerValues.append(value);
     }
     co_return secrets;
 }
 
-bool ServerFormModel::headersUnchanged() const
-{
-    if (m_headers.size() != m_base.proxyHeaderNames.size())
-        return false;
-    for (int i = 0; i < m_headers.size(); ++i) {
-        if (m_headers[i].savedIndex != i || !m_headers[i].value.isEmpty())
-            return false;
-    }
-    return true;
-}
-
-QCoro::Task<SecretChanges> ServerFormModel::secretChanges()
+QCoro::Task<std::optional<SecretChanges>> ServerFormModel::secretChanges()
 {
     const auto proxy = ProxyAuthentication(m_proxyAuthentication);
     const auto given = [](const QString &text) {
@@ -352,9 +242,13 @@ QCoro::Task<SecretChanges> ServerFormModel::secretChanges()
     changes.apiKey = m_useApiKey ? given(m_apiKey) : QString();
     if (proxy != ProxyAuthentication::headers)
         changes.headerValues = QStringList();
-    else if (!headersUnchanged())
+    else if (!headersUnchanged()) {
         // Rows moved, went or came: the whole list is written, saved values where none was typed.
-        changes.headerValues = (co_await secretsForUse()).headerValues;
+        const std::optional<ServerSecrets> secrets = co_await secretsForUse();
+        if (!secrets)
+            co_return std::nullopt;
+        changes.headerValues = secrets->headerValues;
+    }
     co_return changes;
 }
 
@@ -370,15 +264,19 @@ QCoro::Task<bool> ServerFormModel::saveProfile()
     ServerConfig server = profile();
     bool saved = false;
     if (m_isEditing) {
-        const SecretChanges changes = co_await secretChanges();
-        if (self && settings)
-            saved = co_await settings->updateServer(std::move(server), changes);
+        const std::optional<SecretChanges> changes = co_await secretChanges();
+        if (!changes && self) {
+            logLine(QStringLiteral("❌ 更新服务器失败: ") + unreadableHeader);
+            showFailure(unreadableHeader);
+        } else if (changes && self && settings) {
+            saved = co_await settings->updateServer(std::move(server), *changes);
+        }
     } else {
         // The very first profile becomes the active one.
         server.isActive = settings->servers().isEmpty();
-        const ServerSecrets secrets = co_await secretsForUse();
-        if (self && settings)
-            saved = co_await settings->addServer(std::move(server), secrets);
+        const std::optional<ServerSecrets> secrets = co_await secretsForUse();
+        if (secrets && self && settings)
+            saved = co_await settings->addServer(std::move(server), *secrets);
     }
     if (self) {
         m_isSaving = false;
@@ -404,10 +302,15 @@ QCoro::Task<void> ServerFormModel::runTest()
     m_prompt = {};
     Q_EMIT testChanged();
     const ServerConfig server = profile();
-    const ServerSecrets secrets = co_await secretsForUse();
+    const std::optional<ServerSecrets> secrets = co_await secretsForUse();
     if (!self || !settings)
         co_return;
-    const SettingsViewModel::TestResult result = co_await settings->testConnection(server, secrets);
+    if (!secrets) {
+        m_isTesting = false;
+        showFailure(unreadableHeader);
+        co_return;
+    }
+    const SettingsViewModel::TestResult result = co_await settings->testConnection(server, *secrets);
     if (!self)
         co_return;
     m_isTesting = false;
@@ -417,6 +320,14 @@ QCoro::Task<void> ServerFormModel::runTest()
     m_certificateError = std::dynamic_pointer_cast<const CertificateError>(result.error);
     if (m_certificateError)
         m_prompt = CertificatePrompt::of(*m_certificateError);
+    Q_EMIT testChanged();
+}
+
+void ServerFormModel::showFailure(const QString &message)
+{
+    m_hasTestResult = true;
+    m_testSucceeded = false;
+    m_testError = message;
     Q_EMIT testChanged();
 }
 

@@ -112,10 +112,11 @@ public:
 
     // The profile the fields describe.
     ServerConfig profile() const;
-    // The secrets the fields describe, saved ones in place of empty fields.
-    QCoro::Task<ServerSecrets> secretsForUse();
-    // What an edit changes of the saved secrets.
-    QCoro::Task<SecretChanges> secretChanges();
+    // The secrets the fields describe, saved ones in place of empty fields; absent when a saved
+    // header value cannot be read.
+    QCoro::Task<std::optional<ServerSecrets>> secretsForUse();
+    // What an edit changes of the saved secrets; absent as secretsForUse() is.
+    QCoro::Task<std::optional<SecretChanges>> secretChanges();
     QCoro::Task<bool> saveProfile();
     QCoro::Task<void> runTest();
 
@@ -133,8 +134,11 @@ private:
         int savedIndex = -1; // its position in the saved profile; -1 for a new row
     };
 
-    // The saved secret of that account; empty when there is none or the form adds a profile.
-    QCoro::Task<QString> saved(QString account);
+    // The saved secret of that account: empty when the form adds a profile, absent when the
+    // credential store has none or cannot be read.
+    QCoro::Task<std::optional<QString>> saved(QString account);
+    // Shows a failure of a save or test on the test result line.
+    void showFailure(const QString &message);
     bool headersUnchanged() const;
     QString headerProblem() const;
 

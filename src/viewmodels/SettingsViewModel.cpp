@@ -103,12 +103,16 @@ QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretCha
                               saved->pinnedCertificate != server.pinnedCertificate;
     const bool secretsChanged = changes.password || changes.proxyPassword || changes.headerValues ||
                                 changes.apiKey;
-    const bool reachChanged = !saved || saved->baseURL() != server.baseURL() ||
-                              saved->username != server.username ||
-                              saved->proxyAuthentication != server.proxyAuthentication ||
-                              saved->proxyUsername != server.proxyUsername ||
-                              saved->proxyHeaderNames != server.proxyHeaderNames ||
-                              saved->useApiKey != server.useApiKey;
+    // Everything but the name, the activity and the dates decides how the server is reached,
+    // the fields added later included.
+    const auto reach = [](ServerConfig config) {
+        config.name.clear();
+        config.isActive = false;
+        config.createdAt = {};
+        config.lastConnectedAt.reset();
+        return config;
+    };
+    const bool reachChanged = !saved || reach(*saved) != reach(server);
     const ServerConfig updated = server;
     const ErrorPtr failure =
         co_await attempt(m_repository.updateServer(std::move(server), std::move(changes)));
@@ -133,9 +137,12 @@ QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretCha
 QCoro::Task<void> SettingsViewModel::deleteServer(QUuid id)
 {
     QPointer<SettingsViewModel> self(this);
+    QBittorrentAPIClient &client = m_apiClient;
     const ErrorPtr failure = co_await attempt(m_repository.deleteServer(id));
-    if (!failure)
+    if (!failure) {
+        client.forgetServer(id);
         co_return;
+    }
     logLine(QStringLiteral("❌ 删除服务器失败: ") + failure->localizedDescription());
     if (self)
         self->setError(failure);
@@ -240,7 +247,9 @@ void SettingsViewModel::remove(const QString &id)
 void SettingsViewModel::askAboutCertificate(const ServerConfig &server,
                                             std::shared_ptr<const CertificateError> error)
 {
-    if (!error || m_tested.contains(server.id) ||
+    // An open question stays as it is until answered: replacing it under the user's eyes
+    // could make them approve a certificate they did not read.
+    if (!error || m_prompt.valid || m_tested.contains(server.id) ||
         m_dismissed.contains(std::pair(server.id, error->presentedFingerprint())))
         return;
     CertificatePrompt prompt = CertificatePrompt::of(*error);

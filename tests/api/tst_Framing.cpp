@@ -229,14 +229,22 @@ private Q_SLOTS:
         QCOMPARE(std::ranges::count(cookies, QByteArray("keyCookie"), &QNetworkCookie::name), int(!apiKey));
         if (!apiKey)
             return;
-        // A refused key is refused for good: one request, no login, and the next refusal is the
-        // same error without asking again.
+        // A request refused while the key still opens the version is refused alone; a refused
+        // key is refused for good: no login, and the next refusal is the same error without
+        // asking again.
         h->server.clearRequests();
-        h->server.setFallback(
-            [](const RecordedRequest &) { return TestResponse::text("Unauthorized", 401); });
+        h->server.on("/api/v2/torrents/tags", TestResponse::text("Forbidden", 403));
+        QCOMPARE(verdict(runTask(c.getTags())), "serverError(403)");
+        // The key refused; without it, only the session is missing (a refusal of every request
+        // would answer 401 here too).
+        h->server.on("/api/v2/app/version", [](const RecordedRequest &request) {
+            return !request.header("Authorization") ? TestResponse::text("Forbidden", 403)
+                                                             : TestResponse::text("Unauthorized", 401);
+        });
         QCOMPARE(verdict(runTask(c.getTags())), "apiKeyRejected");
-        QCOMPARE(verdict(runTask(c.performAction(APIEndpoint::pause("a")))), "apiKeyRejected");
-        QCOMPARE(h->server.requestCount(), 2);
+        QCOMPARE(verdict(runTask(c.getTags())), "apiKeyRejected");
+        // Tags and version; tags, version and the version without the key; tags.
+        QCOMPARE(h->server.requestCount(), 6);
     }
 
     void loginBody_data() { rowsFrom("loginBody"); }

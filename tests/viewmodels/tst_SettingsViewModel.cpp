@@ -18,12 +18,21 @@ const QByteArray loginPath = ApiHarness::loginPath;
 const QByteArray versionPath = ApiHarness::versionPath;
 const QString goneId = QStringLiteral("6B1C9F0E-1111-4222-8333-944455556666");
 
-// The real credential store under a service of these tests, made to refuse writes on demand.
+// The real credential store under a service of these tests, made to refuse writes or reads on
+// demand.
 class TestKeychain : public KeychainHelper
 {
 public:
     TestKeychain() : KeychainHelper(QStringLiteral("app.seedwhirl.tests.settingsmodel")) {}
     bool refuseWrites = false;
+    bool refuseReads = false;
+
+    QCoro::Task<std::optional<QString>> getPassword(QString account) override
+    {
+        if (refuseReads)
+            co_return std::nullopt;
+        co_return co_await KeychainHelper::getPassword(std::move(account));
+    }
 
     QCoro::Task<void> savePassword(QString secret, QString account) override
     {
@@ -281,7 +290,7 @@ private Q_SLOTS:
         const ServerConfig gone = m_api->server.serverConfig();
         m_model->connectTo(goneId);
         QVERIFY(
-            !runTask(m_model->updateServer(gone, SecretChanges{QStringLiteral("new")})).value.value_or(true));
+            !runTask(m_model->updateServer(gone, SecretChanges{QStringLiteral("new"), {}, {}, {}})).value.value_or(true));
         QVERIFY(runTask(m_model->deleteServer(gone.id)).ok());
         steps.step(QStringLiteral("connect, update and delete of a profile that is gone"));
         m_model->clearError();
@@ -298,18 +307,22 @@ private Q_SLOTS:
             if (!saveForm(localServer(QStringLiteral("edited"), QStringLiteral("pw")) + headers))
                 return QStringLiteral("not saved");
             const ServerConfig saved = m_model->servers().first();
-            const bool edited = saveForm(edits.split(u' ', Qt::SkipEmptyParts), saved.accountName());
+            QStringList fields = edits.split(u' ', Qt::SkipEmptyParts);
+            m_keychain.refuseReads = fields.removeAll(u"unreadable"_qs) > 0;
+            const bool edited = saveForm(fields, saved.accountName());
+            m_keychain.refuseReads = false;
             const ServerConfig now = m_model->servers().first();
             const auto secrets = runTask(m_repository->loadSecrets(now)).value.value_or(std::nullopt);
             runTask(m_repository->deleteServer(now.id));
-            if (!edited || !secrets)
+            if (!secrets)
                 return QStringLiteral("not edited");
             QStringList rows;
             for (qsizetype i = 0; i < now.proxyHeaderNames.size(); ++i)
                 rows.append(now.proxyHeaderNames[i] + u':' + secrets->headerValues.value(i, u"<none>"_qs));
-            return QStringList{secrets->password, secrets->proxyPassword, u'[' + rows.join(u", ") + u']',
+            return (edited ? QString() : u"refused: "_qs) +
+                   QStringList{secrets->password, secrets->proxyPassword, u'[' + rows.join(u", ") + u']',
                                secrets->apiKey}
-                .join(QStringLiteral(" | "));
+                       .join(QStringLiteral(" | "));
         });
     }
 

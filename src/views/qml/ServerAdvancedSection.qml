@@ -65,11 +65,23 @@ ColumnLayout {
         Layout.fillWidth: true
         title: "证书信任"
         ComboBox {
+            id: trustPicker
             objectName: "trustPicker"
             Layout.fillWidth: true
-            model: section.model.hasPin ? ["系统证书", "自定义 CA 证书", "已固定的证书"] : ["系统证书", "自定义 CA 证书"]
+            // One model for good: replacing it would reset the shown choice behind the binding.
+            model: ["系统证书", "自定义 CA 证书", "已固定的证书"]
             currentIndex: section.model.certificateTrust
             onActivated: index => section.model.certificateTrust = index
+            delegate: ItemDelegate {
+                required property int index
+                required property string modelData
+                width: trustPicker.width
+                text: modelData
+                highlighted: trustPicker.highlightedIndex === index
+                // Only a certificate approved before can be the pinned one.
+                visible: index !== 2 || section.model.hasPin
+                height: visible ? implicitHeight : 0
+            }
         }
         RowLayout {
             visible: section.model.certificateTrust === 1

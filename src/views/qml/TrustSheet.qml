@@ -31,6 +31,7 @@ Popup {
     Component.onCompleted: if (shown) open()
     onClosed: if (shown) cancelled()
     onAboutToShow: confirmBox.checked = false
+    onPromptChanged: confirmBox.checked = false
 
     component Detail: ColumnLayout {
         id: detail
