@@ -39,8 +39,10 @@ CertificatePrompt CertificatePrompt::of(const CertificateError &error)
     prompt.title = error.title();
     switch (error.kind()) {
     case Kind::untrusted:
-        prompt.message = QStringLiteral("证书是自签名的，或由本机不认识的机构签发。请先核对服务器上证书的 "
-                                        "SHA-256 指纹与下面的一致，再信任它。");
+        prompt.message = (error.errors().contains(QSslError::SelfSignedCertificate)
+                              ? QStringLiteral("证书是服务器自己签发的（自签名）。")
+                              : QStringLiteral("证书由本机不认识的机构签发。")) +
+                         QStringLiteral("请先核对服务器上证书的 SHA-256 指纹与下面的一致，再信任它。");
         break;
     case Kind::hostNameMismatch:
         prompt.message = QStringLiteral("证书是为其他名称签发的。请先核对指纹，确认是你的服务器后再信任它。");

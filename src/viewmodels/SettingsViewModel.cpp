@@ -127,9 +127,10 @@ QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretCha
         if (trustChanged)
             client.dropConnections();
         // The session belongs to the old way of reaching the server: log in with the new one
-        // at once rather than on the next failure.
+        // at once rather than on the next failure. The save is done; the connect goes on by
+        // itself, shown as connecting.
         if ((trustChanged || secretsChanged || reachChanged) && self)
-            co_await self->connectToServer(updated);
+            self->connectToServer(updated);
     }
     co_return true;
 }

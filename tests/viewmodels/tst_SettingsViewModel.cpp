@@ -181,6 +181,20 @@ private Q_SLOTS:
         QVERIFY(runTask(m_model->connectToServer(nas)).ok());
         steps.step(QStringLiteral("connected again while the version fails"));
         COMPARE_STEPS(steps);
+
+        // Editing the profile the client is on logs in with the new settings at once, unless
+        // only its name changed; deleting it disconnects.
+        const qsizetype logins = m_api->loginCount();
+        ServerConfig renamed = *m_model->savedServer(nas.accountName());
+        renamed.name = QStringLiteral("NAS 2");
+        QVERIFY(runTask(m_model->updateServer(renamed, SecretChanges{})).value.value_or(false));
+        ServerConfig prefixed = renamed;
+        prefixed.pathPrefix = QStringLiteral("/qbt");
+        QVERIFY(runTask(m_model->updateServer(prefixed, SecretChanges{})).value.value_or(false));
+        QTRY_COMPARE(m_api->server.requestsTo("/qbt" + loginPath).size(), 1);
+        QCOMPARE(m_api->loginCount(), logins);
+        QVERIFY(runTask(m_model->deleteServer(nas.id)).ok());
+        QVERIFY(!m_api->client.isAuthenticated() && !m_api->client.currentServer());
     }
 
     // A failed connection leaves the active profile as it was; without a stored password it
