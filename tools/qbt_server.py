@@ -23,6 +23,7 @@ import os
 import shutil
 import signal
 import socket
+import ssl
 import subprocess
 import sys
 import time
@@ -71,13 +72,15 @@ def write_profile(root, port, peer_port, downloads):
                 "Bittorrent\\DHT=false\nBittorrent\\LSD=false\nBittorrent\\PeX=false\n")
 
 
-def wait_until_ready(proc_alive, port, timeout, log_name):
+def wait_until_ready(proc_alive, port, timeout, log_name, https=False):
     """Polls the WebUI until it answers at all (403 without a session counts)."""
     deadline = time.monotonic() + timeout
-    url = f"http://{HOST}:{port}/api/v2/app/version"
+    url = f"{'https' if https else 'http'}://{HOST}:{port}/api/v2/app/version"
+    # The certificate is the test's own: whether it is trusted is not what this waits for.
+    context = ssl._create_unverified_context() if https else None
     while True:
         try:
-            urllib.request.urlopen(url, timeout=1)
+            urllib.request.urlopen(url, timeout=1, context=context)
             return
         except urllib.error.HTTPError:
             return

@@ -37,12 +37,9 @@ import secrets
 import shutil
 import signal
 import socket
-import ssl
 import subprocess
 import sys
 import time
-import urllib.error
-import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import qbt_server  # noqa: E402
@@ -107,32 +104,13 @@ def set_conf(state, values):
         f.write("\n".join(lines) + "\n")
 
 
-def wait_ready(state, proc, port, https, timeout):
-    url = f"{'https' if https else 'http'}://{HOST}:{port}/api/v2/app/version"
-    context = ssl._create_unverified_context() if https else None
-    deadline = time.monotonic() + timeout
-    while True:
-        try:
-            urllib.request.urlopen(url, timeout=1, context=context)
-            return
-        except urllib.error.HTTPError:
-            return  # 403 without a session: it answers
-        except OSError:
-            pass
-        if proc.poll() is not None:
-            raise RuntimeError(f"qbittorrent-nox of {state} exited early; see {qbt_server.log_file(state)}")
-        if time.monotonic() > deadline:
-            raise RuntimeError(f"qbittorrent-nox of {state} did not answer within {timeout} s")
-        time.sleep(0.05)
-
-
 def launch_server(state, https, timeout):
     port = qbt_server.configured_port(state)
     proc = qbt_server.spawn(qbt_server.profile_dir(state), qbt_server.log_file(state), detached=True)
     with open(qbt_server.pid_file(state), "w") as f:
         f.write(str(proc.pid))
     try:
-        wait_ready(state, proc, port, https, timeout)
+        qbt_server.wait_until_ready(lambda: proc.poll() is None, port, timeout, qbt_server.log_file(state), https)
     except BaseException:
         # Its own object, not the pid file: just after the exec /proc may not show the arguments
         # the pid file check looks for yet.
