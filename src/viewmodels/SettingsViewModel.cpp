@@ -96,7 +96,7 @@ QCoro::Task<bool> SettingsViewModel::addServer(ServerConfig server, ServerSecret
 QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretChanges changes)
 {
     QPointer<SettingsViewModel> self(this);
-    QBittorrentAPIClient &client = m_apiClient;
+    const QPointer<QBittorrentAPIClient> client(&m_apiClient);
     const ServerConfig *saved = savedServer(server.accountName());
     const bool trustChanged = !saved || saved->certificateTrust != server.certificateTrust ||
                               saved->caCertificate != server.caCertificate ||
@@ -122,10 +122,10 @@ QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretCha
             self->setError(failure);
         co_return false;
     }
-    if (client.currentServer() && client.currentServer()->id == updated.id) {
-        client.forgetCredentialFailure();
+    if (client && client->currentServer() && client->currentServer()->id == updated.id) {
+        client->forgetCredentialFailure();
         if (trustChanged)
-            client.dropConnections();
+            client->dropConnections();
         // The session belongs to the old way of reaching the server: log in with the new one
         // at once rather than on the next failure. The save is done; the connect goes on by
         // itself, shown as connecting.
@@ -138,10 +138,12 @@ QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretCha
 QCoro::Task<void> SettingsViewModel::deleteServer(QUuid id)
 {
     QPointer<SettingsViewModel> self(this);
-    QBittorrentAPIClient &client = m_apiClient;
+    // The model and even the client may be gone when the store answers.
+    const QPointer<QBittorrentAPIClient> client(&m_apiClient);
     const ErrorPtr failure = co_await attempt(m_repository.deleteServer(id));
     if (!failure) {
-        client.forgetServer(id);
+        if (client)
+            client->forgetServer(id);
         co_return;
     }
     logLine(QStringLiteral("❌ 删除服务器失败: ") + failure->localizedDescription());

@@ -74,9 +74,10 @@ ScreenTestCase {
         const view = screen(editComponent, { server: sampleServer() })
         compare(texts(view, ["nameField", "hostField", "portField", "usernameField", "passwordField"]), ["Seedbox", "seed.example.org", "443", "me", ""])
         verify(findChild(view, "httpsSwitch").checked)
-        // No password needed: an empty field keeps the saved one, as its placeholder says.
-        verify(findChild(view, "saveButton").enabled)
-        compare(findChild(view, "passwordField").placeholderText, "密码（留空则不修改）")
+        // No password needed; the new-password field hides behind the toggle.
+        verify(findChild(view, "saveButton").enabled && !findChild(view, "passwordField").visible)
+        findChild(view, "changePasswordSwitch").toggle()
+        compare([findChild(view, "passwordField").visible, findChild(view, "passwordField").placeholderText], [true, "新密码"])
     }
 
     // The advanced section: each row's fields (header rows as [name, value]) give that problem

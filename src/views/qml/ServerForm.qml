@@ -6,7 +6,8 @@ import Seedwhirl
 
 // The fields of the add and edit forms over a ServerFormModel, the collapsed advanced
 // settings, the connection test with its result line, and the question about a certificate the
-// test was refused for. In the edit form every empty secret field keeps the saved secret.
+// test was refused for. In the edit form the password changes only behind "修改密码", and every
+// empty secret field of the advanced settings keeps the saved secret.
 ColumnLayout {
     id: form
 
@@ -61,7 +62,6 @@ ColumnLayout {
     FormSection {
         Layout.fillWidth: true
         title: "认证"
-        footer: form.model.isEditing ? "密码留空则保留已保存的密码" : ""
         TextField {
             objectName: "usernameField"
             Layout.fillWidth: true
@@ -71,9 +71,19 @@ ColumnLayout {
             text: form.model.username
             onTextEdited: form.model.username = text
         }
+        // The edit form keeps the saved password unless "修改密码" reveals a new one.
+        Switch {
+            id: changePasswordSwitch
+            objectName: "changePasswordSwitch"
+            visible: form.model.isEditing
+            Layout.fillWidth: true
+            text: "修改密码"
+            onToggled: if (!checked) form.model.password = ""
+        }
         SecretField {
             objectName: "passwordField"
-            placeholderText: form.model.isEditing ? "密码（留空则不修改）" : "密码"
+            visible: !form.model.isEditing || changePasswordSwitch.checked
+            placeholderText: form.model.isEditing ? "新密码" : "密码"
             text: form.model.password
             onTextEdited: form.model.password = text
         }
