@@ -139,8 +139,10 @@ QCoro::Task<void> QBittorrentAPIClient::loginWith(ServerConfig server, Connectio
     }
 
     m_settings = std::move(settings);
-    setAuthenticated(true);
+    // The server first: whoever reacts to the login (the screens that appear with it) asks
+    // for data of the current server at once.
     setCurrentServer(server);
+    setAuthenticated(true);
 
     std::optional<QString> version = *accepted.value;
     ErrorPtr versionError;

@@ -1,8 +1,11 @@
 // Server-wide endpoints of QBittorrentAPIClient: transfer figures, synchronisation,
 // categories, tags and the global limits.
+#include "BackgroundDecoding.h"
 #include "QBittorrentAPIClient.h"
 #include "model/DecodingError.h"
 #include "model/Log.h"
+
+#include <qcoro/qcorofuture.h>
 
 QCoro::Task<TransferInfo> QBittorrentAPIClient::getTransferInfo()
 {
@@ -12,18 +15,27 @@ QCoro::Task<TransferInfo> QBittorrentAPIClient::getTransferInfo()
 
 QCoro::Task<SyncData> QBittorrentAPIClient::getSyncData(std::optional<qint64> rid)
 {
-    const QByteArray body = co_await fetch(APIEndpoint::mainData(rid), requireServer(), true);
-    try {
-        SyncData data = SyncData::fromJson(body);
-        logLine(QStringLiteral("✅ SyncData 解码成功: rid=%1, torrents=%2个")
-                    .arg(data.rid)
-                    .arg(data.torrents ? data.torrents->size() : 0));
-        co_return data;
-    } catch (const DecodingError &error) {
-        logLine(QStringLiteral("❌ SyncData 解码失败: ") + error.debugDescription());
-        reportDecodingFailure(error);
-        throw;
+    QByteArray body = co_await fetch(APIEndpoint::mainData(rid), requireServer(), true);
+    // Decoded on the decoding thread: a full answer of a big server would stall the UI for
+    // longer than a frame many times over. The body goes with the work and is freed there.
+    QFuture<Decoded<SyncData>> decoding = decodeInBackground([body = std::move(body)]() mutable {
+        const QByteArray bytes = std::exchange(body, QByteArray());
+        return SyncData::fromJson(bytes);
+    });
+    Decoded<SyncData> decoded = co_await decoding;
+    if (decoded.error) {
+        try {
+            std::rethrow_exception(decoded.error);
+        } catch (const DecodingError &failure) {
+            logLine(QStringLiteral("❌ SyncData 解码失败: ") + failure.debugDescription());
+            reportDecodingFailure(failure);
+            throw;
+        }
     }
+    logLine(QStringLiteral("✅ SyncData 解码成功: rid=%1, torrents=%2个")
+                .arg(decoded.value->rid)
+                .arg(decoded.value->torrents ? decoded.value->torrents->size() : 0));
+    co_return std::move(*decoded.value);
 }
 
 QCoro::Task<MainDataResponse> QBittorrentAPIClient::getMainData(std::optional<qint64> rid)

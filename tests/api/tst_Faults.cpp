@@ -257,6 +257,12 @@ private Q_SLOTS:
         QCOMPARE(h->server.requestCount(), 1);
         QVERIFY(fresh.cookieJar().cookies().isEmpty());
         QVERIFY(!fresh.isAuthenticated() && !fresh.currentServer() && !fresh.serverVersion());
+        // Whoever hears of the login (the screens that appear with it) finds its server set.
+        bool serverKnown = false;
+        connect(&fresh, &QBittorrentAPIClient::isAuthenticatedChanged, this,
+                [&] { serverKnown = fresh.currentServer().has_value(); });
+        VERIFY_OK(runTask(fresh.login(h->profile, ApiHarness::password)));
+        QVERIFY(serverKnown);
 
         const auto before = h->client.cookieJar().cookies();
         h->server.setSessionId("testOnlySid");

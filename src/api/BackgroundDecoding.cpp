@@ -1,0 +1,12 @@
+#include "BackgroundDecoding.h"
+
+QThreadPool &decodingThread()
+{
+    static QThreadPool *const pool = [] {
+        auto *threads = new QThreadPool;
+        threads->setMaxThreadCount(1);
+        threads->setExpiryTimeout(-1); // the thread and its parser stay for the next answer
+        return threads;
+    }();
+    return *pool;
+}
