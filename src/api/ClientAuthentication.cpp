@@ -67,33 +67,26 @@ QCoro::Task<std::optional<QString>> QBittorrentAPIClient::authenticate(QNetworkA
                                                                        ConnectionSettings settings,
                                                                        QString password, HttpLimits limits)
 {
-    if (settings.usesApiKey()) {
-        password.clear();
-        const QUrl url = buildURL(APIEndpoint::version(), server);
-        const HttpAnswer answer =
-            co_await exchange(manager, server, settings, Method::get, url, {}, {}, limits);
-        checkIntermediary(answer);
-        if (answer.statusCode == 401 && co_await refusedBeforeAuthentication(manager, server, settings, limits))
-            throw NetworkError::requestRejected();
-        if (answer.statusCode == 401 || answer.statusCode == 403)
-            throw NetworkError::apiKeyRejected();
-        if (!answer.isSuccess())
-            throw NetworkError::serverError(answer.statusCode);
-        co_return decodeUtf8Strictly(answer.body).value_or(QStringLiteral("Unknown"));
-    }
-    const QUrl url = buildURL(APIEndpoint::login(), server);
-    const QByteArray body = loginBody(server.username, password);
+    // A key is checked by asking for the version with it, a password by the form login.
+    const bool withKey = settings.usesApiKey();
+    const QUrl url = buildURL(withKey ? APIEndpoint::version() : APIEndpoint::login(), server);
+    const QByteArray body = withKey ? QByteArray() : loginBody(server.username, password);
     password.clear();
     const HttpAnswer answer =
-        co_await exchange(manager, server, settings, Method::post, url, formContentType, body, limits);
+        co_await exchange(manager, server, settings, withKey ? Method::get : Method::post, url,
+                          withKey ? QByteArray() : formContentType, body, limits);
     checkIntermediary(answer);
-    if (answer.statusCode == 401) {
-        if (co_await refusedBeforeAuthentication(manager, server, settings, limits))
-            throw NetworkError::requestRejected();
-        throw NetworkError::unauthorized();
+    if (answer.statusCode == 401 && co_await refusedBeforeAuthentication(manager, server, settings, limits))
+        throw NetworkError::requestRejected();
+    if (!withKey) {
+        checkLoginAnswer(answer);
+        co_return std::nullopt;
     }
-    checkLoginAnswer(answer);
-    co_return std::nullopt;
+    if (answer.statusCode == 401 || answer.statusCode == 403)
+        throw NetworkError::apiKeyRejected();
+    if (!answer.isSuccess())
+        throw NetworkError::serverError(answer.statusCode);
+    co_return decodeUtf8Strictly(answer.body).value_or(QStringLiteral("Unknown"));
 }
 
 QCoro::Task<void> QBittorrentAPIClient::checkSessionRefusal(ServerConfig server, int status)
@@ -108,9 +101,15 @@ QCoro::Task<void> QBittorrentAPIClient::checkSessionRefusal(ServerConfig server,
         co_await attempt(authenticate(*m_network, server, m_settings, {}, limits()));
     if (!check.error)
         throw NetworkError::serverError(status);
-    if (isCredentialFailure(check.error) && m_currentServer && m_currentServer->id == server.id)
-        m_credentialFailure = check.error;
+    rememberCredentialFailure(server, check.error);
     raise(check.error);
+}
+
+void QBittorrentAPIClient::rememberCredentialFailure(const ServerConfig &server, const ErrorPtr &error)
+{
+    // Only for the profile in use: a refused login elsewhere leaves its session alone.
+    if (isCredentialFailure(error) && m_currentServer && m_currentServer->id == server.id)
+        m_credentialFailure = error;
 }
 
 QCoro::Task<bool> QBittorrentAPIClient::refusedBeforeAuthentication(QNetworkAccessManager &manager,
@@ -132,9 +131,7 @@ QCoro::Task<void> QBittorrentAPIClient::loginWith(ServerConfig server, Connectio
     const Attempted<std::optional<QString>> accepted =
         co_await attempt(authenticate(*m_network, server, settings, std::move(password), limits()));
     if (accepted.error) {
-        // Only for the profile in use: a refused login elsewhere leaves its session alone.
-        if (isCredentialFailure(accepted.error) && m_currentServer && m_currentServer->id == server.id)
-            m_credentialFailure = accepted.error;
+        rememberCredentialFailure(server, accepted.error);
         raise(accepted.error);
     }
 

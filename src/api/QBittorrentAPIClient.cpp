@@ -110,16 +110,7 @@ ServerConfig QBittorrentAPIClient::requireServer() const
 
 QUrl QBittorrentAPIClient::buildURL(const APIEndpoint &endpoint, const ServerConfig &server) const
 {
-    // The prefix is a path, whatever it holds: each segment is percent-encoded, so that "?",
-    // "#" or a space in it can never start a query or a fragment.
-    QByteArray prefix;
-    for (const QString &segment :
-         ServerConfig::normalizedPathPrefix(server.pathPrefix).split(u'/', Qt::SkipEmptyParts))
-        prefix += '/' + QUrl::toPercentEncoding(segment);
-    ServerConfig origin = server;
-    origin.pathPrefix.clear();
-    const QString text =
-        origin.baseURL() + QString::fromLatin1(prefix) + m_versionManager.currentAdapter().path(endpoint);
+    const QString text = server.baseURL() + m_versionManager.currentAdapter().path(endpoint);
     QUrl url(text, QUrl::StrictMode);
     // baseURL always writes a port: an authority without one means the host field held more
     // than a host (a scheme, a path), and the request would go somewhere else. User info
@@ -184,7 +175,8 @@ QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerC
         if (reloginError) {
             using K = NetworkError::Kind;
             if (dynamic_cast<const CertificateError *>(reloginError.get()) ||
-                NetworkError::isKind(reloginError, {K::loginBanned, K::requestRejected, K::proxyAuthenticationFailed,
+                NetworkError::isKind(reloginError,
+                                     {K::loginBanned, K::requestRejected, K::proxyAuthenticationFailed,
                                       K::proxyUnreachable, K::htmlPage}))
                 raise(reloginError);
             throw NetworkError::unauthorized();

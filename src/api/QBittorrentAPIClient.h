@@ -169,6 +169,8 @@ private:
     // an API key, asks again for the version with it and throws what that shows (the key
     // refused, remembered; or only this request refused). Returns when logging in may help.
     QCoro::Task<void> checkSessionRefusal(ServerConfig server, int status);
+    // Keeps `error` as the credential failure when it is one and `server` is the current one.
+    void rememberCredentialFailure(const ServerConfig &server, const ErrorPtr &error);
     QCoro::Task<QString> requestVersion(bool allowReauth);
     [[noreturn]] static void raise(const ErrorPtr &error);
 

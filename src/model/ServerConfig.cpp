@@ -3,6 +3,7 @@
 #include "JsonRecords.h"
 
 #include <QHostAddress>
+#include <QUrl>
 
 #include <array>
 #include <cmath>
@@ -170,7 +171,13 @@ QString ServerConfig::baseURL() const
             hostPart = QLatin1Char('[') + literal + QLatin1Char(']');
         }
     }
-    return scheme + QStringLiteral("://") + hostPart + QLatin1Char(':') + QString::number(port) + pathPrefix;
+    // The prefix is a path, whatever it holds: each segment is percent-encoded, so that "?",
+    // "#" or a space in it can never start a query or a fragment.
+    QByteArray prefix;
+    for (const QString &segment : normalizedPathPrefix(pathPrefix).split(u'/', Qt::SkipEmptyParts))
+        prefix += '/' + QUrl::toPercentEncoding(segment);
+    return scheme + QStringLiteral("://") + hostPart + QLatin1Char(':') + QString::number(port) +
+           QString::fromLatin1(prefix);
 }
 
 QString ServerConfig::secretAccount(Secret secret, int index) const

@@ -69,8 +69,9 @@ struct ServerConfig
     // A new profile from the add-server form: fresh id, inactive, created now.
     static ServerConfig create(QString name, QString host, qint64 port, QString username, bool useHTTPS);
 
-    // Scheme, "://", host as typed, ":", port, then the path prefix. An IPv6 literal host is
-    // bracketed so that the address is usable; every other host stays exactly as typed.
+    // Scheme, "://", host as typed, ":", port, then the path prefix (normalised, each segment
+    // percent-encoded). An IPv6 literal host is bracketed so that the address is usable; every
+    // other host stays exactly as typed.
     QString baseURL() const;
     // Canonical upper-case UUID text: the credential-store account of this profile's password.
     QString accountName() const;
