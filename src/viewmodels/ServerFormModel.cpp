@@ -110,11 +110,6 @@ bool ServerFormModel::load(const QString &serverId)
     m_certificateTrust = int(saved->certificateTrust);
     m_caCertificate = saved->caCertificate;
     m_caError.clear();
-    m_caSubject.clear();
-    if (!m_caCertificate.isEmpty()) {
-        const QList<QSslCertificate> found = CertificateError::certificatesIn(m_caCertificate);
-        m_caSubject = found.isEmpty() ? QString() : certificateName(found.first());
-    }
     m_pinnedCertificate = saved->pinnedCertificate;
     m_pinnedFingerprint = saved->pinnedFingerprint;
     m_proxyAuthentication = int(saved->proxyAuthentication);
@@ -147,14 +142,18 @@ void ServerFormModel::chooseCaFile(const QUrl &file)
     const QList<QSslCertificate> found = CertificateError::certificatesIn(bytes);
     if (found.isEmpty() || found.first().isNull()) {
         m_caCertificate.clear();
-        m_caSubject.clear();
         m_caError = QStringLiteral("不是有效的证书文件");
     } else {
         m_caCertificate = bytes;
-        m_caSubject = certificateName(found.first());
         m_caError.clear();
     }
     Q_EMIT changed();
+}
+
+QString ServerFormModel::caSubject() const
+{
+    const QList<QSslCertificate> found = CertificateError::certificatesIn(m_caCertificate);
+    return found.isEmpty() ? QString() : certificateName(found.first());
 }
 
 void ServerFormModel::forgetPin()

@@ -73,7 +73,7 @@ public:
     bool isEditing() const { return m_isEditing; }
     int certificateTrust() const { return m_certificateTrust; }
     void setCertificateTrust(int trust);
-    const QString &caSubject() const { return m_caSubject; }
+    QString caSubject() const;
     const QString &caError() const { return m_caError; }
     bool hasPin() const { return !m_pinnedFingerprint.isEmpty(); }
     const QString &pinnedFingerprint() const { return m_pinnedFingerprint; }
@@ -154,7 +154,6 @@ private:
     QString m_pathPrefix;
     int m_certificateTrust = 0;
     QByteArray m_caCertificate;
-    QString m_caSubject;
     QString m_caError;
     QByteArray m_pinnedCertificate;
     QString m_pinnedFingerprint;

@@ -98,11 +98,8 @@ QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretCha
     QPointer<SettingsViewModel> self(this);
     const QPointer<QBittorrentAPIClient> client(&m_apiClient);
     const ServerConfig *saved = savedServer(server.accountName());
-    const bool trustChanged = !saved || saved->certificateTrust != server.certificateTrust ||
-                              saved->caCertificate != server.caCertificate ||
-                              saved->pinnedCertificate != server.pinnedCertificate;
-    const bool secretsChanged = changes.password || changes.proxyPassword || changes.headerValues ||
-                                changes.apiKey;
+    const bool secretsChanged =
+        changes.password || changes.proxyPassword || changes.headerValues || changes.apiKey;
     // Everything but the name, the activity and the dates decides how the server is reached,
     // the fields added later included.
     const auto reach = [](ServerConfig config) {
@@ -124,12 +121,11 @@ QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretCha
     }
     if (client && client->currentServer() && client->currentServer()->id == updated.id) {
         client->forgetCredentialFailure();
-        if (trustChanged)
-            client->dropConnections();
         // The session belongs to the old way of reaching the server: log in with the new one
-        // at once rather than on the next failure. The save is done; the connect goes on by
+        // at once rather than on the next failure (a login under new trust also drops the
+        // connections made under the old one). The save is done; the connect goes on by
         // itself, shown as connecting.
-        if ((trustChanged || secretsChanged || reachChanged) && self)
+        if ((secretsChanged || reachChanged) && self)
             self->connectToServer(updated);
     }
     co_return true;

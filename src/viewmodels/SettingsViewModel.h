@@ -67,8 +67,8 @@ public:
     // Logs "❌ 添加服务器失败: ..." and resolves to false on failure.
     QCoro::Task<bool> addServer(ServerConfig server, ServerSecrets secrets);
     // On failure the error is held and logged. A change of the profile the client is on is a
-    // user's action: a remembered credential failure is forgotten, and new trust settings take
-    // effect on fresh connections.
+    // user's action: a remembered credential failure is forgotten, and unless only the name
+    // changed the client logs in again with the new settings.
     QCoro::Task<bool> updateServer(ServerConfig server, SecretChanges changes);
     QCoro::Task<void> deleteServer(QUuid id);
     // Returns at once when a needed secret is not stored (error set); otherwise runs the connect
