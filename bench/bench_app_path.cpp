@@ -646,13 +646,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot create a temporary folder\n");
         return 1;
     }
-    qputenv("XDG_DATA_HOME", QFile::encodeName(state.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(state.filePath(QStringLiteral("config"))));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(state.filePath(QStringLiteral("cache"))));
+    useStateFolder(state.path());
 
     QGuiApplication app(argc, argv);
-    QGuiApplication::setOrganizationName(QStringLiteral("Seedwhirl"));
-    QGuiApplication::setApplicationName(QStringLiteral("Seedwhirl"));
+    setApplicationIdentity();
     if (const auto failure = PersistenceController::openShared()) {
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
         return 1;

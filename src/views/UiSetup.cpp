@@ -1,5 +1,8 @@
 #include "UiSetup.h"
 
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickStyle>
 
@@ -13,6 +16,20 @@ void prepareQmlEngine(QQmlEngine &engine)
     }();
     Q_UNUSED(registered);
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+}
+
+void setApplicationIdentity()
+{
+    QGuiApplication::setOrganizationName(QStringLiteral("Seedwhirl"));
+    QGuiApplication::setApplicationName(QStringLiteral("Seedwhirl"));
+}
+
+void useStateFolder(const QString &folder)
+{
+    const QDir state(folder);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(state.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(state.filePath(QStringLiteral("config"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(state.filePath(QStringLiteral("cache"))));
 }
 
 void applyApplicationStyle()

@@ -19,8 +19,7 @@ int main(int argc, char *argv[])
 {
     tuneAllocatorForLargeAnswers();
     QGuiApplication app(argc, argv);
-    QGuiApplication::setOrganizationName(QStringLiteral("Seedwhirl"));
-    QGuiApplication::setApplicationName(QStringLiteral("Seedwhirl"));
+    setApplicationIdentity();
     QGuiApplication::setApplicationVersion(appVersion());
 
     QCommandLineParser parser;

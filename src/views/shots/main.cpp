@@ -374,13 +374,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "cannot create a temporary folder: %s\n", qPrintable(state.errorString()));
         return 1;
     }
-    qputenv("XDG_DATA_HOME", QFile::encodeName(state.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(state.filePath(QStringLiteral("config"))));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(state.filePath(QStringLiteral("cache"))));
+    useStateFolder(state.path());
 
     QGuiApplication app(argc, argv);
-    QGuiApplication::setOrganizationName(QStringLiteral("Seedwhirl"));
-    QGuiApplication::setApplicationName(QStringLiteral("Seedwhirl"));
+    setApplicationIdentity();
     QGuiApplication::setApplicationVersion(appVersion());
 
     QCommandLineParser parser;
