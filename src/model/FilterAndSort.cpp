@@ -1,6 +1,6 @@
-// The shown list's pipeline. It runs on every refresh over the whole torrent list (100k rows
-// on big servers), so it sorts small {key, pointer} records instead of Torrent copies and
-// copies each kept torrent exactly once, at the end.
+// The shown list's pipeline. It runs over the whole torrent list (100k rows on big servers)
+// when a choice changes, so it sorts small {key, pointer} records instead of Torrent copies and
+// takes each kept torrent exactly once, at the end.
 
 #include "TorrentFilter.h"
 
@@ -14,61 +14,82 @@
 
 namespace {
 
-using Rows = std::vector<const Torrent *>;
+// A row is a pointer to a torrent, or to the shared record that holds one.
+const Torrent &torrentOf(const Torrent *row)
+{
+    return *row;
+}
 
-template <typename Key> struct Keyed
+const Torrent &torrentOf(const TorrentPtr *row)
+{
+    return **row;
+}
+
+// How torrents with equal keys are ordered: as they came, or by hash.
+enum class Ties { inputOrder, byHash };
+
+template <typename Row, typename Key> struct Keyed
 {
     Key key;
-    const Torrent *torrent;
+    Row row;
 };
 
-template <typename KeyOf, typename Before> void sortByKey(Rows &rows, KeyOf keyOf, Before before)
+template <typename Row, typename KeyOf, typename Before>
+void sortByKey(std::vector<Row> &rows, Ties ties, KeyOf keyOf, Before before)
 {
-    using Key = decltype(keyOf(*rows.front()));
-    std::vector<Keyed<Key>> keyed;
+    using Key = decltype(keyOf(torrentOf(rows.front())));
+    std::vector<Keyed<Row, Key>> keyed;
     keyed.reserve(rows.size());
-    for (const Torrent *t : rows)
-        keyed.push_back({keyOf(*t), t});
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [&before](const Keyed<Key> &a, const Keyed<Key> &b) { return before(a.key, b.key); });
+    for (Row row : rows)
+        keyed.push_back({keyOf(torrentOf(row)), row});
+    std::stable_sort(keyed.begin(), keyed.end(), [&before, ties](const auto &a, const auto &b) {
+        if (before(a.key, b.key))
+            return true;
+        if (ties == Ties::inputOrder || before(b.key, a.key))
+            return false;
+        return torrentOf(a.row).id < torrentOf(b.row).id;
+    });
     for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i] = keyed[i].torrent;
+        rows[i] = keyed[i].row;
 }
 
 // Names are normalised once per row, not once per comparison; the keys view either the
 // torrent's own name or the normalised copy kept in `normalized`. Each key carries the first
 // units of its name, which settle most comparisons without reading the names themselves.
-void sortByName(Rows &rows)
+template <typename Row> void sortByName(std::vector<Row> &rows, Ties ties)
 {
     struct NameKey
     {
         nameorder::Prefix prefix;
         QStringView name;
-        const Torrent *torrent;
+        Row row;
     };
     std::vector<QString> normalized;
     // Reserved in full so that it never reallocates under the views taken into it.
     normalized.reserve(rows.size());
     std::vector<NameKey> keyed;
     keyed.reserve(rows.size());
-    for (const Torrent *t : rows) {
-        QStringView name(t->name);
-        if (!nameorder::isTriviallyNormalized(t->name)) {
-            normalized.push_back(t->name.normalized(QString::NormalizationForm_C));
-            name = QStringView(normalized.back());
+    for (Row row : rows) {
+        const QString &name = torrentOf(row).name;
+        QStringView key(name);
+        if (!nameorder::isTriviallyNormalized(name)) {
+            normalized.push_back(name.normalized(QString::NormalizationForm_C));
+            key = QStringView(normalized.back());
         }
-        keyed.push_back({nameorder::prefixOf(name), name, t});
+        keyed.push_back({nameorder::prefixOf(key), key, row});
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [](const NameKey &a, const NameKey &b) {
+    std::stable_sort(keyed.begin(), keyed.end(), [ties](const NameKey &a, const NameKey &b) {
         if (!(a.prefix == b.prefix))
             return a.prefix < b.prefix;
-        return nameorder::compareCodePoints(a.name, b.name) < 0;
+        if (const int order = nameorder::compareCodePoints(a.name, b.name); order != 0)
+            return order < 0;
+        return ties == Ties::byHash && torrentOf(a.row).id < torrentOf(b.row).id;
     });
     for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i] = keyed[i].torrent;
+        rows[i] = keyed[i].row;
 }
 
-void sortRows(Rows &rows, TorrentSortOption sort)
+template <typename Row> void sortRows(std::vector<Row> &rows, TorrentSortOption sort, Ties ties)
 {
     if (rows.size() < 2)
         return;
@@ -76,50 +97,71 @@ void sortRows(Rows &rows, TorrentSortOption sort)
     case TorrentSortOption::defaultOrder:
     case TorrentSortOption::addedDate:
         return sortByKey(
-            rows, [](const Torrent &t) { return t.addedOn; }, std::greater<>());
+            rows, ties, [](const Torrent &t) { return t.addedOn; }, std::greater<>());
     case TorrentSortOption::name:
-        return sortByName(rows);
+        return sortByName(rows, ties);
     case TorrentSortOption::size:
         return sortByKey(
-            rows, [](const Torrent &t) { return t.size; }, std::greater<>());
+            rows, ties, [](const Torrent &t) { return t.size; }, std::greater<>());
     case TorrentSortOption::progress:
         return sortByKey(
-            rows, [](const Torrent &t) { return t.progress; }, sortkeys::higherFirst);
+            rows, ties, [](const Torrent &t) { return t.progress; }, sortkeys::higherFirst);
     case TorrentSortOption::downloadSpeed:
         return sortByKey(
-            rows, [](const Torrent &t) { return t.dlspeed; }, std::greater<>());
+            rows, ties, [](const Torrent &t) { return t.dlspeed; }, std::greater<>());
     case TorrentSortOption::uploadSpeed:
         return sortByKey(
-            rows, [](const Torrent &t) { return t.upspeed; }, std::greater<>());
+            rows, ties, [](const Torrent &t) { return t.upspeed; }, std::greater<>());
     case TorrentSortOption::ratio:
         return sortByKey(
-            rows, [](const Torrent &t) { return t.ratio; }, sortkeys::higherFirst);
+            rows, ties, [](const Torrent &t) { return t.ratio; }, sortkeys::higherFirst);
     }
 }
 
 } // namespace
 
+bool TorrentListChoices::admits(const Torrent &t) const
+{
+    if (filter != TorrentFilter::all && !TorrentFilters::matches(filter, t))
+        return false;
+    if (category && t.category != *category)
+        return false;
+    return !tag || tagtext::hasTag(t.tags, *tag);
+}
+
 QList<Torrent> filterAndSort(const QList<Torrent> &torrents, TorrentFilter filter,
                              const std::optional<QString> &category, const std::optional<QString> &tag,
                              TorrentSortOption sort)
 {
-    Rows rows;
+    const TorrentListChoices choices{filter, category, tag, sort};
+    std::vector<const Torrent *> rows;
     rows.reserve(std::size_t(torrents.size()));
     for (const Torrent &t : torrents) {
-        if (filter != TorrentFilter::all && !TorrentFilters::matches(filter, t))
-            continue;
-        if (category && t.category != *category)
-            continue;
-        if (tag && !tagtext::hasTag(t.tags, *tag))
-            continue;
-        rows.push_back(&t);
+        if (choices.admits(t))
+            rows.push_back(&t);
     }
-
-    sortRows(rows, sort);
+    sortRows(rows, sort, Ties::inputOrder);
 
     QList<Torrent> shown;
     shown.reserve(qsizetype(rows.size()));
     for (const Torrent *t : rows)
         shown.append(*t);
+    return shown;
+}
+
+QList<TorrentPtr> filterAndSort(const QHash<QString, TorrentPtr> &records, const TorrentListChoices &choices)
+{
+    std::vector<const TorrentPtr *> rows;
+    rows.reserve(std::size_t(records.size()));
+    for (const TorrentPtr &record : records) {
+        if (choices.admits(*record))
+            rows.push_back(&record);
+    }
+    sortRows(rows, choices.sort, Ties::byHash);
+
+    QList<TorrentPtr> shown;
+    shown.reserve(qsizetype(rows.size()));
+    for (const TorrentPtr *record : rows)
+        shown.append(*record);
     return shown;
 }

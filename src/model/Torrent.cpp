@@ -17,10 +17,22 @@ std::optional<Timestamp> completionInstantOf(qint64 secondsSince1970)
     return instantOf(secondsSince1970);
 }
 
-template <typename T> void assignIfPresent(T &target, const std::optional<T> &value)
+// Equal values leave the target alone: a text that did not change stays the one the record
+// already shares with the lists that show it.
+template <typename T> bool assignIfPresent(T &target, const std::optional<T> &value)
 {
-    if (value)
-        target = *value;
+    if (!value || target == *value)
+        return false;
+    target = *value;
+    return true;
+}
+
+template <typename T> bool assignIfDifferent(T &target, const T &value)
+{
+    if (target == value)
+        return false;
+    target = value;
+    return true;
 }
 
 } // namespace
@@ -61,34 +73,41 @@ std::optional<Torrent> Torrent::fromTorrentData(const QString &hash, const Torre
 Torrent Torrent::updatedWith(const TorrentData &data) const
 {
     Torrent t = *this;
-    assignIfPresent(t.name, data.name);
-    assignIfPresent(t.size, data.size);
-    assignIfPresent(t.progress, data.progress);
-    assignIfPresent(t.dlspeed, data.dlspeed);
-    assignIfPresent(t.upspeed, data.upspeed);
-    assignIfPresent(t.downloaded, data.downloaded);
-    assignIfPresent(t.uploaded, data.uploaded);
-    assignIfPresent(t.eta, data.eta);
-    assignIfPresent(t.ratio, data.ratio);
-    assignIfPresent(t.category, data.category);
-    assignIfPresent(t.tags, data.tags);
-    assignIfPresent(t.savePath, data.savePath);
-    assignIfPresent(t.numSeeds, data.numSeeds);
-    assignIfPresent(t.numLeechs, data.numLeechs);
-    assignIfPresent(t.numComplete, data.numComplete);
-    assignIfPresent(t.numIncomplete, data.numIncomplete);
-    assignIfPresent(t.priority, data.priority);
+    t.update(data);
+    return t;
+}
+
+bool Torrent::update(const TorrentData &data)
+{
+    bool changed = false;
+    changed |= assignIfPresent(name, data.name);
+    changed |= assignIfPresent(size, data.size);
+    changed |= assignIfPresent(progress, data.progress);
+    changed |= assignIfPresent(dlspeed, data.dlspeed);
+    changed |= assignIfPresent(upspeed, data.upspeed);
+    changed |= assignIfPresent(downloaded, data.downloaded);
+    changed |= assignIfPresent(uploaded, data.uploaded);
+    changed |= assignIfPresent(eta, data.eta);
+    changed |= assignIfPresent(ratio, data.ratio);
+    changed |= assignIfPresent(category, data.category);
+    changed |= assignIfPresent(tags, data.tags);
+    changed |= assignIfPresent(savePath, data.savePath);
+    changed |= assignIfPresent(numSeeds, data.numSeeds);
+    changed |= assignIfPresent(numLeechs, data.numLeechs);
+    changed |= assignIfPresent(numComplete, data.numComplete);
+    changed |= assignIfPresent(numIncomplete, data.numIncomplete);
+    changed |= assignIfPresent(priority, data.priority);
 
     // A state this client does not know yet (a newer server) must not wipe the one it knows.
     if (data.state) {
-        if (const auto state = TorrentStates::fromRawValue(*data.state))
-            t.state = *state;
+        if (const auto known = TorrentStates::fromRawValue(*data.state))
+            changed |= assignIfDifferent(state, *known);
     }
     if (data.addedOn)
-        t.addedOn = instantOf(*data.addedOn);
+        changed |= assignIfDifferent(addedOn, instantOf(*data.addedOn));
     if (data.completionOn)
-        t.completionOn = completionInstantOf(*data.completionOn);
-    return t;
+        changed |= assignIfDifferent(completionOn, completionInstantOf(*data.completionOn));
+    return changed;
 }
 
 bool Torrent::isPaused() const

@@ -4,10 +4,13 @@
 #include "TorrentState.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 using Timestamp = std::chrono::sys_seconds;
@@ -42,6 +45,9 @@ struct Torrent
     static std::optional<Torrent> fromTorrentData(const QString &hash, const TorrentData &data);
     // A copy with every present field of `data` applied.
     Torrent updatedWith(const TorrentData &data) const;
+    // Applies every present field of `data`; true when some value changed. A text equal to the
+    // one held stays the one held, shared with every list that shows the record.
+    bool update(const TorrentData &data);
 
     bool isPaused() const;
     QString formattedETA() const;
@@ -54,3 +60,26 @@ struct Torrent
 
     bool operator==(const Torrent &) const = default;
 };
+
+// A record as the repository and the shown lists hold it: never changed once published, so that
+// one copy serves them all and a tick replaces only the records that changed.
+using TorrentPtr = std::shared_ptr<const Torrent>;
+
+// One torrent's record before and after a merge: no `before` for a torrent that is new, no
+// `after` for one that is gone.
+struct TorrentChange
+{
+    TorrentPtr before;
+    TorrentPtr after;
+};
+
+// What one publication of the torrents changed.
+struct TorrentChanges
+{
+    // Too much changed to list (a new server, the first answer, a full answer that replaced most
+    // records): a consumer starts over from records(); `changes` is then empty.
+    bool everything = false;
+    // Each hash at most once.
+    QList<TorrentChange> changes;
+};
+Q_DECLARE_METATYPE(TorrentChanges)

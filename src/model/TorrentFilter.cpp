@@ -177,4 +177,13 @@ bool areInIncreasingOrder(TorrentSortOption option, const Torrent &a, const Torr
     return false;
 }
 
+bool isShownBefore(TorrentSortOption option, const Torrent &a, const Torrent &b)
+{
+    if (areInIncreasingOrder(option, a, b))
+        return true;
+    if (areInIncreasingOrder(option, b, a))
+        return false;
+    return a.id < b.id;
+}
+
 } // namespace TorrentSortOptions

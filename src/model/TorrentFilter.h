@@ -2,6 +2,7 @@
 
 #include "Torrent.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -37,7 +38,24 @@ QString rawValue(TorrentSortOption option);
 QString displayName(TorrentSortOption option);
 // True when `a` goes before `b`; strict, so equal keys give false both ways.
 bool areInIncreasingOrder(TorrentSortOption option, const Torrent &a, const Torrent &b);
+// The order of a shown list of the repository's records: areInIncreasingOrder, and torrents
+// with equal keys in the order of their hashes, the order in which the repository lists them.
+// Total over distinct hashes, so a changed record's place is found by a binary search.
+bool isShownBefore(TorrentSortOption option, const Torrent &a, const Torrent &b);
 } // namespace TorrentSortOptions
+
+// The choices that make the shown list out of all torrents.
+struct TorrentListChoices
+{
+    TorrentFilter filter = TorrentFilter::all;
+    std::optional<QString> category;
+    std::optional<QString> tag;
+    TorrentSortOption sort = TorrentSortOption::defaultOrder;
+
+    // Whether the torrent passes the status filter, the category and the tag.
+    bool admits(const Torrent &torrent) const;
+    bool operator==(const TorrentListChoices &) const = default;
+};
 
 // The list that is shown: the torrents that pass the status filter (unless `all`), whose category
 // equals `category` exactly when one is given and whose tags hold `tag` exactly when one is
@@ -45,3 +63,6 @@ bool areInIncreasingOrder(TorrentSortOption option, const Torrent &a, const Torr
 QList<Torrent> filterAndSort(const QList<Torrent> &torrents, TorrentFilter filter,
                              const std::optional<QString> &category, const std::optional<QString> &tag,
                              TorrentSortOption sort);
+// The same list of shared records, in the order of isShownBefore (which is the stable sort of
+// the repository's list, ordered by hash).
+QList<TorrentPtr> filterAndSort(const QHash<QString, TorrentPtr> &records, const TorrentListChoices &choices);

@@ -93,10 +93,9 @@ void TorrentRepository::forgetServer()
 {
     ++m_serverGeneration;
     setCurrentRid(std::nullopt);
-    m_torrentsDict.clear();
-    if (!m_torrents.isEmpty()) {
-        m_torrents.clear();
-        Q_EMIT torrentsChanged();
+    if (!m_records.isEmpty()) {
+        m_records.clear();
+        Q_EMIT torrentsChanged(TorrentChanges{.everything = true, .changes = {}});
     }
     if (!m_categories.isEmpty()) {
         m_categories.clear();
@@ -209,37 +208,110 @@ QCoro::Task<void> TorrentRepository::onePass()
     apply(*answer.value);
 }
 
+QList<Torrent> TorrentRepository::torrents() const
+{
+    QList<const TorrentPtr *> sorted;
+    sorted.reserve(m_records.size());
+    for (const TorrentPtr &record : m_records)
+        sorted.append(&record);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const TorrentPtr *a, const TorrentPtr *b) { return (*a)->id < (*b)->id; });
+    QList<Torrent> list;
+    list.reserve(sorted.size());
+    for (const TorrentPtr *record : sorted)
+        list.append(**record);
+    return list;
+}
+
+bool TorrentRepository::mergeTorrents(const SyncData &payload, TorrentChanges &published)
+{
+    QList<TorrentChange> &changes = published.changes;
+    const bool full = payload.fullUpdate.value_or(false);
+    bool touched = false;
+    if (full) {
+        // The answer lists every torrent; a record equal to the one held stays the one held, so
+        // that a full answer in which little changed costs the consumers what changed.
+        QHash<QString, TorrentPtr> next;
+        next.reserve(payload.torrents ? payload.torrents->size() : 0);
+        if (payload.torrents) {
+            for (const auto &[hash, data] : *payload.torrents) {
+                std::optional<Torrent> fresh = Torrent::fromTorrentData(hash, data);
+                if (!fresh)
+                    continue;
+                TorrentPtr before = m_records.value(hash);
+                // Listed twice, the later entry holds.
+                if (before && *before == *fresh)
+                    next.insert(hash, std::move(before));
+                else
+                    next.insert(hash, std::make_shared<const Torrent>(std::move(*fresh)));
+            }
+        }
+        qsizetype stayed = 0;
+        for (auto it = next.cbegin(); it != next.cend(); ++it) {
+            TorrentPtr before = m_records.value(it.key());
+            if (before)
+                ++stayed;
+            if (before != it.value())
+                changes.append({std::move(before), it.value()});
+        }
+        if (stayed < m_records.size()) {
+            // Some held torrents are missing from the answer.
+            for (auto it = m_records.cbegin(); it != m_records.cend(); ++it) {
+                if (!next.contains(it.key()))
+                    changes.append({it.value(), nullptr});
+            }
+        }
+        m_records = std::move(next);
+    } else {
+        if (payload.torrentsRemoved) {
+            for (const QString &hash : *payload.torrentsRemoved) {
+                if (TorrentPtr gone = m_records.take(hash))
+                    changes.append({std::move(gone), nullptr});
+            }
+        }
+        const qsizetype removals = changes.size();
+        if (payload.torrents) {
+            for (const auto &[hash, data] : *payload.torrents) {
+                auto existing = m_records.find(hash);
+                if (existing != m_records.end()) {
+                    // Published even when every value stayed: the server named the torrent.
+                    touched = true;
+                    Torrent updated = **existing;
+                    if (!updated.update(data))
+                        continue;
+                    TorrentPtr record = std::make_shared<const Torrent>(std::move(updated));
+                    changes.append({std::exchange(*existing, record), record});
+                } else if (std::optional<Torrent> torrent = Torrent::fromTorrentData(hash, data)) {
+                    TorrentPtr record = std::make_shared<const Torrent>(std::move(*torrent));
+                    m_records.insert(hash, record);
+                    // Removed and listed again in the same answer: one change from the old record.
+                    const auto removed = std::find_if(changes.begin(), changes.begin() + removals,
+                                                      [&hash](const TorrentChange &c) {
+                                                          return !c.after && c.before->id == hash;
+                                                      });
+                    if (removed != changes.begin() + removals)
+                        removed->after = std::move(record);
+                    else
+                        changes.append({nullptr, std::move(record)});
+                }
+            }
+        }
+    }
+    // A consumer starts over faster than it takes in most of the list one by one.
+    if (changes.size() > std::max<qsizetype>(64, m_records.size() / 8)) {
+        published.everything = true;
+        changes.clear();
+    }
+    return touched || !published.changes.isEmpty() || published.everything || payload.torrentsRemoved || full;
+}
+
 void TorrentRepository::apply(const SyncData &payload)
 {
     m_currentRid = payload.rid;
 
-    bool changed = false;
-    if (payload.fullUpdate.value_or(false))
-        m_torrentsDict.clear();
-    if (payload.torrentsRemoved) {
-        for (const QString &hash : *payload.torrentsRemoved)
-            m_torrentsDict.remove(hash);
-    }
-    if (payload.torrents) {
-        for (const auto &[hash, data] : *payload.torrents) {
-            auto existing = m_torrentsDict.find(hash);
-            if (existing != m_torrentsDict.end()) {
-                *existing = existing->updatedWith(data);
-                changed = true;
-            } else if (std::optional<Torrent> torrent = Torrent::fromTorrentData(hash, data)) {
-                m_torrentsDict.insert(hash, std::move(*torrent));
-                changed = true;
-            }
-        }
-    }
-    if (changed || payload.torrentsRemoved || payload.fullUpdate.value_or(false)) {
-        QList<Torrent> list;
-        list.reserve(m_torrentsDict.size());
-        for (auto it = m_torrentsDict.cbegin(); it != m_torrentsDict.cend(); ++it)
-            list.append(it.value());
-        m_torrents = std::move(list);
-        Q_EMIT torrentsChanged();
-    }
+    TorrentChanges published;
+    if (mergeTorrents(payload, published))
+        Q_EMIT torrentsChanged(published);
 
     if (payload.categories) {
         QList<Category> categories;

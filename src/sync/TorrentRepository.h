@@ -22,6 +22,7 @@
 class QBittorrentAPIClient;
 class AppSettings;
 
+
 // Wakes the callers of refresh() that wait for one pass to end; opened once. Shared with them,
 // so that a waiter can be woken after the repository itself is gone.
 class SyncPassGate : public QObject
@@ -53,7 +54,11 @@ public:
     // holds it.
     static std::shared_ptr<TorrentRepository> shared(QBittorrentAPIClient &apiClient);
 
-    const QList<Torrent> &torrents() const { return m_torrents; }
+    // Every torrent's record by hash. A record is never changed once published: a merge replaces
+    // the records that changed and leaves the others shared with whoever holds them.
+    const QHash<QString, TorrentPtr> &records() const { return m_records; }
+    // Copies of all torrents, in the order of their hashes (the order of the published list).
+    QList<Torrent> torrents() const;
     const QList<Category> &categories() const { return m_categories; }
     const QStringList &tags() const { return m_tags; }
     // The server's figures as the sync answers carry them; none before the first answer.
@@ -103,7 +108,8 @@ public:
     void apply(const SyncData &payload);
 
 Q_SIGNALS:
-    void torrentsChanged();
+    // After every merge that touched the torrents; `changes` is valid during the emission only.
+    void torrentsChanged(const TorrentChanges &changes);
     void categoriesChanged();
     void tagsChanged();
     void serverStateChanged();
@@ -116,10 +122,11 @@ private:
     QCoro::Task<void> runPasses();
     QCoro::Task<void> onePass();
     void forgetServer();
+    // The torrents part of apply(); answers whether the list is to be published.
+    bool mergeTorrents(const SyncData &payload, TorrentChanges &published);
 
     QBittorrentAPIClient &m_apiClient;
     AppSettings &m_settings;
-    QList<Torrent> m_torrents;
     QList<Category> m_categories;
     QStringList m_tags;
     std::optional<ServerState> m_serverState;
@@ -127,7 +134,7 @@ private:
     ErrorPtr m_error;
     std::unique_ptr<QTimer> m_refreshTimer;
     std::optional<qint64> m_currentRid;
-    QHash<QString, Torrent> m_torrentsDict;
+    QHash<QString, TorrentPtr> m_records;
     quint64 m_nextRequestSerial = 0;
     quint64 m_lastAppliedSerial = 0;
 

@@ -62,14 +62,14 @@ TorrentListModel::TorrentListModel(QObject *parent) : QAbstractListModel(parent)
 
 int TorrentListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_torrents.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 QVariant TorrentListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Torrent &t = m_torrents.at(index.row());
+    const Torrent &t = *m_rows.at(index.row());
     switch (role) {
     case HashRole:
         return t.id;
@@ -148,90 +148,101 @@ QHash<int, QByteArray> TorrentListModel::roleNames() const
 
 QVariant TorrentListModel::torrentAt(int row) const
 {
-    if (row < 0 || row >= m_torrents.size())
+    if (row < 0 || row >= m_rows.size())
         return {};
-    return QVariant::fromValue(m_torrents.at(row));
+    return QVariant::fromValue(*m_rows.at(row));
 }
 
 int TorrentListModel::indexOf(const QString &id) const
 {
-    // The index is rebuilt after each update; verify the hit so that a lookup made from a
-    // handler of one of the update's own signals still answers correctly.
-    const auto it = m_rowOfId.constFind(id);
-    if (it != m_rowOfId.cend() && it.value() < m_torrents.size() && m_torrents.at(it.value()).id == id)
-        return int(it.value());
-    for (qsizetype row = 0; row < m_torrents.size(); ++row) {
-        if (m_torrents.at(row).id == id)
+    for (qsizetype row = 0; row < m_rows.size(); ++row) {
+        if (m_rows.at(row)->id == id)
             return int(row);
     }
     return -1;
 }
 
+QList<Torrent> TorrentListModel::torrents() const
+{
+    QList<Torrent> copies;
+    copies.reserve(m_rows.size());
+    for (const TorrentPtr &record : m_rows)
+        copies.append(*record);
+    return copies;
+}
+
 void TorrentListModel::setTorrents(const QList<Torrent> &torrents)
 {
-    const qsizetype oldCount = m_torrents.size();
-    const qsizetype newCount = torrents.size();
+    QList<TorrentPtr> records;
+    records.reserve(torrents.size());
+    for (const Torrent &torrent : torrents)
+        records.append(std::make_shared<const Torrent>(torrent));
+    setRecords(records);
+}
+
+void TorrentListModel::setRecords(const QList<TorrentPtr> &records)
+{
+    const qsizetype oldCount = m_rows.size();
+    const qsizetype newCount = records.size();
     if (oldCount == 0 && newCount == 0)
         return;
 
-    // The common tick: the same torrents in the same order, some values changed. The index
-    // stays valid as it is.
-    const bool sameRows =
-        oldCount == newCount && std::equal(m_torrents.cbegin(), m_torrents.cend(), torrents.cbegin(),
-                                           [](const Torrent &a, const Torrent &b) { return a.id == b.id; });
+    // The common case: the same torrents in the same order, some values changed.
+    const bool sameRows = oldCount == newCount &&
+                          std::equal(m_rows.cbegin(), m_rows.cend(), records.cbegin(),
+                                     [](const TorrentPtr &a, const TorrentPtr &b) {
+                                         return a == b || a->id == b->id;
+                                     });
     if (sameRows && m_uniqueIds) {
-        applyValueChanges(torrents);
+        applyValueChanges(records);
         return;
     }
 
     QHash<QString, qsizetype> nextRows;
     nextRows.reserve(newCount);
     for (qsizetype row = 0; row < newCount; ++row)
-        nextRows.insert(torrents.at(row).id, row);
+        nextRows.insert(records.at(row)->id, row);
     const bool nextUnique = nextRows.size() == newCount;
 
     if (!m_uniqueIds || !nextUnique) {
         // Rows cannot be matched by id; start over.
-        reset(torrents);
+        reset(records);
     } else if (oldCount == 0) {
         beginInsertRows({}, 0, int(newCount - 1));
-        m_torrents = torrents;
-        m_rowOfId = std::move(nextRows);
+        m_rows = records;
         endInsertRows();
     } else if (newCount == 0) {
         beginRemoveRows({}, 0, int(oldCount - 1));
-        m_torrents.clear();
-        m_rowOfId.clear();
+        m_rows.clear();
         endRemoveRows();
-    } else if (applyDifference(torrents, nextRows)) {
-        applyValueChanges(torrents);
-        m_rowOfId = std::move(nextRows);
+    } else if (applyDifference(records, nextRows)) {
+        applyValueChanges(records);
     } else {
-        reset(torrents);
+        reset(records);
     }
     m_uniqueIds = nextUnique;
-    if (m_torrents.size() != oldCount)
+    if (m_rows.size() != oldCount)
         Q_EMIT countChanged();
 }
 
-void TorrentListModel::reset(const QList<Torrent> &torrents)
+void TorrentListModel::reset(const QList<TorrentPtr> &records)
 {
     beginResetModel();
-    m_torrents = torrents;
-    m_rowOfId.clear();
-    m_rowOfId.reserve(torrents.size());
-    for (qsizetype row = 0; row < torrents.size(); ++row)
-        m_rowOfId.insert(torrents.at(row).id, row);
+    m_rows = records;
     endResetModel();
 }
 
-// Removes, moves and inserts rows until the ids of m_torrents are those of `next` in its order.
+// Removes, moves and inserts rows until the ids of m_rows are those of `next` in its order.
 // Values of the rows that stay are left for applyValueChanges(). Answers false, having changed
 // nothing, when the difference is too large to be worth applying row by row.
-bool TorrentListModel::applyDifference(const QList<Torrent> &next, const QHash<QString, qsizetype> &nextRows)
+bool TorrentListModel::applyDifference(const QList<TorrentPtr> &next, const QHash<QString, qsizetype> &nextRows)
 {
-    const qsizetype oldCount = m_torrents.size();
+    const qsizetype oldCount = m_rows.size();
     const qsizetype newCount = next.size();
+    QHash<QString, qsizetype> oldRows;
+    oldRows.reserve(oldCount);
+    for (qsizetype row = 0; row < oldCount; ++row)
+        oldRows.insert(m_rows.at(row)->id, row);
 
     // New row of every old row (-1: removed), and the rank of each kept row among the kept
     // rows in the old order.
@@ -239,22 +250,26 @@ bool TorrentListModel::applyDifference(const QList<Torrent> &next, const QHash<Q
     std::vector<qsizetype> oldRank(std::size_t(oldCount), -1);
     qsizetype kept = 0;
     for (qsizetype row = 0; row < oldCount; ++row) {
-        const auto it = nextRows.constFind(m_torrents.at(row).id);
+        const auto it = nextRows.constFind(m_rows.at(row)->id);
         if (it != nextRows.cend()) {
             newRowOfOld[std::size_t(row)] = it.value();
             oldRank[std::size_t(row)] = kept++;
         }
     }
-    // The kept rows in the new order: their old rows and their new rows.
+    // The kept rows in the new order: their old rows and their new rows; whether each new row
+    // is new.
     std::vector<qsizetype> keptOldRows;
     std::vector<qsizetype> keptNewRows;
+    std::vector<char> isNew(std::size_t(newCount), 0);
     keptOldRows.reserve(std::size_t(kept));
     keptNewRows.reserve(std::size_t(kept));
     for (qsizetype row = 0; row < newCount; ++row) {
-        const auto it = m_rowOfId.constFind(next.at(row).id);
-        if (it != m_rowOfId.cend()) {
+        const auto it = oldRows.constFind(next.at(row)->id);
+        if (it != oldRows.cend()) {
             keptOldRows.push_back(it.value());
             keptNewRows.push_back(row);
+        } else {
+            isNew[std::size_t(row)] = 1;
         }
     }
     const std::vector<char> staying = longestIncreasingMembers(keptOldRows);
@@ -278,8 +293,7 @@ bool TorrentListModel::applyDifference(const QList<Torrent> &next, const QHash<Q
         }
     }
     for (qsizetype row = 0; row < newCount; ++row) {
-        const bool isNew = !m_rowOfId.contains(next.at(row).id);
-        if (isNew && (row == 0 || m_rowOfId.contains(next.at(row - 1).id)))
+        if (isNew[std::size_t(row)] && (row == 0 || !isNew[std::size_t(row - 1)]))
             shifted += newCount - row; // one insertion per run
     }
     if (2 * (removed + inserted + moved) > std::max(oldCount, newCount) || shifted > maxShiftedRows)
@@ -296,7 +310,7 @@ bool TorrentListModel::applyDifference(const QList<Torrent> &next, const QHash<Q
             --row;
         const qsizetype first = row + 1;
         beginRemoveRows({}, int(first), int(last));
-        m_torrents.remove(first, last - first + 1);
+        m_rows.remove(first, last - first + 1);
         endRemoveRows();
     }
 
@@ -322,7 +336,7 @@ bool TorrentListModel::applyDifference(const QList<Torrent> &next, const QHash<Q
             continue;
         const qsizetype to = from < destination ? destination - 1 : destination; // after the move
         beginMoveRows({}, int(from), int(from), {}, int(destination));
-        m_torrents.move(from, to);
+        m_rows.move(from, to);
         endMoveRows();
         const auto begin = current.begin();
         if (from < to)
@@ -335,38 +349,38 @@ bool TorrentListModel::applyDifference(const QList<Torrent> &next, const QHash<Q
 
     // 3. Insertions. Every row before a run is in place, so a run goes in at its own row.
     for (qsizetype row = 0; row < newCount;) {
-        if (m_rowOfId.contains(next.at(row).id)) {
+        if (!isNew[std::size_t(row)]) {
             ++row;
             continue;
         }
         const qsizetype first = row;
-        while (row < newCount && !m_rowOfId.contains(next.at(row).id))
+        while (row < newCount && isNew[std::size_t(row)])
             ++row;
         beginInsertRows({}, int(first), int(row - 1));
-        m_torrents.insert(first, row - first, Torrent{});
+        m_rows.insert(first, row - first, TorrentPtr{});
         for (qsizetype at = first; at < row; ++at)
-            m_torrents[at] = next.at(at);
+            m_rows[at] = next.at(at);
         endInsertRows();
     }
     return true;
 }
 
-// The rows of m_torrents are those of `next`, in order; takes over its values and signals each
+// The rows of m_rows are those of `next`, in order; takes over its records and signals each
 // changed row with the roles that changed (neighbouring rows with the same roles together).
-void TorrentListModel::applyValueChanges(const QList<Torrent> &next)
+void TorrentListModel::applyValueChanges(const QList<TorrentPtr> &next)
 {
     std::vector<std::pair<qsizetype, Roles>> changes;
     for (qsizetype row = 0; row < next.size(); ++row) {
-        const Torrent &now = m_torrents.at(row);
-        const Torrent &then = next.at(row);
-        if (now == then)
+        const TorrentPtr &now = m_rows.at(row);
+        const TorrentPtr &then = next.at(row);
+        if (now == then || *now == *then)
             continue;
-        Roles roles = changedRoles(now, then);
+        Roles roles = changedRoles(*now, *then);
         if (!roles.isEmpty())
             changes.emplace_back(row, std::move(roles));
     }
     // Shares the caller's list instead of holding a second copy.
-    m_torrents = next;
+    m_rows = next;
     for (std::size_t i = 0; i < changes.size();) {
         std::size_t j = i + 1;
         while (j < changes.size() && changes[j].first == changes[j - 1].first + 1 &&
@@ -375,4 +389,56 @@ void TorrentListModel::applyValueChanges(const QList<Torrent> &next)
         Q_EMIT dataChanged(index(int(changes[i].first)), index(int(changes[j - 1].first)), changes[i].second);
         i = j;
     }
+}
+
+qsizetype TorrentListModel::rowOf(const Torrent &record, const Order &order) const
+{
+    const auto it = std::lower_bound(m_rows.cbegin(), m_rows.cend(), record,
+                                     [&order](const TorrentPtr &row, const Torrent &r) { return order(*row, r); });
+    return it != m_rows.cend() && (*it)->id == record.id ? it - m_rows.cbegin() : -1;
+}
+
+void TorrentListModel::applyChanges(const QList<TorrentChange> &changes, const Admits &admits, const Order &order)
+{
+    const qsizetype oldCount = m_rows.size();
+    const auto placeOf = [this, &order](const Torrent &record) {
+        return std::lower_bound(m_rows.cbegin(), m_rows.cend(), record,
+                                [&order](const TorrentPtr &row, const Torrent &r) { return order(*row, r); }) -
+               m_rows.cbegin();
+    };
+    for (const TorrentChange &change : changes) {
+        const qsizetype row = change.before ? rowOf(*change.before, order) : -1;
+        const bool shown = change.after && admits(*change.after);
+        if (row < 0) {
+            if (!shown)
+                continue;
+            const qsizetype at = placeOf(*change.after);
+            beginInsertRows({}, int(at), int(at));
+            m_rows.insert(at, change.after);
+            endInsertRows();
+            continue;
+        }
+        if (!shown) {
+            beginRemoveRows({}, int(row), int(row));
+            m_rows.remove(row);
+            endRemoveRows();
+            continue;
+        }
+        const Roles roles = changedRoles(*m_rows.at(row), *change.after);
+        // The rows stay sorted with the held record in its place, so the place of the new one
+        // is found among them; right before or after the held record means it stays.
+        const qsizetype place = placeOf(*change.after);
+        qsizetype at = row;
+        if (place < row || place > row + 1) {
+            at = place > row ? place - 1 : place;
+            beginMoveRows({}, int(row), int(row), {}, int(place));
+            m_rows.move(row, at);
+            endMoveRows();
+        }
+        m_rows[at] = change.after;
+        if (!roles.isEmpty())
+            Q_EMIT dataChanged(index(int(at)), index(int(at)), roles);
+    }
+    if (m_rows.size() != oldCount)
+        Q_EMIT countChanged();
 }

@@ -6,10 +6,14 @@
 #include <QHash>
 #include <QList>
 
-// The shown torrent list for QML. setTorrents() applies the difference to the previous list:
-// dataChanged for rows whose values changed (only the changed roles), row inserts, removals and
-// moves when membership or order changes, and a reset only when most of the list changed, so
-// a tick that changes one torrent's speed never resets a scrolled list.
+#include <functional>
+
+// The shown torrent list for QML, holding the repository's shared records. setRecords() applies
+// the difference to the previous list: dataChanged for rows whose values changed (only the
+// changed roles), row inserts, removals and moves when membership or order changes, and a reset
+// only when most of the list changed, so a tick that changes one torrent's speed never resets a
+// scrolled list. applyChanges() does the same from a list of changed records alone, at the cost
+// of what changed.
 class TorrentListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -49,9 +53,21 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    int count() const { return int(m_torrents.size()); }
-    const QList<Torrent> &torrents() const { return m_torrents; }
-    void setTorrents(const QList<Torrent> &torrents);
+    int count() const { return int(m_rows.size()); }
+    const QList<TorrentPtr> &records() const { return m_rows; }
+    QList<Torrent> torrents() const; // copies
+    void setRecords(const QList<TorrentPtr> &records);
+    void setTorrents(const QList<Torrent> &torrents); // each one a new record
+
+    // Whether a record belongs in the list, and whether one goes before another (strict and
+    // total over the records shown).
+    using Admits = std::function<bool(const Torrent &)>;
+    using Order = std::function<bool(const Torrent &, const Torrent &)>;
+    // Takes in changed records without visiting the other rows. The rows must hold the
+    // `before` records in `order`, exactly those that `admits` takes; then a record that keeps
+    // its place is one dataChanged, one that moves one row move, a new one an insert and a gone
+    // one a removal. Costs a binary search per change.
+    void applyChanges(const QList<TorrentChange> &changes, const Admits &admits, const Order &order);
 
     // The torrent of a row, wrapped for QML (invalid QVariant when out of range).
     Q_INVOKABLE QVariant torrentAt(int row) const;
@@ -67,12 +83,12 @@ public:
     static constexpr qint64 maxShiftedRows = 8'000'000;
 
 private:
-    void reset(const QList<Torrent> &torrents);
-    bool applyDifference(const QList<Torrent> &next, const QHash<QString, qsizetype> &nextRows);
-    void applyValueChanges(const QList<Torrent> &next);
+    void reset(const QList<TorrentPtr> &records);
+    bool applyDifference(const QList<TorrentPtr> &next, const QHash<QString, qsizetype> &nextRows);
+    void applyValueChanges(const QList<TorrentPtr> &next);
+    // The row holding the record of `record`'s torrent, found in `order`; -1 when none does.
+    qsizetype rowOf(const Torrent &record, const Order &order) const;
 
-    QList<Torrent> m_torrents;
-    // Row of each id in m_torrents; valid when m_uniqueIds.
-    QHash<QString, qsizetype> m_rowOfId;
-    bool m_uniqueIds = true;
+    QList<TorrentPtr> m_rows;
+    bool m_uniqueIds = true; // no two rows of one torrent
 };

@@ -41,15 +41,13 @@ TorrentListViewModel::TorrentListViewModel(std::shared_ptr<TorrentRepository> re
     TorrentRepository *repo = m_repository.get();
 
     // Mirrors: what the repository holds now, then every value it publishes.
-    m_torrents = repo->torrents();
     m_categories = repo->categories();
     m_tags = repo->tags();
     m_isLoading = repo->isLoading();
     m_error = repo->error();
-    mirrorTorrents();
-    connect(repo, &TorrentRepository::torrentsChanged, this, [this] {
-        m_torrents = m_repository->torrents();
-        mirrorTorrents();
+    takeIn(TorrentChanges{.everything = true, .changes = {}});
+    connect(repo, &TorrentRepository::torrentsChanged, this, [this](const TorrentChanges &changes) {
+        takeIn(changes);
         Q_EMIT torrentsChanged();
         m_debounce.start();
     });
@@ -100,17 +98,89 @@ void TorrentListViewModel::setActive(bool active)
 
 // ----- mirrors and the shown list -----
 
-void TorrentListViewModel::mirrorTorrents()
+void TorrentListViewModel::takeIn(const TorrentChanges &published)
 {
-    qint64 down = 0;
-    qint64 up = 0;
-    for (const Torrent &t : std::as_const(m_torrents)) {
-        down += t.dlspeed;
-        up += t.upspeed;
+    if (published.everything) {
+        m_pending.clear();
+        m_pendingEverything = true;
+        m_hasRecordsByHash = false;
+        m_recordsByHash.clear();
+        m_counted = false;
+        qint64 down = 0;
+        qint64 up = 0;
+        for (const TorrentPtr &t : m_repository->records()) {
+            down += t->dlspeed;
+            up += t->upspeed;
+        }
+        m_totalDownloadSpeed = down;
+        m_totalUploadSpeed = up;
+        m_searchedFor.clear();
+        updateSearchResults();
+        return;
     }
-    m_totalDownloadSpeed = down;
-    m_totalUploadSpeed = up;
-    updateSearchResults();
+    for (const TorrentChange &change : published.changes) {
+        if (change.before) {
+            m_totalDownloadSpeed -= change.before->dlspeed;
+            m_totalUploadSpeed -= change.before->upspeed;
+            count(*change.before, -1);
+        }
+        if (change.after) {
+            m_totalDownloadSpeed += change.after->dlspeed;
+            m_totalUploadSpeed += change.after->upspeed;
+            count(*change.after, +1);
+        }
+        if (m_pendingEverything)
+            continue;
+        const QString &id = change.after ? change.after->id : change.before->id;
+        const auto pending = m_pending.find(id);
+        if (pending == m_pending.end()) {
+            m_pending.insert(id, change);
+        } else {
+            pending->after = change.after;
+            if (!pending->before && !pending->after)
+                m_pending.erase(pending); // came and went
+        }
+    }
+    updateRecordsByHash(published.changes);
+    if (!m_searchedFor.isEmpty()) {
+        const QString needle = m_searchedFor;
+        m_searchResults->applyChanges(
+            published.changes, [&needle](const Torrent &t) { return nameContains(t.name, needle); },
+            [](const Torrent &a, const Torrent &b) { return a.id < b.id; });
+    }
+}
+
+const QList<TorrentPtr> &TorrentListViewModel::recordsByHash()
+{
+    if (!m_hasRecordsByHash) {
+        const QHash<QString, TorrentPtr> &records = m_repository->records();
+        m_recordsByHash.clear();
+        m_recordsByHash.reserve(records.size());
+        for (const TorrentPtr &record : records)
+            m_recordsByHash.append(record);
+        std::sort(m_recordsByHash.begin(), m_recordsByHash.end(),
+                  [](const TorrentPtr &a, const TorrentPtr &b) { return a->id < b->id; });
+        m_hasRecordsByHash = true;
+    }
+    return m_recordsByHash;
+}
+
+void TorrentListViewModel::updateRecordsByHash(const QList<TorrentChange> &changes)
+{
+    if (!m_hasRecordsByHash)
+        return;
+    for (const TorrentChange &change : changes) {
+        const QString &id = change.after ? change.after->id : change.before->id;
+        const auto at = std::lower_bound(m_recordsByHash.begin(), m_recordsByHash.end(), id,
+                                         [](const TorrentPtr &record, const QString &key) { return record->id < key; });
+        const bool held = at != m_recordsByHash.end() && (*at)->id == id;
+        if (held && change.after)
+            *at = change.after;
+        else if (held)
+            m_recordsByHash.erase(at);
+        else if (change.after)
+            m_recordsByHash.insert(at, change.after);
+    }
 }
 
 void TorrentListViewModel::mirrorError()
@@ -136,10 +206,28 @@ void TorrentListViewModel::clearError()
     m_repository->setError(nullptr);
 }
 
+TorrentListChoices TorrentListViewModel::choices() const
+{
+    return {m_selectedFilter, m_selectedCategory, m_selectedTag, m_sortOption};
+}
+
 void TorrentListViewModel::updateShown()
 {
-    m_filtered->setTorrents(
-        filterAndSort(m_torrents, m_selectedFilter, m_selectedCategory, m_selectedTag, m_sortOption));
+    const TorrentListChoices now = choices();
+    // A few changed torrents of a long list are placed one by one; new choices, a short list or
+    // one that changed wholesale are filtered and sorted anew.
+    if (m_pendingEverything || now != m_shownChoices || m_pending.size() * 8 >= m_filtered->count()) {
+        m_filtered->setRecords(filterAndSort(m_repository->records(), now));
+    } else if (!m_pending.isEmpty()) {
+        m_filtered->applyChanges(
+            m_pending.values(), [&now](const Torrent &t) { return now.admits(t); },
+            [sort = now.sort](const Torrent &a, const Torrent &b) {
+                return TorrentSortOptions::isShownBefore(sort, a, b);
+            });
+    }
+    m_pending.clear();
+    m_pendingEverything = false;
+    m_shownChoices = now;
 }
 
 void TorrentListViewModel::applyFilters()
@@ -150,16 +238,21 @@ void TorrentListViewModel::applyFilters()
 void TorrentListViewModel::updateSearchResults()
 {
     if (m_searchText.isEmpty()) {
-        m_searchResults->setTorrents({});
+        m_searchedFor.clear();
+        m_searchResults->setRecords({});
         return;
     }
     const QString needle = m_searchText.normalized(QString::NormalizationForm_C);
-    QList<Torrent> results;
-    for (const Torrent &t : std::as_const(m_torrents)) {
-        if (nameContains(t.name, needle))
+    // A longer text finds a part of what the shorter one found: typing on looks only there.
+    const bool narrower = !m_searchedFor.isEmpty() && needle.contains(m_searchedFor, Qt::CaseInsensitive);
+    const QList<TorrentPtr> &candidates = narrower ? m_searchResults->records() : recordsByHash();
+    QList<TorrentPtr> results;
+    for (const TorrentPtr &t : candidates) {
+        if (nameContains(t->name, needle))
             results.append(t);
     }
-    m_searchResults->setTorrents(results);
+    m_searchedFor = needle;
+    m_searchResults->setRecords(results);
 }
 
 void TorrentListViewModel::setSearchText(const QString &text)
@@ -301,22 +394,60 @@ qint64 TorrentListViewModel::totalUploadSpeed() const
     return m_totalUploadSpeed;
 }
 
+void TorrentListViewModel::count(const Torrent &t, int delta) const
+{
+    if (!m_counted)
+        return;
+    for (const TorrentFilter filter : TorrentFilters::allCases()) {
+        if (TorrentFilters::matches(filter, t))
+            m_statusCounts[std::size_t(filter)] += delta;
+    }
+    m_categoryCounts[t.category] += delta;
+    // A torrent counts once under each of its tags, however often its text names one.
+    QStringList tags = t.tagList();
+    tags.removeDuplicates();
+    for (const QString &tag : std::as_const(tags))
+        m_tagCounts[tag] += delta;
+}
+
+void TorrentListViewModel::countAll() const
+{
+    if (m_counted)
+        return;
+    m_statusCounts.fill(0);
+    m_categoryCounts.clear();
+    m_tagCounts.clear();
+    m_counted = true;
+    for (const TorrentPtr &t : m_repository->records())
+        count(*t, +1);
+}
+
+int TorrentListViewModel::torrentCountTotal() const
+{
+    return int(m_repository->records().size());
+}
+
 int TorrentListViewModel::torrentCount(TorrentFilter filter) const
 {
-    return int(std::count_if(m_torrents.cbegin(), m_torrents.cend(),
-                             [filter](const Torrent &t) { return TorrentFilters::matches(filter, t); }));
+    countAll();
+    return m_statusCounts[std::size_t(filter)];
 }
 
 int TorrentListViewModel::torrentCountForCategory(const QString &name) const
 {
-    return int(std::count_if(m_torrents.cbegin(), m_torrents.cend(),
-                             [&name](const Torrent &t) { return t.category == name; }));
+    countAll();
+    return m_categoryCounts.value(name);
 }
 
 int TorrentListViewModel::torrentCountForTag(const QString &name) const
 {
-    return int(std::count_if(m_torrents.cbegin(), m_torrents.cend(),
-                             [&name](const Torrent &t) { return t.tagList().contains(name); }));
+    countAll();
+    return m_tagCounts.value(name);
+}
+
+QList<Torrent> TorrentListViewModel::torrents() const
+{
+    return m_repository->torrents();
 }
 
 // ----- synchronisation and actions -----
@@ -387,10 +518,8 @@ void TorrentListViewModel::runDetached(QCoro::Task<void> &&task)
 
 Torrent TorrentListViewModel::torrentWithId(const QString &hash) const
 {
-    for (const Torrent &t : m_torrents) {
-        if (t.id == hash)
-            return t;
-    }
+    if (const TorrentPtr record = m_repository->records().value(hash))
+        return *record;
     Torrent bare;
     bare.id = hash;
     return bare;

@@ -11,6 +11,7 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -59,8 +60,9 @@ public:
 
     TorrentRepository &repository() { return *m_repository; }
 
-    const QList<Torrent> &torrents() const { return m_torrents; }
-    const QList<Torrent> &filteredTorrents() const { return m_filtered->torrents(); }
+    // Copies, in the repository's order (by hash) and in the shown order.
+    QList<Torrent> torrents() const;
+    QList<Torrent> filteredTorrents() const { return m_filtered->torrents(); }
     const QList<Category> &categoryList() const { return m_categories; }
     const QStringList &tags() const { return m_tags; }
     TorrentFilter selectedFilter() const { return m_selectedFilter; }
@@ -129,7 +131,7 @@ Q_SIGNALS:
     void activeChanged();
 
 private:
-    int torrentCountTotal() const { return int(m_torrents.size()); }
+    int torrentCountTotal() const;
     QStringList categoryNames() const;
     double totalDownloadSpeedForQml() const { return double(m_totalDownloadSpeed); }
     double totalUploadSpeedForQml() const { return double(m_totalUploadSpeed); }
@@ -149,7 +151,16 @@ private:
     // the immediate path).
     void updateShown();
     void updateSearchResults();
-    void mirrorTorrents();
+    // Takes in one publication of the repository: totals, counts and search results at once,
+    // the shown list at the end of the quiet period.
+    void takeIn(const TorrentChanges &changes);
+    TorrentListChoices choices() const;
+    // The records by hash (the order of the search results), built when first needed and then
+    // kept current.
+    const QList<TorrentPtr> &recordsByHash();
+    void updateRecordsByHash(const QList<TorrentChange> &changes);
+    void countAll() const;
+    void count(const Torrent &torrent, int delta) const;
     void mirrorError();
     void setOwnError(ErrorPtr error);
     // The torrent of the list with that hash, or a bare record carrying only the hash.
@@ -161,7 +172,6 @@ private:
     std::shared_ptr<TorrentRepository> m_repository;
     bool m_active = false;
     AppSettings &m_settings;
-    QList<Torrent> m_torrents;
     QList<Category> m_categories;
     QStringList m_tags;
     TorrentFilter m_selectedFilter = TorrentFilter::all;
@@ -174,6 +184,22 @@ private:
     qint64 m_totalDownloadSpeed = 0;
     qint64 m_totalUploadSpeed = 0;
     QTimer m_debounce; // 300 ms after the last change of torrents, filter or category
+
+    // What changed since the shown list was computed, per hash, and the choices it was
+    // computed with; everything, until it first is.
+    QHash<QString, TorrentChange> m_pending;
+    bool m_pendingEverything = true;
+    std::optional<TorrentListChoices> m_shownChoices;
+    QString m_searchedFor; // the normalised text of the search results
+    QList<TorrentPtr> m_recordsByHash;
+    bool m_hasRecordsByHash = false;
+
+    // Torrents per status filter, category and tag; counted when first asked for, then kept
+    // current change by change.
+    mutable bool m_counted = false;
+    mutable std::array<int, 7> m_statusCounts{};
+    mutable QHash<QString, int> m_categoryCounts;
+    mutable QHash<QString, int> m_tagCounts;
     TorrentListModel *m_filtered;
     TorrentListModel *m_searchResults;
 };

@@ -70,27 +70,43 @@ private Q_SLOTS:
 
     // Merges of answers into the list, after the recorded full answer.
     // `change`: what the seeded torrent (h2) gets, every other field and torrent kept.
+    // `changed`: the published changes ("+x" new, "-x" gone, "x" replaced); every other record
+    // stays the one held, a full answer included.
     void incrementalAnswers_data()
     {
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("republished");
         QTest::addColumn<int>("count");
         QTest::addColumn<QByteArray>("change");
+        QTest::addColumn<QString>("changed");
         QByteArray unknownFull = fullAnswer();
         unknownFull.replace("\"full_update\":true", "\"full_update\":false")
             .replace(h1.toLatin1(), QByteArray(40, '1'));
         const QByteArray known = '"' + h2.toLatin1() + '"';
+        QJsonObject pausedFull = QJsonDocument::fromJson(fullAnswer()).object();
+        QJsonObject torrents = pausedFull[u"torrents"_qs].toObject();
+        QJsonObject second = torrents[h2].toObject();
+        second[u"state"_qs] = u"pausedUP"_qs;
+        torrents[h2] = second;
+        pausedFull[u"torrents"_qs] = torrents;
+        const QJsonObject relisted{{u"rid"_qs, 4},
+                                   {u"torrents_removed"_qs, QJsonArray{h1}},
+                                   {u"torrents"_qs, QJsonObject{{h1, torrents[h1]}}}};
         // clang-format off
-        QTest::newRow("recorded answer after a pause") << fixture(u"maindata-rid1-after-pause.json"_qs) << true << 2 << QByteArray(R"({"state":"pausedUP"})");
-        QTest::newRow("known hash, one field") << R"({"rid":2,"torrents":{)" + known + R"(:{"dlspeed":5}}})" << true << 2 << QByteArray(R"({"dlspeed":5})");
-        QTest::newRow("duplicated hash, last wins") << R"({"rid":2,"torrents":{)" + known + R"(:{"dlspeed":5},)" + known + R"(:{"dlspeed":7}}})" << true << 2 << QByteArray(R"({"dlspeed":7})");
-        QTest::newRow("unknown partial record") << QByteArray(R"({"rid":2,"torrents":{"ffff":{"dlspeed":5}}})") << false << 2 << QByteArray("{}");
-        QTest::newRow("unknown hash with full record") << unknownFull << true << 3 << QByteArray("{}");
-        QTest::newRow("nothing changed") << QByteArray(R"({"rid":3})") << false << 2 << QByteArray("{}");
-        QTest::newRow("empty removal list") << QByteArray(R"({"rid":4,"torrents_removed":[]})") << true << 2 << QByteArray("{}");
-        QTest::newRow("removal of known and unknown") << "{\"rid\":4,\"torrents_removed\":[\"" + h1.toLatin1() + "\",\"nope\"]}" << true << 1 << QByteArray("{}");
-        QTest::newRow("full update without torrents") << QByteArray(R"({"rid":5,"full_update":true})") << true << 0 << QByteArray("{}");
-        QTest::newRow("full update false keeps list") << QByteArray(R"({"rid":5,"full_update":false})") << false << 2 << QByteArray("{}");
+        QTest::newRow("recorded answer after a pause") << fixture(u"maindata-rid1-after-pause.json"_qs) << true << 2 << QByteArray(R"({"state":"pausedUP"})") << "h2";
+        QTest::newRow("known hash, one field") << R"({"rid":2,"torrents":{)" + known + R"(:{"dlspeed":5}}})" << true << 2 << QByteArray(R"({"dlspeed":5})") << "h2";
+        QTest::newRow("known hash, same value") << R"({"rid":2,"torrents":{)" + known + R"(:{"dlspeed":0}}})" << true << 2 << QByteArray("{}") << "";
+        QTest::newRow("duplicated hash, last wins") << R"({"rid":2,"torrents":{)" + known + R"(:{"dlspeed":5},)" + known + R"(:{"dlspeed":7}}})" << true << 2 << QByteArray(R"({"dlspeed":7})") << "h2";
+        QTest::newRow("unknown partial record") << QByteArray(R"({"rid":2,"torrents":{"ffff":{"dlspeed":5}}})") << false << 2 << QByteArray("{}") << "";
+        QTest::newRow("unknown hash with full record") << unknownFull << true << 3 << QByteArray("{}") << "+1111";
+        QTest::newRow("nothing changed") << QByteArray(R"({"rid":3})") << false << 2 << QByteArray("{}") << "";
+        QTest::newRow("empty removal list") << QByteArray(R"({"rid":4,"torrents_removed":[]})") << true << 2 << QByteArray("{}") << "";
+        QTest::newRow("removal of known and unknown") << "{\"rid\":4,\"torrents_removed\":[\"" + h1.toLatin1() + "\",\"nope\"]}" << true << 1 << QByteArray("{}") << "-h1";
+        QTest::newRow("removed and listed again") << QJsonDocument(relisted).toJson() << true << 2 << QByteArray("{}") << "h1";
+        QTest::newRow("full update without torrents") << QByteArray(R"({"rid":5,"full_update":true})") << true << 0 << QByteArray("{}") << "-h1 -h2";
+        QTest::newRow("full update false keeps list") << QByteArray(R"({"rid":5,"full_update":false})") << false << 2 << QByteArray("{}") << "";
+        QTest::newRow("the same full answer again") << fullAnswer() << true << 2 << QByteArray("{}") << "";
+        QTest::newRow("a full answer, one paused") << QJsonDocument(pausedFull).toJson() << true << 2 << QByteArray(R"({"state":"pausedUP"})") << "h2";
         // clang-format on
     }
 
@@ -101,13 +117,34 @@ private Q_SLOTS:
         QFETCH(bool, republished);
         QFETCH(int, count);
         QFETCH(QByteArray, change);
+        QFETCH(QString, changed);
         const QList<Category> categories = m_repository->categories();
         const QStringList tags = m_repository->tags();
         const QList<Torrent> before = m_repository->torrents();
+        const QHash<QString, TorrentPtr> recordsBefore = m_repository->records();
+        QStringList published;
+        const auto name = [](const QString &hash) {
+            return hash == h1 ? u"h1"_qs : hash == h2 ? u"h2"_qs : hash.left(4);
+        };
+        connect(m_repository.get(), &TorrentRepository::torrentsChanged, this, [&](const TorrentChanges &c) {
+            QVERIFY(!c.everything);
+            for (const TorrentChange &one : c.changes) {
+                const QString hash = (one.after ? one.after : one.before)->id;
+                published.append((one.before ? one.after ? "" : "-" : "+") + name(hash));
+                QCOMPARE(one.before, recordsBefore.value(hash));
+                QCOMPARE(one.after, m_repository->records().value(hash));
+            }
+        });
         QSignalSpy torrentsChanged(m_repository.get(), &TorrentRepository::torrentsChanged);
         const SyncData payload = SyncData::fromJson(answer);
         m_repository->apply(payload);
         QCOMPARE(torrentsChanged.size(), republished ? 1 : 0);
+        published.sort();
+        QCOMPARE(published.join(u' '), changed);
+        for (auto it = recordsBefore.cbegin(); it != recordsBefore.cend(); ++it) {
+            if (m_repository->records().contains(it.key()) && !published.contains(name(it.key())))
+                QCOMPARE(m_repository->records().value(it.key()), it.value());
+        }
         QCOMPARE(m_repository->torrents().size(), count);
         QCOMPARE(find(m_repository->torrents(), h2) != nullptr, count > 0);
         for (const Torrent &old : before)

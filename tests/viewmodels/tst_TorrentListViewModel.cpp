@@ -11,7 +11,11 @@
 #include "viewmodels/StatisticsViewModel.h"
 #include "viewmodels/TorrentListViewModel.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QRandomGenerator>
 
 namespace {
 
@@ -241,6 +245,98 @@ private Q_SLOTS:
         // The results follow the repository.
         model.repository().apply(SyncData::fromJson(R"({"rid":3,"torrents_removed":["c1"]})"));
         QCOMPARE(results(), QStringLiteral("c2"));
+    }
+
+    // Random ticks over a long list reach the shown list, the search results and the counters
+    // change by change; after each, they are what a full filter, sort and count would give, and
+    // a view that follows the signals sees the same rows, for each order and some filters.
+    void ticksReachTheListChangeByChange_data()
+    {
+        QTest::addColumn<TorrentSortOption>("sort");
+        QTest::addColumn<TorrentFilter>("filter");
+        for (const TorrentSortOption sort : TorrentSortOptions::allCases())
+            QTest::addRow("%s", qPrintable(TorrentSortOptions::rawValue(sort))) << sort << TorrentFilter::all;
+        QTest::newRow("downloadSpeed, downloading") << TorrentSortOption::downloadSpeed << TorrentFilter::downloading;
+        QTest::newRow("name, inactive") << TorrentSortOption::name << TorrentFilter::inactive;
+    }
+
+    void ticksReachTheListChangeByChange()
+    {
+        QFETCH(TorrentSortOption, sort);
+        QFETCH(TorrentFilter, filter);
+        TorrentListViewModel &model = makeModel();
+        model.setSortOption(sort);
+        model.setSelectedFilter(filter);
+        QRandomGenerator random(20261207);
+        // Few distinct values, so that equal keys are common.
+        const auto pick = [&random](const QStringList &values) { return values[random.bounded(values.size())]; };
+        const QStringList states{u"downloading"_qs, u"uploading"_qs, u"pausedUP"_qs, u"stalledDL"_qs, u"queuedDL"_qs};
+        const auto changesOf = [&](bool whole) {
+            QJsonObject fields;
+            const auto maybe = [&](const char *key, const QJsonValue &value) {
+                if (whole || random.bounded(4) == 0)
+                    fields.insert(QLatin1String(key), value);
+            };
+            maybe("name", pick({u"Alpha 1"_qs, u"beta"_qs, u"Ça 1"_qs, u"Ça 1"_qs.normalized(QString::NormalizationForm_D), u"delta"_qs}));
+            for (const char *key : {"size", "dlspeed", "upspeed", "added_on"})
+                maybe(key, random.bounded(4) * 1000);
+            for (const char *key : {"progress", "ratio"})
+                maybe(key, random.bounded(3) / 2.0);
+            maybe("state", pick(states));
+            maybe("category", pick({u""_qs, u"linux"_qs, u"iso"_qs}));
+            maybe("tags", pick({u""_qs, u"a, b"_qs, u"b"_qs}));
+            for (const char *key : {"downloaded", "uploaded", "eta", "completion_on", "num_seeds", "num_leechs",
+                                    "num_complete", "num_incomplete", "priority"})
+                maybe(key, 0);
+            maybe("save_path", u"/srv"_qs);
+            return fields;
+        };
+        int nextHash = 0;
+        const auto newHash = [&nextHash] { return QStringLiteral("%1").arg(nextHash++ * 7919 % 100000, 40, 10, QChar(u'0')); };
+        QJsonObject first;
+        for (int i = 0; i < 1000; ++i)
+            first.insert(newHash(), changesOf(true));
+        model.repository().apply(SyncData::fromJson(
+            QJsonDocument(QJsonObject{{u"rid"_qs, 1}, {u"full_update"_qs, true}, {u"torrents"_qs, first}}).toJson()));
+        model.setSearchText(u"1"_qs);
+        model.applyFilters();
+        Follower shown(*model.filteredTorrentsModel(), TorrentListModel::HashRole);
+        Follower found(*model.searchResultsModel(), TorrentListModel::HashRole);
+        const auto records = [&model] { return model.repository().records(); };
+
+        for (int rid = 2; rid < 40; ++rid) {
+            QJsonObject torrents;
+            QJsonArray removed;
+            const QList<QString> hashes = records().keys();
+            for (int i = 0; i < 12; ++i)
+                torrents.insert(hashes[random.bounded(hashes.size())], changesOf(false));
+            removed.append(hashes[random.bounded(hashes.size())]);
+            torrents.insert(newHash(), changesOf(true));
+            model.repository().apply(SyncData::fromJson(
+                QJsonDocument(QJsonObject{{u"rid"_qs, rid}, {u"torrents"_qs, torrents}, {u"torrents_removed"_qs, removed}})
+                    .toJson()));
+            model.applyFilters();
+
+            QList<Torrent> expected;
+            for (const TorrentPtr &record : filterAndSort(records(), {filter, {}, {}, sort}))
+                expected.append(*record);
+            QCOMPARE(model.filteredTorrents(), expected);
+            QCOMPARE(shown.rows, idsOf(expected));
+            QList<Torrent> all = model.torrents();
+            all.removeIf([](const Torrent &t) { return !t.name.contains(u'1'); });
+            QCOMPARE(model.searchResultsModel()->torrents(), all);
+            QCOMPARE(found.rows, idsOf(all));
+            for (const TorrentFilter counted : TorrentFilters::allCases())
+                QCOMPARE(model.torrentCount(counted), filterAndSort(records(), {counted, {}, {}, sort}).size());
+            QCOMPARE(model.torrentCountForCategory(u"iso"_qs), filterAndSort(records(), {{}, u"iso"_qs, {}, sort}).size());
+            QCOMPARE(model.torrentCountForTag(u"b"_qs), filterAndSort(records(), {{}, {}, u"b"_qs, sort}).size());
+            qint64 down = 0;
+            for (const TorrentPtr &record : records())
+                down += record->dlspeed;
+            QCOMPARE(model.totalDownloadSpeed(), down);
+        }
+        // Placed one by one, never started over.
+        QVERIFY(!shown.told.contains(u"reset"_qs) && !found.told.contains(u"reset"_qs));
     }
 
     void pollingFollowsScreensSettingsAndApplication()
