@@ -19,8 +19,8 @@ QCoro::Task<SyncData> QBittorrentAPIClient::getSyncData(std::optional<qint64> ri
     // Decoded on the decoding thread: a full answer of a big server would stall the UI for
     // longer than a frame many times over. The body goes with the work and is freed there.
     QFuture<Decoded<SyncData>> decoding = decodeInBackground([body = std::move(body)]() mutable {
-        const QByteArray bytes = std::exchange(body, QByteArray());
-        return SyncData::fromJson(bytes);
+        QByteArray bytes = std::exchange(body, QByteArray());
+        return SyncData::fromJsonInPlace(bytes);
     });
     Decoded<SyncData> decoded = co_await decoding;
     if (decoded.error) {

@@ -10,11 +10,13 @@
 void tuneAllocatorForLargeAnswers()
 {
 #if defined(__GLIBC__)
-    // Every block comes from the heap, big ones included (the decoded map of a full sync of
-    // 100,000 torrents is one block of some 50 MB), and up to 256 MiB of free memory stays at
-    // its top for the next refresh instead of going back to the system. What is kept is
-    // bounded by the peak of a refresh; a small server never grows the heap that far.
-    mallopt(M_MMAP_MAX, 0);
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+    // Blocks of 1 MiB and more (an answer's body, the parser's buffers, the decoded list of a
+    // full sync) are mapped on their own and go back to the system once freed, so that the
+    // resident memory is that of the records, not of the biggest answer so far. The threshold is
+    // fixed: glibc would otherwise raise it after the first big block is freed and keep the next
+    // ones in the heap. Those answers are decoded off the UI thread, which pays for the fresh
+    // pages. Up to 32 MiB of free heap stays for the next refresh.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    mallopt(M_TRIM_THRESHOLD, 32 << 20);
 #endif
 }

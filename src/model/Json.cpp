@@ -74,7 +74,10 @@ OpenDocuments &openDocuments()
     return open;
 }
 
-// The parser stays alive for the thread's lifetime; `busy` marks it as holding a live document.
+// The parser stays alive for the thread's lifetime, its buffers kept for the next document up to
+// this size; `busy` marks it as holding a live document.
+constexpr size_t keptParserCapacity = 16u << 20;
+
 struct SharedParser
 {
     simdjson::dom::parser parser;
@@ -158,7 +161,7 @@ QStringList Path::toList() const
     return out;
 }
 
-Document::Document(QByteArrayView bytes)
+Document::Document(QByteArrayView bytes, bool padded)
 {
     // A byte order mark may precede UTF-8 JSON and carries no content.
     if (bytes.startsWith("\xEF\xBB\xBF"))
@@ -172,7 +175,7 @@ Document::Document(QByteArrayView bytes)
         m_ownParser = std::make_unique<simdjson::dom::parser>();
         parser = m_ownParser.get();
     }
-    const auto error = parser->parse(bytes.data(), size_t(bytes.size())).get(m_root);
+    const auto error = parser->parse(bytes.data(), size_t(bytes.size()), !padded).get(m_root);
     if (error)
         throwDataCorrupted(Path{}, QStringLiteral("数据不是有效的 JSON：%1").arg(parseFailure(error)));
     if (!m_ownParser) {
@@ -184,8 +187,14 @@ Document::Document(QByteArrayView bytes)
 
 Document::~Document()
 {
-    if (m_usesShared)
-        sharedParser().busy = false;
+    if (m_usesShared) {
+        SharedParser &shared = sharedParser();
+        shared.busy = false;
+        // Buffers sized for a big answer (a full sync of 100,000 torrents needs some 300 MB)
+        // go back; the next big answer is rare and pays for its own.
+        if (shared.parser.capacity() > keptParserCapacity)
+            shared.parser = simdjson::dom::parser();
+    }
     OpenDocuments &open = openDocuments();
     if (--open.count == 0)
         open.pool.clear();

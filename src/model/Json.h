@@ -42,7 +42,9 @@ class Document
 {
 public:
     // Throws DataCorrupted for bytes that are not one complete JSON value in valid UTF-8.
-    explicit Document(QByteArrayView bytes);
+    // `padded`: at least simdjson::SIMDJSON_PADDING readable bytes follow `bytes` (spare capacity of the
+    // array that holds them), so they are parsed where they are instead of copied first.
+    explicit Document(QByteArrayView bytes, bool padded = false);
     ~Document();
     Document(const Document &) = delete;
     Document &operator=(const Document &) = delete;

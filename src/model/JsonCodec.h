@@ -368,9 +368,9 @@ Field<typename MemberOf<decltype(Member)>::Record> field(std::string_view key)
 }
 
 // A whole document: the bytes must hold exactly one value of type T.
-template <typename T> T decodeDocument(QByteArrayView bytes)
+template <typename T> T decodeDocument(QByteArrayView bytes, bool padded = false)
 {
-    const Document document(bytes);
+    const Document document(bytes, padded);
     const Path root;
     return Codec<T>::decode(document.root(), root);
 }

@@ -89,6 +89,12 @@ SyncData SyncData::fromJson(QByteArrayView json)
     return json::decodeDocument<SyncData>(json);
 }
 
+SyncData SyncData::fromJsonInPlace(QByteArray &json)
+{
+    json.reserve(json.size() + qsizetype(simdjson::SIMDJSON_PADDING));
+    return json::decodeDocument<SyncData>(json, true);
+}
+
 QByteArray SyncData::toJson() const
 {
     return json::encodeDocument(*this);
