@@ -1,6 +1,9 @@
 // Server-wide endpoints of QBittorrentAPIClient: transfer figures, synchronisation,
 // categories, tags and the global limits.
 #include "BackgroundDecoding.h"
+#include "Gzip.h"
+#include "HttpExchange.h"
+#include "NetworkError.h"
 #include "QBittorrentAPIClient.h"
 #include "model/DecodingError.h"
 #include "model/Log.h"
@@ -15,11 +18,19 @@ QCoro::Task<TransferInfo> QBittorrentAPIClient::getTransferInfo()
 
 QCoro::Task<SyncData> QBittorrentAPIClient::getSyncData(std::optional<qint64> rid)
 {
-    QByteArray body = co_await fetch(APIEndpoint::mainData(rid), requireServer(), true);
-    // Decoded on the decoding thread: a full answer of a big server would stall the UI for
-    // longer than a frame many times over. The body goes with the work and is freed there.
-    QFuture<Decoded<SyncData>> decoding = decodeInBackground([body = std::move(body)]() mutable {
+    QByteArray body = co_await fetch(APIEndpoint::mainData(rid), requireServer(), true, true);
+    // Inflated and decoded on the decoding thread: a full answer of a big server (150 MB of
+    // JSON from 15 MB of gzip) would stall the UI for longer than a frame many times over. The
+    // body goes with the work and is freed there.
+    const qint64 limit = limits().maxResponseBytes;
+    QFuture<Decoded<SyncData>> decoding = decodeInBackground([body = std::move(body), limit]() mutable {
         QByteArray bytes = std::exchange(body, QByteArray());
+        if (isGzip(bytes)) {
+            bytes = inflateGzip(bytes, limit);
+            // A proxy's page passes the check on the way in only by its content type.
+            if (HttpAnswer{200, bytes, {}, {}}.isWebPage())
+                throw NetworkError::htmlPage();
+        }
         return SyncData::fromJsonInPlace(bytes);
     });
     Decoded<SyncData> decoded = co_await decoding;

@@ -125,6 +125,9 @@ QNetworkRequest makeRequest(const QUrl &url, const HttpLimits &limits, const Con
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     if (!contentType.isEmpty())
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+    // Asked for here, the encoding is left alone by Qt, which would inflate on this thread.
+    if (limits.keepCompressed)
+        request.setRawHeader("Accept-Encoding", "gzip");
     if (url.scheme() == QLatin1String("https"))
         request.setSslConfiguration(settings.tls);
     for (const auto &[name, value] : settings.proxyHeaders)

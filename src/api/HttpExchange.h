@@ -24,6 +24,9 @@ struct HttpLimits
     int idleTimeoutMs = 30'000;
     int totalTimeoutMs = 60'000;
     qint64 maxResponseBytes = 512LL * 1024 * 1024;
+    // The body as it came, gzip included (asked for with Accept-Encoding), for the caller to
+    // inflate away from the UI thread; the bound then holds for the compressed bytes.
+    bool keepCompressed = false;
 };
 
 // What every request to one server carries, made from its profile and secrets when logging

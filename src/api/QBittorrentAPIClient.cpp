@@ -149,17 +149,21 @@ QCoro::Task<HttpAnswer> QBittorrentAPIClient::exchange(QNetworkAccessManager &ma
 }
 
 QCoro::Task<QByteArray> QBittorrentAPIClient::fetch(APIEndpoint endpoint, ServerConfig server,
-                                                    bool allowReauth)
+                                                    bool allowReauth, bool keepCompressed)
 {
-    co_return co_await send(std::move(endpoint), std::move(server), Method::get, {}, {}, allowReauth);
+    co_return co_await send(std::move(endpoint), std::move(server), Method::get, {}, {}, allowReauth,
+                            keepCompressed);
 }
 
 QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerConfig server, Method method,
-                                                   QByteArray contentType, QByteArray body, bool allowReauth)
+                                                   QByteArray contentType, QByteArray body, bool allowReauth,
+                                                   bool keepCompressed)
 {
     const QUrl url = buildURL(endpoint, server);
+    HttpLimits bounds = limits();
+    bounds.keepCompressed = keepCompressed;
     const HttpAnswer answer =
-        co_await exchange(*m_network, server, m_settings, method, url, contentType, body, limits());
+        co_await exchange(*m_network, server, m_settings, method, url, contentType, body, bounds);
     checkIntermediary(answer);
 
     const int status = answer.statusCode;
@@ -182,7 +186,7 @@ QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerC
             throw NetworkError::unauthorized();
         }
         const Attempted<QByteArray> repeated =
-            co_await attempt(send(endpoint, server, method, contentType, body, false));
+            co_await attempt(send(endpoint, server, method, contentType, body, false, keepCompressed));
         if (!repeated.value)
             throw NetworkError::unauthorized();
         co_return *repeated.value;

@@ -123,8 +123,10 @@ public:
 
     // Core. buildURL throws NetworkError::invalidURL.
     QUrl buildURL(const APIEndpoint &endpoint, const ServerConfig &server) const;
-    // GET with the status mapping; 401/403 re-log in once when allowed.
-    QCoro::Task<QByteArray> fetch(APIEndpoint endpoint, ServerConfig server, bool allowReauth);
+    // GET with the status mapping; 401/403 re-log in once when allowed. `keepCompressed`: the
+    // body may come gzip-compressed, as sent (HttpLimits::keepCompressed).
+    QCoro::Task<QByteArray> fetch(APIEndpoint endpoint, ServerConfig server, bool allowReauth,
+                                  bool keepCompressed = false);
     // Logs in again with the current server's password from the password provider.
     QCoro::Task<void> reauthenticate();
     // The diagnostic line of a failed decoding; nothing for other failures.
@@ -149,7 +151,8 @@ private:
                                      QByteArray contentType, QByteArray body, HttpLimits limits,
                                      bool anonymous = false);
     QCoro::Task<QByteArray> send(APIEndpoint endpoint, ServerConfig server, Method method,
-                                 QByteArray contentType, QByteArray body, bool allowReauth);
+                                 QByteArray contentType, QByteArray body, bool allowReauth,
+                                 bool keepCompressed = false);
     QCoro::Task<void> postForm(APIEndpoint endpoint, QByteArray body);
     QCoro::Task<void> postMultipart(QByteArray contentType, QByteArray body);
     // A re-login's own login may not re-log in again: that bounds the chain

@@ -4,6 +4,9 @@
 #include "SortKeys.h"
 
 #include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -175,6 +178,48 @@ bool areInIncreasingOrder(TorrentSortOption option, const Torrent &a, const Torr
         return sortkeys::higherFirst(a.ratio, b.ratio);
     }
     return false;
+}
+
+namespace {
+
+// Higher first, NaN last, like sortkeys::higherFirst; both zeros alike.
+qint64 higherFirstKey(double value)
+{
+    if (std::isnan(value))
+        return std::numeric_limits<qint64>::max();
+    if (value == 0)
+        value = 0; // -0.0 as +0.0
+    qint64 bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    if (bits < 0) // negative numbers: larger magnitude, smaller number
+        bits ^= std::numeric_limits<qint64>::max();
+    return ~bits;
+}
+
+} // namespace
+
+qint64 leadingKey(TorrentSortOption option, const Torrent &t)
+{
+    switch (option) {
+    case TorrentSortOption::defaultOrder:
+    case TorrentSortOption::addedDate:
+        return ~qint64(t.addedOn.time_since_epoch().count());
+    case TorrentSortOption::name: {
+        const nameorder::Prefix prefix = nameorder::prefixOf(nameorder::normalizedKey(t.name));
+        return qint64(prefix.high ^ (quint64(1) << 63));
+    }
+    case TorrentSortOption::size:
+        return ~t.size;
+    case TorrentSortOption::progress:
+        return higherFirstKey(t.progress);
+    case TorrentSortOption::downloadSpeed:
+        return ~t.dlspeed;
+    case TorrentSortOption::uploadSpeed:
+        return ~t.upspeed;
+    case TorrentSortOption::ratio:
+        return higherFirstKey(t.ratio);
+    }
+    return 0;
 }
 
 bool isShownBefore(TorrentSortOption option, const Torrent &a, const Torrent &b)

@@ -42,6 +42,10 @@ bool areInIncreasingOrder(TorrentSortOption option, const Torrent &a, const Torr
 // with equal keys in the order of their hashes, the order in which the repository lists them.
 // Total over distinct hashes, so a changed record's place is found by a binary search.
 bool isShownBefore(TorrentSortOption option, const Torrent &a, const Torrent &b);
+// A number per torrent that orders like isShownBefore where numbers differ (a smaller one goes
+// first); equal numbers decide nothing. Kept beside a shown list, it lets a search compare
+// numbers in a row instead of reading records scattered in memory.
+qint64 leadingKey(TorrentSortOption option, const Torrent &torrent);
 } // namespace TorrentSortOptions
 
 // The choices that make the shown list out of all torrents.

@@ -2,10 +2,12 @@
 
 #include "api/APIEndpoint.h"
 #include "api/Attempt.h"
+#include "api/BackgroundDecoding.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/NameOrder.h"
 #include "store/AppSettings.h"
 
+#include <qcoro/qcorofuture.h>
 #include <qcoro/qcorosignal.h>
 
 #include <algorithm>
@@ -205,7 +207,42 @@ QCoro::Task<void> TorrentRepository::onePass()
         setLoading(false);
         co_return;
     }
-    apply(*answer.value);
+    SyncData payload = std::move(*answer.value);
+    answer.value.reset();
+    // The torrents are merged on the decoding thread against the records held now, which no
+    // one changes meanwhile: at most one pass is in flight, and a change of server makes a
+    // new generation whose answer this is not. The decoded torrents are freed there too.
+    SyncData listed;
+    listed.fullUpdate = payload.fullUpdate;
+    listed.torrents = std::exchange(payload.torrents, std::nullopt);
+    listed.torrentsRemoved = payload.torrentsRemoved;
+    QFuture<Decoded<MergedAnswer>> merging =
+        decodeInBackground([held = m_records, listed = std::move(listed)]() mutable {
+            MergedAnswer merged = mergeAnswer(held, listed);
+            // Let go here, before the result is reported: the UI thread may change its records
+            // as soon as it resumes, and must not find them shared.
+            held = {};
+            listed = {};
+            return merged;
+        });
+    Decoded<MergedAnswer> merged = co_await merging;
+    if (!self)
+        co_return;
+    if (generation != m_serverGeneration || serial < m_lastAppliedSerial) {
+        setLoading(false);
+        co_return;
+    }
+    if (!merged.value) { // out of memory, say
+        try {
+            std::rethrow_exception(merged.error);
+        } catch (...) {
+            setError(currentError());
+        }
+        m_currentRid.reset();
+        setLoading(false);
+        co_return;
+    }
+    apply(payload, std::move(*merged.value));
 }
 
 QList<Torrent> TorrentRepository::torrents() const
@@ -223,22 +260,23 @@ QList<Torrent> TorrentRepository::torrents() const
     return list;
 }
 
-bool TorrentRepository::mergeTorrents(const SyncData &payload, TorrentChanges &published)
+TorrentRepository::MergedAnswer TorrentRepository::mergeAnswer(const QHash<QString, TorrentPtr> &held,
+                                                               const SyncData &payload)
 {
-    QList<TorrentChange> &changes = published.changes;
-    const bool full = payload.fullUpdate.value_or(false);
-    bool touched = false;
-    if (full) {
+    MergedAnswer merged;
+    QList<TorrentChange> &changes = merged.changes;
+    if (payload.fullUpdate.value_or(false)) {
         // The answer lists every torrent; a record equal to the one held stays the one held, so
         // that a full answer in which little changed costs the consumers what changed.
-        QHash<QString, TorrentPtr> next;
+        merged.publish = true;
+        QHash<QString, TorrentPtr> &next = merged.records.emplace();
         next.reserve(payload.torrents ? payload.torrents->size() : 0);
         if (payload.torrents) {
             for (const auto &[hash, data] : *payload.torrents) {
                 std::optional<Torrent> fresh = Torrent::fromTorrentData(hash, data);
                 if (!fresh)
                     continue;
-                TorrentPtr before = m_records.value(hash);
+                TorrentPtr before = held.value(hash);
                 // Listed twice, the later entry holds.
                 if (before && *before == *fresh)
                     next.insert(hash, std::move(before));
@@ -246,71 +284,100 @@ bool TorrentRepository::mergeTorrents(const SyncData &payload, TorrentChanges &p
                     next.insert(hash, std::make_shared<const Torrent>(std::move(*fresh)));
             }
         }
+        if (held.isEmpty()) {
+            merged.everything = !next.isEmpty();
+            return merged;
+        }
         qsizetype stayed = 0;
         for (auto it = next.cbegin(); it != next.cend(); ++it) {
-            TorrentPtr before = m_records.value(it.key());
+            TorrentPtr before = held.value(it.key());
             if (before)
                 ++stayed;
             if (before != it.value())
                 changes.append({std::move(before), it.value()});
         }
-        if (stayed < m_records.size()) {
+        if (stayed < held.size()) {
             // Some held torrents are missing from the answer.
-            for (auto it = m_records.cbegin(); it != m_records.cend(); ++it) {
+            for (auto it = held.cbegin(); it != held.cend(); ++it) {
                 if (!next.contains(it.key()))
                     changes.append({it.value(), nullptr});
             }
         }
-        m_records = std::move(next);
-    } else {
-        if (payload.torrentsRemoved) {
-            for (const QString &hash : *payload.torrentsRemoved) {
-                if (TorrentPtr gone = m_records.take(hash))
-                    changes.append({std::move(gone), nullptr});
-            }
+        return merged;
+    }
+
+    // Published when the answer lists removals (even none) or names a torrent, changed or not.
+    merged.publish = payload.torrentsRemoved.has_value();
+    // The change of each hash met so far: a hash removed and listed again, or listed twice,
+    // makes one change from the record held to the last one.
+    QHash<QString, qsizetype> changeOf;
+    const auto current = [&](const QString &hash) -> TorrentPtr {
+        const auto it = changeOf.constFind(hash);
+        return it != changeOf.cend() ? changes[it.value()].after : held.value(hash);
+    };
+    const auto record = [&](const QString &hash, TorrentPtr after) {
+        const auto it = changeOf.constFind(hash);
+        if (it != changeOf.cend()) {
+            changes[it.value()].after = std::move(after);
+            return;
         }
-        const qsizetype removals = changes.size();
-        if (payload.torrents) {
-            for (const auto &[hash, data] : *payload.torrents) {
-                auto existing = m_records.find(hash);
-                if (existing != m_records.end()) {
-                    // Published even when every value stayed: the server named the torrent.
-                    touched = true;
-                    Torrent updated = **existing;
-                    if (!updated.update(data))
-                        continue;
-                    TorrentPtr record = std::make_shared<const Torrent>(std::move(updated));
-                    changes.append({std::exchange(*existing, record), record});
-                } else if (std::optional<Torrent> torrent = Torrent::fromTorrentData(hash, data)) {
-                    TorrentPtr record = std::make_shared<const Torrent>(std::move(*torrent));
-                    m_records.insert(hash, record);
-                    // Removed and listed again in the same answer: one change from the old record.
-                    const auto removed = std::find_if(changes.begin(), changes.begin() + removals,
-                                                      [&hash](const TorrentChange &c) {
-                                                          return !c.after && c.before->id == hash;
-                                                      });
-                    if (removed != changes.begin() + removals)
-                        removed->after = std::move(record);
-                    else
-                        changes.append({nullptr, std::move(record)});
-                }
+        changeOf.insert(hash, changes.size());
+        changes.append({held.value(hash), std::move(after)});
+    };
+    if (payload.torrentsRemoved) {
+        for (const QString &hash : *payload.torrentsRemoved) {
+            if (current(hash))
+                record(hash, nullptr);
+        }
+    }
+    if (payload.torrents) {
+        for (const auto &[hash, data] : *payload.torrents) {
+            if (const TorrentPtr existing = current(hash)) {
+                merged.publish = true;
+                Torrent updated = *existing;
+                if (updated.update(data))
+                    record(hash, std::make_shared<const Torrent>(std::move(updated)));
+            } else if (std::optional<Torrent> torrent = Torrent::fromTorrentData(hash, data)) {
+                merged.publish = true;
+                record(hash, std::make_shared<const Torrent>(std::move(*torrent)));
             }
         }
     }
-    // A consumer starts over faster than it takes in most of the list one by one.
-    if (changes.size() > std::max<qsizetype>(64, m_records.size() / 8)) {
-        published.everything = true;
-        changes.clear();
-    }
-    return touched || !published.changes.isEmpty() || published.everything || payload.torrentsRemoved || full;
+    // Came and went within the answer: nothing to tell.
+    changes.removeIf([](const TorrentChange &change) { return !change.before && !change.after; });
+    return merged;
 }
 
 void TorrentRepository::apply(const SyncData &payload)
 {
+    apply(payload, mergeAnswer(m_records, payload));
+}
+
+void TorrentRepository::apply(const SyncData &payload, MergedAnswer merged)
+{
     m_currentRid = payload.rid;
 
-    TorrentChanges published;
-    if (mergeTorrents(payload, published))
+    if (merged.records) {
+        // The records that went out of use are freed on the decoding thread (a hundred
+        // thousand of them after a new server's answer).
+        QHash<QString, TorrentPtr> old = std::exchange(m_records, std::move(*merged.records));
+        if (old.size() > 10'000)
+            decodingThread().start([old = std::move(old)] {});
+    } else {
+        for (const TorrentChange &change : std::as_const(merged.changes)) {
+            if (change.after)
+                m_records.insert(change.after->id, change.after);
+            else
+                m_records.remove(change.before->id);
+        }
+    }
+    TorrentChanges published{merged.everything, std::move(merged.changes)};
+    // A consumer starts over faster than it takes in most of the list one by one.
+    if (published.changes.size() > std::max<qsizetype>(64, m_records.size() / 8)) {
+        published.everything = true;
+        published.changes.clear();
+    }
+    if (merged.publish)
         Q_EMIT torrentsChanged(published);
 
     if (payload.categories) {

@@ -122,8 +122,18 @@ private:
     QCoro::Task<void> runPasses();
     QCoro::Task<void> onePass();
     void forgetServer();
-    // The torrents part of apply(); answers whether the list is to be published.
-    bool mergeTorrents(const SyncData &payload, TorrentChanges &published);
+    // The torrents of an answer merged with the records held: what changed, and for a full
+    // answer all records (those that did not change are the held ones). Runs on any thread and
+    // touches nothing of a repository, so that a big answer is merged off the UI thread.
+    struct MergedAnswer
+    {
+        std::optional<QHash<QString, TorrentPtr>> records;
+        QList<TorrentChange> changes;
+        bool everything = false; // all records are new: `changes` is not listed
+        bool publish = false;
+    };
+    static MergedAnswer mergeAnswer(const QHash<QString, TorrentPtr> &held, const SyncData &payload);
+    void apply(const SyncData &payload, MergedAnswer merged);
 
     QBittorrentAPIClient &m_apiClient;
     AppSettings &m_settings;

@@ -2,6 +2,8 @@
 
 #include "model/Formatting.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <vector>
 
@@ -180,8 +182,10 @@ void TorrentListModel::setTorrents(const QList<Torrent> &torrents)
     setRecords(records);
 }
 
-void TorrentListModel::setRecords(const QList<TorrentPtr> &records)
+void TorrentListModel::setRecords(const QList<TorrentPtr> &records, Ids ids)
 {
+    // Made again when next needed, for the order of the rows to come.
+    m_keys = {};
     const qsizetype oldCount = m_rows.size();
     const qsizetype newCount = records.size();
     if (oldCount == 0 && newCount == 0)
@@ -198,11 +202,14 @@ void TorrentListModel::setRecords(const QList<TorrentPtr> &records)
         return;
     }
 
-    QHash<QString, qsizetype> nextRows;
-    nextRows.reserve(newCount);
-    for (qsizetype row = 0; row < newCount; ++row)
-        nextRows.insert(records.at(row)->id, row);
-    const bool nextUnique = nextRows.size() == newCount;
+    bool nextUnique = ids == Ids::unique;
+    if (!nextUnique) {
+        QSet<QString> seen;
+        seen.reserve(newCount);
+        for (const TorrentPtr &record : records)
+            seen.insert(record->id);
+        nextUnique = seen.size() == newCount;
+    }
 
     if (!m_uniqueIds || !nextUnique) {
         // Rows cannot be matched by id; start over.
@@ -215,7 +222,7 @@ void TorrentListModel::setRecords(const QList<TorrentPtr> &records)
         beginRemoveRows({}, 0, int(oldCount - 1));
         m_rows.clear();
         endRemoveRows();
-    } else if (applyDifference(records, nextRows)) {
+    } else if (2 * std::abs(newCount - oldCount) <= std::max(oldCount, newCount) && applyDifference(records)) {
         applyValueChanges(records);
     } else {
         reset(records);
@@ -235,26 +242,53 @@ void TorrentListModel::reset(const QList<TorrentPtr> &records)
 // Removes, moves and inserts rows until the ids of m_rows are those of `next` in its order.
 // Values of the rows that stay are left for applyValueChanges(). Answers false, having changed
 // nothing, when the difference is too large to be worth applying row by row.
-bool TorrentListModel::applyDifference(const QList<TorrentPtr> &next, const QHash<QString, qsizetype> &nextRows)
+bool TorrentListModel::applyDifference(const QList<TorrentPtr> &next)
 {
     const qsizetype oldCount = m_rows.size();
     const qsizetype newCount = next.size();
-    QHash<QString, qsizetype> oldRows;
-    oldRows.reserve(oldCount);
-    for (qsizetype row = 0; row < oldCount; ++row)
-        oldRows.insert(m_rows.at(row)->id, row);
 
-    // New row of every old row (-1: removed), and the rank of each kept row among the kept
-    // rows in the old order.
+    // Rows are matched by record first: a torrent that did not change is the same record in
+    // both lists, and its address hashes without reading the record. The few left over (changed
+    // records) are matched by id.
     std::vector<qsizetype> newRowOfOld(std::size_t(oldCount), -1);
+    std::vector<qsizetype> oldRowOfNew(std::size_t(newCount), -1);
+    {
+        QHash<const Torrent *, qsizetype> oldRowOfRecord;
+        oldRowOfRecord.reserve(oldCount);
+        for (qsizetype row = 0; row < oldCount; ++row)
+            oldRowOfRecord.insert(m_rows.at(row).get(), row);
+        std::vector<qsizetype> unmatched;
+        for (qsizetype row = 0; row < newCount; ++row) {
+            const auto it = oldRowOfRecord.constFind(next.at(row).get());
+            if (it != oldRowOfRecord.cend() && newRowOfOld[std::size_t(it.value())] < 0) {
+                newRowOfOld[std::size_t(it.value())] = row;
+                oldRowOfNew[std::size_t(row)] = it.value();
+            } else {
+                unmatched.push_back(row);
+            }
+        }
+        if (!unmatched.empty()) {
+            QHash<QString, qsizetype> oldRowOfId;
+            for (qsizetype row = 0; row < oldCount; ++row) {
+                if (newRowOfOld[std::size_t(row)] < 0)
+                    oldRowOfId.insert(m_rows.at(row)->id, row);
+            }
+            for (const qsizetype row : unmatched) {
+                const auto it = oldRowOfId.constFind(next.at(row)->id);
+                if (it != oldRowOfId.cend()) {
+                    newRowOfOld[std::size_t(it.value())] = row;
+                    oldRowOfNew[std::size_t(row)] = it.value();
+                }
+            }
+        }
+    }
+
+    // The rank of each kept row among the kept rows in the old order.
     std::vector<qsizetype> oldRank(std::size_t(oldCount), -1);
     qsizetype kept = 0;
     for (qsizetype row = 0; row < oldCount; ++row) {
-        const auto it = nextRows.constFind(m_rows.at(row)->id);
-        if (it != nextRows.cend()) {
-            newRowOfOld[std::size_t(row)] = it.value();
+        if (newRowOfOld[std::size_t(row)] >= 0)
             oldRank[std::size_t(row)] = kept++;
-        }
     }
     // The kept rows in the new order: their old rows and their new rows; whether each new row
     // is new.
@@ -264,9 +298,8 @@ bool TorrentListModel::applyDifference(const QList<TorrentPtr> &next, const QHas
     keptOldRows.reserve(std::size_t(kept));
     keptNewRows.reserve(std::size_t(kept));
     for (qsizetype row = 0; row < newCount; ++row) {
-        const auto it = oldRows.constFind(next.at(row)->id);
-        if (it != oldRows.cend()) {
-            keptOldRows.push_back(it.value());
+        if (const qsizetype old = oldRowOfNew[std::size_t(row)]; old >= 0) {
+            keptOldRows.push_back(old);
             keptNewRows.push_back(row);
         } else {
             isNew[std::size_t(row)] = 1;
@@ -391,51 +424,73 @@ void TorrentListModel::applyValueChanges(const QList<TorrentPtr> &next)
     }
 }
 
-qsizetype TorrentListModel::rowOf(const Torrent &record, const Order &order) const
+qsizetype TorrentListModel::placeOf(const Torrent &record, const Order &order, const KeyOf &keyOf) const
 {
-    const auto it = std::lower_bound(m_rows.cbegin(), m_rows.cend(), record,
-                                     [&order](const TorrentPtr &row, const Torrent &r) { return order(*row, r); });
-    return it != m_rows.cend() && (*it)->id == record.id ? it - m_rows.cbegin() : -1;
+    const qint64 key = keyOf(record);
+    const auto first = std::lower_bound(m_keys.cbegin(), m_keys.cend(), key);
+    const auto last = std::upper_bound(first, m_keys.cend(), key);
+    const auto begin = m_rows.cbegin();
+    return std::lower_bound(begin + (first - m_keys.cbegin()), begin + (last - m_keys.cbegin()), record,
+                            [&order](const TorrentPtr &row, const Torrent &r) { return order(*row, r); }) -
+           begin;
 }
 
-void TorrentListModel::applyChanges(const QList<TorrentChange> &changes, const Admits &admits, const Order &order)
+void TorrentListModel::applyChanges(const QList<TorrentChange> &changes, const Admits &admits, const Order &order,
+                                    const KeyOf &keyOf)
 {
     const qsizetype oldCount = m_rows.size();
-    const auto placeOf = [this, &order](const Torrent &record) {
-        return std::lower_bound(m_rows.cbegin(), m_rows.cend(), record,
-                                [&order](const TorrentPtr &row, const Torrent &r) { return order(*row, r); }) -
-               m_rows.cbegin();
-    };
+    if (qsizetype(m_keys.size()) != oldCount) {
+        m_keys.resize(std::size_t(oldCount));
+        for (qsizetype row = 0; row < oldCount; ++row)
+            m_keys[std::size_t(row)] = keyOf(*m_rows.at(row));
+    }
+    const auto keyAt = [this](qsizetype row) { return m_keys.begin() + row; };
     for (const TorrentChange &change : changes) {
-        const qsizetype row = change.before ? rowOf(*change.before, order) : -1;
+        qsizetype row = -1;
+        if (change.before) {
+            row = placeOf(*change.before, order, keyOf);
+            if (row == m_rows.size() || m_rows.at(row)->id != change.before->id)
+                row = -1;
+        }
         const bool shown = change.after && admits(*change.after);
         if (row < 0) {
             if (!shown)
                 continue;
-            const qsizetype at = placeOf(*change.after);
+            const qsizetype at = placeOf(*change.after, order, keyOf);
             beginInsertRows({}, int(at), int(at));
             m_rows.insert(at, change.after);
+            m_keys.insert(keyAt(at), keyOf(*change.after));
             endInsertRows();
             continue;
         }
         if (!shown) {
             beginRemoveRows({}, int(row), int(row));
             m_rows.remove(row);
+            m_keys.erase(keyAt(row));
             endRemoveRows();
             continue;
         }
-        const Roles roles = changedRoles(*m_rows.at(row), *change.after);
-        // The rows stay sorted with the held record in its place, so the place of the new one
-        // is found among them; right before or after the held record means it stays.
-        const qsizetype place = placeOf(*change.after);
+        const Torrent &held = *m_rows.at(row);
+        const Roles roles = changedRoles(held, *change.after);
+        // Most changes leave the sort key alone (a rate under the default order): the record
+        // stays where it is. Otherwise the rows stay sorted with the held record in its place,
+        // so the place of the new one is found among them; right before or after the held
+        // record means it stays too.
+        const bool sameKey = !order(held, *change.after) && !order(*change.after, held);
+        const qsizetype place = sameKey ? row : placeOf(*change.after, order, keyOf);
         qsizetype at = row;
         if (place < row || place > row + 1) {
             at = place > row ? place - 1 : place;
             beginMoveRows({}, int(row), int(row), {}, int(place));
             m_rows.move(row, at);
+            if (at > row)
+                std::rotate(keyAt(row), keyAt(row + 1), keyAt(at + 1));
+            else
+                std::rotate(keyAt(at), keyAt(row), keyAt(row + 1));
             endMoveRows();
         }
         m_rows[at] = change.after;
+        *keyAt(at) = keyOf(*change.after);
         if (!roles.isEmpty())
             Q_EMIT dataChanged(index(int(at)), index(int(at)), roles);
     }

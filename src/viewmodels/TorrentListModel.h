@@ -7,6 +7,7 @@
 #include <QList>
 
 #include <functional>
+#include <vector>
 
 // The shown torrent list for QML, holding the repository's shared records. setRecords() applies
 // the difference to the previous list: dataChanged for rows whose values changed (only the
@@ -56,18 +57,25 @@ public:
     int count() const { return int(m_rows.size()); }
     const QList<TorrentPtr> &records() const { return m_rows; }
     QList<Torrent> torrents() const; // copies
-    void setRecords(const QList<TorrentPtr> &records);
+    // `unique`: the caller vouches that no two records are of one torrent (the repository's),
+    // which spares checking.
+    enum class Ids { mayRepeat, unique };
+    void setRecords(const QList<TorrentPtr> &records, Ids ids = Ids::mayRepeat);
     void setTorrents(const QList<Torrent> &torrents); // each one a new record
 
     // Whether a record belongs in the list, and whether one goes before another (strict and
     // total over the records shown).
     using Admits = std::function<bool(const Torrent &)>;
     using Order = std::function<bool(const Torrent &, const Torrent &)>;
+    // A number that orders like `order` where numbers differ (smaller first); equal numbers
+    // decide nothing. Kept per row, it spares reading records while searching.
+    using KeyOf = std::function<qint64(const Torrent &)>;
     // Takes in changed records without visiting the other rows. The rows must hold the
     // `before` records in `order`, exactly those that `admits` takes; then a record that keeps
     // its place is one dataChanged, one that moves one row move, a new one an insert and a gone
     // one a removal. Costs a binary search per change.
-    void applyChanges(const QList<TorrentChange> &changes, const Admits &admits, const Order &order);
+    void applyChanges(const QList<TorrentChange> &changes, const Admits &admits, const Order &order,
+                      const KeyOf &keyOf);
 
     // The torrent of a row, wrapped for QML (invalid QVariant when out of range).
     Q_INVOKABLE QVariant torrentAt(int row) const;
@@ -84,11 +92,14 @@ public:
 
 private:
     void reset(const QList<TorrentPtr> &records);
-    bool applyDifference(const QList<TorrentPtr> &next, const QHash<QString, qsizetype> &nextRows);
+    bool applyDifference(const QList<TorrentPtr> &next);
     void applyValueChanges(const QList<TorrentPtr> &next);
-    // The row holding the record of `record`'s torrent, found in `order`; -1 when none does.
-    qsizetype rowOf(const Torrent &record, const Order &order) const;
+    // Where `record` goes in the rows, by its key and then by `order`.
+    qsizetype placeOf(const Torrent &record, const Order &order, const KeyOf &keyOf) const;
 
     QList<TorrentPtr> m_rows;
     bool m_uniqueIds = true; // no two rows of one torrent
+    // The key of each row, made by the first applyChanges() after the rows were set and kept
+    // by it; any other change of the rows drops it.
+    std::vector<qint64> m_keys;
 };

@@ -24,6 +24,16 @@ bool nameContains(const QString &name, const QString &normalizedNeedle)
     return name.normalized(QString::NormalizationForm_C).contains(normalizedNeedle, Qt::CaseInsensitive);
 }
 
+// The first four UTF-16 units of a hash as one number, in the order of the hashes where they
+// differ.
+qint64 hashKey(const QString &id)
+{
+    quint64 key = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        key = key << 16 | (i < id.size() ? id[i].unicode() : 0);
+    return qint64(key ^ (quint64(1) << 63));
+}
+
 } // namespace
 
 TorrentListViewModel::TorrentListViewModel(QObject *parent)
@@ -129,7 +139,7 @@ void TorrentListViewModel::takeIn(const TorrentChanges &published)
             m_totalUploadSpeed += change.after->upspeed;
             count(*change.after, +1);
         }
-        if (m_pendingEverything)
+        if (m_pendingEverything || !m_keepsShownList)
             continue;
         const QString &id = change.after ? change.after->id : change.before->id;
         const auto pending = m_pending.find(id);
@@ -146,7 +156,8 @@ void TorrentListViewModel::takeIn(const TorrentChanges &published)
         const QString needle = m_searchedFor;
         m_searchResults->applyChanges(
             published.changes, [&needle](const Torrent &t) { return nameContains(t.name, needle); },
-            [](const Torrent &a, const Torrent &b) { return a.id < b.id; });
+            [](const Torrent &a, const Torrent &b) { return a.id < b.id; },
+            [](const Torrent &t) { return hashKey(t.id); });
     }
 }
 
@@ -211,19 +222,35 @@ TorrentListChoices TorrentListViewModel::choices() const
     return {m_selectedFilter, m_selectedCategory, m_selectedTag, m_sortOption};
 }
 
+void TorrentListViewModel::setKeepsShownList(bool keeps)
+{
+    if (keeps == m_keepsShownList)
+        return;
+    m_keepsShownList = keeps;
+    m_pending.clear();
+    m_pendingEverything = true;
+    if (!keeps)
+        m_filtered->setRecords({});
+    updateShown();
+    Q_EMIT keepsShownListChanged();
+}
+
 void TorrentListViewModel::updateShown()
 {
+    if (!m_keepsShownList)
+        return;
     const TorrentListChoices now = choices();
     // A few changed torrents of a long list are placed one by one; new choices, a short list or
     // one that changed wholesale are filtered and sorted anew.
     if (m_pendingEverything || now != m_shownChoices || m_pending.size() * 8 >= m_filtered->count()) {
-        m_filtered->setRecords(filterAndSort(m_repository->records(), now));
+        m_filtered->setRecords(filterAndSort(m_repository->records(), now), TorrentListModel::Ids::unique);
     } else if (!m_pending.isEmpty()) {
         m_filtered->applyChanges(
             m_pending.values(), [&now](const Torrent &t) { return now.admits(t); },
             [sort = now.sort](const Torrent &a, const Torrent &b) {
                 return TorrentSortOptions::isShownBefore(sort, a, b);
-            });
+            },
+            [sort = now.sort](const Torrent &t) { return TorrentSortOptions::leadingKey(sort, t); });
     }
     m_pending.clear();
     m_pendingEverything = false;
@@ -252,7 +279,7 @@ void TorrentListViewModel::updateSearchResults()
             results.append(t);
     }
     m_searchedFor = needle;
-    m_searchResults->setRecords(results);
+    m_searchResults->setRecords(results, TorrentListModel::Ids::unique);
 }
 
 void TorrentListViewModel::setSearchText(const QString &text)

@@ -48,6 +48,9 @@ class TorrentListViewModel : public QObject
     // Bytes per second; a double for QML, exact far beyond any real rate.
     Q_PROPERTY(double totalDownloadSpeed READ totalDownloadSpeedForQml NOTIFY torrentsChanged)
     Q_PROPERTY(double totalUploadSpeed READ totalUploadSpeedForQml NOTIFY torrentsChanged)
+    // Whether the shown list (filteredTorrents) is kept at all; a screen that shows search
+    // results only spares its cost on every tick. Switched on, the list is made anew.
+    Q_PROPERTY(bool keepsShownList READ keepsShownList WRITE setKeepsShownList NOTIFY keepsShownListChanged)
     // Set by the screen while it is shown: loads on every show, polls while shown.
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
 
@@ -105,6 +108,8 @@ public:
     Q_INVOKABLE void recheck(const QString &hash);
     Q_INVOKABLE void reannounce(const QString &hash);
     bool isActive() const { return m_active; }
+    bool keepsShownList() const { return m_keepsShownList; }
+    void setKeepsShownList(bool keeps);
     void setActive(bool active);
     // Qt::ApplicationState as int; logs the scene-phase lines. The repository stops polling
     // while the application is not active; back to active, a shown screen gets a full refresh.
@@ -129,6 +134,7 @@ Q_SIGNALS:
     void errorChanged();
     void searchTextChanged();
     void activeChanged();
+    void keepsShownListChanged();
 
 private:
     int torrentCountTotal() const;
@@ -171,6 +177,7 @@ private:
 
     std::shared_ptr<TorrentRepository> m_repository;
     bool m_active = false;
+    bool m_keepsShownList = true;
     AppSettings &m_settings;
     QList<Category> m_categories;
     QStringList m_tags;

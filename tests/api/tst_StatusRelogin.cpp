@@ -11,7 +11,25 @@
 #include <QNetworkCookie>
 #include <QRegularExpression>
 
+#include <zlib.h>
+
 namespace {
+
+// The bytes as one gzip member.
+QByteArray gzip(const QByteArray &bytes)
+{
+    z_stream stream{};
+    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(qsizetype(deflateBound(&stream, uLong(bytes.size()))), '\0');
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(bytes.data()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = uInt(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    return out;
+}
 
 const QByteArray tagsPath = "/api/v2/torrents/tags";
 const QByteArray syncPath = "/api/v2/sync/maindata";
@@ -300,6 +318,40 @@ private Q_SLOTS:
         static const QRegularExpression known(
             QStringLiteral("^   (类型不匹配: 期望 |值不存在: |缺少字段: |数据损坏: )"));
         QVERIFY2(known.match(line).hasMatch(), qPrintable(line));
+    }
+
+    // Sync answers are asked for gzip-compressed and inflated with the decoding: members one
+    // after another joined; a stream cut short, one that inflates past the bound or a page
+    // where JSON belongs is refused with what it is.
+    void compressedSyncAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("kind"); // NetworkError::Kind, -1 for a decoded answer
+        const QByteArray full = fixture("maindata-full.json");
+        const QByteArray endless = "{\"rid\":1,\"x\":\"" + QByteArray(1 << 20, 'a') + "\"}";
+        using K = NetworkError::Kind;
+        QTest::newRow("one member") << gzip(full) << -1;
+        QTest::newRow("two members") << gzip(full.left(100)) + gzip(full.mid(100)) << -1;
+        QTest::newRow("cut short") << gzip(full).chopped(20) << int(K::invalidResponse);
+        QTest::newRow("past the bound") << gzip(endless) << int(K::responseTooLarge);
+        QTest::newRow("a page") << gzip(" <html><body>登录</body></html>") << int(K::htmlPage);
+    }
+
+    void compressedSyncAnswers()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, kind);
+        h->client.setResponseSizeLimit(256 * 1024);
+        h->server.enqueue(syncPath, TestResponse::json(body).withHeader("Content-Encoding", "gzip"));
+        const auto outcome = runTask(h->client.getSyncData(5));
+        QCOMPARE(h->server.lastRequest().header("Accept-Encoding"), std::optional<QByteArray>("gzip"));
+        if (kind < 0) {
+            VERIFY_OK(outcome);
+            QCOMPARE(outcome.value->torrents->size(), 2);
+            return;
+        }
+        const auto *error = outcome.errorAs<NetworkError>();
+        QVERIFY2(error && int(error->kind()) == kind, qPrintable(verdict(outcome)));
     }
 
     void reportOnlyForDecodingFailures()

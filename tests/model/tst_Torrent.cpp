@@ -326,6 +326,40 @@ private slots:
         }
     }
 
+    // A leading key never contradicts the shown order: a smaller key goes first, and of two
+    // torrents in order the first never has the larger key; over awkward numbers and names.
+    void leadingKeysFollowTheOrder()
+    {
+        const QList<double> numbers{std::nan(""), -qInf(), -1e300, -2, -0.0, 0.0, 1e-300, 0.5, 1, qInf()};
+        QStringList names = sampleNames();
+        names << u"e\u0301"_qs << u"\u00e9"_qs << u"abcdefgh"_qs << u"abcdefgi"_qs << u""_qs;
+        QList<Torrent> list;
+        for (qsizetype i = 0; i < std::max(numbers.size(), names.size()); ++i) {
+            Torrent t = torrent(QString::number(i % 3));
+            const double number = numbers[i % numbers.size()];
+            t.progress = t.ratio = number;
+            t.size = t.dlspeed = t.upspeed = std::abs(number) < 1e18 ? qint64(number * 4)
+                                             : number > 0         ? std::numeric_limits<qint64>::max()
+                                                                  : std::numeric_limits<qint64>::min();
+            t.addedOn = Timestamp(std::chrono::seconds(t.size));
+            t.name = names[i % names.size()];
+            list.append(t);
+        }
+        for (const Sort option : TorrentSortOptions::allCases()) {
+            for (const Torrent &a : list) {
+                for (const Torrent &b : list) {
+                    const qint64 ka = TorrentSortOptions::leadingKey(option, a);
+                    const qint64 kb = TorrentSortOptions::leadingKey(option, b);
+                    if (TorrentSortOptions::isShownBefore(option, a, b))
+                        QVERIFY2(ka <= kb, qPrintable(TorrentSortOptions::rawValue(option)));
+                    if (ka < kb)
+                        QVERIFY2(TorrentSortOptions::isShownBefore(option, a, b),
+                                 qPrintable(TorrentSortOptions::rawValue(option)));
+                }
+            }
+        }
+    }
+
     // The torrents that a status filter, a category and a tag keep, in the order of the input.
     void categoryAndTag()
     {

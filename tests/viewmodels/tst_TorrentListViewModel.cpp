@@ -242,9 +242,15 @@ private Q_SLOTS:
             model.setSearchText(quoted.mid(1, quoted.size() - 2));
             return results();
         });
-        // The results follow the repository.
+        // The results follow the repository, also without a shown list; with one again, it is
+        // made anew.
+        model.setKeepsShownList(false);
+        QVERIFY(model.filteredTorrents().isEmpty());
         model.repository().apply(SyncData::fromJson(R"({"rid":3,"torrents_removed":["c1"]})"));
         QCOMPARE(results(), QStringLiteral("c2"));
+        QVERIFY(model.filteredTorrents().isEmpty());
+        model.setKeepsShownList(true);
+        QCOMPARE(model.filteredTorrents().size(), model.torrents().size());
     }
 
     // Random ticks over a long list reach the shown list, the search results and the counters

@@ -103,7 +103,8 @@ Item {
                     selectedTab: root.selectedTab
                     page: Component {
                         SearchTorrentView {
-                            viewModel: TorrentListViewModel {}
+                            // Shows search results only: no sorted list to keep current.
+                            viewModel: TorrentListViewModel { keepsShownList: false }
                         }
                     }
                 }
