@@ -17,7 +17,11 @@
 //   tick_gap_ms     the longest stretch during as many ticks again, with the 1 ms beats
 //   flick_frame_ms  the longest time between two frames while the list scrolls without pause
 //                   (contentY animated at 2,000 px/s, back and forth) and ticks keep coming
-//   rss_MB / peak_MB VmRSS after the ticks, VmHWM after the scrolling. VmHWM is process-wide
+//   type_gap_ms     the longest stretch while a search is typed in the search screen, a
+//                   keystroke every 200 ms (narrowing, starting anew, widening)
+//   act_gap_ms      the longest stretch when the application becomes active again: a full
+//                   answer and the shown list's quiet period after it
+//   rss_MB / peak_MB VmRSS after the ticks, VmHWM at the end. VmHWM is process-wide
 //                   and never goes down, so sizes run in increasing order; server_MB is what
 //                   the local server holds (the compressed answers), part of both.
 // The search tab is shown once after the list is full, so that both screens' models are alive
@@ -255,6 +259,7 @@ struct Figures
     double idleGapMs = 0, idleCpuPercent = 0;
     double tickCpuMs = 0, tickGapMs = 0, tickWallMs = 0;
     double flickFrameMs = 0, flickFps = 0, flickGapMs = 0;
+    double typeGapMs = 0, activationGapMs = 0;
     double rssBeforeMB = 0, rssMB = 0, peakMB = 0, serverMB = 0;
     double parseColdMs = 0, parseWarmMs = 0;
     bool timerFromSettings = true;
@@ -477,6 +482,35 @@ std::optional<QString> runAppPath(int size, Figures &f, benchmark::State &state)
         if (distance <= 0)
             std::fprintf(stderr, "bench_app_path: the list of %d rows is too short to scroll\n", size);
     }
+
+    // Typing in the search screen, a keystroke every 200 ms: narrowing, a new start, widening.
+    tabs->setProperty("selectedTab", 2);
+    QObject *searchView = nullptr;
+    if (!monitor->waitUntil([&] { return (searchView = findNamed(tabs, QStringLiteral("searchTorrentView"))); }, 30000)) {
+        cleanUp(&config);
+        return QStringLiteral("the search screen did not show");
+    }
+    auto *searchModel = qobject_cast<TorrentListViewModel *>(searchView->property("viewModel").value<QObject *>());
+    monitor->runFor(300);
+    monitor->reset();
+    for (const char *text : {"m", "mk", "mkv", "1", "12", "123", "12", "1", "deb"}) {
+        searchModel->setSearchText(QString::fromLatin1(text));
+        monitor->runFor(200);
+    }
+    f.typeGapMs = monitor->maxMs();
+    searchModel->setSearchText({});
+    tabs->setProperty("selectedTab", 0);
+    monitor->runFor(300);
+
+    // Back to the application: a full answer, then the quiet period of the shown list.
+    monitor->waitUntil(quiet);
+    monitor->reset();
+    listModel->handleApplicationState(Qt::ApplicationInactive);
+    listModel->handleApplicationState(Qt::ApplicationActive);
+    monitor->runFor(50);
+    monitor->waitUntil(quiet);
+    monitor->runFor(500);
+    f.activationGapMs = monitor->maxMs();
     f.peakMB = memoryMB().second;
 
     cleanUp(&config);
@@ -507,6 +541,8 @@ void BM_AppPath(benchmark::State &state)
     state.counters["flick_frame_ms"] = f.flickFrameMs;
     state.counters["flick_fps"] = f.flickFps;
     state.counters["flick_gap_ms"] = f.flickGapMs;
+    state.counters["type_gap_ms"] = f.typeGapMs;
+    state.counters["activation_gap_ms"] = f.activationGapMs;
     state.counters["rss_MB"] = f.rssMB;
     state.counters["peak_MB"] = f.peakMB;
     state.counters["server_MB"] = f.serverMB;
@@ -577,14 +613,15 @@ void printTable()
         return;
     std::printf("\napplication path (GUI thread; refresh every %d ms, 2 x %d ticks measured, %d while scrolling)\n",
                 options.intervalMs, options.ticks, options.flickTicks);
-    std::printf("%9s %10s %10s %9s %8s %8s %8s %8s %9s %8s %8s %8s %8s %8s %8s %8s\n", "torrents", "first_ms",
-                "login_ms", "conn_gap", "idle_gap", "tick_cpu", "tick_gap", "tick_wall", "flick_fr", "fps", "rss_MB",
-                "peak_MB", "srv_MB", "parse_c", "parse_w", "idle_cpu");
+    std::printf("%9s %10s %10s %9s %8s %8s %8s %8s %9s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n", "torrents",
+                "first_ms", "login_ms", "conn_gap", "idle_gap", "tick_cpu", "tick_gap", "tick_wall", "flick_fr", "fps",
+                "type_gap", "act_gap", "rss_MB", "peak_MB", "srv_MB", "parse_c", "parse_w", "idle_cpu");
     for (const auto &[size, f] : results)
-        std::printf("%9d %10.1f %10.1f %9.1f %8.2f %8.1f %8.1f %8.0f %9.1f %8.1f %8.0f %8.0f %8.1f %8.1f %8.1f %7.1f%%\n",
+        std::printf("%9d %10.1f %10.1f %9.1f %8.2f %8.1f %8.1f %8.0f %9.1f %8.1f %8.1f %8.1f %8.0f %8.0f %8.1f %8.1f "
+                    "%8.1f %7.1f%%\n",
                     size, f.firstListMs, f.loginToListMs, f.connectGapMs, f.idleGapMs, f.tickCpuMs, f.tickGapMs,
-                    f.tickWallMs, f.flickFrameMs, f.flickFps, f.rssMB, f.peakMB, f.serverMB, f.parseColdMs,
-                    f.parseWarmMs, f.idleCpuPercent);
+                    f.tickWallMs, f.flickFrameMs, f.flickFps, f.typeGapMs, f.activationGapMs, f.rssMB, f.peakMB,
+                    f.serverMB, f.parseColdMs, f.parseWarmMs, f.idleCpuPercent);
     std::printf("idle event-loop pass: %.2f us\n", idleIterationUs);
     for (const auto &[size, f] : results) {
         if (!f.timerFromSettings)

@@ -375,6 +375,18 @@ template <typename T> T decodeDocument(QByteArrayView bytes, bool padded = false
     return Codec<T>::decode(document.root(), root);
 }
 
+// The same, parsing `bytes` where they lie (grown by the parser's padding first) and letting
+// go of them once parsed: the parsed document holds copies of all it needs, so a big answer's
+// text and its decoded records are never in memory at once.
+template <typename T> T decodeDocumentTaking(QByteArray &bytes)
+{
+    bytes.reserve(bytes.size() + qsizetype(simdjson::SIMDJSON_PADDING));
+    const Document document(bytes, true);
+    bytes = QByteArray();
+    const Path root;
+    return Codec<T>::decode(document.root(), root);
+}
+
 // Compact JSON of a record (an object) or a list (an array).
 template <typename T> QByteArray encodeDocument(const T &value)
 {

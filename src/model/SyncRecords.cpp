@@ -91,8 +91,7 @@ SyncData SyncData::fromJson(QByteArrayView json)
 
 SyncData SyncData::fromJsonInPlace(QByteArray &json)
 {
-    json.reserve(json.size() + qsizetype(simdjson::SIMDJSON_PADDING));
-    return json::decodeDocument<SyncData>(json, true);
+    return json::decodeDocumentTaking<SyncData>(json);
 }
 
 QByteArray SyncData::toJson() const

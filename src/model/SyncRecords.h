@@ -71,7 +71,8 @@ struct SyncData
     // Decodes the whole answer or throws DecodingError; never a partial result.
     static SyncData fromJson(QByteArrayView json);
     // The same, parsing the bytes where they are: `json` grows by the parser's padding first
-    // (in place where the allocator can), which spares a copy of a big answer.
+    // (in place where the allocator can), which spares a copy of a big answer, and is emptied
+    // once parsed, before the records are made.
     static SyncData fromJsonInPlace(QByteArray &json);
     QByteArray toJson() const;
     bool operator==(const SyncData &) const = default;

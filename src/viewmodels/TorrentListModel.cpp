@@ -232,6 +232,16 @@ void TorrentListModel::setRecords(const QList<TorrentPtr> &records, Ids ids)
         Q_EMIT countChanged();
 }
 
+void TorrentListModel::replaceRecords(const QList<TorrentPtr> &records)
+{
+    const qsizetype oldCount = m_rows.size();
+    m_keys = {};
+    m_uniqueIds = true;
+    reset(records);
+    if (m_rows.size() != oldCount)
+        Q_EMIT countChanged();
+}
+
 void TorrentListModel::reset(const QList<TorrentPtr> &records)
 {
     beginResetModel();

@@ -8,6 +8,7 @@
 #include "viewmodels/ErrorState.h"
 
 #include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <qcoro/qcorotask.h>
 
@@ -32,6 +33,42 @@ qint64 hashKey(const QString &id)
     for (qsizetype i = 0; i < 4; ++i)
         key = key << 16 | (i < id.size() ? id[i].unicode() : 0);
     return qint64(key ^ (quint64(1) << 63));
+}
+
+// Adds one change to those of each hash so far: from the first record to the last.
+void mergeChange(QHash<QString, TorrentChange> &changes, const TorrentChange &change)
+{
+    const QString &id = change.after ? change.after->id : change.before->id;
+    const auto held = changes.find(id);
+    if (held == changes.end()) {
+        changes.insert(id, change);
+        return;
+    }
+    held->after = change.after;
+    if (!held->before && !held->after)
+        changes.erase(held); // came and went
+}
+
+// The records whose names contain the (normalised) needle, in the order of their hashes; an
+// empty list once `stop` says so. `ordered`: the candidates are in that order already.
+template <typename Records, typename Stop = bool (*)()>
+QList<TorrentPtr> search(const Records &candidates, const QString &needle, bool ordered, Stop stop = [] { return false; })
+{
+    QList<TorrentPtr> found;
+    qsizetype visited = 0;
+    for (const TorrentPtr &t : candidates) {
+        if ((++visited & 1023) == 0 && stop())
+            return {};
+        if (nameContains(t->name, needle))
+            found.append(t);
+    }
+    if (!ordered) {
+        std::sort(found.begin(), found.end(), [](const TorrentPtr &a, const TorrentPtr &b) {
+            const qint64 ka = hashKey(a->id), kb = hashKey(b->id);
+            return ka != kb ? ka < kb : a->id < b->id;
+        });
+    }
+    return found;
 }
 
 } // namespace
@@ -113,8 +150,6 @@ void TorrentListViewModel::takeIn(const TorrentChanges &published)
     if (published.everything) {
         m_pending.clear();
         m_pendingEverything = true;
-        m_hasRecordsByHash = false;
-        m_recordsByHash.clear();
         m_counted = false;
         qint64 down = 0;
         qint64 up = 0;
@@ -141,56 +176,18 @@ void TorrentListViewModel::takeIn(const TorrentChanges &published)
         }
         if (m_pendingEverything || !m_keepsShownList)
             continue;
-        const QString &id = change.after ? change.after->id : change.before->id;
-        const auto pending = m_pending.find(id);
-        if (pending == m_pending.end()) {
-            m_pending.insert(id, change);
-        } else {
-            pending->after = change.after;
-            if (!pending->before && !pending->after)
-                m_pending.erase(pending); // came and went
-        }
+        mergeChange(m_pending, change);
     }
-    updateRecordsByHash(published.changes);
+    if (m_searching) {
+        for (const TorrentChange &change : published.changes)
+            mergeChange(m_searchPending, change);
+    }
     if (!m_searchedFor.isEmpty()) {
         const QString needle = m_searchedFor;
         m_searchResults->applyChanges(
             published.changes, [&needle](const Torrent &t) { return nameContains(t.name, needle); },
             [](const Torrent &a, const Torrent &b) { return a.id < b.id; },
             [](const Torrent &t) { return hashKey(t.id); });
-    }
-}
-
-const QList<TorrentPtr> &TorrentListViewModel::recordsByHash()
-{
-    if (!m_hasRecordsByHash) {
-        const QHash<QString, TorrentPtr> &records = m_repository->records();
-        m_recordsByHash.clear();
-        m_recordsByHash.reserve(records.size());
-        for (const TorrentPtr &record : records)
-            m_recordsByHash.append(record);
-        std::sort(m_recordsByHash.begin(), m_recordsByHash.end(),
-                  [](const TorrentPtr &a, const TorrentPtr &b) { return a->id < b->id; });
-        m_hasRecordsByHash = true;
-    }
-    return m_recordsByHash;
-}
-
-void TorrentListViewModel::updateRecordsByHash(const QList<TorrentChange> &changes)
-{
-    if (!m_hasRecordsByHash)
-        return;
-    for (const TorrentChange &change : changes) {
-        const QString &id = change.after ? change.after->id : change.before->id;
-        const auto at = std::lower_bound(m_recordsByHash.begin(), m_recordsByHash.end(), id,
-                                         [](const TorrentPtr &record, const QString &key) { return record->id < key; });
-        const bool held = at != m_recordsByHash.end() && (*at)->id == id;
-        if (held && change.after)
-            *at = change.after;
-        else if (held)
-            m_recordsByHash.erase(at);
-        else if (change.after)
-            m_recordsByHash.insert(at, change.after);
     }
 }
 
@@ -264,6 +261,9 @@ void TorrentListViewModel::applyFilters()
 
 void TorrentListViewModel::updateSearchResults()
 {
+    const quint64 generation = ++*m_searchGeneration;
+    m_searchPending.clear();
+    m_searching = false;
     if (m_searchText.isEmpty()) {
         m_searchedFor.clear();
         m_searchResults->setRecords({});
@@ -272,14 +272,47 @@ void TorrentListViewModel::updateSearchResults()
     const QString needle = m_searchText.normalized(QString::NormalizationForm_C);
     // A longer text finds a part of what the shorter one found: typing on looks only there.
     const bool narrower = !m_searchedFor.isEmpty() && needle.contains(m_searchedFor, Qt::CaseInsensitive);
-    const QList<TorrentPtr> &candidates = narrower ? m_searchResults->records() : recordsByHash();
-    QList<TorrentPtr> results;
-    for (const TorrentPtr &t : candidates) {
-        if (nameContains(t->name, needle))
-            results.append(t);
+    if ((narrower ? m_searchResults->count() : m_repository->records().size()) < searchInBackgroundFrom) {
+        m_searchedFor = needle;
+        m_searchResults->setRecords(narrower ? search(m_searchResults->records(), needle, true)
+                                             : search(m_repository->records(), needle, false),
+                                    TorrentListModel::Ids::unique);
+        return;
     }
-    m_searchedFor = needle;
-    m_searchResults->setRecords(results, TorrentListModel::Ids::unique);
+    // A long list is searched on another thread, over the records as they are now; the changes
+    // that come meanwhile are taken in when the results arrive. A newer search makes this one
+    // stop and its results unwanted.
+    m_searching = true;
+    // Each job lets go of its records before its results are reported: the UI thread goes on
+    // changing its own copy, which must not be shared by then (it would be copied whole).
+    const auto stop = [generation, current = m_searchGeneration] { return *current != generation; };
+    QFuture<QList<TorrentPtr>> searching =
+        narrower ? QtConcurrent::run([stop, needle, rows = m_searchResults->records()]() mutable {
+                       QList<TorrentPtr> found = search(rows, needle, true, stop);
+                       rows = {};
+                       return found;
+                   })
+                 : QtConcurrent::run([stop, needle, records = m_repository->records()]() mutable {
+                       QList<TorrentPtr> found = search(records, needle, false, stop);
+                       records = {};
+                       return found;
+                   });
+    searching.then(this, [this, generation, needle](const QList<TorrentPtr> &found) {
+        if (generation != *m_searchGeneration)
+            return;
+        m_searching = false;
+        m_searchedFor = needle;
+        // Results of a new text: started over, which costs less than working out how tens of
+        // thousands of rows differ.
+        m_searchResults->replaceRecords(found);
+        if (!m_searchPending.isEmpty()) {
+            m_searchResults->applyChanges(
+                m_searchPending.values(), [&needle](const Torrent &t) { return nameContains(t.name, needle); },
+                [](const Torrent &a, const Torrent &b) { return a.id < b.id; },
+                [](const Torrent &t) { return hashKey(t.id); });
+            m_searchPending.clear();
+        }
+    });
 }
 
 void TorrentListViewModel::setSearchText(const QString &text)

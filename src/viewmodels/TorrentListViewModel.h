@@ -12,6 +12,7 @@
 #include <qcoro/qcorotask.h>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -121,6 +122,8 @@ public:
     void setSearchText(const QString &text);
     TorrentListModel *filteredTorrentsModel() const { return m_filtered; }
     TorrentListModel *searchResultsModel() const { return m_searchResults; }
+    // From this many candidates on, a search runs on another thread and its results come later.
+    static constexpr qsizetype searchInBackgroundFrom = 5000;
 
 Q_SIGNALS:
     void torrentsChanged();
@@ -163,8 +166,6 @@ private:
     TorrentListChoices choices() const;
     // The records by hash (the order of the search results), built when first needed and then
     // kept current.
-    const QList<TorrentPtr> &recordsByHash();
-    void updateRecordsByHash(const QList<TorrentChange> &changes);
     void countAll() const;
     void count(const Torrent &torrent, int delta) const;
     void mirrorError();
@@ -198,8 +199,10 @@ private:
     bool m_pendingEverything = true;
     std::optional<TorrentListChoices> m_shownChoices;
     QString m_searchedFor; // the normalised text of the search results
-    QList<TorrentPtr> m_recordsByHash;
-    bool m_hasRecordsByHash = false;
+    // Counts the searches; a search on another thread stops once it is not the latest.
+    std::shared_ptr<std::atomic<quint64>> m_searchGeneration = std::make_shared<std::atomic<quint64>>(0);
+    bool m_searching = false;
+    QHash<QString, TorrentChange> m_searchPending; // changes since that search's records
 
     // Torrents per status filter, category and tag; counted when first asked for, then kept
     // current change by change.

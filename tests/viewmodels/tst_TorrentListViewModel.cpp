@@ -345,6 +345,44 @@ private Q_SLOTS:
         QVERIFY(!shown.told.contains(u"reset"_qs) && !found.told.contains(u"reset"_qs));
     }
 
+    // A long list is searched on another thread: the results come later, with the changes that
+    // came meanwhile, and only those of the latest text.
+    void longListsAreSearchedAside()
+    {
+        TorrentListViewModel &model = makeModel();
+        QJsonObject torrents;
+        const auto hash = [](int i) { return QStringLiteral("%1").arg(i, 40, 10, QChar(u'0')); };
+        for (int i = 0; i < int(TorrentListViewModel::searchInBackgroundFrom) + 500; ++i)
+            torrents.insert(hash(i), QJsonObject{{u"name"_qs, u"t%1"_qs.arg(i)}, {u"size"_qs, 1}, {u"progress"_qs, 0},
+                                                 {u"dlspeed"_qs, 0}, {u"upspeed"_qs, 0}, {u"downloaded"_qs, 0},
+                                                 {u"uploaded"_qs, 0}, {u"eta"_qs, 0}, {u"state"_qs, u"uploading"_qs},
+                                                 {u"ratio"_qs, 0}, {u"category"_qs, u""_qs}, {u"tags"_qs, u""_qs},
+                                                 {u"added_on"_qs, i}, {u"completion_on"_qs, 0}, {u"save_path"_qs, u""_qs},
+                                                 {u"num_seeds"_qs, 0}, {u"num_leechs"_qs, 0}, {u"num_complete"_qs, 0},
+                                                 {u"num_incomplete"_qs, 0}, {u"priority"_qs, 0}});
+        model.repository().apply(SyncData::fromJson(
+            QJsonDocument(QJsonObject{{u"rid"_qs, 1}, {u"full_update"_qs, true}, {u"torrents"_qs, torrents}}).toJson()));
+        const auto expected = [&model](const QString &needle) {
+            QStringList ids;
+            for (const Torrent &t : model.torrents())
+                if (t.name.contains(needle))
+                    ids.append(t.id);
+            return ids;
+        };
+        model.setSearchText(u"7"_qs);
+        model.setSearchText(u"9"_qs);
+        QVERIFY(model.searchResultsModel()->torrents().isEmpty()); // not yet
+        // Meanwhile one torrent is renamed into the results, one out of them, one removed.
+        model.repository().apply(SyncData::fromJson(
+            QJsonDocument(QJsonObject{{u"rid"_qs, 2},
+                                      {u"torrents"_qs, QJsonObject{{hash(1), QJsonObject{{u"name"_qs, u"x9"_qs}}},
+                                                                   {hash(9), QJsonObject{{u"name"_qs, u"x"_qs}}}}},
+                                      {u"torrents_removed"_qs, QJsonArray{hash(19)}}})
+                .toJson()));
+        QTRY_COMPARE(idsOf(model.searchResultsModel()->torrents()), expected(u"9"_qs));
+        QVERIFY(model.searchResultsModel()->torrents().size() > 1000);
+    }
+
     void pollingFollowsScreensSettingsAndApplication()
     {
         m->settings.setRefreshInterval(2.5);
