@@ -23,7 +23,9 @@ class AppSettings;
 // connected server (shared by every such model: one sync stream per session) and turns its
 // torrents into the shown list (status filter, category and tag, sort order) and the search
 // results; each model keeps its own choices. While `active` (its screen is shown), the model
-// asks the repository to keep the list current.
+// asks the repository to keep the list current. A tick costs what changed: the changed records
+// are placed in the shown list and the results one by one, and the counters and totals are
+// kept change by change; only new choices or a new search look at every torrent.
 class TorrentListViewModel : public QObject
 {
     Q_OBJECT
@@ -164,8 +166,6 @@ private:
     // the shown list at the end of the quiet period.
     void takeIn(const TorrentChanges &changes);
     TorrentListChoices choices() const;
-    // The records by hash (the order of the search results), built when first needed and then
-    // kept current.
     void countAll() const;
     void count(const Torrent &torrent, int delta) const;
     void mirrorError();

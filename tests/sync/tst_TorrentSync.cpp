@@ -146,9 +146,10 @@ private Q_SLOTS:
                 QCOMPARE(m_repository->records().value(it.key()), it.value());
         }
         QCOMPARE(m_repository->torrents().size(), count);
-        QCOMPARE(find(m_repository->torrents(), h2) != nullptr, count > 0);
+        const QList<Torrent> after = m_repository->torrents();
+        QCOMPARE(find(after, h2) != nullptr, count > 0);
         for (const Torrent &old : before)
-            if (const Torrent *now = find(m_repository->torrents(), old.id))
+            if (const Torrent *now = find(after, old.id))
                 QCOMPARE(*now, old.id == h2 ? old.updatedWith(TorrentData::fromJson(change)) : old);
         QCOMPARE(m_repository->currentRid(), std::optional<qint64>(payload.rid));
         QCOMPARE(m_repository->categories(), categories);
