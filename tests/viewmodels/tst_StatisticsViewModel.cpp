@@ -3,6 +3,7 @@
 #include "ModelTesting.h"
 #include "support/Fixtures.h"
 
+#include "api/BackgroundDecoding.h"
 #include "viewmodels/StatisticsViewModel.h"
 
 namespace {
@@ -29,11 +30,15 @@ struct Harness : ApiHarness
     }
 
     // The client must outlive what it runs: a round trip behind the requests still open lets
-    // their answers arrive before the client goes.
+    // their answers arrive before the client goes, and the decoding thread's last work is
+    // delivered, so that no pass is left waiting for it.
     ~Harness()
     {
-        for (int i = 0; i < 2; ++i)
+        for (int i = 0; i < 2; ++i) {
             runTask(client.getVersion(), 5'000);
+            decodingThread().waitForDone(5'000);
+            QTest::qWait(20);
+        }
     }
 
     qsizetype count(const QByteArray &path) const { return server.requestsTo(path).size(); }
