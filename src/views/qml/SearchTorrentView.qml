@@ -98,6 +98,8 @@ Page {
         visible: root.contentState === "results"
         clip: true
         model: root.results
+        // New results replace the old at once: rows are recycled instead of made anew.
+        reuseItems: true
         header: SecondaryLabel {
             objectName: "resultCount"
             leftPadding: 16
