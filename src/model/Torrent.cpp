@@ -110,6 +110,14 @@ bool Torrent::update(const TorrentData &data)
     return changed;
 }
 
+void Torrent::shareTextsWith(const Torrent &other)
+{
+    for (auto text : {&Torrent::id, &Torrent::name, &Torrent::category, &Torrent::tags, &Torrent::savePath}) {
+        if (this->*text == other.*text)
+            this->*text = other.*text;
+    }
+}
+
 bool Torrent::isPaused() const
 {
     switch (state) {

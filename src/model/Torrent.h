@@ -48,6 +48,8 @@ struct Torrent
     // Applies every present field of `data`; true when some value changed. A text equal to the
     // one held stays the one held, shared with every list that shows the record.
     bool update(const TorrentData &data);
+    // Takes over the texts of `other` that are equal to its own, so that they are held once.
+    void shareTextsWith(const Torrent &other);
 
     bool isPaused() const;
     QString formattedETA() const;

@@ -278,10 +278,13 @@ TorrentRepository::MergedAnswer TorrentRepository::mergeAnswer(const QHash<QStri
                     continue;
                 TorrentPtr before = held.value(hash);
                 // Listed twice, the later entry holds.
-                if (before && *before == *fresh)
+                if (before && *before == *fresh) {
                     next.insert(hash, std::move(before));
-                else
-                    next.insert(hash, std::make_shared<const Torrent>(std::move(*fresh)));
+                    continue;
+                }
+                if (before)
+                    fresh->shareTextsWith(*before);
+                next.insert(hash, std::make_shared<const Torrent>(std::move(*fresh)));
             }
         }
         if (held.isEmpty()) {
@@ -339,6 +342,8 @@ TorrentRepository::MergedAnswer TorrentRepository::mergeAnswer(const QHash<QStri
                     record(hash, std::make_shared<const Torrent>(std::move(updated)));
             } else if (std::optional<Torrent> torrent = Torrent::fromTorrentData(hash, data)) {
                 merged.publish = true;
+                if (const TorrentPtr gone = held.value(hash)) // removed and listed again
+                    torrent->shareTextsWith(*gone);
                 record(hash, std::make_shared<const Torrent>(std::move(*torrent)));
             }
         }

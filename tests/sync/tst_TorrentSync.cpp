@@ -133,6 +133,9 @@ private Q_SLOTS:
                 published.append((one.before ? one.after ? "" : "-" : "+") + name(hash));
                 QCOMPARE(one.before, recordsBefore.value(hash));
                 QCOMPARE(one.after, m_repository->records().value(hash));
+                // A text that stayed is held once, by both records.
+                if (one.before && one.after && one.before->name == one.after->name)
+                    QCOMPARE(one.after->name.constData(), one.before->name.constData());
             }
         });
         QSignalSpy torrentsChanged(m_repository.get(), &TorrentRepository::torrentsChanged);
