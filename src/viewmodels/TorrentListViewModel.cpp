@@ -1,5 +1,6 @@
 #include "TorrentListViewModel.h"
 
+#include "api/BackgroundDecoding.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/Log.h"
 #include "model/NameOrder.h"
@@ -249,6 +250,10 @@ void TorrentListViewModel::updateShown()
             },
             [sort = now.sort](const Torrent &t) { return TorrentSortOptions::leadingKey(sort, t); });
     }
+    // Mostly the last holder of the records the changes replaced: they are freed on the
+    // decoding thread, a thousand of them on a tick of a big server.
+    if (m_pending.size() > 256)
+        decodingThread().start([done = std::exchange(m_pending, {})] {});
     m_pending.clear();
     m_pendingEverything = false;
     m_shownChoices = now;
