@@ -14,6 +14,12 @@
 // answers spares allocating its buffers anew. Never destroyed, like the client that uses it.
 QThreadPool &decodingThread();
 
+// Frees `value` on the decoding thread: many records at once would hold up the UI thread.
+template <typename T> void freeInBackground(T value)
+{
+    decodingThread().start([value = std::move(value)] {});
+}
+
 // What a decoding gave: its value, or what it threw.
 template <typename T> struct Decoded
 {

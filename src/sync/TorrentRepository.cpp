@@ -367,7 +367,7 @@ void TorrentRepository::apply(const SyncData &payload, MergedAnswer merged)
         // thousand of them after a new server's answer).
         QHash<QString, TorrentPtr> old = std::exchange(m_records, std::move(*merged.records));
         if (old.size() > 10'000)
-            decodingThread().start([old = std::move(old)] {});
+            freeInBackground(std::move(old));
     } else {
         for (const TorrentChange &change : std::as_const(merged.changes)) {
             if (change.after)

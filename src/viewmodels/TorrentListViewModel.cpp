@@ -72,6 +72,19 @@ QList<TorrentPtr> search(const Records &candidates, const QString &needle, bool 
     return found;
 }
 
+// search() on another thread. The job lets go of its records before its results are reported:
+// the UI thread goes on changing its own copy, which must not be shared by then (it would be
+// copied whole).
+template <typename Records, typename Stop>
+QFuture<QList<TorrentPtr>> searchAside(Records candidates, QString needle, bool ordered, Stop stop)
+{
+    return QtConcurrent::run([candidates = std::move(candidates), needle, ordered, stop]() mutable {
+        QList<TorrentPtr> found = search(candidates, needle, ordered, stop);
+        candidates = {};
+        return found;
+    });
+}
+
 } // namespace
 
 TorrentListViewModel::TorrentListViewModel(QObject *parent)
@@ -183,13 +196,16 @@ void TorrentListViewModel::takeIn(const TorrentChanges &published)
         for (const TorrentChange &change : published.changes)
             mergeChange(m_searchPending, change);
     }
-    if (!m_searchedFor.isEmpty()) {
-        const QString needle = m_searchedFor;
-        m_searchResults->applyChanges(
-            published.changes, [&needle](const Torrent &t) { return nameContains(t.name, needle); },
-            [](const Torrent &a, const Torrent &b) { return a.id < b.id; },
-            [](const Torrent &t) { return hashKey(t.id); });
-    }
+    if (!m_searchedFor.isEmpty())
+        takeInSearchResults(published.changes, m_searchedFor);
+}
+
+void TorrentListViewModel::takeInSearchResults(const QList<TorrentChange> &changes, const QString &needle)
+{
+    m_searchResults->applyChanges(
+        changes, [&needle](const Torrent &t) { return nameContains(t.name, needle); },
+        [](const Torrent &a, const Torrent &b) { return a.id < b.id; },
+        [](const Torrent &t) { return hashKey(t.id); });
 }
 
 void TorrentListViewModel::mirrorError()
@@ -253,7 +269,7 @@ void TorrentListViewModel::updateShown()
     // Mostly the last holder of the records the changes replaced: they are freed on the
     // decoding thread, a thousand of them on a tick of a big server.
     if (m_pending.size() > 256)
-        decodingThread().start([done = std::exchange(m_pending, {})] {});
+        freeInBackground(std::exchange(m_pending, {}));
     m_pending.clear();
     m_pendingEverything = false;
     m_shownChoices = now;
@@ -288,20 +304,10 @@ void TorrentListViewModel::updateSearchResults()
     // that come meanwhile are taken in when the results arrive. A newer search makes this one
     // stop and its results unwanted.
     m_searching = true;
-    // Each job lets go of its records before its results are reported: the UI thread goes on
-    // changing its own copy, which must not be shared by then (it would be copied whole).
     const auto stop = [generation, current = m_searchGeneration] { return *current != generation; };
-    QFuture<QList<TorrentPtr>> searching =
-        narrower ? QtConcurrent::run([stop, needle, rows = m_searchResults->records()]() mutable {
-                       QList<TorrentPtr> found = search(rows, needle, true, stop);
-                       rows = {};
-                       return found;
-                   })
-                 : QtConcurrent::run([stop, needle, records = m_repository->records()]() mutable {
-                       QList<TorrentPtr> found = search(records, needle, false, stop);
-                       records = {};
-                       return found;
-                   });
+    QFuture<QList<TorrentPtr>> searching = narrower
+                                               ? searchAside(m_searchResults->records(), needle, true, stop)
+                                               : searchAside(m_repository->records(), needle, false, stop);
     searching.then(this, [this, generation, needle](const QList<TorrentPtr> &found) {
         if (generation != *m_searchGeneration)
             return;
@@ -311,10 +317,7 @@ void TorrentListViewModel::updateSearchResults()
         // thousands of rows differ.
         m_searchResults->replaceRecords(found);
         if (!m_searchPending.isEmpty()) {
-            m_searchResults->applyChanges(
-                m_searchPending.values(), [&needle](const Torrent &t) { return nameContains(t.name, needle); },
-                [](const Torrent &a, const Torrent &b) { return a.id < b.id; },
-                [](const Torrent &t) { return hashKey(t.id); });
+            takeInSearchResults(m_searchPending.values(), needle);
             m_searchPending.clear();
         }
     });

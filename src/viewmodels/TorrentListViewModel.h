@@ -165,6 +165,8 @@ private:
     // Takes in one publication of the repository: totals, counts and search results at once,
     // the shown list at the end of the quiet period.
     void takeIn(const TorrentChanges &changes);
+    // Changes into the search results of the (normalised) needle, kept in the order of hashes.
+    void takeInSearchResults(const QList<TorrentChange> &changes, const QString &needle);
     TorrentListChoices choices() const;
     void countAll() const;
     void count(const Torrent &torrent, int delta) const;
