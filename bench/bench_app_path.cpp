@@ -33,6 +33,7 @@
 // (the refresh interval set in the settings for the run) --ticks=6 (ticks per measurement)
 // --flick-ticks=4 (ticks while scrolling).
 
+#include "BenchApplication.h"
 #include "SyncServer.h"
 #include "SyntheticPayload.h"
 #include "UiSetup.h"
@@ -42,7 +43,6 @@
 #include "model/AppError.h"
 #include "model/ServerConfig.h"
 #include "store/AppSettings.h"
-#include "store/Persistence.h"
 #include "sync/TorrentRepository.h"
 #include "viewmodels/TorrentListModel.h"
 #include "viewmodels/TorrentListViewModel.h"
@@ -56,7 +56,6 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSequentialAnimationGroup>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -675,23 +674,11 @@ int main(int argc, char **argv)
         return 2;
     }
     tuneAllocatorForLargeAnswers(); // as the application does
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Profiles and settings of this run only.
-    QTemporaryDir state;
-    if (!state.isValid()) {
-        std::fprintf(stderr, "cannot create a temporary folder\n");
+    const BenchApplication app(argc, argv);
+    if (!app.failure().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(app.failure()));
         return 1;
     }
-    useStateFolder(state.path());
-
-    QGuiApplication app(argc, argv);
-    setApplicationIdentity();
-    if (const auto failure = PersistenceController::openShared()) {
-        std::fprintf(stderr, "%s\n", qPrintable(*failure));
-        return 1;
-    }
-    applyApplicationStyle();
 
     SyncServer localServer;
     if (!localServer.port()) {

@@ -5,15 +5,13 @@
 // the same process; "first_ms" is the very first one, which also pays for loading the module's
 // types, the Material style and the fonts.
 
+#include "BenchApplication.h"
 #include "UiSetup.h"
-
-#include "store/Persistence.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -123,24 +121,12 @@ BENCHMARK(BM_Startup_WelcomeScreen)->UseManualTime()->Iterations(20)->Unit(bench
 
 int main(int argc, char **argv)
 {
-    // Offscreen unless told otherwise, and an empty profile store of this run only, so that
-    // the first screen is the welcome screen without profiles.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir state;
-    if (!state.isValid()) {
-        std::fprintf(stderr, "cannot create a temporary folder\n");
+    // The first screen is the welcome screen without profiles.
+    const BenchApplication app(argc, argv);
+    if (!app.failure().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(app.failure()));
         return 1;
     }
-    useStateFolder(state.path());
-
-    QGuiApplication app(argc, argv);
-    setApplicationIdentity();
-    if (const auto failure = PersistenceController::openShared()) {
-        std::fprintf(stderr, "%s\n", qPrintable(*failure));
-        return 1;
-    }
-    applyApplicationStyle();
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
