@@ -2,18 +2,66 @@
 
 #include "NetworkError.h"
 
+#include <libdeflate.h>
 #include <simdjson.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 bool isGzip(QByteArrayView bytes)
 {
     return bytes.size() >= 2 && quint8(bytes[0]) == 0x1f && quint8(bytes[1]) == 0x8b;
 }
 
+namespace {
+
+// The size the last four bytes tell: of the (last) member, modulo 4 GiB.
+qint64 trailerSize(QByteArrayView compressed)
+{
+    if (compressed.size() < 18) // header and trailer of an empty member
+        return -1;
+    const auto *tail = reinterpret_cast<const uchar *>(compressed.data() + compressed.size() - 4);
+    return qint64(tail[0]) | qint64(tail[1]) << 8 | qint64(tail[2]) << 16 | qint64(tail[3]) << 24;
+}
+
+// One member whose trailer tells its size, inflated at once into a buffer of that size: about
+// twice as fast as zlib's stream, and a big answer is one. Empty when the bytes are not exactly
+// such a member (several members, a size that lies); the stream takes over then.
+std::optional<QByteArray> inflateWhole(QByteArrayView compressed, qint64 size)
+{
+    struct Free
+    {
+        void operator()(libdeflate_decompressor *d) const { libdeflate_free_decompressor(d); }
+    };
+    thread_local std::unique_ptr<libdeflate_decompressor, Free> decompressor{libdeflate_alloc_decompressor()};
+    if (!decompressor)
+        return std::nullopt;
+    QByteArray out;
+    out.resize(size);
+    out.reserve(size + qsizetype(simdjson::SIMDJSON_PADDING));
+    size_t in = 0;
+    size_t written = 0;
+    const auto result = libdeflate_gzip_decompress_ex(decompressor.get(), compressed.data(), size_t(compressed.size()),
+                                                      out.data(), size_t(size), &in, &written);
+    if (result != LIBDEFLATE_SUCCESS || in != size_t(compressed.size()) || written != size_t(size))
+        return std::nullopt;
+    return out;
+}
+
+} // namespace
+
 QByteArray inflateGzip(QByteArrayView compressed, qint64 limit)
 {
+    // A stream cut short has no trailer: what is read as one may say anything, so a size past
+    // the bound is left to the stream too, which tells the two apart.
+    const qint64 size = trailerSize(compressed);
+    if (size >= 0 && size <= limit) {
+        if (std::optional<QByteArray> whole = inflateWhole(compressed, size))
+            return *std::move(whole);
+    }
+
     z_stream stream{};
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
         throw NetworkError::invalidResponse();
@@ -23,12 +71,8 @@ QByteArray inflateGzip(QByteArrayView compressed, qint64 limit)
         ~End() { inflateEnd(&s); }
     } end{stream};
 
-    // The last four bytes tell the size of the (last) member modulo 4 GiB: a first guess only.
-    qint64 guess = 0;
-    if (compressed.size() >= 4) {
-        const auto *tail = reinterpret_cast<const uchar *>(compressed.data() + compressed.size() - 4);
-        guess = qint64(tail[0]) | qint64(tail[1]) << 8 | qint64(tail[2]) << 16 | qint64(tail[3]) << 24;
-    }
+    // The trailer's size is a first guess only here.
+    const qint64 guess = std::max<qint64>(size, 0);
     const qint64 padding = qint64(simdjson::SIMDJSON_PADDING);
     QByteArray out;
     out.resize(std::clamp<qint64>(guess, 64 * 1024, std::min<qint64>(limit, 1LL << 30)));

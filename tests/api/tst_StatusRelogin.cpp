@@ -1,6 +1,7 @@
 // How answers are judged: the status mapping of fetches, form actions and uploads, the login
 // check, the single re-login with the provider's password, the disconnected client, and what
 // the client makes of sync bodies (with the log lines of a failed decoding).
+#include <QtEndian>
 #include "ApiHarness.h"
 
 #include "support/Fixtures.h"
@@ -334,6 +335,14 @@ private Q_SLOTS:
         QTest::newRow("two members") << gzip(full.left(100)) + gzip(full.mid(100)) << -1;
         QTest::newRow("cut short") << gzip(full).chopped(20) << int(K::invalidResponse);
         QTest::newRow("past the bound") << gzip(endless) << int(K::responseTooLarge);
+        // The size in the trailer is only trusted as far as the bytes bear it out.
+        const auto sized = [](QByteArray gz, quint32 size) {
+            qToLittleEndian(size, gz.data() + gz.size() - 4);
+            return gz;
+        };
+        QTest::newRow("trailer too small") << sized(gzip(full), 100) << int(K::invalidResponse);
+        QTest::newRow("trailer too big") << sized(gzip(full), quint32(full.size() + 100)) << int(K::invalidResponse);
+        QTest::newRow("past the bound, trailer small") << sized(gzip(endless), 10) << int(K::responseTooLarge);
         QTest::newRow("a page") << gzip(" <html><body>登录</body></html>") << int(K::htmlPage);
     }
 
