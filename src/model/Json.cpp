@@ -1,4 +1,6 @@
 #include "Json.h"
+#include "Halves.h"
+#include "JsonCodec.h"
 
 #include <algorithm>
 #include <cmath>
@@ -287,6 +289,33 @@ bool toBool(Element value, const Path &path)
         throwTypeMismatch(QStringLiteral("Bool"), value, path);
     }
     return flag;
+}
+
+void decodeInHalves(size_t count, const std::function<void(size_t, size_t)> &work)
+{
+    // Below this, a thread costs more than it saves; a full answer of 100,000 torrents decodes
+    // in about two thirds of the time on two cores.
+    constexpr size_t worthAThread = 8192;
+    inHalves(count, worthAThread, [&](size_t begin, size_t end) {
+        if (begin == 0) {
+            work(begin, end);
+            return;
+        }
+        // On the other thread: texts read there are pooled as on this one while the document
+        // is open.
+        OpenDocuments &open = openDocuments();
+        ++open.count;
+        struct Close
+        {
+            OpenDocuments &open;
+            ~Close()
+            {
+                if (--open.count == 0)
+                    open.pool.clear();
+            }
+        } close{open};
+        work(begin, end);
+    });
 }
 
 QString sharedText(std::string_view utf8)

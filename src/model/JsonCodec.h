@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <type_traits>
@@ -69,6 +70,10 @@ template <> struct Codec<bool>
 // The object or array behind `value`, or the failure a value of another type deserves.
 simdjson::dom::object objectOf(Element value, const Path &path, QString (*typeName)());
 simdjson::dom::array arrayOf(Element value, const Path &path, QString (*typeName)());
+
+// The items [0, count) of a big list or map read by two threads at once (see inHalves), each
+// sharing the texts that repeat as the document's own thread does.
+void decodeInHalves(size_t count, const std::function<void(size_t, size_t)> &work);
 
 // The members of an object with duplicated keys folded: each key once, at the place of its
 // first occurrence, holding the value of its last.
@@ -130,15 +135,19 @@ template <typename T> struct Codec<QList<std::pair<QString, T>>>
     static QList<std::pair<QString, T>> decode(Element value, const Path &path)
     {
         const auto members = uniqueMembers(objectOf(value, path, &name));
-        QList<std::pair<QString, T>> out;
-        out.reserve(qsizetype(members.size()));
-        KeyOrder order;
-        for (const auto &[key, item] : members) {
-            const Path itemPath = path.child(key);
-            auto &entry = out.emplace_back();
-            entry.first = text(key);
-            decodeItem(entry.second, item, itemPath, order);
-        }
+        QList<std::pair<QString, T>> out(qsizetype(members.size()));
+        std::pair<QString, T> *entries = out.data();
+        const auto decodeRange = [&](size_t begin, size_t end) {
+            KeyOrder order;
+            for (size_t i = begin; i < end; ++i) {
+                const auto &[key, item] = members[i];
+                const Path itemPath = path.child(key);
+                auto &entry = entries[i];
+                entry.first = text(key);
+                decodeItem(entry.second, item, itemPath, order);
+            }
+        };
+        decodeInHalves(members.size(), decodeRange);
         return out;
     }
     static QJsonValue encode(const QList<std::pair<QString, T>> &map)

@@ -4,6 +4,7 @@
 #include "api/Attempt.h"
 #include "api/BackgroundDecoding.h"
 #include "api/QBittorrentAPIClient.h"
+#include "model/Halves.h"
 #include "model/NameOrder.h"
 #include "store/AppSettings.h"
 
@@ -272,19 +273,30 @@ TorrentRepository::MergedAnswer TorrentRepository::mergeAnswer(const QHash<QStri
         QHash<QString, TorrentPtr> &next = merged.records.emplace();
         next.reserve(payload.torrents ? payload.torrents->size() : 0);
         if (payload.torrents) {
-            for (const auto &[hash, data] : *payload.torrents) {
-                std::optional<Torrent> fresh = Torrent::fromTorrentData(hash, data);
-                if (!fresh)
-                    continue;
-                TorrentPtr before = held.value(hash);
-                // Listed twice, the later entry holds.
-                if (before && *before == *fresh) {
-                    next.insert(hash, std::move(before));
-                    continue;
+            // The records are made by two threads at once for a big answer; only the reads of
+            // `held` are shared between them.
+            const auto &listed = *payload.torrents;
+            std::vector<TorrentPtr> made(size_t(listed.size()));
+            inHalves(made.size(), 8192, [&](size_t begin, size_t end) {
+                for (size_t i = begin; i < end; ++i) {
+                    const auto &[hash, data] = listed[qsizetype(i)];
+                    std::optional<Torrent> fresh = Torrent::fromTorrentData(hash, data);
+                    if (!fresh)
+                        continue;
+                    TorrentPtr before = held.value(hash);
+                    if (before && *before == *fresh) {
+                        made[i] = std::move(before);
+                        continue;
+                    }
+                    if (before)
+                        fresh->shareTextsWith(*before);
+                    made[i] = std::make_shared<const Torrent>(std::move(*fresh));
                 }
-                if (before)
-                    fresh->shareTextsWith(*before);
-                next.insert(hash, std::make_shared<const Torrent>(std::move(*fresh)));
+            });
+            // Listed twice, the later entry holds.
+            for (size_t i = 0; i < made.size(); ++i) {
+                if (made[i])
+                    next.insert(listed[qsizetype(i)].first, std::move(made[i]));
             }
         }
         if (held.isEmpty()) {

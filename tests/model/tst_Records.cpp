@@ -317,21 +317,33 @@ private slots:
     void bigMapWithKeysSharingTheirEnds()
     {
         // Keys that agree in length and in their first and last eight bytes, some repeated later:
-        // each key once, at its first place, with its last value.
+        // each key once, at its first place, with its last value. Big enough to be read in two
+        // halves at once, where a failure names the first bad entry whichever half finds it.
         QByteArrayList entries;
-        QList<int> last(4000);
-        for (int i = 0; i < 5000; ++i) {
-            const int id = i < 4000 ? i : (i * 7) % 4000;
+        QList<int> last(10000);
+        for (int i = 0; i < 12000; ++i) {
+            const int id = i < 10000 ? i : (i * 7) % 10000;
             last[id] = i;
             entries.append("\"aaaaaaaa" + QByteArray::number(id).rightJustified(6, '0') +
                            "zzzzzzzz\":{\"dlspeed\":" + QByteArray::number(i) + '}');
         }
-        const SyncData data = SyncData::fromJson("{\"rid\":1,\"torrents\":{" + entries.join(',') + "}}");
-        QCOMPARE(data.torrents->size(), 4000);
-        for (int i = 0; i < 4000; ++i) {
+        const auto answer = [](const QByteArrayList &list) {
+            return "{\"rid\":1,\"torrents\":{" + list.join(',') + "}}";
+        };
+        const SyncData data = SyncData::fromJson(answer(entries));
+        QCOMPARE(data.torrents->size(), 10000);
+        for (int i = 0; i < 10000; ++i) {
             QCOMPARE(data.torrents->at(i).first.mid(8, 6).toInt(), i);
             QCOMPARE(*data.torrents->at(i).second.dlspeed, last[i]);
         }
+        const auto spoilt = [&](QList<int> at) {
+            QByteArrayList copy = entries;
+            for (int i : at)
+                copy[i].replace("\"dlspeed\":", "\"dlspeed\":\"x\",\"y\":");
+            return failureText([&] { return SyncData::fromJson(answer(copy)); });
+        };
+        QCOMPARE(spoilt({8000}), u"typeMismatch(Int64, at torrents.aaaaaaaa008000zzzzzzzz.dlspeed)"_qs);
+        QCOMPARE(spoilt({300, 8000}), u"typeMismatch(Int64, at torrents.aaaaaaaa000300zzzzzzzz.dlspeed)"_qs);
     }
 
     void recurringTextsAreSharedAndExact()
