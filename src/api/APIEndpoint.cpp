@@ -107,6 +107,10 @@ QString APIEndpoint::defaultPath() const
         return QStringLiteral("/api/v2/transfer/setDownloadLimit");
     case Kind::setUploadLimit:
         return QStringLiteral("/api/v2/transfer/setUploadLimit");
+    case Kind::speedLimitsMode:
+        return QStringLiteral("/api/v2/transfer/speedLimitsMode");
+    case Kind::toggleSpeedLimitsMode:
+        return QStringLiteral("/api/v2/transfer/toggleSpeedLimitsMode");
     }
     return {};
 }

@@ -43,6 +43,8 @@ struct APIEndpoint
         deleteTags,
         setDownloadLimit,
         setUploadLimit,
+        speedLimitsMode,
+        toggleSpeedLimitsMode,
     };
 
     Kind kind = Kind::version;
@@ -84,6 +86,8 @@ struct APIEndpoint
     static APIEndpoint deleteTags() { return of(Kind::deleteTags); }
     static APIEndpoint setDownloadLimit() { return of(Kind::setDownloadLimit); }
     static APIEndpoint setUploadLimit() { return of(Kind::setUploadLimit); }
+    static APIEndpoint speedLimitsMode() { return of(Kind::speedLimitsMode); }
+    static APIEndpoint toggleSpeedLimitsMode() { return of(Kind::toggleSpeedLimitsMode); }
 
     QString defaultPath() const;
     // Name/value pairs of the query string in the order the server documents them; empty when

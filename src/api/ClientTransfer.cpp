@@ -6,6 +6,7 @@
 #include "NetworkError.h"
 #include "QBittorrentAPIClient.h"
 #include "model/DecodingError.h"
+#include "model/Json.h"
 #include "model/Log.h"
 
 #include <qcoro/qcorofuture.h>
@@ -75,4 +76,32 @@ QCoro::Task<void> QBittorrentAPIClient::setDownloadLimit(qint64 limit)
 QCoro::Task<void> QBittorrentAPIClient::setUploadLimit(qint64 limit)
 {
     co_await postForm(APIEndpoint::setUploadLimit(), "limit=" + QByteArray::number(limit));
+}
+
+QCoro::Task<bool> QBittorrentAPIClient::getSpeedLimitsMode()
+{
+    const QByteArray body = co_await fetch(APIEndpoint::speedLimitsMode(), requireServer(), true);
+    const QByteArray mode = body.trimmed();
+    if (mode != "0" && mode != "1")
+        json::throwDataCorrupted(json::Path{}, QStringLiteral("期望 0 或 1"));
+    co_return mode == "1";
+}
+
+QCoro::Task<void> QBittorrentAPIClient::setSpeedLimitsMode(bool alternative)
+{
+    const bool current = co_await getSpeedLimitsMode();
+    if (current != alternative)
+        co_await postForm(APIEndpoint::toggleSpeedLimitsMode(), QByteArray());
+}
+
+QCoro::Task<SpeedPreferences> QBittorrentAPIClient::getSpeedPreferences()
+{
+    const QByteArray body = co_await fetch(APIEndpoint::preferences(), requireServer(), true);
+    co_return SpeedPreferences::fromJson(body);
+}
+
+QCoro::Task<void> QBittorrentAPIClient::setAlternativeLimits(qint64 download, qint64 upload)
+{
+    const QByteArray json = SpeedPreferences{download, upload}.toJson();
+    co_await postForm(APIEndpoint::setPreferences(), "json=" + json.toPercentEncoding());
 }

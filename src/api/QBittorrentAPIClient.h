@@ -120,6 +120,14 @@ public:
     QCoro::Task<QStringList> getTags();
     QCoro::Task<void> setDownloadLimit(qint64 limit);
     QCoro::Task<void> setUploadLimit(qint64 limit);
+    // Whether the alternative limits are in force ("1" or "0" from the server).
+    QCoro::Task<bool> getSpeedLimitsMode();
+    // Puts the alternative limits in or out of force. The server only offers a toggle: it is
+    // sent when the mode read just before differs, so two taps never cancel each other out.
+    QCoro::Task<void> setSpeedLimitsMode(bool alternative);
+    QCoro::Task<SpeedPreferences> getSpeedPreferences();
+    // Writes both alternative limits (bytes per second, 0 = none) in one preferences request.
+    QCoro::Task<void> setAlternativeLimits(qint64 download, qint64 upload);
 
     // Core. buildURL throws NetworkError::invalidURL.
     QUrl buildURL(const APIEndpoint &endpoint, const ServerConfig &server) const;

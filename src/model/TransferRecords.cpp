@@ -42,6 +42,8 @@ const json::Fields<ServerState> &jsonFields(const ServerState *)
                            field<&ServerState::readCacheHits>("read_cache_hits"),
                            field<&ServerState::writeCacheOverload>("write_cache_overload"),
                            field<&ServerState::totalBuffersSize>("total_buffers_size"),
+                           field<&ServerState::useAltSpeedLimits>("use_alt_speed_limits"),
+                           field<&ServerState::queueing>("queueing"),
                        });
     return fields;
 }
@@ -53,6 +55,16 @@ const json::Fields<MainDataResponse> &jsonFields(const MainDataResponse *)
                                 field<&MainDataResponse::rid>("rid"),
                                 field<&MainDataResponse::fullUpdate>("full_update"),
                                 field<&MainDataResponse::serverState>("server_state"),
+                            });
+    return fields;
+}
+
+const json::Fields<SpeedPreferences> &jsonFields(const SpeedPreferences *)
+{
+    static const json::Fields<SpeedPreferences> fields(
+        "SpeedPreferences", {
+                                field<&SpeedPreferences::altDlLimit>("alt_dl_limit"),
+                                field<&SpeedPreferences::altUpLimit>("alt_up_limit"),
                             });
     return fields;
 }
@@ -92,6 +104,16 @@ MainDataResponse MainDataResponse::fromJson(QByteArrayView json)
 }
 
 QByteArray MainDataResponse::toJson() const
+{
+    return json::encodeDocument(*this);
+}
+
+SpeedPreferences SpeedPreferences::fromJson(QByteArrayView json)
+{
+    return json::decodeDocument<SpeedPreferences>(json);
+}
+
+QByteArray SpeedPreferences::toJson() const
 {
     return json::encodeDocument(*this);
 }
@@ -154,4 +176,6 @@ void ServerState::update(const ServerState &changes)
     take(readCacheHits, changes.readCacheHits);
     take(writeCacheOverload, changes.writeCacheOverload);
     take(totalBuffersSize, changes.totalBuffersSize);
+    take(useAltSpeedLimits, changes.useAltSpeedLimits);
+    take(queueing, changes.queueing);
 }

@@ -44,6 +44,10 @@ struct ServerState
     std::optional<QString> readCacheHits;
     std::optional<QString> writeCacheOverload;
     std::optional<qint64> totalBuffersSize;
+    // Whether the alternative limits are in force; older servers leave it out.
+    std::optional<bool> useAltSpeedLimits;
+    // Whether the server keeps a queue (only then do queue positions mean anything).
+    std::optional<bool> queueing;
 
     static ServerState fromJson(QByteArrayView json); // throws DecodingError
     QByteArray toJson() const;
@@ -62,6 +66,18 @@ struct MainDataResponse
     static MainDataResponse fromJson(QByteArrayView json); // throws DecodingError
     QByteArray toJson() const;
     bool operator==(const MainDataResponse &) const = default;
+};
+
+// The alternative limits of the server's preferences, bytes per second, 0 = none. Every other
+// preference is left alone.
+struct SpeedPreferences
+{
+    std::optional<qint64> altDlLimit;
+    std::optional<qint64> altUpLimit;
+
+    static SpeedPreferences fromJson(QByteArrayView json); // throws DecodingError
+    QByteArray toJson() const;
+    bool operator==(const SpeedPreferences &) const = default;
 };
 
 struct Category

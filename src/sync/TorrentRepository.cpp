@@ -5,6 +5,7 @@
 #include "api/BackgroundDecoding.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/Halves.h"
+#include "model/Log.h"
 #include "model/NameOrder.h"
 #include "store/AppSettings.h"
 
@@ -110,6 +111,7 @@ void TorrentRepository::forgetServer()
     }
     if (m_serverState) {
         m_serverState.reset();
+        m_requestedAltSpeed.reset();
         Q_EMIT serverStateChanged();
     }
 }
@@ -502,6 +504,35 @@ QCoro::Task<void> TorrentRepository::recheck(QList<Torrent> torrents)
 QCoro::Task<void> TorrentRepository::reannounce(QList<Torrent> torrents)
 {
     return performThenRefresh(this, m_apiClient, APIEndpoint::reannounce(joinedHashes(torrents)));
+}
+
+std::optional<bool> TorrentRepository::alternativeSpeed() const
+{
+    if (m_requestedAltSpeed)
+        return m_requestedAltSpeed;
+    return m_serverState ? m_serverState->useAltSpeedLimits : std::nullopt;
+}
+
+QCoro::Task<void> TorrentRepository::setAlternativeSpeed(bool on)
+{
+    QPointer<TorrentRepository> self(this);
+    m_requestedAltSpeed = on;
+    Q_EMIT serverStateChanged();
+    const ErrorPtr failure = co_await attempt(m_apiClient.setSpeedLimitsMode(on));
+    if (failure)
+        logLine(QStringLiteral("❌ 切换备用速度限制失败: ") + failure->localizedDescription());
+    else
+        logLine(on ? QStringLiteral("✅ 已启用备用速度限制") : QStringLiteral("✅ 已停用备用速度限制"));
+    if (!self)
+        co_return;
+    if (failure)
+        setError(failure);
+    else
+        co_await refresh();
+    if (!self || m_requestedAltSpeed != on)
+        co_return; // asked again meanwhile: that request settles it
+    m_requestedAltSpeed.reset();
+    Q_EMIT serverStateChanged();
 }
 
 void TorrentRepository::startAutoRefresh()

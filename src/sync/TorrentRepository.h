@@ -63,6 +63,9 @@ public:
     const QStringList &tags() const { return m_tags; }
     // The server's figures as the sync answers carry them; none before the first answer.
     const std::optional<ServerState> &serverState() const { return m_serverState; }
+    // Whether the alternative limits are in force: the mode asked for while the request and the
+    // sync that confirms it are under way, else the server's; none when the server does not say.
+    std::optional<bool> alternativeSpeed() const;
     bool isLoading() const { return m_isLoading; }
     const ErrorPtr &error() const { return m_error; }
     void setError(ErrorPtr error);
@@ -88,6 +91,8 @@ public:
     QCoro::Task<void> deleteTorrents(QList<Torrent> torrents, bool deleteFiles);
     QCoro::Task<void> recheck(QList<Torrent> torrents);
     QCoro::Task<void> reannounce(QList<Torrent> torrents);
+    // Puts the alternative limits in or out of force, then runs one sync; never throws.
+    QCoro::Task<void> setAlternativeSpeed(bool on);
 
     // The timer itself: started with the interval of the settings, or stopped.
     void startAutoRefresh();
@@ -140,6 +145,7 @@ private:
     QList<Category> m_categories;
     QStringList m_tags;
     std::optional<ServerState> m_serverState;
+    std::optional<bool> m_requestedAltSpeed;
     bool m_isLoading = false;
     ErrorPtr m_error;
     std::unique_ptr<QTimer> m_refreshTimer;

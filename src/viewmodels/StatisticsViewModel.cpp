@@ -60,7 +60,10 @@ StatisticsViewModel::StatisticsViewModel(QObject *parent)
 StatisticsViewModel::StatisticsViewModel(QBittorrentAPIClient &apiClient, QObject *parent)
     : QObject(parent), m_apiClient(apiClient), m_repository(TorrentRepository::shared(apiClient)),
       m_categories(this)
-{}
+{
+    connect(m_repository.get(), &TorrentRepository::serverStateChanged, this,
+            &StatisticsViewModel::alternativeSpeedChanged);
+}
 
 // The timer goes with the model, so no tick can reach a model that is gone.
 StatisticsViewModel::~StatisticsViewModel() = default;
@@ -85,6 +88,77 @@ void StatisticsViewModel::loadAll()
     loadServerState();
     loadVersion();
     loadCategories();
+    loadAlternativeLimits();
+}
+
+QVariant StatisticsViewModel::alternativeSpeedVariant() const
+{
+    const std::optional<bool> on = m_repository->alternativeSpeed();
+    return on ? QVariant(*on) : QVariant();
+}
+
+void StatisticsViewModel::setAlternativeSpeed(bool on)
+{
+    // Held by the task: the request may outlive this model.
+    const std::shared_ptr<TorrentRepository> repository = m_repository;
+    QCoro::connect(repository->setAlternativeSpeed(on), this, [repository] {});
+}
+
+QCoro::Task<void> StatisticsViewModel::loadAlternativeLimits()
+{
+    QPointer<StatisticsViewModel> self(this);
+    Attempted<SpeedPreferences> answer = co_await attempt(m_apiClient.getSpeedPreferences());
+    logFailure(QStringLiteral("❌ 加载备用限速失败: "), answer.error);
+    if (!self || answer.error)
+        co_return;
+    if (m_alternativeLimits != answer.value) {
+        m_alternativeLimits = std::move(answer.value);
+        Q_EMIT alternativeLimitsChanged();
+    }
+}
+
+QString StatisticsViewModel::altDownloadLimitText() const
+{
+    if (!m_alternativeLimits || !m_alternativeLimits->altDlLimit)
+        return {};
+    return QString::number(std::max<qint64>(*m_alternativeLimits->altDlLimit, 0) / 1024);
+}
+
+QString StatisticsViewModel::altUploadLimitText() const
+{
+    if (!m_alternativeLimits || !m_alternativeLimits->altUpLimit)
+        return {};
+    return QString::number(std::max<qint64>(*m_alternativeLimits->altUpLimit, 0) / 1024);
+}
+
+bool StatisticsViewModel::applyAlternativeLimitTexts(const QString &download, const QString &upload)
+{
+    const std::optional<qint64> dl = limitBytes(download);
+    const std::optional<qint64> up = limitBytes(upload);
+    const SpeedPreferences held = m_alternativeLimits.value_or(SpeedPreferences{});
+    const std::optional<qint64> nextDl = dl ? dl : held.altDlLimit;
+    const std::optional<qint64> nextUp = up ? up : held.altUpLimit;
+    if (nextDl && nextUp && (nextDl != held.altDlLimit || nextUp != held.altUpLimit))
+        saveAlternativeLimits(*nextDl, *nextUp);
+    return dl && up;
+}
+
+QCoro::Task<void> StatisticsViewModel::saveAlternativeLimits(qint64 download, qint64 upload)
+{
+    QPointer<StatisticsViewModel> self(this);
+    const ErrorPtr failure = co_await attempt(m_apiClient.setAlternativeLimits(download, upload));
+    if (failure)
+        logLine(QStringLiteral("❌ 设置备用限速失败: ") + failure->localizedDescription());
+    else
+        logLine(QStringLiteral("✅ 备用限速已设置: 下载 %1 B/s, 上传 %2 B/s").arg(download).arg(upload));
+    if (!self)
+        co_return;
+    if (failure) {
+        m_error = failure;
+        Q_EMIT errorChanged();
+        co_return;
+    }
+    co_await loadAlternativeLimits();
 }
 
 void StatisticsViewModel::startAutoRefresh(double intervalSeconds)

@@ -33,6 +33,11 @@ class StatisticsViewModel : public QObject
     // Set by the screen while it is shown and the application is active: loads everything on
     // each show and refreshes the live figures every liveIntervalSeconds while active.
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
+    // Whether the alternative limits are in force; undefined when the server does not say.
+    Q_PROPERTY(QVariant alternativeSpeed READ alternativeSpeedVariant NOTIFY alternativeSpeedChanged)
+    // The alternative limits in KB/s as the sheet's fields start ("0" = none); empty until read.
+    Q_PROPERTY(QString altDownloadLimitText READ altDownloadLimitText NOTIFY alternativeLimitsChanged)
+    Q_PROPERTY(QString altUploadLimitText READ altUploadLimitText NOTIFY alternativeLimitsChanged)
 
 public:
     static constexpr double liveIntervalSeconds = 5.0;
@@ -64,6 +69,13 @@ public:
     // The sheet's initial field texts ("0" below 1, else limit / 1024 rounded down).
     Q_INVOKABLE QString downloadLimitFieldText() const;
     Q_INVOKABLE QString uploadLimitFieldText() const;
+    Q_INVOKABLE void setAlternativeSpeed(bool on);
+    const std::optional<SpeedPreferences> &alternativeLimits() const { return m_alternativeLimits; }
+    QCoro::Task<void> loadAlternativeLimits();
+    // From the limit sheet, KB/s texts checked like the normal limits; an entry that is not
+    // accepted keeps the value read last. Both go in one request. Returns whether both were
+    // accepted.
+    Q_INVOKABLE bool applyAlternativeLimitTexts(const QString &download, const QString &upload);
     // "%.2f" of alltimeUL / alltimeDL; "∞" when downloaded < 1.
     Q_INVOKABLE QString shareRatioText() const;
 
@@ -74,6 +86,8 @@ Q_SIGNALS:
     void isLoadingChanged();
     void errorChanged();
     void activeChanged();
+    void alternativeSpeedChanged();
+    void alternativeLimitsChanged();
 
 private:
     QCoro::Task<void> loadTransferInfo();
@@ -86,6 +100,10 @@ private:
     void settle(const ErrorPtr &failure, Value &member, Value value, void (StatisticsViewModel::*changed)());
     TransferFigures transferFigures() const;
     ServerFigures serverFigures() const;
+    QVariant alternativeSpeedVariant() const;
+    QString altDownloadLimitText() const;
+    QString altUploadLimitText() const;
+    QCoro::Task<void> saveAlternativeLimits(qint64 download, qint64 upload);
     QString serverVersionText() const { return m_serverVersion.value_or(QString()); }
     bool hasError() const { return m_error != nullptr; }
     QString errorMessage() const;
@@ -97,6 +115,7 @@ private:
     std::optional<TransferInfo> m_transferInfo;
     std::optional<ServerState> m_serverState;
     std::optional<QString> m_serverVersion;
+    std::optional<SpeedPreferences> m_alternativeLimits;
     CategoryListModel m_categories;
     bool m_isLoading = false;
     ErrorPtr m_error;

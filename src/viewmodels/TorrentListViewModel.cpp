@@ -127,6 +127,7 @@ TorrentListViewModel::TorrentListViewModel(std::shared_ptr<TorrentRepository> re
         Q_EMIT isLoadingChanged();
     });
     connect(repo, &TorrentRepository::errorChanged, this, &TorrentListViewModel::mirrorError);
+    connect(repo, &TorrentRepository::serverStateChanged, this, &TorrentListViewModel::alternativeSpeedChanged);
 
     // Torrents, status filter and category reach the shown list after 300 ms of quiet, so that
     // a sync pass or a burst of taps costs one recomputation. The first one comes 300 ms after
@@ -606,6 +607,17 @@ void TorrentListViewModel::startRefresh()
 void TorrentListViewModel::pause(const QString &hash)
 {
     runDetached(pauseTorrents({torrentWithId(hash)}));
+}
+
+QVariant TorrentListViewModel::alternativeSpeedVariant() const
+{
+    const std::optional<bool> on = m_repository->alternativeSpeed();
+    return on ? QVariant(*on) : QVariant();
+}
+
+void TorrentListViewModel::setAlternativeSpeed(bool on)
+{
+    runDetached(m_repository->setAlternativeSpeed(on));
 }
 
 void TorrentListViewModel::resume(const QString &hash)

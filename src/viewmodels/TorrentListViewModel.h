@@ -56,6 +56,8 @@ class TorrentListViewModel : public QObject
     Q_PROPERTY(bool keepsShownList READ keepsShownList WRITE setKeepsShownList NOTIFY keepsShownListChanged)
     // Set by the screen while it is shown: loads on every show, polls while shown.
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
+    // Whether the alternative limits are in force; undefined when the server does not say.
+    Q_PROPERTY(QVariant alternativeSpeed READ alternativeSpeedVariant NOTIFY alternativeSpeedChanged)
 
 public:
     // The shared repository of the shared API client's session.
@@ -110,6 +112,7 @@ public:
     Q_INVOKABLE void remove(const QString &hash, bool deleteFiles);
     Q_INVOKABLE void recheck(const QString &hash);
     Q_INVOKABLE void reannounce(const QString &hash);
+    Q_INVOKABLE void setAlternativeSpeed(bool on);
     bool isActive() const { return m_active; }
     bool keepsShownList() const { return m_keepsShownList; }
     void setKeepsShownList(bool keeps);
@@ -140,9 +143,11 @@ Q_SIGNALS:
     void searchTextChanged();
     void activeChanged();
     void keepsShownListChanged();
+    void alternativeSpeedChanged();
 
 private:
     int torrentCountTotal() const;
+    QVariant alternativeSpeedVariant() const;
     QStringList categoryNames() const;
     double totalDownloadSpeedForQml() const { return double(m_totalDownloadSpeed); }
     double totalUploadSpeedForQml() const { return double(m_totalUploadSpeed); }

@@ -55,6 +55,8 @@ constexpr Entry entries[] = {
     {"paperplane", 0xe163},                   // send
     {"heart.fill", 0xe87d},                   // favorite
     {"xmark", 0xe5cd},                        // close
+    // Alternative speed limits: the font has no tortoise; slow motion reads as "slower"
+    {"tortoise", 0xe068}, // slow_motion_video
     // Torrent list, rows and filter sheet
     {"line.3.horizontal.decrease.circle", 0xe152}, // filter_list
     {"tray", 0xe156},                              // inbox

@@ -37,6 +37,9 @@ const std::tuple<const char *, Operation, QByteArray, QByteArray> requestCases[]
     {"delete with files", [](auto &c) { return c.performAction(APIEndpoint::deleteTorrents("a", true)); }, "/api/v2/torrents/delete", "hashes=a&deleteFiles=true"},
     {"download limit -1", [](auto &c) { return c.setDownloadLimit(-1); }, "/api/v2/transfer/setDownloadLimit", "limit=-1"},
     {"upload limit max", [](auto &c) { return c.setUploadLimit(std::numeric_limits<qint64>::max()); }, "/api/v2/transfer/setUploadLimit", "limit=9223372036854775807"},
+    {"speed limits mode", [](auto &c) { return discard(c.getSpeedLimitsMode()); }, "/api/v2/transfer/speedLimitsMode", {}},
+    {"preferences", [](auto &c) { return discard(c.getSpeedPreferences()); }, "/api/v2/app/preferences", {}},
+    {"alternative limits", [](auto &c) { return c.setAlternativeLimits(1024, 0); }, "/api/v2/app/setPreferences", "json=%7B%22alt_dl_limit%22%3A1024%2C%22alt_up_limit%22%3A0%7D"},
 };
 // clang-format on
 

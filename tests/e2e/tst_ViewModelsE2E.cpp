@@ -167,6 +167,29 @@ private Q_SLOTS:
         QCOMPARE(statistics.transferInfo()->dhtNodes, qint64(0));
         QVERIFY(statistics.serverState()->freeSpaceOnDisk.value_or(0) > 0 &&
                 std::ranges::count(statistics.categories(), category, &Category::name) == 1);
+
+        // The alternative limits: the mode switched on (asked twice: the server only toggles)
+        // and off, each confirmed by the sync stream and read back from the server; both limits
+        // written at once.
+        const auto mode = [&] {
+            const auto answer = runTask(m_client.getSpeedLimitsMode());
+            return answer.ok() ? int(*answer.value) : -1;
+        };
+        QCOMPARE(statistics.property("alternativeSpeed"), QVariant(false));
+        for (const bool on : {true, true, false}) {
+            statistics.setAlternativeSpeed(on);
+            QCOMPARE(statistics.property("alternativeSpeed"), QVariant(on)); // at once, as asked
+            QTRY_COMPARE_WITH_TIMEOUT(mode(), int(on), waitMs);
+            const auto &state = TorrentRepository::shared(m_client)->serverState();
+            QTRY_VERIFY_WITH_TIMEOUT(state && state->useAltSpeedLimits == on, waitMs);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(statistics.alternativeLimits().has_value(), waitMs);
+        QVERIFY(statistics.applyAlternativeLimitTexts(u"300"_qs, u"40"_qs));
+        const SpeedPreferences written{300 * 1024, 40 * 1024};
+        QTRY_COMPARE_WITH_TIMEOUT(statistics.alternativeLimits(), std::optional(written), waitMs);
+        AWAIT(preferences, m_client.getSpeedPreferences());
+        QCOMPARE(*preferences.value, written);
+        QVERIFY2(!statistics.error(), describe(statistics.error()).constData());
     }
 
     // Last: neither the password nor the session cookie went anywhere they could be read.

@@ -13,6 +13,10 @@ Page {
     required property StatisticsViewModel viewModel
     property alias downloadLimit: downloadField.text
     property alias uploadLimit: uploadField.text
+    property alias altDownloadLimit: altDownloadField.text
+    property alias altUploadLimit: altUploadField.text
+    // The server applies the normal limits below only while the alternative ones are off.
+    readonly property bool alternativeInForce: viewModel.alternativeSpeed === true
 
     signal closeRequested()
 
@@ -21,11 +25,15 @@ Page {
             downloadLimit = viewModel.downloadLimitFieldText()
             uploadLimit = viewModel.uploadLimitFieldText()
         }
+        altDownloadLimit = viewModel.altDownloadLimitText
+        altUploadLimit = viewModel.altUploadLimitText
     }
 
     function save() {
         viewModel.applyDownloadLimitText(downloadLimit)
         viewModel.applyUploadLimitText(uploadLimit)
+        if (altLimits.visible)
+            viewModel.applyAlternativeLimitTexts(altDownloadLimit, altUploadLimit)
         closeRequested()
     }
 
@@ -53,9 +61,20 @@ Page {
         width: parent.width - 32
         spacing: 20
 
+        Label {
+            objectName: "activeSetLabel"
+            Layout.fillWidth: true
+            visible: root.viewModel.alternativeSpeed !== undefined
+            wrapMode: Text.Wrap
+            color: root.alternativeInForce ? Theme.orange : root.Material.secondaryTextColor
+            // The server's limit requests change the set in force, so the first two fields
+            // edit that one.
+            text: root.alternativeInForce ? "备用速度限制已开启：以下修改的是备用限速。"
+                                          : "备用速度限制已关闭：以下修改的是常规限速。"
+        }
         FormSection {
             Layout.fillWidth: true
-            title: "下载限速"
+            title: root.alternativeInForce ? "备用下载限速" : "下载限速"
             TextField {
                 id: downloadField
                 objectName: "downloadLimitField"
@@ -67,13 +86,40 @@ Page {
         }
         FormSection {
             Layout.fillWidth: true
-            title: "上传限速"
+            title: root.alternativeInForce ? "备用上传限速" : "上传限速"
             footer: "输入 0 表示无限制"
             TextField {
                 id: uploadField
                 objectName: "uploadLimitField"
                 Layout.fillWidth: true
                 placeholderText: "上传限速 (KB/s, 0=无限制)"
+                inputMethodHints: Qt.ImhDigitsOnly
+                selectByMouse: true
+            }
+        }
+        FormSection {
+            id: altLimits
+            objectName: "altLimitsSection"
+            Layout.fillWidth: true
+            // Only once the server's preferences were read: a guess would overwrite them.
+            // While the alternative limits are in force the fields above edit them already.
+            visible: !root.alternativeInForce && root.viewModel.altDownloadLimitText !== ""
+                     && root.viewModel.altUploadLimitText !== ""
+            title: "备用速度限制"
+            footer: "开启备用速度限制时使用，输入 0 表示无限制"
+            TextField {
+                id: altDownloadField
+                objectName: "altDownloadLimitField"
+                Layout.fillWidth: true
+                placeholderText: "备用下载限速 (KB/s, 0=无限制)"
+                inputMethodHints: Qt.ImhDigitsOnly
+                selectByMouse: true
+            }
+            TextField {
+                id: altUploadField
+                objectName: "altUploadLimitField"
+                Layout.fillWidth: true
+                placeholderText: "备用上传限速 (KB/s, 0=无限制)"
                 inputMethodHints: Qt.ImhDigitsOnly
                 selectByMouse: true
             }

@@ -149,6 +149,33 @@ Page {
             FormSection {
                 Layout.fillWidth: true
                 title: "速度限制"
+                // The server reports the limits in force: the alternative ones while they are on.
+                footer: root.viewModel.alternativeSpeed === true ? "备用速度限制已开启，显示的是生效中的备用限速" : ""
+                RowLayout {
+                    objectName: "altSpeedRow"
+                    Layout.fillWidth: true
+                    Layout.minimumHeight: 44
+                    visible: root.viewModel.alternativeSpeed !== undefined
+                    spacing: 8
+                    Icon {
+                        Layout.preferredWidth: 24
+                        name: "tortoise"
+                        color: Theme.orange
+                    }
+                    Label {
+                        Layout.fillWidth: true
+                        text: "备用速度限制"
+                    }
+                    Switch {
+                        objectName: "altSpeedSwitch"
+                        checked: root.viewModel.alternativeSpeed === true
+                        Accessible.name: "备用速度限制"
+                        onToggled: {
+                            root.viewModel.setAlternativeSpeed(checked)
+                            checked = Qt.binding(() => root.viewModel.alternativeSpeed === true)
+                        }
+                    }
+                }
                 ItemDelegate {
                     objectName: "speedLimitButton"
                     Layout.fillWidth: true
@@ -165,6 +192,18 @@ Page {
                             objectName: "uploadLimitRow"
                             label: "上传限速"
                             value: root.limit(root.transfer("upRateLimit"))
+                        }
+                        StatRow {
+                            objectName: "altDownloadLimitRow"
+                            visible: root.viewModel.alternativeSpeed !== true && root.viewModel.altDownloadLimitText !== ""
+                            label: "备用下载限速"
+                            value: root.viewModel.altDownloadLimitText === "0" ? "无限制" : root.viewModel.altDownloadLimitText + " KB/s"
+                        }
+                        StatRow {
+                            objectName: "altUploadLimitRow"
+                            visible: root.viewModel.alternativeSpeed !== true && root.viewModel.altUploadLimitText !== ""
+                            label: "备用上传限速"
+                            value: root.viewModel.altUploadLimitText === "0" ? "无限制" : root.viewModel.altUploadLimitText + " KB/s"
                         }
                     }
                 }

@@ -77,6 +77,24 @@ Page {
         ]
         trailing: [
             BarButton {
+                objectName: "altSpeedButton"
+                // Only when the server tells its mode.
+                visible: root.viewModel.alternativeSpeed !== undefined
+                symbol: "tortoise"
+                tint: root.viewModel.alternativeSpeed === true ? Theme.orange : Material.hintTextColor
+                checkable: true
+                checked: root.viewModel.alternativeSpeed === true
+                Accessible.name: "备用速度限制"
+                Accessible.checkable: true
+                Accessible.checked: checked
+                ToolTip.visible: hovered
+                ToolTip.text: checked ? "备用速度限制：已开启" : "备用速度限制：已关闭"
+                onToggled: {
+                    root.viewModel.setAlternativeSpeed(checked)
+                    checked = Qt.binding(() => root.viewModel.alternativeSpeed === true)
+                }
+            },
+            BarButton {
                 objectName: "addTorrentButton"
                 symbol: "plus.circle.fill"
                 Accessible.name: "添加种子"
