@@ -223,15 +223,16 @@ private Q_SLOTS:
     // alone (their log lines show that they were read).
     void destroyedWhileLoading()
     {
-        for (const QByteArray &path : {transferPath, mainDataPath, versionPath, categoriesPath})
+        for (const QByteArray &path :
+             {transferPath, mainDataPath, versionPath, categoriesPath, QByteArray("/api/v2/app/preferences")})
             m_harness->server.on(path, late(TestResponse::withStatus(500)));
         LogCapture log;
         auto *model = new StatisticsViewModel(m_harness->client);
         model->loadAll();
         model->startAutoRefresh(5.0);
-        QVERIFY(m_harness->server.waitForRequests(4));
+        QVERIFY(m_harness->server.waitForRequests(5));
         delete model;
-        QTRY_COMPARE(log.startingWith(QStringLiteral("❌")).size(), 4);
+        QTRY_COMPARE(log.startingWith(QStringLiteral("❌")).size(), 5);
         // A limit set by a tab that is gone finishes without its refresh.
         model = new StatisticsViewModel(m_harness->client);
         m_harness->server.on(downloadLimitPath, late(TestResponse::text("Ok.")));
