@@ -44,11 +44,15 @@ std::optional<qint64> limitBytes(const QString &kilobytesPerSecond)
     return bytes;
 }
 
+// A limit in bytes per second as a field's KB/s text: "0" (no limit) below 1, else rounded down.
+QString kilobytesText(qint64 bytesPerSecond)
+{
+    return bytesPerSecond < 1 ? QStringLiteral("0") : QString::number(bytesPerSecond / 1024);
+}
+
 QString limitFieldText(const std::optional<TransferInfo> &info, qint64 TransferInfo::*limit)
 {
-    if (!info || (*info).*limit < 1)
-        return QStringLiteral("0");
-    return QString::number((*info).*limit / 1024);
+    return kilobytesText(info ? (*info).*limit : 0);
 }
 
 } // namespace
@@ -121,14 +125,14 @@ QString StatisticsViewModel::altDownloadLimitText() const
 {
     if (!m_alternativeLimits || !m_alternativeLimits->altDlLimit)
         return {};
-    return QString::number(std::max<qint64>(*m_alternativeLimits->altDlLimit, 0) / 1024);
+    return kilobytesText(*m_alternativeLimits->altDlLimit);
 }
 
 QString StatisticsViewModel::altUploadLimitText() const
 {
     if (!m_alternativeLimits || !m_alternativeLimits->altUpLimit)
         return {};
-    return QString::number(std::max<qint64>(*m_alternativeLimits->altUpLimit, 0) / 1024);
+    return kilobytesText(*m_alternativeLimits->altUpLimit);
 }
 
 bool StatisticsViewModel::applyAlternativeLimitTexts(const QString &download, const QString &upload)
@@ -147,17 +151,10 @@ QCoro::Task<void> StatisticsViewModel::saveAlternativeLimits(qint64 download, qi
 {
     QPointer<StatisticsViewModel> self(this);
     const ErrorPtr failure = co_await attempt(m_apiClient.setAlternativeLimits(download, upload));
-    if (failure)
-        logLine(QStringLiteral("❌ 设置备用限速失败: ") + failure->localizedDescription());
-    else
+    if (!failure)
         logLine(QStringLiteral("✅ 备用限速已设置: 下载 %1 B/s, 上传 %2 B/s").arg(download).arg(upload));
-    if (!self)
+    if (!wrote(self, failure, QStringLiteral("❌ 设置备用限速失败: ")))
         co_return;
-    if (failure) {
-        m_error = failure;
-        Q_EMIT errorChanged();
-        co_return;
-    }
     co_await loadAlternativeLimits();
 }
 
@@ -193,21 +190,9 @@ void StatisticsViewModel::stopAutoRefresh()
 QCoro::Task<void> StatisticsViewModel::setDownloadLimit(qint64 bytesPerSecond)
 {
     QPointer<StatisticsViewModel> self(this);
-    ErrorPtr failure;
-    try {
-        co_await m_apiClient.setDownloadLimit(bytesPerSecond);
-    } catch (...) {
-        failure = currentError();
-    }
-    if (failure)
-        logLine(QStringLiteral("❌ 设置下载限速失败: ") + failure->localizedDescription());
-    if (!self)
+    const ErrorPtr failure = co_await attempt(m_apiClient.setDownloadLimit(bytesPerSecond));
+    if (!wrote(self, failure, QStringLiteral("❌ 设置下载限速失败: ")))
         co_return;
-    if (failure) {
-        m_error = failure;
-        Q_EMIT errorChanged();
-        co_return;
-    }
     // Not awaited: the limit is set; the card catches up when the new figures arrive.
     loadTransferInfo();
 }
@@ -215,21 +200,9 @@ QCoro::Task<void> StatisticsViewModel::setDownloadLimit(qint64 bytesPerSecond)
 QCoro::Task<void> StatisticsViewModel::setUploadLimit(qint64 bytesPerSecond)
 {
     QPointer<StatisticsViewModel> self(this);
-    ErrorPtr failure;
-    try {
-        co_await m_apiClient.setUploadLimit(bytesPerSecond);
-    } catch (...) {
-        failure = currentError();
-    }
-    if (failure)
-        logLine(QStringLiteral("❌ 设置上传限速失败: ") + failure->localizedDescription());
-    if (!self)
+    const ErrorPtr failure = co_await attempt(m_apiClient.setUploadLimit(bytesPerSecond));
+    if (!wrote(self, failure, QStringLiteral("❌ 设置上传限速失败: ")))
         co_return;
-    if (failure) {
-        m_error = failure;
-        Q_EMIT errorChanged();
-        co_return;
-    }
     loadTransferInfo();
 }
 
@@ -331,6 +304,20 @@ void StatisticsViewModel::logFailure(const QString &prefix, const ErrorPtr &fail
 {
     if (failure)
         logLine(prefix + failure->localizedDescription());
+}
+
+bool StatisticsViewModel::wrote(const QPointer<StatisticsViewModel> &self, const ErrorPtr &failure,
+                                const QString &failurePrefix)
+{
+    logFailure(failurePrefix, failure);
+    if (!self)
+        return false;
+    if (failure) {
+        self->m_error = failure;
+        Q_EMIT self->errorChanged();
+        return false;
+    }
+    return true;
 }
 
 template <typename Value>

@@ -6,6 +6,7 @@
 #include "model/TransferRecords.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <QVariant>
 
@@ -95,6 +96,10 @@ private:
     QCoro::Task<void> loadVersion();
     QCoro::Task<void> loadCategories();
     static void logFailure(const QString &prefix, const ErrorPtr &failure);
+    // After a write to the server: logs a failure and keeps it as the model's error. True when
+    // the model is still there and the write went through.
+    static bool wrote(const QPointer<StatisticsViewModel> &self, const ErrorPtr &failure,
+                      const QString &failurePrefix);
     // After a load: keeps the error, or the new value when it differs (then signals `changed`).
     template <typename Value>
     void settle(const ErrorPtr &failure, Value &member, Value value, void (StatisticsViewModel::*changed)());
