@@ -64,10 +64,18 @@ private:
     std::vector<quint32> m_places; // at most half full
 };
 
+// The documents open on a thread; texts are pooled while one is, and forgotten with the last.
 struct OpenDocuments
 {
     int count = 0;
     StringPool pool;
+
+    void enter() { ++count; }
+    void leave()
+    {
+        if (--count == 0)
+            pool.clear();
+    }
 };
 
 OpenDocuments &openDocuments()
@@ -184,7 +192,7 @@ Document::Document(QByteArrayView bytes, bool padded)
         shared.busy = true;
         m_usesShared = true;
     }
-    ++openDocuments().count;
+    openDocuments().enter();
 }
 
 Document::~Document()
@@ -197,9 +205,7 @@ Document::~Document()
         if (shared.parser.capacity() > keptParserCapacity)
             shared.parser = simdjson::dom::parser();
     }
-    OpenDocuments &open = openDocuments();
-    if (--open.count == 0)
-        open.pool.clear();
+    openDocuments().leave();
 }
 
 void throwTypeMismatch(const QString &expectedType, Element found, const Path &path)
@@ -303,17 +309,11 @@ void decodeInHalves(size_t count, const std::function<void(size_t, size_t)> &wor
         }
         // On the other thread: texts read there are pooled as on this one while the document
         // is open.
-        OpenDocuments &open = openDocuments();
-        ++open.count;
-        struct Close
+        struct Open
         {
-            OpenDocuments &open;
-            ~Close()
-            {
-                if (--open.count == 0)
-                    open.pool.clear();
-            }
-        } close{open};
+            Open() { openDocuments().enter(); }
+            ~Open() { openDocuments().leave(); }
+        } open;
         work(begin, end);
     });
 }
