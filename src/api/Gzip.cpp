@@ -38,9 +38,10 @@ std::optional<QByteArray> inflateWhole(QByteArrayView compressed, qint64 size)
     thread_local std::unique_ptr<libdeflate_decompressor, Free> decompressor{libdeflate_alloc_decompressor()};
     if (!decompressor)
         return std::nullopt;
+    // Room for the padding first: reserved after, it would copy every byte to a new block.
     QByteArray out;
-    out.resize(size);
     out.reserve(size + qsizetype(simdjson::SIMDJSON_PADDING));
+    out.resize(size);
     size_t in = 0;
     size_t written = 0;
     const auto result = libdeflate_gzip_decompress_ex(decompressor.get(), compressed.data(), size_t(compressed.size()),
