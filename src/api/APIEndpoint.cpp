@@ -1,5 +1,7 @@
 #include "APIEndpoint.h"
 
+#include "FormEncoding.h"
+
 APIEndpoint APIEndpoint::torrentInfo(std::optional<QString> filter)
 {
     APIEndpoint endpoint = of(Kind::torrentInfo);
@@ -19,6 +21,70 @@ APIEndpoint APIEndpoint::setForceStart(QString hashes, bool value)
     APIEndpoint endpoint = withHashes(Kind::setForceStart, std::move(hashes));
     endpoint.value = value;
     return endpoint;
+}
+
+namespace {
+
+APIEndpoint withFields(APIEndpoint endpoint, QList<std::pair<QString, QString>> fields)
+{
+    endpoint.fields = std::move(fields);
+    return endpoint;
+}
+
+} // namespace
+
+APIEndpoint APIEndpoint::setLocation(QString hashes, QString location)
+{
+    return withFields(withHashes(Kind::setLocation, std::move(hashes)), {{QStringLiteral("location"), location}});
+}
+
+APIEndpoint APIEndpoint::setCategory(QString hashes, QString category)
+{
+    return withFields(withHashes(Kind::setCategory, std::move(hashes)), {{QStringLiteral("category"), category}});
+}
+
+APIEndpoint APIEndpoint::addTags(QString hashes, QString tags)
+{
+    return withFields(withHashes(Kind::addTags, std::move(hashes)), {{QStringLiteral("tags"), tags}});
+}
+
+APIEndpoint APIEndpoint::removeTags(QString hashes, QString tags)
+{
+    return withFields(withHashes(Kind::removeTags, std::move(hashes)), {{QStringLiteral("tags"), tags}});
+}
+
+APIEndpoint APIEndpoint::createCategory(QString name, QString savePath)
+{
+    return withFields(of(Kind::createCategory),
+                      {{QStringLiteral("category"), name}, {QStringLiteral("savePath"), savePath}});
+}
+
+APIEndpoint APIEndpoint::createTags(QString tags)
+{
+    return withFields(of(Kind::createTags), {{QStringLiteral("tags"), tags}});
+}
+
+APIEndpoint APIEndpoint::rename(QString hash, QString name)
+{
+    return withFields(withHash(Kind::rename, std::move(hash)), {{QStringLiteral("name"), name}});
+}
+
+APIEndpoint APIEndpoint::setTorrentDownloadLimit(QString hashes, qint64 limit)
+{
+    return withFields(withHashes(Kind::setTorrentDownloadLimit, std::move(hashes)),
+                      {{QStringLiteral("limit"), QString::number(limit)}});
+}
+
+APIEndpoint APIEndpoint::setTorrentUploadLimit(QString hashes, qint64 limit)
+{
+    return withFields(withHashes(Kind::setTorrentUploadLimit, std::move(hashes)),
+                      {{QStringLiteral("limit"), QString::number(limit)}});
+}
+
+APIEndpoint APIEndpoint::filePrio(QString hash, QString ids, int priority)
+{
+    return withFields(withHash(Kind::filePrio, std::move(hash)),
+                      {{QStringLiteral("id"), ids}, {QStringLiteral("priority"), QString::number(priority)}});
 }
 
 APIEndpoint APIEndpoint::mainData(std::optional<qint64> rid)
@@ -111,6 +177,26 @@ QString APIEndpoint::defaultPath() const
         return QStringLiteral("/api/v2/transfer/speedLimitsMode");
     case Kind::toggleSpeedLimitsMode:
         return QStringLiteral("/api/v2/transfer/toggleSpeedLimitsMode");
+    case Kind::rename:
+        return QStringLiteral("/api/v2/torrents/rename");
+    case Kind::setTorrentDownloadLimit:
+        return QStringLiteral("/api/v2/torrents/setDownloadLimit");
+    case Kind::setTorrentUploadLimit:
+        return QStringLiteral("/api/v2/torrents/setUploadLimit");
+    case Kind::toggleSequentialDownload:
+        return QStringLiteral("/api/v2/torrents/toggleSequentialDownload");
+    case Kind::toggleFirstLastPiecePrio:
+        return QStringLiteral("/api/v2/torrents/toggleFirstLastPiecePrio");
+    case Kind::topPrio:
+        return QStringLiteral("/api/v2/torrents/topPrio");
+    case Kind::increasePrio:
+        return QStringLiteral("/api/v2/torrents/increasePrio");
+    case Kind::decreasePrio:
+        return QStringLiteral("/api/v2/torrents/decreasePrio");
+    case Kind::bottomPrio:
+        return QStringLiteral("/api/v2/torrents/bottomPrio");
+    case Kind::filePrio:
+        return QStringLiteral("/api/v2/torrents/filePrio");
     }
     return {};
 }
@@ -139,19 +225,71 @@ QList<std::pair<QString, QString>> APIEndpoint::queryItems() const
 
 QByteArray APIEndpoint::actionBody() const
 {
-    const QByteArray hashesPair = "hashes=" + hashes.toUtf8();
     const auto flag = [](bool on) { return on ? QByteArrayLiteral("true") : QByteArrayLiteral("false"); };
+    QByteArray body;
     switch (kind) {
     case Kind::pause:
     case Kind::resume:
     case Kind::recheck:
     case Kind::reannounce:
-        return hashesPair;
+    case Kind::setLocation:
+    case Kind::setCategory:
+    case Kind::addTags:
+    case Kind::removeTags:
+    case Kind::setTorrentDownloadLimit:
+    case Kind::setTorrentUploadLimit:
+    case Kind::toggleSequentialDownload:
+    case Kind::toggleFirstLastPiecePrio:
+    case Kind::topPrio:
+    case Kind::increasePrio:
+    case Kind::decreasePrio:
+    case Kind::bottomPrio:
+        body = "hashes=" + hashes.toUtf8();
+        break;
     case Kind::deleteTorrents:
-        return hashesPair + "&deleteFiles=" + flag(deleteFiles);
+        return "hashes=" + hashes.toUtf8() + "&deleteFiles=" + flag(deleteFiles);
     case Kind::setForceStart:
-        return hashesPair + "&value=" + flag(value);
+        return "hashes=" + hashes.toUtf8() + "&value=" + flag(value);
+    case Kind::rename:
+    case Kind::filePrio:
+        body = "hash=" + hash.toUtf8();
+        break;
+    case Kind::createCategory:
+    case Kind::createTags:
+        break;
     default:
         return {};
+    }
+    for (const auto &[name, value] : fields) {
+        if (!body.isEmpty())
+            body += '&';
+        body += name.toUtf8() + '=' + formEncode(value);
+    }
+    return body;
+}
+
+bool APIEndpoint::isEdit() const
+{
+    switch (kind) {
+    case Kind::setLocation:
+    case Kind::setCategory:
+    case Kind::addTags:
+    case Kind::removeTags:
+    case Kind::createCategory:
+    case Kind::createTags:
+    case Kind::rename:
+    case Kind::setTorrentDownloadLimit:
+    case Kind::setTorrentUploadLimit:
+    case Kind::setForceStart:
+    case Kind::toggleSequentialDownload:
+    case Kind::toggleFirstLastPiecePrio:
+    case Kind::topPrio:
+    case Kind::increasePrio:
+    case Kind::decreasePrio:
+    case Kind::bottomPrio:
+    case Kind::filePrio:
+        return true;
+    default:
+        return false;
     }
 }

@@ -27,6 +27,14 @@ NetworkError NetworkError::proxyUnreachable(int statusCode)
     return error;
 }
 
+NetworkError NetworkError::editRefused(int statusCode, QString text)
+{
+    NetworkError error(Kind::editRefused);
+    error.m_statusCode = statusCode;
+    error.m_text = std::move(text);
+    return error;
+}
+
 NetworkError NetworkError::networkError(ErrorPtr underlying)
 {
     NetworkError error(Kind::networkError);
@@ -108,6 +116,8 @@ QString NetworkError::errorDescription() const
         return QStringLiteral(
             "API 密钥被拒绝\n\n服务器不接受此 API 密钥：密钥可能有误或已被撤销。API 密钥需要 "
             "qBittorrent 5.2 或更高版本。");
+    case Kind::editRefused:
+        return m_text;
     }
     return {};
 }
@@ -185,6 +195,8 @@ QString NetworkError::debugDescription() const
         return QStringLiteral("htmlPage");
     case Kind::apiKeyRejected:
         return QStringLiteral("apiKeyRejected");
+    case Kind::editRefused:
+        return QStringLiteral("editRefused(%1)").arg(m_statusCode);
     }
     return {};
 }

@@ -41,6 +41,9 @@ public:
         htmlPage,
         // The server refused the API key of the profile (401 or 403).
         apiKeyRejected,
+        // The server refused a change of torrents, categories or tags (400, 404 or 409); the
+        // text says what that refusal means for that change.
+        editRefused,
     };
 
     static NetworkError serverError(int statusCode);
@@ -62,9 +65,10 @@ public:
     static NetworkError proxyUnreachable(int statusCode);
     static NetworkError htmlPage() { return NetworkError(Kind::htmlPage); }
     static NetworkError apiKeyRejected() { return NetworkError(Kind::apiKeyRejected); }
+    static NetworkError editRefused(int statusCode, QString text);
 
     Kind kind() const { return m_kind; }
-    // The HTTP status of serverError and proxyUnreachable; 0 otherwise.
+    // The HTTP status of serverError, proxyUnreachable and editRefused; 0 otherwise.
     int statusCode() const { return m_statusCode; }
     // The wrapped error of networkError and decodingError; null otherwise.
     const ErrorPtr &underlying() const { return m_underlying; }
@@ -87,4 +91,5 @@ private:
     int m_statusCode = 0;
     ErrorPtr m_underlying;
     qint64 m_limitBytes = 0;
+    QString m_text; // of editRefused
 };

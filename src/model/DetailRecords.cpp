@@ -43,6 +43,7 @@ const json::Fields<TorrentFileResponse> &jsonFields(const TorrentFileResponse *)
                                    field<&TorrentFileResponse::progress>("progress"),
                                    field<&TorrentFileResponse::priority>("priority"),
                                    field<&TorrentFileResponse::availability>("availability"),
+                                   field<&TorrentFileResponse::index>("index"),
                                });
     return fields;
 }
@@ -196,7 +197,7 @@ QList<TorrentFile> decodeTorrentFiles(QByteArrayView json)
     files.reserve(responses.size());
     for (qsizetype i = 0; i < responses.size(); ++i) {
         const TorrentFileResponse &r = responses[i];
-        files.append(TorrentFile{i, r.name, r.size, r.progress, r.priority, r.availability});
+        files.append(TorrentFile{r.index.value_or(i), r.name, r.size, r.progress, r.priority, r.availability});
     }
     return files;
 }

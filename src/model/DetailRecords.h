@@ -17,6 +17,7 @@ struct TorrentFileResponse
     double progress = 0;
     qint64 priority = 0;
     double availability = 0;
+    std::optional<qint64> index; // the file's id for priorities; older servers send none
 
     static TorrentFileResponse fromJson(QByteArrayView json); // throws DecodingError
     QByteArray toJson() const;
@@ -25,7 +26,7 @@ struct TorrentFileResponse
 
 struct TorrentFile
 {
-    qint64 index = 0;
+    qint64 index = 0; // the file's id: the server's index, else its position in the answer
     QString name;
     qint64 size = 0;
     double progress = 0;

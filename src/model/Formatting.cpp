@@ -165,3 +165,30 @@ QString relativeDateString(const QDateTime &instant, const QDateTime &now)
     f.relative->format(0.0, UDAT_REL_UNIT_SECOND, text, status);
     return U_FAILURE(status) ? QString() : toQString(text);
 }
+
+// A negative entry means nothing: the field's "0" already means no limit.
+std::optional<qint64> limitBytes(const QString &kilobytesPerSecond)
+{
+    QStringView digits(kilobytesPerSecond);
+    if (digits.startsWith(u'+') || digits.startsWith(u'-'))
+        digits = digits.mid(1);
+    if (digits.isEmpty())
+        return std::nullopt;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qint64 kilobytes = QStringView(kilobytesPerSecond).toLongLong(&ok, 10);
+    if (!ok || kilobytes < 0)
+        return std::nullopt;
+    qint64 bytes = 0;
+    if (qMulOverflow(kilobytes, qint64(1024), &bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+QString kilobytesText(qint64 bytesPerSecond)
+{
+    return bytesPerSecond < 1 ? QStringLiteral("0") : QString::number(bytesPerSecond / 1024);
+}

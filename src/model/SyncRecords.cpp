@@ -33,6 +33,11 @@ const json::Fields<TorrentData> &jsonFields(const TorrentData *)
                            field<&TorrentData::timeActive>("time_active"),
                            field<&TorrentData::popularity>("popularity"),
                            field<&TorrentData::tracker, json::Shared>("tracker"),
+                           field<&TorrentData::dlLimit>("dl_limit"),
+                           field<&TorrentData::upLimit>("up_limit"),
+                           field<&TorrentData::forceStart>("force_start"),
+                           field<&TorrentData::seqDl>("seq_dl"),
+                           field<&TorrentData::flPiecePrio>("f_l_piece_prio"),
                        });
     return fields;
 }

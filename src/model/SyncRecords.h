@@ -38,6 +38,11 @@ struct TorrentData
     std::optional<qint64> timeActive;
     std::optional<double> popularity;
     std::optional<QString> tracker;
+    std::optional<qint64> dlLimit; // bytes per second; 0 or below = none
+    std::optional<qint64> upLimit;
+    std::optional<bool> forceStart;
+    std::optional<bool> seqDl;
+    std::optional<bool> flPiecePrio;
 
     static TorrentData fromJson(QByteArrayView json); // throws DecodingError
     QByteArray toJson() const;

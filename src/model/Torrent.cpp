@@ -67,6 +67,11 @@ std::optional<Torrent> Torrent::fromTorrentData(const QString &hash, const Torre
     t.numComplete = *d.numComplete;
     t.numIncomplete = *d.numIncomplete;
     t.priority = *d.priority;
+    t.dlLimit = d.dlLimit.value_or(0);
+    t.upLimit = d.upLimit.value_or(0);
+    t.forceStart = d.forceStart.value_or(false);
+    t.sequentialDownload = d.seqDl.value_or(false);
+    t.firstLastPiecePriority = d.flPiecePrio.value_or(false);
     return t;
 }
 
@@ -97,6 +102,11 @@ bool Torrent::update(const TorrentData &data)
     changed |= assignIfPresent(numComplete, data.numComplete);
     changed |= assignIfPresent(numIncomplete, data.numIncomplete);
     changed |= assignIfPresent(priority, data.priority);
+    changed |= assignIfPresent(dlLimit, data.dlLimit);
+    changed |= assignIfPresent(upLimit, data.upLimit);
+    changed |= assignIfPresent(forceStart, data.forceStart);
+    changed |= assignIfPresent(sequentialDownload, data.seqDl);
+    changed |= assignIfPresent(firstLastPiecePriority, data.flPiecePrio);
 
     // A state this client does not know yet (a newer server) must not wipe the one it knows.
     if (data.state) {

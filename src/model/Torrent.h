@@ -39,7 +39,14 @@ struct Torrent
     qint64 numLeechs = 0;
     qint64 numComplete = 0;
     qint64 numIncomplete = 0;
-    qint64 priority = 0;
+    qint64 priority = 0; // place in the download queue; 0 or below when not queued
+    // Sent by every server this client knows, but not needed to show a torrent: 0 and false
+    // until the server says.
+    qint64 dlLimit = 0; // bytes per second; 0 or below = none
+    qint64 upLimit = 0;
+    bool forceStart = false;
+    bool sequentialDownload = false;
+    bool firstLastPiecePriority = false;
 
     // Nothing when any of the twenty required fields is absent.
     static std::optional<Torrent> fromTorrentData(const QString &hash, const TorrentData &data);

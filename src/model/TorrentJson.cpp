@@ -59,6 +59,11 @@ const json::Fields<Torrent> &jsonFields(const Torrent *)
                                                              field<&Torrent::numComplete>("numComplete"),
                                                              field<&Torrent::numIncomplete>("numIncomplete"),
                                                              field<&Torrent::priority>("priority"),
+                                                             field<&Torrent::dlLimit>("dlLimit"),
+                                                             field<&Torrent::upLimit>("upLimit"),
+                                                             field<&Torrent::forceStart>("forceStart"),
+                                                             field<&Torrent::sequentialDownload>("sequentialDownload"),
+                                                             field<&Torrent::firstLastPiecePriority>("firstLastPiecePriority"),
                                                          });
     return fields;
 }

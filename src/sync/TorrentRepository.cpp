@@ -506,6 +506,23 @@ QCoro::Task<void> TorrentRepository::reannounce(QList<Torrent> torrents)
     return performThenRefresh(this, m_apiClient, APIEndpoint::reannounce(joinedHashes(torrents)));
 }
 
+QCoro::Task<bool> TorrentRepository::edit(APIEndpoint endpoint, QString done, QString failed, bool refreshAfter)
+{
+    QPointer<TorrentRepository> self(this);
+    const ErrorPtr failure = co_await attempt(m_apiClient.performAction(std::move(endpoint)));
+    if (failure)
+        logLine(QStringLiteral("❌ ") + failed + QStringLiteral(": ") + failure->localizedDescription());
+    else
+        logLine(QStringLiteral("✅ ") + done);
+    if (!self)
+        co_return !failure;
+    if (failure)
+        setError(failure);
+    else if (refreshAfter)
+        co_await self->refresh();
+    co_return !failure;
+}
+
 std::optional<bool> TorrentRepository::alternativeSpeed() const
 {
     if (m_requestedAltSpeed)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "api/APIEndpoint.h"
 #include "model/AppError.h"
 #include "model/Torrent.h"
 #include "model/TransferRecords.h"
@@ -91,6 +92,10 @@ public:
     QCoro::Task<void> deleteTorrents(QList<Torrent> torrents, bool deleteFiles);
     QCoro::Task<void> recheck(QList<Torrent> torrents);
     QCoro::Task<void> reannounce(QList<Torrent> torrents);
+    // One change on the server (of torrents, or of its categories and tags), logged "✅ " +
+    // `done` or "❌ " + `failed` + ": " and why, then one sync when `refreshAfter`; never throws.
+    // True when the server took it; a refusal becomes the repository's error.
+    QCoro::Task<bool> edit(APIEndpoint endpoint, QString done, QString failed, bool refreshAfter = true);
     // Puts the alternative limits in or out of force, then runs one sync; never throws.
     QCoro::Task<void> setAlternativeSpeed(bool on);
 

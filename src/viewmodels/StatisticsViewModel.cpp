@@ -20,36 +20,6 @@ namespace {
 constexpr double minIntervalMs = 100;
 constexpr double maxIntervalMs = std::numeric_limits<int>::max();
 
-// A whole decimal number with an optional sign, in KB/s, as bytes per second; nothing when the
-// text is not one, is negative (the field means "0 = no limit", a negative limit means nothing)
-// or the bytes leave the 64-bit range.
-std::optional<qint64> limitBytes(const QString &kilobytesPerSecond)
-{
-    QStringView digits(kilobytesPerSecond);
-    if (digits.startsWith(u'+') || digits.startsWith(u'-'))
-        digits = digits.mid(1);
-    if (digits.isEmpty())
-        return std::nullopt;
-    for (const QChar c : digits) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-    }
-    bool ok = false;
-    const qint64 kilobytes = QStringView(kilobytesPerSecond).toLongLong(&ok, 10);
-    if (!ok || kilobytes < 0)
-        return std::nullopt;
-    qint64 bytes = 0;
-    if (qMulOverflow(kilobytes, qint64(1024), &bytes))
-        return std::nullopt;
-    return bytes;
-}
-
-// A limit in bytes per second as a field's KB/s text: "0" (no limit) below 1, else rounded down.
-QString kilobytesText(qint64 bytesPerSecond)
-{
-    return bytesPerSecond < 1 ? QStringLiteral("0") : QString::number(bytesPerSecond / 1024);
-}
-
 QString limitFieldText(const std::optional<TransferInfo> &info, qint64 TransferInfo::*limit)
 {
     return kilobytesText(info ? (*info).*limit : 0);

@@ -5,20 +5,45 @@
 #include "api/QBittorrentAPIClient.h"
 #include "model/Formatting.h"
 #include "model/Log.h"
+#include "sync/TorrentRepository.h"
 
 #include <QPointer>
 
 TorrentDetailViewModel::TorrentDetailViewModel(QObject *parent)
-    : QObject(parent), m_apiClient(QBittorrentAPIClient::shared()), m_info(this), m_files(this),
-      m_trackers(this), m_peers(this)
-{}
+    : TorrentDetailViewModel(Torrent{}, QBittorrentAPIClient::shared(), parent)
+{
+    m_torrentSet = false;
+    m_info.setRows({});
+}
 
 TorrentDetailViewModel::TorrentDetailViewModel(Torrent torrent, QBittorrentAPIClient &apiClient,
                                                QObject *parent)
-    : QObject(parent), m_apiClient(apiClient), m_torrent(std::move(torrent)), m_torrentSet(true),
-      m_info(this), m_files(this), m_trackers(this), m_peers(this)
+    : QObject(parent), m_apiClient(apiClient), m_repository(TorrentRepository::shared(apiClient)),
+      m_torrent(std::move(torrent)), m_torrentSet(true), m_info(this), m_files(this), m_trackers(this),
+      m_peers(this)
 {
     m_info.setRows(infoRows());
+    connect(m_repository.get(), &TorrentRepository::torrentsChanged, this, &TorrentDetailViewModel::follow);
+}
+
+// A torrent that is gone keeps the record last seen.
+void TorrentDetailViewModel::follow(const TorrentChanges &changes)
+{
+    if (!m_torrentSet)
+        return;
+    const bool mine = changes.everything || std::any_of(changes.changes.cbegin(), changes.changes.cend(),
+                                                        [this](const TorrentChange &change) {
+                                                            const TorrentPtr &r = change.after ? change.after : change.before;
+                                                            return r && r->id == m_torrent.id;
+                                                        });
+    if (!mine)
+        return;
+    const TorrentPtr record = m_repository->records().value(m_torrent.id);
+    if (!record || *record == m_torrent)
+        return;
+    m_torrent = *record;
+    m_info.setRows(infoRows());
+    Q_EMIT torrentChanged();
 }
 
 QVariant TorrentDetailViewModel::torrentVariant() const
@@ -28,7 +53,7 @@ QVariant TorrentDetailViewModel::torrentVariant() const
 
 void TorrentDetailViewModel::setTorrentVariant(const QVariant &value)
 {
-    // The screen shows the torrent as it was when it was opened: the first value stays.
+    // The first value names the torrent; the sync stream keeps it current from then on.
     if (m_torrentSet || value.metaType() != QMetaType::fromType<Torrent>())
         return;
     m_torrent = value.value<Torrent>();
@@ -55,6 +80,10 @@ QList<InfoRowsModel::Row> TorrentDetailViewModel::infoRows() const
     if (t.completionOn)
         rows.append({QStringLiteral("完成时间"), formattedDate(*t.completionOn)});
     rows.append({QStringLiteral("保存路径"), t.savePath});
+    if (!t.category.isEmpty())
+        rows.append({QStringLiteral("分类"), t.category});
+    if (!t.tags.isEmpty())
+        rows.append({QStringLiteral("标签"), t.tagList().join(QStringLiteral(", "))});
     return rows;
 }
 
@@ -125,6 +154,46 @@ QCoro::Task<void> TorrentDetailViewModel::loadFiles()
     if (files)
         m_files.setFiles(std::move(*files));
     finishLoad(failure);
+}
+
+void TorrentDetailViewModel::clearActionError()
+{
+    if (m_actionError.isEmpty())
+        return;
+    m_actionError.clear();
+    Q_EMIT actionErrorChanged();
+}
+
+void TorrentDetailViewModel::setFilePriority(int row, int priority)
+{
+    const QList<qint64> ids = m_files.fileIds(row);
+    if (ids.isEmpty() || (priority != 0 && priority != 1 && priority != 6 && priority != 7))
+        return;
+    setFilePriorities(ids, priority);
+}
+
+QCoro::Task<void> TorrentDetailViewModel::setFilePriorities(QList<qint64> ids, int priority)
+{
+    QPointer<TorrentDetailViewModel> self(this);
+    QStringList joined;
+    for (const qint64 id : ids)
+        joined.append(QString::number(id));
+    m_files.setPriority(ids, priority);
+    const ErrorPtr failure =
+        co_await attempt(m_apiClient.performAction(APIEndpoint::filePrio(m_torrent.id, joined.join(u'|'), priority)));
+    if (failure)
+        logLine(QStringLiteral("❌ 设置文件优先级失败: ") + failure->localizedDescription());
+    else
+        logLine(QStringLiteral("✅ 已设置文件优先级: %1 (%2个文件)")
+                    .arg(TorrentFilesModel::priorityText(priority))
+                    .arg(ids.size()));
+    if (!self)
+        co_return;
+    if (failure) {
+        m_actionError = errorTexts(failure).message;
+        Q_EMIT actionErrorChanged();
+    }
+    co_await loadFiles(); // the server's word, also where it refused
 }
 
 QCoro::Task<void> TorrentDetailViewModel::loadTrackers()

@@ -8,12 +8,15 @@
 #include <QObject>
 #include <QVariant>
 
+#include <memory>
+
 #include <qcoro/qcorotask.h>
 
 class QBittorrentAPIClient;
+class TorrentRepository;
 
-// Behind the detail screen: the torrent as it was when the screen opened, and its files,
-// trackers and peers loaded fresh from the server.
+// Behind the detail screen: the torrent, kept current from the list's sync stream once opened
+// (so that an edit shows), and its files, trackers and peers loaded fresh from the server.
 //
 // The four tabs are list models that keep their rows across reloads; the information rows
 // leave out "完成时间" for a torrent without a completion date.
@@ -22,6 +25,7 @@ class TorrentDetailViewModel : public QObject
     Q_OBJECT
     // Set once from QML with a value of TorrentListModel::torrentAt().
     Q_PROPERTY(QVariant torrent READ torrentVariant WRITE setTorrentVariant NOTIFY torrentChanged)
+    Q_PROPERTY(QString hash READ hash NOTIFY torrentChanged)
     Q_PROPERTY(InfoRowsModel *info READ infoModel CONSTANT)
     Q_PROPERTY(TorrentFilesModel *files READ filesModel CONSTANT)
     Q_PROPERTY(TorrentTrackersModel *trackers READ trackersModel CONSTANT)
@@ -29,6 +33,8 @@ class TorrentDetailViewModel : public QObject
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(bool hasError READ hasError NOTIFY errorChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged)
+    // Why the last change of file priorities failed; empty when it did not.
+    Q_PROPERTY(QString actionErrorMessage READ actionErrorMessage NOTIFY actionErrorChanged)
     // Set by the screen while it is shown: files, trackers and peers load anew on every show.
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
 
@@ -37,6 +43,7 @@ public:
     TorrentDetailViewModel(Torrent torrent, QBittorrentAPIClient &apiClient, QObject *parent = nullptr);
 
     const Torrent &torrent() const { return m_torrent; }
+    QString hash() const { return m_torrent.id; }
     const QList<TorrentFile> &files() const { return m_files.files(); }
     const QList<TorrentTracker> &trackers() const { return m_trackers.trackers(); }
     const QList<TorrentPeer> &peers() const { return m_peers.peers(); }
@@ -56,11 +63,19 @@ public:
     Q_INVOKABLE void startLoadFiles();
     Q_INVOKABLE void startLoadTrackers();
     Q_INVOKABLE void startLoadPeers();
+    // The priority (0, 1, 6 or 7) of the files a row of the files tab stands for, a folder's in
+    // one request. Shown at once; the files load again afterwards, and a refusal becomes the
+    // model's error.
+    Q_INVOKABLE void setFilePriority(int row, int priority);
+    Q_INVOKABLE void clearActionError();
+    QString actionErrorMessage() const { return m_actionError; }
+    QCoro::Task<void> setFilePriorities(QList<qint64> ids, int priority);
 
 Q_SIGNALS:
     void torrentChanged();
     void isLoadingChanged();
     void errorChanged();
+    void actionErrorChanged();
     void activeChanged();
 
 private:
@@ -71,8 +86,10 @@ private:
     QString errorMessage() const;
     void beginLoad();
     void finishLoad(const ErrorPtr &failure); // keeps a failure, ends loading
+    void follow(const TorrentChanges &changes);
 
     QBittorrentAPIClient &m_apiClient;
+    std::shared_ptr<TorrentRepository> m_repository;
     Torrent m_torrent;
     bool m_torrentSet = false;
     InfoRowsModel m_info;
@@ -81,5 +98,6 @@ private:
     TorrentPeersModel m_peers;
     int m_loadsInFlight = 0;
     ErrorPtr m_error;
+    QString m_actionError;
     bool m_active = false;
 };

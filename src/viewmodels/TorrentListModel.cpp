@@ -60,7 +60,82 @@ std::vector<char> longestIncreasingMembers(const std::vector<qsizetype> &values)
 
 } // namespace
 
-TorrentListModel::TorrentListModel(QObject *parent) : QAbstractListModel(parent) {}
+TorrentListModel::TorrentListModel(QObject *parent) : QAbstractListModel(parent)
+{
+    connect(this, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) { forgetSelected(first, last); });
+    connect(this, &QAbstractItemModel::modelReset, this, &TorrentListModel::keepSelectedOfRows);
+}
+
+void TorrentListModel::forgetSelected(int first, int last)
+{
+    if (m_selected.isEmpty())
+        return;
+    const qsizetype before = m_selected.size();
+    for (int row = first; row <= last && row < m_rows.size(); ++row)
+        m_selected.remove(m_rows[row]->id);
+    if (m_selected.size() != before)
+        Q_EMIT selectionChanged();
+}
+
+void TorrentListModel::keepSelectedOfRows()
+{
+    if (m_selected.isEmpty())
+        return;
+    QSet<QString> kept;
+    for (const TorrentPtr &row : std::as_const(m_rows)) {
+        if (m_selected.contains(row->id))
+            kept.insert(row->id);
+    }
+    if (kept.size() == m_selected.size())
+        return;
+    m_selected = std::move(kept);
+    Q_EMIT selectionChanged();
+}
+
+void TorrentListModel::toggleSelected(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return;
+    const QString &id = m_rows[row]->id;
+    if (!m_selected.remove(id))
+        m_selected.insert(id);
+    Q_EMIT dataChanged(index(row), index(row), {IsSelectedRole});
+    Q_EMIT selectionChanged();
+}
+
+void TorrentListModel::selectAll()
+{
+    if (m_rows.isEmpty() || m_selected.size() == m_rows.size())
+        return;
+    for (const TorrentPtr &row : std::as_const(m_rows))
+        m_selected.insert(row->id);
+    Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1), {IsSelectedRole});
+    Q_EMIT selectionChanged();
+}
+
+void TorrentListModel::clearSelection()
+{
+    if (m_selected.isEmpty())
+        return;
+    m_selected.clear();
+    if (!m_rows.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1), {IsSelectedRole});
+    Q_EMIT selectionChanged();
+}
+
+QStringList TorrentListModel::selectedHashes() const
+{
+    QStringList hashes;
+    if (m_selected.isEmpty())
+        return hashes;
+    hashes.reserve(m_selected.size());
+    for (const TorrentPtr &row : m_rows) {
+        if (m_selected.contains(row->id))
+            hashes.append(row->id);
+    }
+    return hashes;
+}
 
 int TorrentListModel::rowCount(const QModelIndex &parent) const
 {
@@ -116,6 +191,8 @@ QVariant TorrentListModel::data(const QModelIndex &index, int role) const
         return t.category;
     case SavePathRole:
         return t.savePath;
+    case IsSelectedRole:
+        return m_selected.contains(t.id);
     default:
         return {};
     }
@@ -125,6 +202,7 @@ QHash<int, QByteArray> TorrentListModel::roleNames() const
 {
     return {
         {HashRole, "hash"},
+        {IsSelectedRole, "isSelected"},
         {NameRole, "name"},
         {SizeRole, "size"},
         {SizeTextRole, "sizeText"},

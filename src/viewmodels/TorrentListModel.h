@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QHash>
 #include <QList>
+#include <QSet>
 
 #include <functional>
 #include <vector>
@@ -19,6 +20,9 @@ class TorrentListModel : public QAbstractListModel
 {
     Q_OBJECT
     Q_PROPERTY(int count READ count NOTIFY countChanged)
+    // The rows chosen in the selection mode, by hash; a row that leaves the list leaves the
+    // selection.
+    Q_PROPERTY(int selectedCount READ selectedCount NOTIFY selectionChanged)
 
 public:
     enum Role {
@@ -45,6 +49,7 @@ public:
         TagListRole, // QStringList
         CategoryRole,
         SavePathRole,
+        IsSelectedRole,
     };
     Q_ENUM(Role)
 
@@ -83,8 +88,16 @@ public:
     Q_INVOKABLE QVariant torrentAt(int row) const;
     Q_INVOKABLE int indexOf(const QString &id) const;
 
+    int selectedCount() const { return int(m_selected.size()); }
+    Q_INVOKABLE void toggleSelected(int row);
+    Q_INVOKABLE void selectAll();
+    Q_INVOKABLE void clearSelection();
+    // The selected hashes in the order of the rows.
+    Q_INVOKABLE QStringList selectedHashes() const;
+
 Q_SIGNALS:
     void countChanged();
+    void selectionChanged();
 
 public:
     // setTorrents() rebuilds the model instead of applying the difference when more than half of
@@ -99,7 +112,11 @@ private:
     // Where `record` goes in the rows, by its key and then by `order`.
     qsizetype placeOf(const Torrent &record, const Order &order, const KeyOf &keyOf) const;
 
+    void forgetSelected(int first, int last);
+    void keepSelectedOfRows();
+
     QList<TorrentPtr> m_rows;
+    QSet<QString> m_selected;
     bool m_uniqueIds = true; // no two rows of one torrent
     // The key of each row, made by the first applyChanges() after the rows were set and kept
     // by it; any other change of the rows drops it.

@@ -2,6 +2,7 @@
 
 #include "api/BackgroundDecoding.h"
 #include "api/QBittorrentAPIClient.h"
+#include "model/Formatting.h"
 #include "model/Log.h"
 #include "model/NameOrder.h"
 #include "store/AppSettings.h"
@@ -585,6 +586,11 @@ void TorrentListViewModel::runDetached(QCoro::Task<void> &&task)
     QCoro::connect(std::move(task), this, [] {});
 }
 
+void TorrentListViewModel::runDetached(QCoro::Task<bool> &&task)
+{
+    QCoro::connect(std::move(task), this, [](bool) {});
+}
+
 Torrent TorrentListViewModel::torrentWithId(const QString &hash) const
 {
     if (const TorrentPtr record = m_repository->records().value(hash))
@@ -618,6 +624,276 @@ QVariant TorrentListViewModel::alternativeSpeedVariant() const
 void TorrentListViewModel::setAlternativeSpeed(bool on)
 {
     runDetached(m_repository->setAlternativeSpeed(on));
+}
+
+bool TorrentListViewModel::queueingEnabled() const
+{
+    const std::optional<ServerState> &state = m_repository->serverState();
+    return state && state->queueing.value_or(false);
+}
+
+QList<Torrent> TorrentListViewModel::torrentsWithIds(const QStringList &hashes) const
+{
+    QList<Torrent> torrents;
+    torrents.reserve(hashes.size());
+    for (const QString &hash : hashes)
+        torrents.append(torrentWithId(hash));
+    return torrents;
+}
+
+void TorrentListViewModel::pauseAll(const QStringList &hashes)
+{
+    if (!hashes.isEmpty())
+        runDetached(pauseTorrents(torrentsWithIds(hashes)));
+}
+
+void TorrentListViewModel::resumeAll(const QStringList &hashes)
+{
+    if (!hashes.isEmpty())
+        runDetached(resumeTorrents(torrentsWithIds(hashes)));
+}
+
+void TorrentListViewModel::forceStartAll(const QStringList &hashes)
+{
+    if (!hashes.isEmpty())
+        runDetached(forceStartTorrents(torrentsWithIds(hashes)));
+}
+
+void TorrentListViewModel::removeAll(const QStringList &hashes, bool deleteFiles)
+{
+    if (!hashes.isEmpty())
+        runDetached(deleteTorrents(torrentsWithIds(hashes), deleteFiles));
+}
+
+void TorrentListViewModel::recheckAll(const QStringList &hashes)
+{
+    if (!hashes.isEmpty())
+        runDetached(recheckTorrents(torrentsWithIds(hashes)));
+}
+
+void TorrentListViewModel::reannounceAll(const QStringList &hashes)
+{
+    if (!hashes.isEmpty())
+        runDetached(reannounceTorrents(torrentsWithIds(hashes)));
+}
+
+// ----- edits -----
+
+namespace {
+
+QString countText(const QStringList &hashes)
+{
+    return QStringLiteral(" (%1个种子)").arg(hashes.size());
+}
+
+// Tags as typed: each trimmed; none when one is blank or holds the list separator.
+std::optional<QStringList> cleanTags(const QStringList &tags)
+{
+    QStringList clean;
+    for (const QString &tag : tags) {
+        const QString trimmed = tag.trimmed();
+        if (trimmed.isEmpty() || trimmed.contains(u','))
+            return std::nullopt;
+        if (!clean.contains(trimmed))
+            clean.append(trimmed);
+    }
+    if (clean.isEmpty())
+        return std::nullopt;
+    return clean;
+}
+
+} // namespace
+
+QCoro::Task<bool> TorrentListViewModel::editTorrents(APIEndpoint endpoint, QString done, QString failed)
+{
+    // Held here: the model may go while the request is under way.
+    const std::shared_ptr<TorrentRepository> repository = m_repository;
+    co_return co_await repository->edit(std::move(endpoint), std::move(done), std::move(failed));
+}
+
+void TorrentListViewModel::setCategory(const QStringList &hashes, const QString &category)
+{
+    if (hashes.isEmpty())
+        return;
+    const QString done = category.isEmpty() ? QStringLiteral("已移出分类") : QStringLiteral("已设置分类: ") + category;
+    runDetached(editTorrents(APIEndpoint::setCategory(joinedIds(hashes), category), done + countText(hashes),
+                             QStringLiteral("设置分类失败")));
+}
+
+bool TorrentListViewModel::createCategory(const QStringList &hashes, const QString &name)
+{
+    const QString category = name.trimmed();
+    if (category.isEmpty())
+        return false;
+    const std::shared_ptr<TorrentRepository> repository = m_repository;
+    runDetached([](std::shared_ptr<TorrentRepository> repository, QStringList hashes,
+                   QString category) -> QCoro::Task<void> {
+        const bool created =
+            co_await repository->edit(APIEndpoint::createCategory(category), QStringLiteral("已创建分类: ") + category,
+                                      QStringLiteral("创建分类失败"), hashes.isEmpty());
+        if (created && !hashes.isEmpty())
+            co_await repository->edit(APIEndpoint::setCategory(hashes.join(u'|'), category),
+                                      QStringLiteral("已设置分类: ") + category + countText(hashes),
+                                      QStringLiteral("设置分类失败"));
+    }(repository, hashes, category));
+    return true;
+}
+
+bool TorrentListViewModel::addTags(const QStringList &hashes, const QStringList &tags)
+{
+    const std::optional<QStringList> clean = cleanTags(tags);
+    if (!clean || hashes.isEmpty())
+        return false;
+    QStringList unknown;
+    for (const QString &tag : *clean) {
+        if (!m_tags.contains(tag))
+            unknown.append(tag);
+    }
+    runDetached([](std::shared_ptr<TorrentRepository> repository, QStringList hashes, QStringList tags,
+                   QStringList unknown) -> QCoro::Task<void> {
+        if (!unknown.isEmpty()) {
+            const QString joined = unknown.join(u',');
+            const bool created = co_await repository->edit(APIEndpoint::createTags(joined),
+                                                           QStringLiteral("已创建标签: ") + joined,
+                                                           QStringLiteral("创建标签失败"), false);
+            if (!created)
+                co_return;
+        }
+        co_await repository->edit(APIEndpoint::addTags(hashes.join(u'|'), tags.join(u',')),
+                                  QStringLiteral("已添加标签: ") + tags.join(QStringLiteral(", ")) + countText(hashes),
+                                  QStringLiteral("添加标签失败"));
+    }(m_repository, hashes, *clean, unknown));
+    return true;
+}
+
+bool TorrentListViewModel::removeTags(const QStringList &hashes, const QStringList &tags)
+{
+    const std::optional<QStringList> clean = cleanTags(tags);
+    if (!clean || hashes.isEmpty())
+        return false;
+    runDetached(editTorrents(APIEndpoint::removeTags(joinedIds(hashes), clean->join(u',')),
+                             QStringLiteral("已移除标签: ") + clean->join(QStringLiteral(", ")) + countText(hashes),
+                             QStringLiteral("移除标签失败")));
+    return true;
+}
+
+bool TorrentListViewModel::setLocation(const QStringList &hashes, const QString &location)
+{
+    const QString path = location.trimmed();
+    if (path.isEmpty() || hashes.isEmpty())
+        return false;
+    runDetached(editTorrents(APIEndpoint::setLocation(joinedIds(hashes), path),
+                             QStringLiteral("已更改保存位置: ") + path + countText(hashes),
+                             QStringLiteral("更改保存位置失败")));
+    return true;
+}
+
+bool TorrentListViewModel::rename(const QString &hash, const QString &name)
+{
+    // Leading and trailing spaces are kept: they may be part of the name the user wants.
+    if (name.trimmed().isEmpty() || hash.isEmpty())
+        return false;
+    runDetached(editTorrents(APIEndpoint::rename(hash, name), QStringLiteral("已重命名为: ") + name,
+                             QStringLiteral("重命名失败")));
+    return true;
+}
+
+bool TorrentListViewModel::setTorrentLimits(const QStringList &hashes, const QString &download,
+                                            const QString &upload)
+{
+    const std::optional<qint64> dl = limitBytes(download.trimmed());
+    const std::optional<qint64> up = limitBytes(upload.trimmed());
+    if (!dl || !up || hashes.isEmpty())
+        return false;
+    runDetached([](std::shared_ptr<TorrentRepository> repository, QStringList hashes, qint64 dl,
+                   qint64 up) -> QCoro::Task<void> {
+        const QString ids = hashes.join(u'|');
+        if (co_await repository->edit(APIEndpoint::setTorrentDownloadLimit(ids, dl),
+                                      QStringLiteral("已设置种子下载限速: %1 B/s").arg(dl) + countText(hashes),
+                                      QStringLiteral("设置种子下载限速失败"), false))
+            co_await repository->edit(APIEndpoint::setTorrentUploadLimit(ids, up),
+                                      QStringLiteral("已设置种子上传限速: %1 B/s").arg(up) + countText(hashes),
+                                      QStringLiteral("设置种子上传限速失败"));
+    }(m_repository, hashes, *dl, *up));
+    return true;
+}
+
+void TorrentListViewModel::setForceStart(const QStringList &hashes, bool on)
+{
+    if (hashes.isEmpty())
+        return;
+    runDetached(editTorrents(APIEndpoint::setForceStart(joinedIds(hashes), on),
+                             (on ? QStringLiteral("已启用强制启动") : QStringLiteral("已关闭强制启动")) + countText(hashes),
+                             QStringLiteral("设置强制启动失败")));
+}
+
+void TorrentListViewModel::toggleSequentialDownload(const QStringList &hashes)
+{
+    if (hashes.isEmpty())
+        return;
+    runDetached(editTorrents(APIEndpoint::toggleSequentialDownload(joinedIds(hashes)),
+                             QStringLiteral("已切换顺序下载") + countText(hashes), QStringLiteral("切换顺序下载失败")));
+}
+
+void TorrentListViewModel::toggleFirstLastPiecePriority(const QStringList &hashes)
+{
+    if (hashes.isEmpty())
+        return;
+    runDetached(editTorrents(APIEndpoint::toggleFirstLastPiecePrio(joinedIds(hashes)),
+                             QStringLiteral("已切换首尾块优先") + countText(hashes),
+                             QStringLiteral("切换首尾块优先失败")));
+}
+
+void TorrentListViewModel::moveInQueue(const QStringList &hashes, const QString &where)
+{
+    using K = APIEndpoint::Kind;
+    static const QHash<QString, std::pair<K, QString>> moves = {
+        {QStringLiteral("top"), {K::topPrio, QStringLiteral("已移至队列顶部")}},
+        {QStringLiteral("up"), {K::increasePrio, QStringLiteral("已在队列中上移")}},
+        {QStringLiteral("down"), {K::decreasePrio, QStringLiteral("已在队列中下移")}},
+        {QStringLiteral("bottom"), {K::bottomPrio, QStringLiteral("已移至队列底部")}},
+    };
+    const auto move = moves.constFind(where);
+    if (hashes.isEmpty() || move == moves.cend())
+        return;
+    runDetached(editTorrents(APIEndpoint::queueMove(move->first, joinedIds(hashes)), move->second + countText(hashes),
+                             QStringLiteral("调整队列位置失败")));
+}
+
+QVariantMap TorrentListViewModel::editState(const QString &hash) const
+{
+    const TorrentPtr record = m_repository->records().value(hash);
+    if (!record)
+        return {};
+    const Torrent &t = *record;
+    return {
+        {QStringLiteral("name"), t.name},
+        {QStringLiteral("category"), t.category},
+        {QStringLiteral("tags"), t.tagList()},
+        {QStringLiteral("savePath"), t.savePath},
+        {QStringLiteral("downloadLimit"), kilobytesText(t.dlLimit)},
+        {QStringLiteral("uploadLimit"), kilobytesText(t.upLimit)},
+        {QStringLiteral("forceStart"), t.forceStart},
+        {QStringLiteral("sequentialDownload"), t.sequentialDownload},
+        {QStringLiteral("firstLastPiecePriority"), t.firstLastPiecePriority},
+        {QStringLiteral("queuePosition"), qMax<qint64>(t.priority, 0)},
+    };
+}
+
+QStringList TorrentListViewModel::knownSavePaths() const
+{
+    QSet<QString> paths;
+    for (const TorrentPtr &record : m_repository->records()) {
+        if (!record->savePath.isEmpty())
+            paths.insert(record->savePath);
+    }
+    for (const Category &category : m_categories) {
+        if (!category.savePath.isEmpty())
+            paths.insert(category.savePath);
+    }
+    QStringList sorted(paths.begin(), paths.end());
+    sorted.sort();
+    return sorted;
 }
 
 void TorrentListViewModel::resume(const QString &hash)

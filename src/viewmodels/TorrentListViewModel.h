@@ -1,5 +1,6 @@
 #pragma once
 
+#include "api/APIEndpoint.h"
 #include "model/AppError.h"
 #include "model/Torrent.h"
 #include "model/TorrentFilter.h"
@@ -8,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 #include <QVariant>
+#include <QVariantMap>
 
 #include <qcoro/qcorotask.h>
 
@@ -58,6 +60,8 @@ class TorrentListViewModel : public QObject
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
     // Whether the alternative limits are in force; undefined when the server does not say.
     Q_PROPERTY(QVariant alternativeSpeed READ alternativeSpeedVariant NOTIFY alternativeSpeedChanged)
+    // Whether the server queues torrents (queue moves are offered only then).
+    Q_PROPERTY(bool queueingEnabled READ queueingEnabled NOTIFY alternativeSpeedChanged)
 
 public:
     // The shared repository of the shared API client's session.
@@ -113,6 +117,44 @@ public:
     Q_INVOKABLE void recheck(const QString &hash);
     Q_INVOKABLE void reannounce(const QString &hash);
     Q_INVOKABLE void setAlternativeSpeed(bool on);
+
+    // The same on many torrents at once: one request with their hashes joined by "|".
+    Q_INVOKABLE void pauseAll(const QStringList &hashes);
+    Q_INVOKABLE void resumeAll(const QStringList &hashes);
+    Q_INVOKABLE void forceStartAll(const QStringList &hashes);
+    Q_INVOKABLE void removeAll(const QStringList &hashes, bool deleteFiles);
+    Q_INVOKABLE void recheckAll(const QStringList &hashes);
+    Q_INVOKABLE void reannounceAll(const QStringList &hashes);
+
+    // Edits of torrents: each is posted, logged, then one sync runs; a refusal becomes the
+    // model's error. The ones that take text return false, sending nothing, when it is not
+    // acceptable (a blank name or location, a limit that is not a whole KB/s figure).
+    // An empty category takes the torrents out of theirs.
+    QCoro::Task<bool> editTorrents(APIEndpoint endpoint, QString done, QString failed);
+    Q_INVOKABLE void setCategory(const QStringList &hashes, const QString &category);
+    // Creates the category on the server, then puts the torrents in it.
+    Q_INVOKABLE bool createCategory(const QStringList &hashes, const QString &name);
+    // Tags the server does not know yet are created first.
+    Q_INVOKABLE bool addTags(const QStringList &hashes, const QStringList &tags);
+    Q_INVOKABLE bool removeTags(const QStringList &hashes, const QStringList &tags);
+    Q_INVOKABLE bool setLocation(const QStringList &hashes, const QString &location);
+    Q_INVOKABLE bool rename(const QString &hash, const QString &name);
+    // KB/s texts, "0" = none; both are checked before either is sent.
+    Q_INVOKABLE bool setTorrentLimits(const QStringList &hashes, const QString &download, const QString &upload);
+    Q_INVOKABLE void setForceStart(const QStringList &hashes, bool on);
+    Q_INVOKABLE void toggleSequentialDownload(const QStringList &hashes);
+    Q_INVOKABLE void toggleFirstLastPiecePriority(const QStringList &hashes);
+    // "top", "up", "down" or "bottom".
+    Q_INVOKABLE void moveInQueue(const QStringList &hashes, const QString &where);
+    // What the edit screens start from, as the list holds it now: name, category, tags (a
+    // list), savePath, the limits as KB/s texts, forceStart, sequentialDownload,
+    // firstLastPiecePriority and queuePosition (0 when not queued). Empty for a torrent the
+    // list does not hold.
+    Q_INVOKABLE QVariantMap editState(const QString &hash) const;
+    // The save paths a location field suggests: those of the torrents and of the categories,
+    // sorted, each once.
+    Q_INVOKABLE QStringList knownSavePaths() const;
+
     bool isActive() const { return m_active; }
     bool keepsShownList() const { return m_keepsShownList; }
     void setKeepsShownList(bool keeps);
@@ -148,6 +190,9 @@ Q_SIGNALS:
 private:
     int torrentCountTotal() const;
     QVariant alternativeSpeedVariant() const;
+    bool queueingEnabled() const;
+    QString joinedIds(const QStringList &hashes) const { return hashes.join(u'|'); }
+    QList<Torrent> torrentsWithIds(const QStringList &hashes) const;
     QStringList categoryNames() const;
     double totalDownloadSpeedForQml() const { return double(m_totalDownloadSpeed); }
     double totalUploadSpeedForQml() const { return double(m_totalUploadSpeed); }
@@ -182,6 +227,7 @@ private:
     // Starts a task that the screen does not wait for; it must not touch this model once the
     // model is gone (each task guards itself after every suspension).
     void runDetached(QCoro::Task<void> &&task);
+    void runDetached(QCoro::Task<bool> &&task);
 
     std::shared_ptr<TorrentRepository> m_repository;
     bool m_active = false;

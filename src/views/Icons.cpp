@@ -81,6 +81,18 @@ constexpr Entry entries[] = {
     {"wifi", 0xe63e},                     // wifi
     {"externaldrive", 0xe1c2},            // sd_storage
     {"tray.full", 0xe97f},                // all_inbox
+    // Editing torrents, selection and the file tree
+    {"folder", 0xe2c7},                    // folder
+    {"tag", 0xe892},                       // label
+    {"doc", 0xe24d},                       // insert_drive_file
+    {"chevron.down", 0xe5cf},              // expand_more
+    {"arrow.up.to.line", 0xe25a},          // vertical_align_top
+    {"arrow.down.to.line", 0xe258},        // vertical_align_bottom
+    {"list.number", 0xe242},               // format_list_numbered
+    {"flag", 0xe153},                      // flag
+    {"speedometer", 0xe9e4},               // speed
+    {"checklist", 0xe6b1},                 // checklist
+    {"folder.badge.gearshape", 0xe675},    // drive_file_move
 };
 
 // Drawn for a name without a mapping: the font's "help_outline", visible rather than blank.

@@ -7,6 +7,7 @@
 #include "api/QBittorrentAPIClient.h"
 #include "model/SyncRecords.h"
 #include "model/Torrent.h"
+#include "store/AppSettings.h"
 #include "store/KeychainHelper.h"
 #include "sync/TorrentRepository.h"
 #include "viewmodels/TorrentDetailViewModel.h"
@@ -71,6 +72,11 @@ QStringList TestSession::requestsTo(const QString &path) const
     for (const RecordedRequest &request : m_server.requestsTo(path.toUtf8()))
         bodies.append(QString::fromUtf8(request.body));
     return bodies;
+}
+
+QObject *TestSession::listModel()
+{
+    return new TorrentListViewModel(TorrentRepository::shared(*m_client), AppSettings::shared(), this);
 }
 
 QObject *TestSession::detailModel(const QString &hash)

@@ -36,6 +36,9 @@ public:
     {
         return new SettingsViewModel(ServerRepository::shared(), *m_client, this);
     }
+    // A list model over this session's client; its repository holds no torrents until a
+    // fixture is applied.
+    Q_INVOKABLE QObject *listModel();
     // A detail model for a torrent of the recorded sync answer.
     Q_INVOKABLE QObject *detailModel(const QString &hash);
 

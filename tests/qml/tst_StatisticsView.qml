@@ -45,4 +45,22 @@ ScreenTestCase {
         wait(200)
         compare(session.requestsTo("/api/v2/transfer/setUploadLimit"), [])
     }
+
+    // The switch follows the server's mode, shows the one asked for at once, sends the toggle
+    // only when the server's mode differs, and keeps what the next sync confirms.
+    function test_alternative_speed_switch() {
+        session.serve("/api/v2/transfer/speedLimitsMode", "0")
+        const model = session.statisticsModel()
+        const page = stackedScreen(pageComponent, { viewModel: model }).currentItem
+        const [row, toggle] = findAll(page, ["altSpeedRow", "altSpeedSwitch"])
+        tryCompare(row, "visible", true)
+        compare(toggle.checked, false)
+        session.serve("/api/v2/sync/maindata", JSON.stringify({ rid: 2, full_update: true, server_state: { use_alt_speed_limits: true } }))
+        mouseClick(toggle)
+        compare(toggle.checked, true)
+        tryVerify(() => session.requestsTo("/api/v2/transfer/toggleSpeedLimitsMode").length === 1)
+        tryVerify(() => model.alternativeSpeed === true && session.requestsTo("/api/v2/sync/maindata").length > 1)
+        wait(100)
+        compare(toggle.checked, true)
+    }
 }

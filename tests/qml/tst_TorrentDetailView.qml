@@ -56,4 +56,35 @@ ScreenTestCase {
         compare(session.requestsTo("/api/v2/torrents/trackers").length, 2)
         compare(others(), before)
     }
+
+    // Folders sum their files; a torrent with one top folder opens with it open; a folder's
+    // priority goes out in one request naming every file under it.
+    function test_file_tree_and_folder_priority() {
+        session.serve("/api/v2/torrents/files", JSON.stringify([
+            { index: 0, name: "Show/S1/e1.mkv", size: 100, progress: 1, priority: 1, availability: 1 },
+            { index: 1, name: "Show/S1/e2.mkv", size: 300, progress: 0, priority: 1, availability: 1 },
+            { index: 2, name: "Show/readme.txt", size: 100, progress: 0.5, priority: 0, availability: 1 }]))
+        const page = screen(pageComponent, { viewModel: session.detailModel(hash) })
+        page.selectedTab = 1
+        const list = findChild(page, "filesTab")
+        const rows = () => {
+            list.forceLayout()
+            return Array.from({ length: list.count }, (_, i) => list.itemAtIndex(i))
+                .map(r => [r.name, r.depth, r.sizeText, r.progressText, r.priorityText].join(" "))
+        }
+        tryCompare(list, "count", 3)
+        compare(rows(), ["Show 0 500 B 30.0% 混合", "S1 1 400 B 25.0% 普通", "readme.txt 1 100 B 50.0% 不下载"])
+        mouseClick(list.itemAtIndex(1))
+        compare(rows().slice(1, 4), ["S1 1 400 B 25.0% 普通", "e1.mkv 2 100 B 100.0% 普通", "e2.mkv 2 300 B 0.0% 普通"])
+        mouseClick(findChild(list.itemAtIndex(1), "priorityButton"))
+        const menu = findChild(page, "filePriorityMenu")
+        tryCompare(menu, "opened", true)
+        compare(menu.itemAt(3).text, "不下载")
+        menu.itemAt(3).triggered()
+        menu.close()
+        // Shown at once, before the server's answer.
+        compare(rows()[1], "S1 1 400 B 25.0% 不下载")
+        tryVerify(() => session.requestsTo("/api/v2/torrents/filePrio").length === 1)
+        compare(session.requestsTo("/api/v2/torrents/filePrio")[0], "hash=" + hash + "&id=0%7C1&priority=0")
+    }
 }

@@ -85,9 +85,9 @@ ScreenTestCase {
         const texts = []
         for (let i = 0; i < menu.count; ++i)
             texts.push(menu.itemAt(i).text ?? "—")
-        compare(texts, ["开始", "强制启动", "—", "强制重新校验", "强制重新汇报", "—", "删除种子", "删除种子和文件"])
-        verify(menu.itemAt(6).destructive && menu.itemAt(7).destructive)
-        menu.itemAt(7).triggered()
+        compare(texts, ["开始", "强制启动", "编辑…", "—", "强制重新校验", "强制重新汇报", "—", "删除种子", "删除种子和文件"])
+        verify(menu.itemAt(7).destructive && menu.itemAt(8).destructive)
+        menu.itemAt(8).triggered()
         menu.close()
         const confirmation = findChild(t.page, "deleteWithFilesConfirmation")
         tryCompare(confirmation, "opened", true)
@@ -96,10 +96,10 @@ ScreenTestCase {
         tryCompare(confirmation, "visible", false)
         // Nothing was sent: a request would have failed (no server) and raised an error.
         wait(100)
-        compare([t.model.hasError, t.page.pendingDeleteHash], [false, ""])
+        compare([t.model.hasError, t.page.pendingDeleteHashes.length], [false, 0])
         // Confirmed, the request fails (the client is not connected) with the "not connected"
         // error, which carries advice; without advice there is no suggestion line.
-        t.page.askDeleteWithFiles(row(t.list, "sample.bin").hash, "sample.bin")
+        t.page.askDeleteWithFiles([row(t.list, "sample.bin").hash], "sample.bin")
         tryCompare(confirmation, "opened", true)
         mouseClick(findChild(confirmation, "confirmDeleteButton"))
         tryCompare(t.model, "hasError", true)
@@ -130,5 +130,86 @@ ScreenTestCase {
         for (let y = 20; y <= to; y += 10)
             mouseMove(list, 100, y)
         mouseRelease(list, 100, to)
+    }
+
+    // Over the session's server: entering the mode, toggling rows, 全选, the bar enabled only
+    // with a selection, one request for the selected torrents, and the mode ends with it; the
+    // data-deletion confirmation names the count.
+    function test_selection_mode_and_bulk_actions() {
+        const model = session.listModel()
+        const stack = stackedScreen(pageComponent, { viewModel: model })
+        const page = stack.currentItem
+        const list = findChild(page, "torrentList")
+        tryCompare(list, "count", 2)
+        const [bar, pause, title] = findAll(page, ["bulkBar", "bulkPause", "navTitle"])
+        verify(!bar.visible)
+        mouseClick(findChild(page, "selectButton"))
+        compare([page.selecting, bar.visible, pause.enabled, title.text], [true, true, false, "选择种子"])
+        const first = row(list, "sample.bin")
+        mouseClick(first)
+        compare([first.isSelected, findChild(first, "selectionMark").name, pause.enabled, title.text],
+                [true, "checkmark.circle.fill", true, "已选择 1 项"])
+        compare(stack.depth, 1) // a tap selects instead of opening the details
+        mouseClick(first)
+        compare([first.isSelected, pause.enabled], [false, false])
+        mouseClick(findChild(page, "selectAllButton"))
+        compare(page.torrents.selectedCount, 2)
+        const hashes = page.torrents.selectedHashes().join("|")
+        mouseClick(pause)
+        tryVerify(() => session.requestsTo("/api/v2/torrents/pause").length === 1)
+        compare(session.requestsTo("/api/v2/torrents/pause")[0], "hashes=" + hashes)
+        compare([page.selecting, page.torrents.selectedCount, bar.visible], [false, 0, false])
+
+        mouseClick(findChild(page, "selectButton"))
+        mouseClick(findChild(page, "selectAllButton"))
+        mouseClick(findChild(page, "bulkDelete"))
+        const menu = findChild(page, "bulkDeleteMenu")
+        tryCompare(menu, "opened", true)
+        menu.itemAt(1).triggered()
+        menu.close()
+        const confirmation = findChild(page, "deleteWithFilesConfirmation")
+        tryCompare(confirmation, "opened", true)
+        compare(findChild(confirmation, "confirmationText").text, "确定要删除选中的 2 个种子及其已下载的文件吗？此操作无法撤销。")
+        mouseClick(findChild(confirmation, "confirmDeleteButton"))
+        tryVerify(() => session.requestsTo("/api/v2/torrents/delete").length === 1)
+        compare(session.requestsTo("/api/v2/torrents/delete")[0], "hashes=" + hashes + "&deleteFiles=true")
+        compare(page.selecting, false)
+    }
+
+    // The edit menu of a row reads the torrent's state; a text edit opens its sheet with the
+    // current value and sends what was typed.
+    function test_edit_menu_and_rename() {
+        const model = session.listModel()
+        const page = stackedScreen(pageComponent, { viewModel: model }).currentItem
+        const list = findChild(page, "torrentList")
+        tryCompare(list, "count", 2)
+        const target = row(list, "sample.bin")
+        target.pressAndHold()
+        const context = findChild(page, "torrentContextMenu")
+        tryCompare(context, "opened", true)
+        findChild(context, "menuEdit").triggered()
+        context.close()
+        const menu = findChild(page, "torrentEditMenu")
+        tryCompare(menu, "opened", true)
+        const [force, sequential, firstLast] = findAll(menu, ["toggleForceStart", "toggleSequential", "toggleFirstLast"])
+        compare([force.checked, sequential.checked, firstLast.checked], [false, false, false])
+        sequential.triggered()
+        tryVerify(() => session.requestsTo("/api/v2/torrents/toggleSequentialDownload").length === 1)
+        compare(session.requestsTo("/api/v2/torrents/toggleSequentialDownload")[0], "hashes=" + target.hash)
+        menu.close()
+        findChild(page, "torrentEditor").edit("rename", [target.hash])
+        const sheet = findChild(page, "torrentEditSheet")
+        tryCompare(sheet, "opened", true)
+        const name = findChild(sheet.item, "nameField")
+        compare(name.text, "sample.bin")
+        name.text = "  "
+        waitForRendering(sheet.item)
+        mouseClick(findChild(sheet.item, "saveButton"))
+        compare([sheet.opened, findChild(sheet.item, "editHint").text], [true, "名称不能为空"])
+        name.text = "新 名称&.bin"
+        mouseClick(findChild(sheet.item, "saveButton"))
+        tryCompare(sheet, "visible", false)
+        tryVerify(() => session.requestsTo("/api/v2/torrents/rename").length === 1)
+        compare(session.requestsTo("/api/v2/torrents/rename")[0], "hash=" + target.hash + "&name=%E6%96%B0+%E5%90%8D%E7%A7%B0%26.bin")
     }
 }

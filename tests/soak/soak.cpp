@@ -80,7 +80,8 @@ struct Population
                 .numSeeds = random(50), .numLeechs = random(50), .numComplete = random(500),
                 .numIncomplete = random(500), .priority = random(10), .reannounce = random(1800),
                 .seedingTime = random(1'000'000), .timeActive = random(1'000'000),
-                .popularity = double(random(1000)) / 100.0, .tracker = QStringLiteral("http://tracker.example/announce")};
+                .popularity = double(random(1000)) / 100.0, .tracker = QStringLiteral("http://tracker.example/announce"),
+                .dlLimit = random(2) * 1024, .upLimit = 0, .forceStart = random(2) == 1, .seqDl = false, .flPiecePrio = false};
         // clang-format on
     }
 

@@ -41,6 +41,7 @@ Page {
         id: detailPage
         TorrentDetailView {
             id: detail
+            listModel: root.viewModel
             viewModel: TorrentDetailViewModel {
                 torrent: detail.torrent
             }

@@ -13,6 +13,8 @@ Page {
     // C++ record with no QML type, so it can only be a var.
     required property var torrent
     required property TorrentDetailViewModel viewModel
+    // The list the screen was opened from: its edits change the torrent. None: no edit menu.
+    property TorrentListViewModel listModel: null
     property int selectedTab: 0
     readonly property list<string> tabTitles: ["基本信息", "文件", "Trackers", "Peers (" + viewModel.peers.count + ")"]
 
@@ -30,6 +32,37 @@ Page {
         title: "详情"
         showBack: root.StackView.view !== null
         onBackClicked: root.StackView.view.pop()
+        trailing: [
+            BarButton {
+                objectName: "editButton"
+                visible: root.listModel !== null
+                text: "编辑"
+                onClicked: editorLoader.item.popup([root.viewModel.hash])
+            }
+        ]
+    }
+
+    Loader {
+        id: editorLoader
+        active: root.listModel !== null
+        sourceComponent: TorrentEditor {
+            listModel: root.listModel
+        }
+    }
+
+    Menu {
+        id: priorityMenu
+        objectName: "filePriorityMenu"
+        property int row: -1
+        Repeater {
+            model: [[7, "最高"], [6, "高"], [1, "普通"], [0, "不下载"]]
+            delegate: MenuItem {
+                required property var modelData
+                objectName: "priority_" + modelData[0]
+                text: modelData[1]
+                onTriggered: root.viewModel.setFilePriority(priorityMenu.row, modelData[0])
+            }
+        }
     }
 
     ColumnLayout {
@@ -84,37 +117,76 @@ Page {
                 }
             }
 
-            // Files
+            // Files: a tree; a folder row opens and closes, the priority button of a row sets
+            // the priority of every file it stands for.
             DetailList {
                 objectName: "filesTab"
                 loadText: "加载文件列表"
                 model: root.viewModel.files
                 onLoadRequested: root.viewModel.startLoadFiles()
-                delegate: ColumnLayout {
+                delegate: ItemDelegate {
                     id: fileRow
+                    required property int index
                     required property string name
                     required property real progress
                     required property string sizeText
                     required property string progressText
-                    width: ListView.view.width - 32
-                    x: 16
-                    spacing: 4
-                    Label {
-                        Layout.fillWidth: true
-                        Layout.topMargin: 8
-                        text: fileRow.name
-                        wrapMode: Text.WrapAnywhere
-                    }
-                    ProgressBar {
-                        Layout.fillWidth: true
-                        from: 0
-                        to: 1
-                        value: fileRow.progress
-                        Material.accent: Theme.blue
-                    }
-                    SecondaryLabel {
-                        Layout.bottomMargin: 8
-                        text: fileRow.sizeText + " • " + fileRow.progressText
+                    required property int depth
+                    required property bool isFolder
+                    required property bool isExpanded
+                    required property int priority
+                    required property string priorityText
+                    width: ListView.view.width
+                    leftPadding: 12 + depth * 20
+                    rightPadding: 8
+                    onClicked: if (isFolder) root.viewModel.files.toggleExpanded(index)
+                    contentItem: RowLayout {
+                        spacing: 8
+                        Icon {
+                            name: fileRow.isExpanded ? "chevron.down" : "chevron.right"
+                            opacity: fileRow.isFolder ? 1 : 0
+                            size: 18
+                            Layout.preferredWidth: 18
+                            color: fileRow.Material.secondaryTextColor
+                        }
+                        Icon {
+                            name: fileRow.isFolder ? "folder" : "doc"
+                            size: 20
+                            color: fileRow.isFolder ? Theme.blue : fileRow.Material.secondaryTextColor
+                        }
+                        ColumnLayout {
+                            Layout.fillWidth: true
+                            spacing: 4
+                            Label {
+                                Layout.fillWidth: true
+                                text: fileRow.name
+                                wrapMode: Text.WrapAnywhere
+                                color: fileRow.priority === 0 ? fileRow.Material.hintTextColor : fileRow.Material.foreground
+                            }
+                            ProgressBar {
+                                Layout.fillWidth: true
+                                from: 0
+                                to: 1
+                                value: fileRow.progress
+                                Material.accent: Theme.blue
+                            }
+                            SecondaryLabel {
+                                text: fileRow.sizeText + " • " + fileRow.progressText
+                            }
+                        }
+                        Button {
+                            objectName: "priorityButton"
+                            flat: true
+                            text: fileRow.priorityText
+                            font.capitalization: Font.MixedCase
+                            Material.foreground: fileRow.priority === 0 ? Theme.red
+                                                 : fileRow.priority >= 6 ? Theme.orange : Theme.blue
+                            Accessible.name: "优先级：" + fileRow.priorityText
+                            onClicked: {
+                                priorityMenu.row = fileRow.index
+                                priorityMenu.popup()
+                            }
+                        }
                     }
                 }
             }
@@ -206,5 +278,16 @@ Page {
                 }
             }
         }
+    }
+
+    AlertDialog {
+        objectName: "detailErrorAlert"
+        title: "提示"
+        // A failed load keeps its tab's load button instead; failed changes are told here.
+        shown: root.isShown && (root.viewModel.actionErrorMessage !== "" || (root.listModel?.hasError ?? false))
+        message: root.viewModel.actionErrorMessage !== "" ? root.viewModel.actionErrorMessage
+                                                          : (root.listModel?.errorMessage ?? "")
+        onAcknowledged: root.viewModel.actionErrorMessage !== "" ? root.viewModel.clearActionError()
+                                                                 : root.listModel.clearError()
     }
 }

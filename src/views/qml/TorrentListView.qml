@@ -15,9 +15,12 @@ Page {
     property bool showingAddTorrent: false
     property bool showingFilterSheet: false
     readonly property bool isShown: visible && StackView.status === StackView.Active
-    // The torrent the delete-with-data confirmation is about; empty while none is.
-    property string pendingDeleteHash
+    // The torrents the delete-with-data confirmation is about (one is named); empty while none is.
+    property list<string> pendingDeleteHashes
     property string pendingDeleteName
+    // The selection mode: a tap on a row toggles it, and the bar at the bottom acts on the
+    // selected torrents.
+    property bool selecting: false
     readonly property TorrentListModel torrents: viewModel.filteredTorrents
 
     // The application may start, or log in, while it is not the active one.
@@ -42,10 +45,24 @@ Page {
         StackView.view.push(detailPage, { torrent: torrent })
     }
 
-    function askDeleteWithFiles(hash, name) {
-        pendingDeleteHash = hash
+    function askDeleteWithFiles(hashes, name) {
+        pendingDeleteHashes = hashes
         pendingDeleteName = name
         deleteConfirmation.open()
+    }
+
+    function setSelecting(on) {
+        torrents.clearSelection()
+        selecting = on
+    }
+
+    // A bulk action on the selected torrents; the selection mode ends with it.
+    function actOnSelection(action) {
+        const hashes = torrents.selectedHashes()
+        if (hashes.length === 0)
+            return
+        action(hashes)
+        setSelecting(false)
     }
 
     Connections {
@@ -59,27 +76,122 @@ Page {
         id: detailPage
         TorrentDetailView {
             id: detail
+            listModel: root.viewModel
             viewModel: TorrentDetailViewModel {
                 torrent: detail.torrent
             }
         }
     }
 
+    footer: ToolBar {
+        objectName: "bulkBar"
+        visible: root.selecting
+        height: visible ? implicitHeight : 0
+        Material.background: root.Material.backgroundColor
+        Flickable {
+            anchors.fill: parent
+            contentWidth: bulkRow.implicitWidth
+            flickableDirection: Flickable.HorizontalFlick
+            boundsBehavior: Flickable.StopAtBounds
+            RowLayout {
+                id: bulkRow
+                height: parent.height
+                spacing: 0
+                enabled: root.torrents.selectedCount > 0
+                Repeater {
+                    model: [
+                        ["bulkPause", "暂停", "pause.fill", hashes => root.viewModel.pauseAll(hashes)],
+                        ["bulkResume", "开始", "play.fill", hashes => root.viewModel.resumeAll(hashes)],
+                        ["bulkForceStart", "强制启动", "bolt.fill", hashes => root.viewModel.forceStartAll(hashes)],
+                        ["bulkRecheck", "校验", "checkmark.circle", hashes => root.viewModel.recheckAll(hashes)],
+                        ["bulkReannounce", "汇报", "antenna.radiowaves.left.and.right", hashes => root.viewModel.reannounceAll(hashes)],
+                        ["bulkCategory", "分类", "folder", null],
+                        ["bulkTags", "标签", "tag", null]
+                    ]
+                    delegate: BarButton {
+                        required property var modelData
+                        objectName: modelData[0]
+                        text: modelData[1]
+                        symbol: modelData[2]
+                        // The two edits keep the selection until their sheet applies a change.
+                        onClicked: modelData[3] ? root.actOnSelection(modelData[3])
+                                                : editor.edit(modelData[0] === "bulkCategory" ? "category" : "tags",
+                                                              root.torrents.selectedHashes())
+                    }
+                }
+                BarButton {
+                    objectName: "bulkDelete"
+                    text: "删除"
+                    symbol: "trash"
+                    tint: Theme.red
+                    onClicked: bulkDeleteMenu.popup()
+                    Menu {
+                        id: bulkDeleteMenu
+                        objectName: "bulkDeleteMenu"
+                        SymbolMenuItem {
+                            objectName: "bulkDeleteTorrents"
+                            text: "删除种子"
+                            symbol: "trash"
+                            destructive: true
+                            onTriggered: root.actOnSelection(hashes => root.viewModel.removeAll(hashes, false))
+                        }
+                        SymbolMenuItem {
+                            objectName: "bulkDeleteWithFiles"
+                            text: "删除种子和文件"
+                            symbol: "trash.fill"
+                            destructive: true
+                            onTriggered: root.askDeleteWithFiles(root.torrents.selectedHashes(), "")
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    TorrentEditor {
+        id: editor
+        objectName: "torrentEditor"
+        listModel: root.viewModel
+        onApplied: if (root.selecting) root.setSelecting(false)
+    }
+
+    // In the selection mode the bar counts the selection and offers 全选 and 完成 instead.
     header: NavBar {
-        title: "种子"
+        title: !root.selecting ? "种子"
+               : root.torrents.selectedCount > 0 ? "已选择 " + root.torrents.selectedCount + " 项" : "选择种子"
         leading: [
             BarButton {
                 objectName: "filterButton"
+                visible: !root.selecting
                 text: "筛选"
                 symbol: "line.3.horizontal.decrease.circle"
                 onClicked: root.showingFilterSheet = true
+            },
+            BarButton {
+                objectName: "selectAllButton"
+                visible: root.selecting
+                text: "全选"
+                onClicked: root.torrents.selectAll()
             }
         ]
         trailing: [
             BarButton {
+                objectName: "selectButton"
+                visible: !root.selecting
+                text: "选择"
+                enabled: root.torrents.count > 0
+                onClicked: root.setSelecting(true)
+            },
+            BarButton {
+                objectName: "endSelectionButton"
+                visible: root.selecting
+                text: "完成"
+                onClicked: root.setSelecting(false)
+            },
+            BarButton {
                 objectName: "altSpeedButton"
                 // Only when the server tells its mode.
-                visible: root.viewModel.alternativeSpeed !== undefined
+                visible: !root.selecting && root.viewModel.alternativeSpeed !== undefined
                 symbol: "tortoise"
                 tint: root.viewModel.alternativeSpeed === true ? Theme.orange : Material.hintTextColor
                 checkable: true
@@ -96,12 +208,14 @@ Page {
             },
             BarButton {
                 objectName: "addTorrentButton"
+                visible: !root.selecting
                 symbol: "plus.circle.fill"
                 Accessible.name: "添加种子"
                 onClicked: root.showingAddTorrent = true
             }
         ]
     }
+
 
     ColumnLayout {
         anchors.fill: parent
@@ -158,11 +272,14 @@ Page {
                 boundsBehavior: Flickable.DragAndOvershootBounds
                 delegate: TorrentRowView {
                     width: ListView.view.width
-                    onOpenRequested: root.openDetail(index)
+                    selecting: root.selecting
+                    onOpenRequested: root.selecting ? root.torrents.toggleSelected(index) : root.openDetail(index)
                     onDeleteRequested: root.viewModel.remove(hash, false)
                     onPauseRequested: root.viewModel.pause(hash)
                     onResumeRequested: root.viewModel.resume(hash)
                     onContextMenuRequested: {
+                        if (root.selecting)
+                            return
                         contextMenu.hash = hash
                         contextMenu.torrentName = name
                         contextMenu.isPaused = isPaused
@@ -225,6 +342,12 @@ Page {
             symbol: "bolt.fill"
             onTriggered: root.viewModel.forceStart(contextMenu.hash)
         }
+        SymbolMenuItem {
+            objectName: "menuEdit"
+            text: "编辑…"
+            symbol: "pencil"
+            onTriggered: editor.popup([contextMenu.hash])
+        }
         MenuSeparator {}
         SymbolMenuItem {
             objectName: "menuRecheck"
@@ -251,7 +374,7 @@ Page {
             text: "删除种子和文件"
             symbol: "trash.fill"
             destructive: true
-            onTriggered: root.askDeleteWithFiles(contextMenu.hash, contextMenu.torrentName)
+            onTriggered: root.askDeleteWithFiles([contextMenu.hash], contextMenu.torrentName)
         }
     }
 
@@ -266,15 +389,17 @@ Page {
         modal: true
         title: "删除种子和文件"
         onClosed: {
-            root.pendingDeleteHash = ""
+            root.pendingDeleteHashes = []
             root.pendingDeleteName = ""
         }
 
         contentItem: Label {
             objectName: "confirmationText"
-            text: root.pendingDeleteHash !== ""
+            text: root.pendingDeleteHashes.length === 1
                   ? "确定要删除“" + root.pendingDeleteName + "”及其已下载的文件吗？此操作无法撤销。"
-                  : ""
+                  : root.pendingDeleteHashes.length > 1
+                    ? "确定要删除选中的 " + root.pendingDeleteHashes.length + " 个种子及其已下载的文件吗？此操作无法撤销。"
+                    : ""
             wrapMode: Text.Wrap
         }
         footer: DialogButtonBox {
@@ -291,8 +416,10 @@ Page {
                 Material.foreground: Theme.red
                 DialogButtonBox.buttonRole: Dialog.DestructiveRole
                 onClicked: {
-                    if (root.pendingDeleteHash !== "")
-                        root.viewModel.remove(root.pendingDeleteHash, true)
+                    if (root.pendingDeleteHashes.length > 0)
+                        root.viewModel.removeAll(root.pendingDeleteHashes, true)
+                    if (root.selecting)
+                        root.setSelecting(false)
                     deleteConfirmation.close()
                 }
             }

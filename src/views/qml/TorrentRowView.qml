@@ -26,7 +26,10 @@ SwipeDelegate {
     required property string stateIcon
     required property bool isPaused
     required property list<string> tagList
+    required property bool isSelected
     property bool swipeEnabled: true
+    // In the selection mode a tap toggles the row (the owner decides) and nothing swipes.
+    property bool selecting: false
 
     signal openRequested()
     signal deleteRequested()
@@ -34,7 +37,7 @@ SwipeDelegate {
     signal resumeRequested()
     signal contextMenuRequested()
 
-    swipe.enabled: swipeEnabled
+    swipe.enabled: swipeEnabled && !selecting
     onClicked: openRequested()
     onPressAndHold: contextMenuRequested()
     topPadding: 10
@@ -43,11 +46,21 @@ SwipeDelegate {
     rightPadding: 16
 
     background: Rectangle {
-        color: row.down ? row.Material.rippleColor : "transparent"
+        color: row.down ? row.Material.rippleColor
+                        : row.selecting && row.isSelected ? Qt.rgba(Theme.blue.r, Theme.blue.g, Theme.blue.b, 0.12) : "transparent"
     }
 
     contentItem: RowLayout {
         spacing: 12
+
+        Icon {
+            objectName: "selectionMark"
+            visible: row.selecting
+            Layout.alignment: Qt.AlignVCenter
+            name: row.isSelected ? "checkmark.circle.fill" : "circle"
+            size: 24
+            color: row.isSelected ? Theme.blue : row.Material.hintTextColor
+        }
 
         Icon {
             objectName: "stateIcon"
