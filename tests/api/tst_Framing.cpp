@@ -40,6 +40,41 @@ const std::tuple<const char *, Operation, QByteArray, QByteArray> requestCases[]
     {"speed limits mode", [](auto &c) { return discard(c.getSpeedLimitsMode()); }, "/api/v2/transfer/speedLimitsMode", {}},
     {"preferences", [](auto &c) { return discard(c.getSpeedPreferences()); }, "/api/v2/app/preferences", {}},
     {"alternative limits", [](auto &c) { return c.setAlternativeLimits(1024, 0); }, "/api/v2/app/setPreferences", "json=%7B%22alt_dl_limit%22%3A1024%2C%22alt_up_limit%22%3A0%7D"},
+    {"set category", [](auto &c) { return c.performAction(APIEndpoint::setCategory("a|b", "电影 & TV")); }, "/api/v2/torrents/setCategory", "hashes=a|b&category=%E7%94%B5%E5%BD%B1+%26+TV"},
+    {"no category", [](auto &c) { return c.performAction(APIEndpoint::setCategory("a", "")); }, "/api/v2/torrents/setCategory", "hashes=a&category="},
+    {"create category", [](auto &c) { return c.performAction(APIEndpoint::createCategory("新")); }, "/api/v2/torrents/createCategory", "category=%E6%96%B0&savePath="},
+    {"add tags", [](auto &c) { return c.performAction(APIEndpoint::addTags("a|b", "x,y z")); }, "/api/v2/torrents/addTags", "hashes=a|b&tags=x%2Cy+z"},
+    {"remove tags", [](auto &c) { return c.performAction(APIEndpoint::removeTags("a", "x")); }, "/api/v2/torrents/removeTags", "hashes=a&tags=x"},
+    {"create tags", [](auto &c) { return c.performAction(APIEndpoint::createTags("x,y")); }, "/api/v2/torrents/createTags", "tags=x%2Cy"},
+    {"set location", [](auto &c) { return c.performAction(APIEndpoint::setLocation("a", "/data/下载")); }, "/api/v2/torrents/setLocation", "hashes=a&location=%2Fdata%2F%E4%B8%8B%E8%BD%BD"},
+    {"rename", [](auto &c) { return c.performAction(APIEndpoint::rename("abc", "n=1")); }, "/api/v2/torrents/rename", "hash=abc&name=n%3D1"},
+    {"torrent download limit", [](auto &c) { return c.performAction(APIEndpoint::setTorrentDownloadLimit("a|b", 1024)); }, "/api/v2/torrents/setDownloadLimit", "hashes=a|b&limit=1024"},
+    {"torrent upload limit", [](auto &c) { return c.performAction(APIEndpoint::setTorrentUploadLimit("a", 0)); }, "/api/v2/torrents/setUploadLimit", "hashes=a&limit=0"},
+    {"sequential", [](auto &c) { return c.performAction(APIEndpoint::toggleSequentialDownload("a|b")); }, "/api/v2/torrents/toggleSequentialDownload", "hashes=a|b"},
+    {"first and last pieces", [](auto &c) { return c.performAction(APIEndpoint::toggleFirstLastPiecePrio("a")); }, "/api/v2/torrents/toggleFirstLastPiecePrio", "hashes=a"},
+    {"queue top", [](auto &c) { return c.performAction(APIEndpoint::queueMove(APIEndpoint::Kind::topPrio, "a|b")); }, "/api/v2/torrents/topPrio", "hashes=a|b"},
+    {"file priority", [](auto &c) { return c.performAction(APIEndpoint::filePrio("abc", "0|3", 7)); }, "/api/v2/torrents/filePrio", "hash=abc&id=0%7C3&priority=7"},
+};
+
+// An edit, its refusal and the first line of what the user reads ("" where the refusal is not
+// an edit's and keeps its plain status error).
+const std::tuple<const char *, APIEndpoint, int, QString> refusalCases[] = {
+    {"category unknown", APIEndpoint::setCategory("a", "x"), 409, "分类不存在"},
+    {"category name empty", APIEndpoint::createCategory(""), 400, "分类名称无效"},
+    {"category not created", APIEndpoint::createCategory("x"), 409, "无法创建分类"},
+    {"location empty", APIEndpoint::setLocation("a", ""), 400, "保存位置不能为空"},
+    {"location not writable", APIEndpoint::setLocation("a", "/x"), 409, "无法移动到该位置"},
+    {"name empty", APIEndpoint::rename("a", ""), 409, "名称无效"},
+    {"torrent gone", APIEndpoint::rename("a", "n"), 404, "找不到该种子"},
+    {"tag invalid", APIEndpoint::addTags("a", ","), 400, "标签无效"},
+    {"limit invalid", APIEndpoint::setTorrentDownloadLimit("a", 1), 400, "限速值无效"},
+    {"queueing off", APIEndpoint::queueMove(APIEndpoint::Kind::bottomPrio, "a"), 409, "队列未启用"},
+    {"file priority invalid", APIEndpoint::filePrio("a", "9", 7), 400, "文件优先级无效"},
+    {"no metadata yet", APIEndpoint::filePrio("a", "0", 0), 409, "无法设置文件优先级"},
+    {"force start 400", APIEndpoint::setForceStart("a", false), 400, "服务器拒绝了修改 (400)"},
+    {"sequential 409", APIEndpoint::toggleSequentialDownload("a"), 409, "服务器拒绝了修改 (409)"},
+    {"edit 500", APIEndpoint::setCategory("a", "x"), 500, ""},
+    {"pause 409", APIEndpoint::pause("a"), 409, ""},
 };
 // clang-format on
 
@@ -173,6 +208,32 @@ private Q_SLOTS:
         QCOMPARE(request.header("Cookie"), "SID=" + ApiHarness::sid);
         verifyOnlyAllowedHeaders(request);
         verifyNeedsAServer(run);
+    }
+
+    void editRefusals_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(refusalCases)); ++i)
+            QTest::newRow(std::get<0>(refusalCases[i])) << i;
+    }
+
+    // The refusals of edits say what they mean for that edit; other statuses and the refusals
+    // of other actions stay plain status errors.
+    void editRefusals()
+    {
+        QFETCH(int, row);
+        const auto &[name, endpoint, status, text] = refusalCases[row];
+        h->server.on(endpoint.defaultPath().toUtf8(), TestResponse::text("Conflict", status));
+        const auto outcome = runTask(h->client.performAction(endpoint));
+        const auto *error = outcome.errorAs<NetworkError>();
+        QVERIFY(error);
+        if (text.isEmpty()) {
+            QCOMPARE(verdict(outcome), status == 404 ? QStringLiteral("notFound") : QStringLiteral("serverError(%1)").arg(status));
+            return;
+        }
+        QCOMPARE(verdict(outcome), QStringLiteral("editRefused(%1)").arg(status));
+        QCOMPARE(error->localizedDescription().section(u'\n', 0, 0), text);
+        QCOMPARE(error->statusCode(), status);
     }
 
     void profileHeaders_data()
