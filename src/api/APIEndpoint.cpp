@@ -254,11 +254,8 @@ QByteArray APIEndpoint::actionBody() const
     case Kind::filePrio:
         body = "hash=" + hash.toUtf8();
         break;
-    case Kind::createCategory:
-    case Kind::createTags:
-        break;
     default:
-        return {};
+        break; // the fields alone
     }
     for (const auto &[name, value] : fields) {
         if (!body.isEmpty())

@@ -125,8 +125,8 @@ struct APIEndpoint
     // the URL has no query at all.
     QList<std::pair<QString, QString>> queryItems() const;
     // The form body of the torrent actions and edits ("hashes=a|b" or "hash=a", then
-    // "&deleteFiles=", "&value=" or the further fields, form-encoded); empty for every other
-    // endpoint. Hashes are hexadecimal and "|" and go in as they are.
+    // "&deleteFiles=", "&value=" or the further fields, form-encoded); of any other endpoint,
+    // its fields alone. Hashes are hexadecimal and "|" and go in as they are.
     QByteArray actionBody() const;
     // Whether the endpoint changes torrents, categories or tags: its refusals (400, 404, 409)
     // have texts of their own (NetworkError::editRefused).

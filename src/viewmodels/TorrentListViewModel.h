@@ -154,6 +154,7 @@ public:
     // The save paths a location field suggests: those of the torrents and of the categories,
     // sorted, each once.
     Q_INVOKABLE QStringList knownSavePaths() const;
+    bool queueingEnabled() const;
 
     bool isActive() const { return m_active; }
     bool keepsShownList() const { return m_keepsShownList; }
@@ -190,7 +191,6 @@ Q_SIGNALS:
 private:
     int torrentCountTotal() const;
     QVariant alternativeSpeedVariant() const;
-    bool queueingEnabled() const;
     QString joinedIds(const QStringList &hashes) const { return hashes.join(u'|'); }
     QList<Torrent> torrentsWithIds(const QStringList &hashes) const;
     QStringList categoryNames() const;

@@ -14,6 +14,7 @@
 #include "sync/TorrentRepository.h"
 #include "viewmodels/SettingsViewModel.h"
 #include "viewmodels/StatisticsViewModel.h"
+#include "viewmodels/TorrentDetailViewModel.h"
 #include "viewmodels/TorrentListViewModel.h"
 
 #include <QFile>
@@ -190,6 +191,128 @@ private Q_SLOTS:
         AWAIT(preferences, m_client.getSpeedPreferences());
         QCOMPARE(*preferences.value, written);
         QVERIFY2(!statistics.error(), describe(statistics.error()).constData());
+    }
+
+    // Every edit of the list model, each read back from the server: category (a new one),
+    // tags, location (the data moved on disk), name, limits, force start, the two download
+    // options, file priorities of a folder, queue moves; a bulk action on three torrents; and a
+    // refusal of the real server told in words.
+    void editTorrents()
+    {
+        QVERIFY(m_listModel && m_hashes.size() == 2);
+        const QString alpha = m_hashes[0], beta = m_hashes[1];
+        const auto info = [&](const QString &hash, const char *key) {
+            return torrentInfo(m_client, hash)[QLatin1String(key)].toVariant();
+        };
+        const auto becomes = [&](const QString &hash, const char *key, const QVariant &value) {
+            return pollUntil([&] { return info(hash, key) == value; }, waitMs);
+        };
+        // A folder of three files (seeding) and two torrents without their data (queued
+        // downloads).
+        const QString folder = m_workDir + QStringLiteral("/vm-folder");
+        QString q1, q2, folderHash;
+        E2E_TRY(QDir().mkpath(folder + QStringLiteral("/a"));
+                writeDataFile(folder + QStringLiteral("/a/1.bin"), 20'000, 7);
+                writeDataFile(folder + QStringLiteral("/a/2.bin"), 30'000, 8);
+                writeDataFile(folder + QStringLiteral("/b.bin"), 10'000, 9);
+                folderHash = addTorrentOf(m_client, folder); m_hashes.append(folderHash));
+        for (QString *queued : {&q1, &q2}) {
+            const QString data = m_workDir + QStringLiteral("/vm-queued-%1.bin").arg(m_hashes.size());
+            E2E_TRY(writeDataFile(data, 40'000, quint32(m_hashes.size()));
+                    const MadeTorrent made = makeTorrent(data); QFile::remove(data);
+                    AWAIT(added, m_client.addTorrentFile(QStringLiteral("q.torrent"), made.bytes, m_workDir));
+                    *queued = made.infoHash; m_hashes.append(made.infoHash));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_listModel->queueingEnabled(), waitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_listModel->editState(folderHash).value("name") == "vm-folder", waitMs);
+
+        const QString newCategory = QStringLiteral("e2e 新分类");
+        QVERIFY(m_listModel->createCategory({alpha}, newCategory));
+        QVERIFY(becomes(alpha, "category", newCategory));
+        QVERIFY(m_listModel->addTags({alpha, beta}, {QStringLiteral("e2e-x"), QStringLiteral("e2e-y")}));
+        QVERIFY(becomes(beta, "tags", QStringLiteral("e2e-vm-tag, e2e-x, e2e-y")));
+        QVERIFY(m_listModel->removeTags({beta}, {QStringLiteral("e2e-x")}));
+        QVERIFY(becomes(beta, "tags", QStringLiteral("e2e-vm-tag, e2e-y")));
+        QString moved;
+        E2E_TRY(moved = m_server.freshDirectory(QStringLiteral("view-models-moved")));
+        QVERIFY(m_listModel->setLocation({beta}, moved));
+        QVERIFY(pollUntil([&] { return QFile::exists(moved + QStringLiteral("/vm-beta.bin")); }, waitMs));
+        QVERIFY(pollUntil([&] { return QDir::cleanPath(info(beta, "save_path").toString()) == moved; }, waitMs));
+        QVERIFY(m_listModel->rename(alpha, QStringLiteral("vm-alpha 改名")));
+        QVERIFY(becomes(alpha, "name", QStringLiteral("vm-alpha 改名")));
+        QVERIFY(!m_listModel->setTorrentLimits({alpha}, QStringLiteral("1.5"), QStringLiteral("50")));
+        QVERIFY(m_listModel->setTorrentLimits({alpha}, QStringLiteral("100"), QStringLiteral("50")));
+        QVERIFY(becomes(alpha, "up_limit", 51'200));
+        QCOMPARE(info(alpha, "dl_limit"), QVariant(102'400));
+        for (const bool on : {true, false}) {
+            m_listModel->setForceStart({alpha}, on);
+            QVERIFY(becomes(alpha, "force_start", on));
+        }
+        m_listModel->toggleSequentialDownload({q1});
+        QVERIFY(becomes(q1, "seq_dl", true));
+        m_listModel->toggleFirstLastPiecePriority({q1});
+        QVERIFY(becomes(q1, "f_l_piece_prio", true));
+        // The list's record follows, and the edit menu reads it.
+        QTRY_VERIFY_WITH_TIMEOUT(m_listModel->editState(q1).value("sequentialDownload") == true &&
+                                     m_listModel->editState(alpha).value("uploadLimit") == "50",
+                                 waitMs);
+
+        // Queue: the later download moves to the top, then back to the bottom.
+        QVERIFY(becomes(q2, "priority", info(q1, "priority").toInt() + 1));
+        const int top = info(q1, "priority").toInt();
+        m_listModel->moveInQueue({q2}, QStringLiteral("top"));
+        QVERIFY(becomes(q2, "priority", top));
+        m_listModel->moveInQueue({q2}, QStringLiteral("bottom"));
+        QVERIFY(becomes(q2, "priority", top + 1));
+
+        // Files: the folder "a" (the second row under the open top folder) set to 不下载 in one
+        // request.
+        Torrent folderTorrent;
+        folderTorrent.id = folderHash;
+        TorrentDetailViewModel detail(folderTorrent, m_client);
+        AWAIT_OK(runTask(detail.loadFiles()));
+        QCOMPARE(detail.filesModel()->data(detail.filesModel()->index(1), TorrentFilesModel::PathRole),
+                 QVariant(QStringLiteral("vm-folder/a")));
+        detail.setFilePriority(1, 0);
+        const auto priorities = [&] {
+            const auto files = runTask(m_client.getTorrentFiles(folderHash));
+            QStringList names;
+            for (const TorrentFile &file : files.value.value_or(QList<TorrentFile>{}))
+                names.append(file.name + QLatin1Char('=') + QString::number(file.priority));
+            names.sort();
+            return names.join(u' ');
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(priorities(), QStringLiteral("vm-folder/a/1.bin=0 vm-folder/a/2.bin=0 vm-folder/b.bin=1"),
+                                  waitMs);
+        QCOMPARE(detail.actionErrorMessage(), QString());
+
+        // Bulk: three torrents paused in one request, and resumed.
+        const QStringList three{alpha, beta, folderHash};
+        const auto allPaused = [&](bool paused) {
+            return std::ranges::all_of(three, [&](const QString &hash) {
+                return stateOf(m_client, hash).startsWith(QStringLiteral("paused")) == paused;
+            });
+        };
+        m_listModel->pauseAll(three);
+        QVERIFY(pollUntil([&] { return allPaused(true); }, waitMs));
+        m_listModel->resumeAll(three);
+        QVERIFY(pollUntil([&] { return allPaused(false); }, waitMs));
+
+        // The real server refuses a category it does not have (409).
+        QVERIFY2(!m_listModel->error(), describe(m_listModel->error()).constData());
+        m_listModel->setCategory({alpha}, QStringLiteral("e2e no such category"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_listModel->error() != nullptr, waitMs);
+        QVERIFY2(m_listModel->error()->localizedDescription().startsWith(QStringLiteral("分类不存在")),
+                 describe(m_listModel->error()).constData());
+        m_listModel->clearError();
+        QVERIFY(m_log.lines().contains(QStringLiteral("✅ 已创建分类: ") + newCategory));
+
+        APIEndpoint removeCategory = APIEndpoint::removeCategories();
+        removeCategory.fields = {{QStringLiteral("categories"), newCategory}};
+        APIEndpoint deleteTags = APIEndpoint::deleteTags();
+        deleteTags.fields = {{QStringLiteral("tags"), QStringLiteral("e2e-x,e2e-y")}};
+        for (const APIEndpoint &endpoint : {removeCategory, deleteTags})
+            AWAIT_OK(runTask(m_client.performAction(endpoint)));
     }
 
     // Last: neither the password nor the session cookie went anywhere they could be read.
