@@ -119,6 +119,36 @@ private Q_SLOTS:
         });
     }
 
+    // The selection is of torrents, not rows: it follows moves and keeps only rows still shown,
+    // whether the list changed row by row or was reset.
+    void selectionFollowsTheRows_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("kept"); // in the order of the rows
+        QTest::newRow("moved") << "abc" << "ac" << "cba" << "ca";
+        QTest::newRow("removed") << "abd" << "bd" << "ad" << "d";
+        QTest::newRow("reset") << "abcdef" << "ab" << "bxyz" << "b";
+        QTest::newRow("emptied") << "ab" << "ab" << "" << "";
+    }
+    void selectionFollowsTheRows()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, selected);
+        QFETCH(QString, after);
+        QFETCH(QString, kept);
+        m_model->setTorrents(fromLetters(before));
+        for (const QChar c : selected)
+            m_model->toggleSelected(m_model->indexOf(c));
+        QCOMPARE(m_model->data(m_model->index(m_model->indexOf(selected.left(1))), R::IsSelectedRole), QVariant(true));
+        m_model->setTorrents(fromLetters(after));
+        QCOMPARE(m_model->selectedHashes().join(QString()), kept);
+        QCOMPARE(m_model->selectedCount(), kept.size());
+        m_model->selectAll();
+        QCOMPARE(m_model->selectedCount(), after.size());
+    }
+
     // A long run of random updates, each checked against what a following view sees.
     void updatesInSequenceStayConsistent()
     {
