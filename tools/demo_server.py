@@ -45,13 +45,19 @@ def bencode(value):
 
 
 def make_torrent(path, piece_length=262144):
-    """The .torrent bytes of one file (single-file torrent)."""
-    pieces = b""
-    with open(path, "rb") as f:
-        while chunk := f.read(piece_length):
-            pieces += hashlib.sha1(chunk).digest()
-    info = {"name": os.path.basename(path), "length": os.path.getsize(path),
-            "piece length": piece_length, "pieces": pieces}
+    """The .torrent bytes of a file, or of a folder with every file under it."""
+    if os.path.isdir(path):
+        files = sorted(os.path.relpath(os.path.join(d, f), path)
+                       for d, _, names in os.walk(path) for f in names)
+        data = b"".join(open(os.path.join(path, f), "rb").read() for f in files)
+        info = {"name": os.path.basename(path), "piece length": piece_length,
+                "files": [{"length": os.path.getsize(os.path.join(path, f)), "path": f.split(os.sep)}
+                          for f in files]}
+    else:
+        data = open(path, "rb").read()
+        info = {"name": os.path.basename(path), "length": len(data), "piece length": piece_length}
+    info["pieces"] = b"".join(hashlib.sha1(data[i:i + piece_length]).digest()
+                              for i in range(0, len(data), piece_length))
     return bencode({"announce": "http://127.0.0.1:1/announce", "info": info,
                     "created by": "Seedwhirl demo"})
 
@@ -143,6 +149,18 @@ def populate(client, downloads):
         if tags:
             fields["tags"] = tags
         client.add(torrent_name=name + ".torrent", torrent_bytes=make_torrent(path), **fields)
+
+    # A folder of files: the detail screen's file tree.
+    folder = os.path.join(downloads, "video", "Blender Open Movies")
+    contents = [("Sintel/sintel-1080p.mkv", 768), ("Sintel/subtitles/zh-CN.srt", 8),
+                ("Sintel/subtitles/en.srt", 8), ("Spring/spring-2160p.mkv", 1024), ("README.txt", 1)]
+    for name, kib in contents:
+        path = os.path.join(folder, *name.split("/"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(hashlib.sha256(name.encode()).digest() * (kib * 32))
+    client.add(torrent_name="Blender Open Movies.torrent", torrent_bytes=make_torrent(folder),
+               savepath=os.path.dirname(folder), category="video", tags="demo")
 
     magnets = [  # stays in metaDL without a network: a torrent that is "downloading"
         ("magnet:?xt=urn:btih:" + hashlib.sha1(b"seedwhirl-demo-1").hexdigest() + "&dn=archlinux-2024.06.01-x86_64.iso", "linux", "iso"),

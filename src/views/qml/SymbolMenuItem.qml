@@ -22,5 +22,14 @@ MenuItem {
             text: item.text
             color: item.destructive ? Theme.red : item.Material.foreground
         }
+        // A checkable entry shows its state at the end of the line.
+        Icon {
+            objectName: "checkMark"
+            visible: item.checkable
+            opacity: item.checked ? 1 : 0
+            name: "checkmark"
+            color: Theme.blue
+        }
     }
+    indicator: null
 }

@@ -37,7 +37,7 @@ Page {
                 objectName: "editButton"
                 visible: root.listModel !== null
                 text: "编辑"
-                onClicked: editorLoader.item.popup([root.viewModel.hash])
+                onClicked: editorLoader.item.popup([root.viewModel.hash], this)
             }
         ]
     }

@@ -17,10 +17,14 @@ Item {
     // An edit of the sheet was sent (not when it was cancelled).
     signal applied()
 
-    function popup(hashes) {
+    // Under `anchor`, right-aligned, when given; else where the pointer is.
+    function popup(hashes, anchor) {
         root.hashes = hashes
         torrentState = hashes.length === 1 ? listModel.editState(hashes[0]) : {}
-        menu.popup()
+        if (anchor)
+            menu.popup(anchor, anchor.width - menu.width, anchor.height)
+        else
+            menu.popup()
     }
 
     // "category", "tags", "location", "rename" or "limits".

@@ -17,6 +17,7 @@
 #include "model/ServerConfig.h"
 #include "model/Torrent.h"
 #include "store/Persistence.h"
+#include "viewmodels/DetailListModels.h"
 #include "viewmodels/StatisticsFigures.h"
 
 #include <QAbstractItemModel>
@@ -172,14 +173,27 @@ bool run(ScreenDriver &driver, const Target &target)
             }))
         return false;
 
-    // Detail of a complete torrent with files and a tracker, one shot per tab.
-    driver.setShot(QStringLiteral("detail-info"));
+    // The selection mode with three rows chosen.
+    driver.setShot(QStringLiteral("torrent-selection"));
     QObject *torrents = driver.get(list, "torrents").value<QObject *>();
+    if (!driver.call(list, "setSelecting", true))
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        if (!driver.call(torrents, "toggleSelected", i))
+            return false;
+    }
+    if (!driver.waitUntil(QStringLiteral("three selected rows"),
+                          [&] { return driver.get(torrents, "selectedCount").toInt() == 3; }) ||
+        !driver.shoot(QStringLiteral("torrent-selection")) || !driver.call(list, "setSelecting", false))
+        return false;
+
+    // Detail of a complete torrent of a folder of files, with a tracker, one shot per tab.
+    driver.setShot(QStringLiteral("detail-info"));
     int row = -1;
     for (int i = 0; i < rowCount(driver, rowsView) && row < 0; ++i) {
         QVariant torrent;
         QMetaObject::invokeMethod(torrents, "torrentAt", Q_RETURN_ARG(QVariant, torrent), Q_ARG(int, i));
-        if (torrent.value<Torrent>().name.startsWith(QLatin1String("debian")))
+        if (torrent.value<Torrent>().name == QLatin1String("Blender Open Movies"))
             row = i;
     }
     if (row < 0)
@@ -213,6 +227,32 @@ bool run(ScreenDriver &driver, const Target &target)
             !driver.shoot(detailShots[tab]))
             return false;
     }
+
+    // The file tree with a folder left out and two folders open, then the edit menu.
+    driver.setShot(QStringLiteral("file-tree"));
+    QObject *files = driver.get(detailModel, "files").value<QObject *>();
+    const auto fileRows = [&] {
+        QStringList names;
+        auto *model = qobject_cast<QAbstractItemModel *>(files);
+        for (int i = 0; model && i < model->rowCount(); ++i)
+            names.append(model->index(i, 0).data(TorrentFilesModel::NameRole).toString() + QLatin1Char('=') +
+                         model->index(i, 0).data(TorrentFilesModel::PriorityRole).toString());
+        return names;
+    };
+    if (!driver.set(detail, "selectedTab", 1) || !driver.call(detailModel, "setFilePriority", 2, 0) ||
+        !driver.waitUntil(QStringLiteral("the folder Spring left out"),
+                          [&] { return fileRows().value(2) == QLatin1String("Spring=0"); }) ||
+        !driver.call(files, "toggleExpanded", 1) || !driver.call(files, "toggleExpanded", 2) ||
+        !driver.waitUntil(QStringLiteral("two open folders"), [&] { return fileRows().size() == 8; }) ||
+        !driver.shoot(QStringLiteral("file-tree")))
+        return false;
+    driver.setShot(QStringLiteral("edit-menu"));
+    QObject *editMenu = driver.find(QStringLiteral("torrentEditMenu"), detail);
+    if (!driver.call(driver.find(QStringLiteral("editButton"), detail), "clicked") ||
+        !driver.waitOpened(editMenu, QStringLiteral("the edit menu")) ||
+        !driver.shoot(QStringLiteral("edit-menu")) || !driver.call(editMenu, "close") ||
+        !driver.waitOverlayClear(QStringLiteral("the edit menu")))
+        return false;
 
     // Search over all torrents.
     driver.setShot(QStringLiteral("search"));
@@ -249,6 +289,21 @@ bool run(ScreenDriver &driver, const Target &target)
         return false;
     if (!shootSheet(driver, QStringLiteral("speed-limit-sheet"), statistics, "showingSpeedLimitSheet",
                     QStringLiteral("speedLimitPopup")))
+        return false;
+    // The alternative limits switched on; they stay on for the demo server's remaining life.
+    driver.setShot(QStringLiteral("alt-speed-on"));
+    QElapsedTimer switched;
+    switched.start();
+    if (!driver.call(statisticsModel, "setAlternativeSpeed", true) ||
+        !driver.waitUntil(QStringLiteral("the server to confirm the alternative limits"),
+                          [&] {
+                              // The handle slides for a moment.
+                              return driver.get(statisticsModel, "alternativeSpeed") == QVariant(true) &&
+                                     driver.get(driver.find(QStringLiteral("altSpeedSwitch"), statistics), "checked")
+                                         .toBool() &&
+                                     switched.elapsed() > 500;
+                          }) ||
+        !driver.shoot(QStringLiteral("alt-speed-on")))
         return false;
 
     // Settings with the server version, its About sheet, the server list and a bad new profile.
