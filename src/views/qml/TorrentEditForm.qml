@@ -31,6 +31,14 @@ Page {
         limits: "种子限速"
     })
 
+    // "" (无分类) first, then the server's categories.
+    function categoryChoices(): var {
+        const choices = [""]
+        for (const name of listModel.categoryNames)
+            choices.push(name)
+        return choices
+    }
+
     function tagsOf(text) {
         return text.split(/[,，]/).map(t => t.trim()).filter(t => t !== "")
     }
@@ -115,7 +123,7 @@ Page {
                 Layout.fillWidth: true
                 title: "分类"
                 Repeater {
-                    model: root.kind === "category" ? [""].concat(root.listModel.categoryNames) : []
+                    model: root.kind === "category" ? root.categoryChoices() : []
                     delegate: ItemDelegate {
                         id: categoryRow
                         required property string modelData
