@@ -9,6 +9,8 @@ namespace {
 QString editRefusalText(APIEndpoint::Kind kind, int status)
 {
     using K = APIEndpoint::Kind;
+    if (status == 404 && (kind == K::createCategory || kind == K::createTags))
+        return QStringLiteral("服务器不支持此操作");
     if (status == 404)
         return QStringLiteral("找不到该种子\n\n种子可能已被删除，或服务器不支持此操作。");
     switch (kind) {

@@ -506,6 +506,11 @@ QCoro::Task<void> TorrentRepository::reannounce(QList<Torrent> torrents)
     return performThenRefresh(this, m_apiClient, APIEndpoint::reannounce(joinedHashes(torrents)));
 }
 
+QCoro::Task<void> TorrentRepository::perform(APIEndpoint endpoint)
+{
+    return performThenRefresh(this, m_apiClient, std::move(endpoint));
+}
+
 QCoro::Task<bool> TorrentRepository::edit(APIEndpoint endpoint, QString done, QString failed, bool refreshAfter)
 {
     QPointer<TorrentRepository> self(this);

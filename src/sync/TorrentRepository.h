@@ -92,6 +92,8 @@ public:
     QCoro::Task<void> deleteTorrents(QList<Torrent> torrents, bool deleteFiles);
     QCoro::Task<void> recheck(QList<Torrent> torrents);
     QCoro::Task<void> reannounce(QList<Torrent> torrents);
+    // One action on the server, then one sync pass; never throws, a failure becomes the error.
+    QCoro::Task<void> perform(APIEndpoint endpoint);
     // One change on the server (of torrents, or of its categories and tags), logged "✅ " +
     // `done` or "❌ " + `failed` + ": " and why, then one sync when `refreshAfter`; never throws.
     // True when the server took it; a refusal becomes the repository's error.

@@ -150,6 +150,15 @@ void TorrentFilesModel::toggleExpanded(int row)
         Q_EMIT countChanged();
 }
 
+int TorrentFilesModel::rowOfPath(const QString &path) const
+{
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_nodes[m_rows[row].node].path == path)
+            return row;
+    }
+    return -1;
+}
+
 QList<qint64> TorrentFilesModel::fileIds(int row) const
 {
     QList<qint64> ids;

@@ -67,6 +67,8 @@ public:
     // A torrent whose files all sit in one folder opens with that folder open.
     void setFiles(QList<TorrentFile> files);
     Q_INVOKABLE void toggleExpanded(int row);
+    // The row of a file or folder by its path; -1 when it is not shown.
+    Q_INVOKABLE int rowOfPath(const QString &path) const;
     // The ids of the files a row stands for: a file's own, or those of every file under a folder.
     QList<qint64> fileIds(int row) const;
     // Shows a priority for those files before the server's next answer does.

@@ -632,49 +632,40 @@ bool TorrentListViewModel::queueingEnabled() const
     return state && state->queueing.value_or(false);
 }
 
-QList<Torrent> TorrentListViewModel::torrentsWithIds(const QStringList &hashes) const
-{
-    QList<Torrent> torrents;
-    torrents.reserve(hashes.size());
-    for (const QString &hash : hashes)
-        torrents.append(torrentWithId(hash));
-    return torrents;
-}
-
 void TorrentListViewModel::pauseAll(const QStringList &hashes)
 {
     if (!hashes.isEmpty())
-        runDetached(pauseTorrents(torrentsWithIds(hashes)));
+        runDetached(m_repository->perform(APIEndpoint::pause(joinedIds(hashes))));
 }
 
 void TorrentListViewModel::resumeAll(const QStringList &hashes)
 {
     if (!hashes.isEmpty())
-        runDetached(resumeTorrents(torrentsWithIds(hashes)));
+        runDetached(m_repository->perform(APIEndpoint::resume(joinedIds(hashes))));
 }
 
 void TorrentListViewModel::forceStartAll(const QStringList &hashes)
 {
     if (!hashes.isEmpty())
-        runDetached(forceStartTorrents(torrentsWithIds(hashes)));
+        runDetached(m_repository->perform(APIEndpoint::setForceStart(joinedIds(hashes), true)));
 }
 
 void TorrentListViewModel::removeAll(const QStringList &hashes, bool deleteFiles)
 {
     if (!hashes.isEmpty())
-        runDetached(deleteTorrents(torrentsWithIds(hashes), deleteFiles));
+        runDetached(m_repository->perform(APIEndpoint::deleteTorrents(joinedIds(hashes), deleteFiles)));
 }
 
 void TorrentListViewModel::recheckAll(const QStringList &hashes)
 {
     if (!hashes.isEmpty())
-        runDetached(recheckTorrents(torrentsWithIds(hashes)));
+        runDetached(m_repository->perform(APIEndpoint::recheck(joinedIds(hashes))));
 }
 
 void TorrentListViewModel::reannounceAll(const QStringList &hashes)
 {
     if (!hashes.isEmpty())
-        runDetached(reannounceTorrents(torrentsWithIds(hashes)));
+        runDetached(m_repository->perform(APIEndpoint::reannounce(joinedIds(hashes))));
 }
 
 // ----- edits -----
@@ -725,6 +716,11 @@ bool TorrentListViewModel::createCategory(const QStringList &hashes, const QStri
     const QString category = name.trimmed();
     if (category.isEmpty())
         return false;
+    // The server refuses to create one it has: then it is only chosen.
+    if (std::ranges::count(m_categories, category, &Category::name) > 0) {
+        setCategory(hashes, category);
+        return true;
+    }
     const std::shared_ptr<TorrentRepository> repository = m_repository;
     runDetached([](std::shared_ptr<TorrentRepository> repository, QStringList hashes,
                    QString category) -> QCoro::Task<void> {
@@ -801,18 +797,27 @@ bool TorrentListViewModel::rename(const QString &hash, const QString &name)
 bool TorrentListViewModel::setTorrentLimits(const QStringList &hashes, const QString &download,
                                             const QString &upload)
 {
-    const std::optional<qint64> dl = limitBytes(download.trimmed());
-    const std::optional<qint64> up = limitBytes(upload.trimmed());
+    // Empty: left as it is; otherwise a limit or nothing acceptable.
+    const auto read = [](const QString &text) -> std::optional<std::optional<qint64>> {
+        if (text.trimmed().isEmpty())
+            return std::optional<qint64>();
+        const std::optional<qint64> bytes = limitBytes(text.trimmed());
+        return bytes ? std::optional(bytes) : std::nullopt;
+    };
+    const auto dl = read(download);
+    const auto up = read(upload);
     if (!dl || !up || hashes.isEmpty())
         return false;
-    runDetached([](std::shared_ptr<TorrentRepository> repository, QStringList hashes, qint64 dl,
-                   qint64 up) -> QCoro::Task<void> {
+    runDetached([](std::shared_ptr<TorrentRepository> repository, QStringList hashes, std::optional<qint64> dl,
+                   std::optional<qint64> up) -> QCoro::Task<void> {
         const QString ids = hashes.join(u'|');
-        if (co_await repository->edit(APIEndpoint::setTorrentDownloadLimit(ids, dl),
-                                      QStringLiteral("已设置种子下载限速: %1 B/s").arg(dl) + countText(hashes),
-                                      QStringLiteral("设置种子下载限速失败"), false))
-            co_await repository->edit(APIEndpoint::setTorrentUploadLimit(ids, up),
-                                      QStringLiteral("已设置种子上传限速: %1 B/s").arg(up) + countText(hashes),
+        if (dl && !co_await repository->edit(APIEndpoint::setTorrentDownloadLimit(ids, *dl),
+                                             QStringLiteral("已设置种子下载限速: %1 B/s").arg(*dl) + countText(hashes),
+                                             QStringLiteral("设置种子下载限速失败"), !up))
+            co_return;
+        if (up)
+            co_await repository->edit(APIEndpoint::setTorrentUploadLimit(ids, *up),
+                                      QStringLiteral("已设置种子上传限速: %1 B/s").arg(*up) + countText(hashes),
                                       QStringLiteral("设置种子上传限速失败"));
     }(m_repository, hashes, *dl, *up));
     return true;

@@ -139,7 +139,8 @@ public:
     Q_INVOKABLE bool removeTags(const QStringList &hashes, const QStringList &tags);
     Q_INVOKABLE bool setLocation(const QStringList &hashes, const QString &location);
     Q_INVOKABLE bool rename(const QString &hash, const QString &name);
-    // KB/s texts, "0" = none; both are checked before either is sent.
+    // KB/s texts, "0" = none; an empty text leaves that limit as it is. Both are checked
+    // before either is sent.
     Q_INVOKABLE bool setTorrentLimits(const QStringList &hashes, const QString &download, const QString &upload);
     Q_INVOKABLE void setForceStart(const QStringList &hashes, bool on);
     Q_INVOKABLE void toggleSequentialDownload(const QStringList &hashes);
@@ -192,7 +193,6 @@ private:
     int torrentCountTotal() const;
     QVariant alternativeSpeedVariant() const;
     QString joinedIds(const QStringList &hashes) const { return hashes.join(u'|'); }
-    QList<Torrent> torrentsWithIds(const QStringList &hashes) const;
     QStringList categoryNames() const;
     double totalDownloadSpeedForQml() const { return double(m_totalDownloadSpeed); }
     double totalUploadSpeedForQml() const { return double(m_totalUploadSpeed); }

@@ -290,7 +290,9 @@ private Q_SLOTS:
         const QStringList three{alpha, beta, folderHash};
         const auto allPaused = [&](bool paused) {
             return std::ranges::all_of(three, [&](const QString &hash) {
-                return stateOf(m_client, hash).startsWith(QStringLiteral("paused")) == paused;
+                const QString state = stateOf(m_client, hash);
+                return (state.startsWith(QStringLiteral("paused")) || state.startsWith(QStringLiteral("stopped"))) ==
+                       paused;
             });
         };
         m_listModel->pauseAll(three);

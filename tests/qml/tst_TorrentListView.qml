@@ -148,7 +148,7 @@ ScreenTestCase {
         const first = row(list, "sample.bin")
         mouseClick(first)
         compare([first.isSelected, findChild(first, "selectionMark").name, pause.enabled, title.text],
-                [true, "checkmark.circle.fill", true, "已选择 1 项"])
+                [true, "checkmark.circle.fill", true, "已选择 1 个种子"])
         compare(stack.depth, 1) // a tap selects instead of opening the details
         mouseClick(first)
         compare([first.isSelected, pause.enabled], [false, false])

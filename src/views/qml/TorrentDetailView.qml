@@ -53,14 +53,15 @@ Page {
     Menu {
         id: priorityMenu
         objectName: "filePriorityMenu"
-        property int row: -1
+        // By path: the files may load again while the menu is open.
+        property string path
         Repeater {
             model: [[7, "最高"], [6, "高"], [1, "普通"], [0, "不下载"]]
             delegate: MenuItem {
                 required property var modelData
                 objectName: "priority_" + modelData[0]
                 text: modelData[1]
-                onTriggered: root.viewModel.setFilePriority(priorityMenu.row, modelData[0])
+                onTriggered: root.viewModel.setFilePriority(root.viewModel.files.rowOfPath(priorityMenu.path), modelData[0])
             }
         }
     }
@@ -128,6 +129,7 @@ Page {
                     id: fileRow
                     required property int index
                     required property string name
+                    required property string path
                     required property real progress
                     required property string sizeText
                     required property string progressText
@@ -183,7 +185,7 @@ Page {
                                                  : fileRow.priority >= 6 ? Theme.orange : Theme.blue
                             Accessible.name: "优先级：" + fileRow.priorityText
                             onClicked: {
-                                priorityMenu.row = fileRow.index
+                                priorityMenu.path = fileRow.path
                                 priorityMenu.popup()
                             }
                         }

@@ -67,7 +67,9 @@ Page {
             accepted = listModel.rename(hashes[0], nameField.text)
             hint = accepted ? "" : "名称不能为空"
         } else if (kind === "limits") {
-            accepted = listModel.setTorrentLimits(hashes, downloadField.text, uploadField.text)
+            // A field left as it was is not sent: its text may round the server's value.
+            accepted = listModel.setTorrentLimits(hashes, downloadField.text === downloadField.initialText ? "" : downloadField.text,
+                                                  uploadField.text === uploadField.initialText ? "" : uploadField.text)
             hint = accepted ? "" : "请输入整数 (KB/s)，0 表示无限制"
         }
         if (accepted)
@@ -265,9 +267,10 @@ Page {
                 title: "下载限速"
                 TextField {
                     id: downloadField
+                    readonly property string initialText: root.torrentState.downloadLimit ?? "0"
                     objectName: "torrentDownloadLimitField"
                     Layout.fillWidth: true
-                    text: root.torrentState.downloadLimit ?? "0"
+                    text: initialText
                     placeholderText: "下载限速 (KB/s, 0=无限制)"
                     inputMethodHints: Qt.ImhDigitsOnly
                     selectByMouse: true
@@ -280,9 +283,10 @@ Page {
                 footer: "只限制这些种子，输入 0 表示无限制"
                 TextField {
                     id: uploadField
+                    readonly property string initialText: root.torrentState.uploadLimit ?? "0"
                     objectName: "torrentUploadLimitField"
                     Layout.fillWidth: true
-                    text: root.torrentState.uploadLimit ?? "0"
+                    text: initialText
                     placeholderText: "上传限速 (KB/s, 0=无限制)"
                     inputMethodHints: Qt.ImhDigitsOnly
                     selectByMouse: true

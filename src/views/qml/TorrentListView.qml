@@ -158,7 +158,7 @@ Page {
     // In the selection mode the bar counts the selection and offers 全选 and 完成 instead.
     header: NavBar {
         title: !root.selecting ? "种子"
-               : root.torrents.selectedCount > 0 ? "已选择 " + root.torrents.selectedCount + " 项" : "选择种子"
+               : root.torrents.selectedCount > 0 ? "已选择 " + root.torrents.selectedCount + " 个种子" : "选择种子"
         leading: [
             BarButton {
                 objectName: "filterButton"
@@ -395,11 +395,11 @@ Page {
 
         contentItem: Label {
             objectName: "confirmationText"
-            text: root.pendingDeleteHashes.length === 1
-                  ? "确定要删除“" + root.pendingDeleteName + "”及其已下载的文件吗？此操作无法撤销。"
-                  : root.pendingDeleteHashes.length > 1
-                    ? "确定要删除选中的 " + root.pendingDeleteHashes.length + " 个种子及其已下载的文件吗？此操作无法撤销。"
-                    : ""
+            // One named torrent (from its row), or the count of a selection.
+            text: root.pendingDeleteHashes.length === 0 ? ""
+                  : root.pendingDeleteName !== ""
+                    ? "确定要删除“" + root.pendingDeleteName + "”及其已下载的文件吗？此操作无法撤销。"
+                    : "确定要删除选中的 " + root.pendingDeleteHashes.length + " 个种子及其已下载的文件吗？此操作无法撤销。"
             wrapMode: Text.Wrap
         }
         footer: DialogButtonBox {
