@@ -797,12 +797,16 @@ bool TorrentListViewModel::rename(const QString &hash, const QString &name)
 bool TorrentListViewModel::setTorrentLimits(const QStringList &hashes, const QString &download,
                                             const QString &upload)
 {
-    // Empty: left as it is; otherwise a limit or nothing acceptable.
-    const auto read = [](const QString &text) -> std::optional<std::optional<qint64>> {
+    // Empty: left as it is (an empty inner value); otherwise a limit, or nothing when the text
+    // is not one.
+    using Entry = std::optional<std::optional<qint64>>;
+    const auto read = [](const QString &text) -> Entry {
         if (text.trimmed().isEmpty())
-            return std::optional<qint64>();
+            return Entry(std::in_place, std::nullopt);
         const std::optional<qint64> bytes = limitBytes(text.trimmed());
-        return bytes ? std::optional(bytes) : std::nullopt;
+        if (!bytes)
+            return std::nullopt;
+        return Entry(std::in_place, *bytes);
     };
     const auto dl = read(download);
     const auto up = read(upload);

@@ -244,6 +244,9 @@ private Q_SLOTS:
         QVERIFY(m_listModel->setTorrentLimits({alpha}, QStringLiteral("100"), QStringLiteral("50")));
         QVERIFY(becomes(alpha, "up_limit", 51'200));
         QCOMPARE(info(alpha, "dl_limit"), QVariant(102'400));
+        QVERIFY(m_listModel->setTorrentLimits({alpha}, QString(), QStringLiteral("60"))); // download left as it is
+        QVERIFY(becomes(alpha, "up_limit", 61'440));
+        QCOMPARE(info(alpha, "dl_limit"), QVariant(102'400));
         for (const bool on : {true, false}) {
             m_listModel->setForceStart({alpha}, on);
             QVERIFY(becomes(alpha, "force_start", on));
@@ -254,7 +257,7 @@ private Q_SLOTS:
         QVERIFY(becomes(q1, "f_l_piece_prio", true));
         // The list's record follows, and the edit menu reads it.
         QTRY_VERIFY_WITH_TIMEOUT(m_listModel->editState(q1).value("sequentialDownload") == true &&
-                                     m_listModel->editState(alpha).value("uploadLimit") == "50",
+                                     m_listModel->editState(alpha).value("uploadLimit") == "60",
                                  waitMs);
 
         // Queue: the later download moves to the top, then back to the bottom.
