@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QQmlEngine>
 #include <QQuickStyle>
 
@@ -22,6 +23,9 @@ void setApplicationIdentity()
 {
     QGuiApplication::setOrganizationName(QStringLiteral("Seedwhirl"));
     QGuiApplication::setApplicationName(QStringLiteral("Seedwhirl"));
+    // The desktop entry's name: the shell matches the window to its entry and icon by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(SEEDWHIRL_APP_ID));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/" SEEDWHIRL_APP_ID ".svg")));
 }
 
 void useStateFolder(const QString &folder)

@@ -28,29 +28,14 @@ Page {
         width: parent.width - 48
         spacing: 12
 
-        // The application icon; the build ships none, so a drawn placeholder stands in.
-        Rectangle {
-            objectName: "iconPlaceholder"
+        Image {
+            objectName: "appIcon"
             Layout.alignment: Qt.AlignHCenter
-            width: 96
-            height: 96
-            radius: 22
-            gradient: Gradient {
-                GradientStop {
-                    position: 0
-                    color: "#42A5F5"
-                }
-                GradientStop {
-                    position: 1
-                    color: "#00ACC1"
-                }
-            }
-            Icon {
-                anchors.centerIn: parent
-                name: "arrow.down.circle.fill"
-                size: 56
-                color: "white"
-            }
+            Layout.preferredWidth: 96
+            Layout.preferredHeight: 96
+            source: "qrc:/icons/app.seedwhirl.Seedwhirl.svg"
+            sourceSize: Qt.size(192, 192)
+            smooth: true
         }
         Label {
             Layout.alignment: Qt.AlignHCenter
