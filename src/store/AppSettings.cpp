@@ -9,6 +9,9 @@ namespace {
 const QString autoRefreshKey = QStringLiteral("autoRefreshEnabled");
 const QString refreshIntervalKey = QStringLiteral("refreshInterval");
 const QString savePathKey = QStringLiteral("defaultSavePath");
+const QString notifyKey = QStringLiteral("notifiesCompletions");
+// A group of its own: one list of hashes per profile id.
+const QString notifiedGroup = QStringLiteral("notifiedCompletions/");
 
 // QSettings hands back what the backend holds: typed values from a native store, strings from
 // an INI file. A value counts as a boolean, double or string only when it reads back as one
@@ -84,6 +87,32 @@ void AppSettings::load()
     m_isAutoRefreshEnabled = asBool(m_defaults->value(autoRefreshKey)).value_or(defaultAutoRefreshEnabled);
     m_refreshInterval = asDouble(m_defaults->value(refreshIntervalKey)).value_or(defaultRefreshInterval);
     m_defaultSavePath = asString(m_defaults->value(savePathKey)).value_or(defaultDefaultSavePath());
+    m_notifiesCompletions = asBool(m_defaults->value(notifyKey)).value_or(true);
+}
+
+void AppSettings::setNotifiesCompletions(bool on)
+{
+    const bool changed = m_notifiesCompletions != on;
+    m_notifiesCompletions = on;
+    if (changed)
+        Q_EMIT notifiesCompletionsChanged();
+    m_defaults->setValue(notifyKey, on);
+}
+
+QStringList AppSettings::notifiedCompletions(const QString &serverId) const
+{
+    const QVariant stored = m_defaults->value(notifiedGroup + serverId);
+    return stored.metaType() == QMetaType::fromType<QStringList>() || stored.canConvert<QStringList>()
+               ? stored.toStringList()
+               : QStringList();
+}
+
+void AppSettings::addNotifiedCompletions(const QString &serverId, const QStringList &hashes)
+{
+    QStringList all = notifiedCompletions(serverId) + hashes;
+    if (all.size() > maxNotifiedCompletions)
+        all = all.mid(all.size() - maxNotifiedCompletions);
+    m_defaults->setValue(notifiedGroup + serverId, all);
 }
 
 void AppSettings::setAutoRefreshEnabled(bool enabled)

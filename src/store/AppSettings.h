@@ -3,10 +3,11 @@
 #include <QObject>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
-// The three application preferences, kept in QSettings. A stored value of the wrong type is
+// The application preferences, kept in QSettings. A stored value of the wrong type is
 // ignored in favour of the default; a key is only written once the user changes the setting.
 class AppSettings : public QObject
 {
@@ -17,6 +18,8 @@ class AppSettings : public QObject
         double refreshInterval READ refreshInterval WRITE setRefreshInterval NOTIFY refreshIntervalChanged)
     Q_PROPERTY(
         QString defaultSavePath READ defaultSavePath WRITE setDefaultSavePath NOTIFY defaultSavePathChanged)
+    Q_PROPERTY(bool notifiesCompletions READ notifiesCompletions WRITE setNotifiesCompletions NOTIFY
+                   notifiesCompletionsChanged)
 
 public:
     static constexpr bool defaultAutoRefreshEnabled = true;
@@ -36,6 +39,14 @@ public:
     void setRefreshInterval(double seconds);
     QString defaultSavePath() const { return m_defaultSavePath; }
     void setDefaultSavePath(const QString &path);
+    // A desktop notification when a download finishes.
+    bool notifiesCompletions() const { return m_notifiesCompletions; }
+    void setNotifiesCompletions(bool on);
+    // The torrents whose completion was told, per server profile (its id), so that none is told
+    // twice, also across restarts. The newest last; the oldest are forgotten beyond a bound.
+    QStringList notifiedCompletions(const QString &serverId) const;
+    void addNotifiedCompletions(const QString &serverId, const QStringList &hashes);
+    static constexpr int maxNotifiedCompletions = 2000;
 
     // Writes pending changes to disk now (QSettings also does so on its own).
     void sync();
@@ -44,6 +55,7 @@ Q_SIGNALS:
     void isAutoRefreshEnabledChanged();
     void refreshIntervalChanged();
     void defaultSavePathChanged();
+    void notifiesCompletionsChanged();
 
 private:
     void load();
@@ -52,4 +64,5 @@ private:
     bool m_isAutoRefreshEnabled = defaultAutoRefreshEnabled;
     double m_refreshInterval = defaultRefreshInterval;
     QString m_defaultSavePath = defaultDefaultSavePath();
+    bool m_notifiesCompletions = true;
 };

@@ -560,12 +560,15 @@ QCoro::Task<void> TorrentRepository::setAlternativeSpeed(bool on)
 void TorrentRepository::startAutoRefresh()
 {
     stopAutoRefresh();
+    m_refreshedInForeground = isWatchedInForeground();
     m_refreshTimer = std::make_unique<QTimer>();
     double seconds = m_settings.refreshInterval();
     if (!std::isfinite(seconds))
         seconds = AppSettings::defaultRefreshInterval;
     // A nonsensical stored interval must not turn into a busy loop or an overflow.
-    const double millis = std::clamp(seconds * 1000.0, 100.0, 24.0 * 3600.0 * 1000.0);
+    double millis = std::clamp(seconds * 1000.0, 100.0, 24.0 * 3600.0 * 1000.0);
+    if (!isWatchedInForeground() && !m_backgroundWatchers.isEmpty())
+        millis = std::max(millis, double(backgroundIntervalMs));
     m_refreshTimer->setInterval(int(millis));
     // The timer belongs to the repository and dies with it, so a tick never outlives it. A tick
     // while a pass is in flight is skipped: against a server slower than the interval, ticks
@@ -585,17 +588,33 @@ void TorrentRepository::stopAutoRefresh()
     }
 }
 
+bool TorrentRepository::isWatchedInForeground() const
+{
+    return !m_activeConsumers.isEmpty() && m_applicationActive;
+}
+
 bool TorrentRepository::wantsAutoRefresh() const
 {
-    return !m_activeConsumers.isEmpty() && m_applicationActive && m_settings.isAutoRefreshEnabled();
+    return (isWatchedInForeground() || !m_backgroundWatchers.isEmpty()) && m_settings.isAutoRefreshEnabled();
 }
 
 void TorrentRepository::followAutoRefresh()
 {
     if (!wantsAutoRefresh())
         stopAutoRefresh();
-    else if (!m_refreshTimer)
+    // Started, or between the screen's pace and the background's.
+    else if (!m_refreshTimer || m_refreshedInForeground != isWatchedInForeground())
         startAutoRefresh();
+    m_refreshedInForeground = isWatchedInForeground();
+}
+
+void TorrentRepository::setBackgroundWatcher(const QObject *watcher, bool watching)
+{
+    if (watching)
+        m_backgroundWatchers.insert(watcher);
+    else
+        m_backgroundWatchers.remove(watcher);
+    followAutoRefresh();
 }
 
 void TorrentRepository::restartAutoRefreshIfWanted()

@@ -109,9 +109,15 @@ public:
     // active, the application is active and auto refresh is on in the settings.
     void setConsumerActive(const QObject *consumer, bool active);
     bool hasActiveConsumer() const { return !m_activeConsumers.isEmpty(); }
+    // Who wants to hear of changes while no screen shows the list, or the application is in the
+    // background (completion notifications): the timer then runs at a slower pace, at least
+    // backgroundIntervalMs.
+    void setBackgroundWatcher(const QObject *watcher, bool watching);
+    static constexpr int backgroundIntervalMs = 30'000;
     void setApplicationActive(bool active);
     bool isApplicationActive() const { return m_applicationActive; }
     bool wantsAutoRefresh() const;
+    bool isWatchedInForeground() const;
     // Starts the timer anew (a full interval from now) when it is wanted, stops it otherwise.
     void restartAutoRefreshIfWanted();
 
@@ -168,6 +174,8 @@ private:
     std::shared_ptr<SyncPassGate> m_nextGate;    // of the pass that follows it, for later callers
 
     QSet<const QObject *> m_activeConsumers;
+    QSet<const QObject *> m_backgroundWatchers;
+    bool m_refreshedInForeground = false; // the pace the running timer was started with
     bool m_applicationActive = true;
     std::optional<QUuid> m_serverId; // the profile whose torrents are held
     quint64 m_serverGeneration = 0;  // counts the changes of m_serverId

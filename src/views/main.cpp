@@ -4,7 +4,11 @@
 
 #include "model/Allocator.h"
 #include "model/AppInfo.h"
+#include "api/QBittorrentAPIClient.h"
+#include "store/AppSettings.h"
 #include "store/Persistence.h"
+#include "sync/TorrentRepository.h"
+#include "viewmodels/CompletionNotifier.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -46,6 +50,10 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
+
+    // Finished downloads of the connected server, told to the desktop while the application runs.
+    QBittorrentAPIClient &client = QBittorrentAPIClient::shared();
+    const CompletionNotifier notifier(client, TorrentRepository::shared(client), AppSettings::shared());
 
     applyApplicationStyle();
     QQmlApplicationEngine engine;

@@ -34,7 +34,8 @@ Page {
             Layout.preferredWidth: 96
             Layout.preferredHeight: 96
             source: "qrc:/icons/app.seedwhirl.Seedwhirl.svg"
-            sourceSize: Qt.size(192, 192)
+            sourceSize.width: 192
+            sourceSize.height: 192
             smooth: true
         }
         Label {

@@ -203,6 +203,32 @@ Page {
 
             FormSection {
                 Layout.fillWidth: true
+                RowLayout {
+                    Layout.fillWidth: true
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        spacing: 2
+                        Label {
+                            Layout.fillWidth: true
+                            text: "下载完成通知"
+                            font.pixelSize: 16
+                        }
+                        SecondaryLabel {
+                            Layout.fillWidth: true
+                            text: "种子下载完成时发送桌面通知"
+                            wrapMode: Text.Wrap
+                        }
+                    }
+                    Switch {
+                        objectName: "notifySwitch"
+                        checked: AppSettings.notifiesCompletions
+                        onToggled: AppSettings.notifiesCompletions = checked
+                    }
+                }
+            }
+
+            FormSection {
+                Layout.fillWidth: true
                 title: "默认下载路径"
                 RowLayout {
                     Layout.fillWidth: true
