@@ -1,5 +1,6 @@
 #include "DemoProfile.h"
 #include "KeychainPasswords.h"
+#include "LinkInbox.h"
 #include "UiSetup.h"
 
 #include "model/Allocator.h"
@@ -11,6 +12,7 @@
 #include "viewmodels/CompletionNotifier.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QtQml/qqmlextensionplugin.h>
@@ -35,7 +37,23 @@ int main(int argc, char *argv[])
             "Save a profile for HOST:PORT (password in SEEDWHIRL_PASSWORD) and start connected to it."),
         QStringLiteral("HOST:PORT"));
     parser.addOption(connectOption);
+    parser.addPositionalArgument(QStringLiteral("links"),
+                                 QStringLiteral("Magnet links, URLs of .torrent files or .torrent files to add."),
+                                 QStringLiteral("[links...]"));
     parser.process(app);
+
+    // One instance per user: a later start hands its links to the running one and ends.
+    QStringList links;
+    for (const QString &argument : parser.positionalArguments()) {
+        const QString link = LinkInbox::linkOf(argument, QDir::currentPath());
+        if (link.isEmpty())
+            std::fprintf(stderr, "not a torrent link or file: %s\n", argument.toLocal8Bit().constData());
+        else
+            links.append(link);
+    }
+    if (LinkInbox::shared().handOverOrClaim(links))
+        return 0;
+    LinkInbox::shared().deliver(links);
 
     // The profile store opens before any screen; without it there is nothing to show. The
     // file is left as it is for the user to look at or restore.

@@ -3,6 +3,7 @@
 #include "support/Fixtures.h"
 
 #include "KeychainPasswords.h"
+#include "LinkInbox.h"
 #include "api/CertificateError.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/SyncRecords.h"
@@ -72,6 +73,25 @@ QStringList TestSession::requestsTo(const QString &path) const
     for (const RecordedRequest &request : m_server.requestsTo(path.toUtf8()))
         bodies.append(QString::fromUtf8(request.body));
     return bodies;
+}
+
+bool TestSession::claimInstance()
+{
+    return LinkInbox::shared().isClaimed() || (!LinkInbox::shared().handOverOrClaim({}) && LinkInbox::shared().isClaimed());
+}
+
+void TestSession::startSecondInstance(const QStringList &arguments)
+{
+    m_secondInstance = new QProcess(this);
+    m_secondInstance->setProcessChannelMode(QProcess::ForwardedChannels);
+    m_secondInstance->start(QStringLiteral(SEEDWHIRL_APP_BINARY), arguments);
+}
+
+int TestSession::secondInstanceExitCode() const
+{
+    if (!m_secondInstance || m_secondInstance->state() != QProcess::NotRunning)
+        return -1;
+    return m_secondInstance->exitStatus() == QProcess::NormalExit ? m_secondInstance->exitCode() : 99;
 }
 
 QObject *TestSession::listModel()

@@ -2,6 +2,8 @@
 
 #include "support/TestHttpServer.h"
 
+#include <QProcess>
+
 #include "store/Persistence.h"
 #include "viewmodels/SettingsViewModel.h"
 #include "viewmodels/StatisticsViewModel.h"
@@ -58,7 +60,15 @@ public:
                                        const QString &pinnedFingerprint = {});
     Q_INVOKABLE QString pinnedFingerprint(const QString &profileId) const;
 
+    // This process as the running application on the session bus (it takes the name once), and
+    // the application's binary started again with `arguments`, not waited for; its exit code
+    // once it ended, -1 before.
+    Q_INVOKABLE bool claimInstance();
+    Q_INVOKABLE void startSecondInstance(const QStringList &arguments);
+    Q_INVOKABLE int secondInstanceExitCode() const;
+
 private:
+    QProcess *m_secondInstance = nullptr;
     TestHttpServer m_server;
     QBittorrentAPIClient *m_client;
 };

@@ -69,4 +69,27 @@ ScreenTestCase {
         shell.width = 390
         compare([findChild(tabs, "tabBar").visible, findChild(tabs, "tabBar").currentIndex], [true, 1])
     }
+
+    // A second start of the application with a magnet link hands it over the session bus to
+    // this one and ends; the link opens the torrent tab's add sheet. Without a server the
+    // welcome screen says that the link waits.
+    function test_a_second_start_hands_its_link_over() {
+        verify(session.claimInstance())
+        const magnet = "magnet:?xt=urn:btih:c9e15763f722f23e98a29decdfae341b98d53056&dn=demo"
+        const shell = screen(shellComponent)
+        session.startSecondInstance([magnet])
+        tryVerify(() => session.secondInstanceExitCode() === 0, 10000)
+        const waits = findChild(shell, "linkWaitsAlert")
+        tryCompare(waits, "opened", true)
+        mouseClick(findChild(waits, "alertOkButton"))
+        tryCompare(waits, "visible", false)
+        // The list's first load fails (no server) and its alert may come over the sheet.
+        shell.isAuthenticated = true
+        const list = shell.currentScreen.stacks[0].currentItem
+        tryCompare(list, "showingAddTorrent", true)
+        const sheet = findChild(list, "addTorrentSheet")
+        tryVerify(() => sheet.item !== null)
+        compare([sheet.item.viewModel.addMode, findChild(sheet.item, "urlField").text], [0, magnet])
+        compare(Links.pending.length, 0)
+    }
 }

@@ -5,6 +5,7 @@
 #include "Format.h"
 #include "Haptics.h"
 #include "Icons.h"
+#include "LinkInbox.h"
 
 #include "model/TorrentState.h"
 
@@ -119,6 +120,30 @@ private slots:
 
     // Limits below one byte are no limit; numbers from QML are taken as whole bytes, and those
     // past the 64-bit range are clamped, not undefined behaviour; missing dates are no text.
+    // What a start accepts from its command line, as the add sheet will take it.
+    void linksFromTheCommandLine_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("link");
+        const QString dir = QFileInfo(QStringLiteral(SEEDWHIRL_QML_TESTS_DIR)).absoluteFilePath();
+        const QString file = QStringLiteral("symbol-scan-sample.qmltext"); // any file will do
+        const QString fileUrl = QUrl::fromLocalFile(dir + u'/' + file).toString();
+        QTest::newRow("magnet") << " magnet:?xt=urn:btih:abc&dn=a b" << "magnet:?xt=urn:btih:abc&dn=a b";
+        QTest::newRow("https") << "https://example.org/a.torrent" << "https://example.org/a.torrent";
+        QTest::newRow("relative file") << file << fileUrl;
+        QTest::newRow("file URL") << fileUrl << fileUrl;
+        QTest::newRow("missing file") << "no-such.torrent" << "";
+        QTest::newRow("a folder") << "." << "";
+        QTest::newRow("other scheme") << "ftp://example.org/a.torrent" << "";
+        QTest::newRow("http without host") << "http:///a.torrent" << "";
+    }
+    void linksFromTheCommandLine()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, link);
+        QCOMPARE(LinkInbox::linkOf(argument, QStringLiteral(SEEDWHIRL_QML_TESTS_DIR)), link);
+    }
+
     void formatEntryPoints()
     {
         QStringList shown;

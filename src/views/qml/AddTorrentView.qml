@@ -17,7 +17,23 @@ Page {
 
     signal closeRequested()
 
-    Component.onCompleted: root.viewModel.appear()
+    // Links one per line, or the file: URL of a .torrent file, to start with.
+    property string initialLink
+
+    function takeLink() {
+        if (initialLink.startsWith("file:")) {
+            root.viewModel.addMode = 1
+            root.viewModel.selectedFileURL = initialLink
+        } else if (initialLink !== "") {
+            root.viewModel.addMode = 0
+            root.viewModel.torrentURL = initialLink
+        }
+    }
+    onInitialLinkChanged: takeLink()
+    Component.onCompleted: {
+        root.viewModel.appear()
+        takeLink()
+    }
 
     Connections {
         target: root.viewModel

@@ -20,4 +20,14 @@ ApplicationWindow {
     MainTabView {
         anchors.fill: parent
     }
+
+    // A later start of the application asked for this window.
+    Connections {
+        target: Links
+        function onRaiseRequested() {
+            window.show()
+            window.raise()
+            window.requestActivate()
+        }
+    }
 }

@@ -26,6 +26,17 @@ Item {
         }
     }
 
+    // Links handed to the application wait for a connected server; without one the welcome
+    // screen says so.
+    AlertDialog {
+        objectName: "linkWaitsAlert"
+        title: "收到种子链接"
+        shown: !root.isAuthenticated && Links.pending.length > 0 && !root.linkNoticeSeen
+        message: "连接服务器后会打开添加种子页面。请先选择或添加一个服务器。"
+        onAcknowledged: root.linkNoticeSeen = true
+    }
+    property bool linkNoticeSeen: false
+
     TrustSheet {
         objectName: "trustSheet"
         prompt: root.serverViewModel.certificatePrompt
@@ -37,6 +48,35 @@ Item {
         id: tabsComponent
         MainTabs {
             serverViewModel: root.serverViewModel
+        }
+    }
+
+    // The waiting links open the add sheet of the torrent tab: the links to fetch together (the
+    // server takes one per line), a file alone; the links after a file wait for the next time.
+    property bool openingLinks: false
+    function openPendingLink() {
+        const tabs = loader.item as MainTabs
+        if (root.openingLinks || !root.isAuthenticated || !tabs || Links.pending.length === 0)
+            return
+        root.openingLinks = true
+        root.linkNoticeSeen = false
+        const first = Links.take()
+        let links = first
+        while (!first.startsWith("file:") && Links.pending.length > 0 && !String(Links.pending[0]).startsWith("file:"))
+            links += "\n" + Links.take()
+        tabs.openLink(links)
+        root.openingLinks = false
+    }
+    Connections {
+        target: Links
+        function onPendingChanged() {
+            root.openPendingLink()
+        }
+    }
+    Connections {
+        target: loader
+        function onLoaded() {
+            root.openPendingLink()
         }
     }
 }

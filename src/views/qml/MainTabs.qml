@@ -21,6 +21,18 @@ Item {
 
     onSelectedTabChanged: Haptics.impact("medium")
 
+    // The add sheet of the torrent tab, filled in with `link` (links one per line, or a file:
+    // URL), over the tab's first screen.
+    function openLink(link: string) {
+        selectedTab = 0
+        const stack = torrentsTab.item as StackView
+        if (!stack)
+            return
+        stack.pop(null)
+        const list = stack.get(0) as TorrentListView
+        list?.openLink(link)
+    }
+
     RowLayout {
         anchors.fill: parent
         spacing: 0

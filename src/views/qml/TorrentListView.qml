@@ -13,6 +13,9 @@ Page {
 
     required property TorrentListViewModel viewModel
     property bool showingAddTorrent: false
+    // What the add sheet opens with: links one per line, or a file: URL (handed to the
+    // application by another one); empty when opened from the button.
+    property string addSheetLink
     property bool showingFilterSheet: false
     readonly property bool isShown: visible && StackView.status === StackView.Active
     // The torrents the delete-with-data confirmation is about (one is named); empty while none is.
@@ -43,6 +46,12 @@ Page {
         if (torrent === undefined)
             return
         StackView.view.push(detailPage, { torrent: torrent })
+    }
+
+    // An open sheet takes a new link into its form.
+    function openLink(link: string) {
+        addSheetLink = link
+        showingAddTorrent = true
     }
 
     function askDeleteWithFiles(hashes, name) {
@@ -211,7 +220,7 @@ Page {
                 visible: !root.selecting
                 symbol: "plus.circle.fill"
                 Accessible.name: "添加种子"
-                onClicked: root.showingAddTorrent = true
+                onClicked: root.openLink("")
             }
         ]
     }
@@ -431,7 +440,9 @@ Page {
         visible: root.showingAddTorrent
         onClosed: root.showingAddTorrent = false
         page: Component {
-            AddTorrentView {}
+            AddTorrentView {
+                initialLink: root.addSheetLink
+            }
         }
     }
 
