@@ -5,6 +5,10 @@
 set -eu
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/seedwhirl-session.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
+# Ended by a signal, the folder goes as well.
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 mkdir -m 0700 "$tmp/run"
 export HOME="$tmp" XDG_DATA_HOME="$tmp/share" XDG_CONFIG_HOME="$tmp/config" \
   XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/run"

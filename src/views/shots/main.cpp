@@ -8,6 +8,7 @@
 // the end, so the first screen is always the welcome screen without profiles.
 
 #include "KeychainPasswords.h"
+#include "LinkInbox.h"
 #include "ScreenDriver.h"
 #include "UiSetup.h"
 
@@ -171,6 +172,24 @@ bool run(ScreenDriver &driver, const Target &target)
                            QStringLiteral("magnet:?xt=urn:btih:c9e15763f722f23e98a29decdfae341b98d53056")) &&
                        driver.set(driver.find(QStringLiteral("urlField"), page), "cursorPosition", 0);
             }))
+        return false;
+
+    // A magnet link handed to the application (as another start would) opens the add sheet.
+    driver.setShot(QStringLiteral("add-torrent-from-link"));
+    const QString magnet = QStringLiteral("magnet:?xt=urn:btih:08ada5a7a6183aae1e09d831df6748d566095a10&dn=Sintel");
+    LinkInbox::shared().deliver({magnet});
+    QObject *addSheet = driver.find(QStringLiteral("addTorrentSheet"), list);
+    if (!driver.waitOpened(addSheet, QStringLiteral("the add sheet of the link")) ||
+        !driver.waitUntil(QStringLiteral("the link in the add sheet"),
+                          [&] {
+                              QObject *page = driver.get(addSheet, "item").value<QObject *>();
+                              return page && driver.get(driver.find(QStringLiteral("urlField"), page), "text") ==
+                                                 QVariant(magnet);
+                          }) ||
+        !driver.set(driver.find(QStringLiteral("urlField"), driver.get(addSheet, "item").value<QObject *>()),
+                    "cursorPosition", 0) ||
+        !driver.shoot(QStringLiteral("add-torrent-from-link")) || !driver.set(list, "showingAddTorrent", false) ||
+        !driver.waitOverlayClear(QStringLiteral("the add sheet of the link")))
         return false;
 
     // The selection mode with three rows chosen.
