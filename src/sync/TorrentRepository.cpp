@@ -9,6 +9,8 @@
 #include "model/NameOrder.h"
 #include "store/AppSettings.h"
 
+#include <QDateTime>
+
 #include <qcoro/qcorofuture.h>
 #include <qcoro/qcorosignal.h>
 
@@ -93,9 +95,23 @@ std::shared_ptr<TorrentRepository> TorrentRepository::shared(QBittorrentAPIClien
     return created;
 }
 
+void TorrentRepository::addSpeedSample(qint64 download, qint64 upload)
+{
+    if (m_speedHistory.add(QDateTime::currentMSecsSinceEpoch(), download, upload))
+        Q_EMIT speedHistoryChanged();
+}
+
+void TorrentRepository::replaceSpeedHistory(SpeedHistory history)
+{
+    m_speedHistory = std::move(history);
+    Q_EMIT speedHistoryChanged();
+}
+
 void TorrentRepository::forgetServer()
 {
     ++m_serverGeneration;
+    m_speedHistory.clear();
+    Q_EMIT speedHistoryChanged();
     setCurrentRid(std::nullopt);
     if (!m_records.isEmpty()) {
         m_records.clear();
@@ -414,6 +430,8 @@ void TorrentRepository::apply(const SyncData &payload, MergedAnswer merged)
         else
             m_serverState->update(*payload.serverState);
         Q_EMIT serverStateChanged();
+        if (m_serverState->dlInfoSpeed && m_serverState->upInfoSpeed)
+            addSpeedSample(*m_serverState->dlInfoSpeed, *m_serverState->upInfoSpeed);
     }
     if (payload.tags) {
         QStringList tags = *payload.tags;

@@ -2,6 +2,7 @@
 
 #include "api/APIEndpoint.h"
 #include "model/AppError.h"
+#include "model/SpeedHistory.h"
 #include "model/Torrent.h"
 #include "model/TransferRecords.h"
 
@@ -64,6 +65,12 @@ public:
     const QStringList &tags() const { return m_tags; }
     // The server's figures as the sync answers carry them; none before the first answer.
     const std::optional<ServerState> &serverState() const { return m_serverState; }
+    // The server's rates of the last minutes, from every sync answer and from whoever else reads
+    // them (the statistics screen); forgotten with the server.
+    const SpeedHistory &speedHistory() const { return m_speedHistory; }
+    void addSpeedSample(qint64 download, qint64 upload);
+    // For tools that show a history they made (the screenshots).
+    void replaceSpeedHistory(SpeedHistory history);
     // Whether the alternative limits are in force: the mode asked for while the request and the
     // sync that confirms it are under way, else the server's; none when the server does not say.
     std::optional<bool> alternativeSpeed() const;
@@ -131,6 +138,7 @@ Q_SIGNALS:
     void categoriesChanged();
     void tagsChanged();
     void serverStateChanged();
+    void speedHistoryChanged();
     void isLoadingChanged();
     void errorChanged();
 
@@ -158,6 +166,7 @@ private:
     QList<Category> m_categories;
     QStringList m_tags;
     std::optional<ServerState> m_serverState;
+    SpeedHistory m_speedHistory;
     std::optional<bool> m_requestedAltSpeed;
     bool m_isLoading = false;
     ErrorPtr m_error;

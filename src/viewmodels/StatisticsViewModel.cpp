@@ -37,6 +37,8 @@ StatisticsViewModel::StatisticsViewModel(QBittorrentAPIClient &apiClient, QObjec
 {
     connect(m_repository.get(), &TorrentRepository::serverStateChanged, this,
             &StatisticsViewModel::alternativeSpeedChanged);
+    connect(m_repository.get(), &TorrentRepository::speedHistoryChanged, this,
+            &StatisticsViewModel::speedHistoryChanged);
 }
 
 // The timer goes with the model, so no tick can reach a model that is gone.
@@ -224,6 +226,8 @@ QCoro::Task<void> StatisticsViewModel::loadTransferInfo()
     logFailure(QStringLiteral("❌ 加载传输信息失败: "), answer.error);
     if (!self)
         co_return;
+    if (answer.value)
+        m_repository->addSpeedSample(answer.value->dlInfoSpeed, answer.value->upInfoSpeed);
     settle(answer.error, m_transferInfo, std::move(answer.value), &StatisticsViewModel::transferInfoChanged);
     if (m_isLoading) {
         m_isLoading = false;
@@ -321,4 +325,23 @@ ServerFigures StatisticsViewModel::serverFigures() const
 QString StatisticsViewModel::errorMessage() const
 {
     return errorTexts(m_error).message;
+}
+
+QVariantList StatisticsViewModel::series(qint64 SpeedHistory::Sample::*rate) const
+{
+    const QList<SpeedHistory::Sample> &samples = m_repository->speedHistory().samples();
+    QVariantList points;
+    points.reserve(samples.size());
+    const qint64 newest = samples.isEmpty() ? 0 : samples.constLast().atMs;
+    for (const SpeedHistory::Sample &sample : samples)
+        points.append(QPointF(double(sample.atMs - newest) / 1000.0, double(sample.*rate)));
+    return points;
+}
+
+double StatisticsViewModel::historyPeak() const
+{
+    qint64 peak = 1;
+    for (const SpeedHistory::Sample &sample : m_repository->speedHistory().samples())
+        peak = std::max({peak, sample.download, sample.upload});
+    return double(peak);
 }

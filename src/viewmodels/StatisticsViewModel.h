@@ -3,9 +3,11 @@
 #include "CategoryListModel.h"
 #include "StatisticsFigures.h"
 #include "model/AppError.h"
+#include "model/SpeedHistory.h"
 #include "model/TransferRecords.h"
 
 #include <QObject>
+#include <QPointF>
 #include <QPointer>
 #include <QTimer>
 #include <QVariant>
@@ -25,6 +27,11 @@ class StatisticsViewModel : public QObject
     Q_OBJECT
     Q_PROPERTY(TransferFigures transferInfo READ transferFigures NOTIFY transferInfoChanged)
     Q_PROPERTY(ServerFigures serverState READ serverFigures NOTIFY serverStateChanged)
+    // The rates of the last ten minutes for the chart: x in seconds before the newest sample
+    // (0 to -600), y in bytes per second; the peak of both, at least 1.
+    Q_PROPERTY(QVariantList downloadHistory READ downloadHistory NOTIFY speedHistoryChanged)
+    Q_PROPERTY(QVariantList uploadHistory READ uploadHistory NOTIFY speedHistoryChanged)
+    Q_PROPERTY(double historyPeak READ historyPeak NOTIFY speedHistoryChanged)
     // Empty until the version arrived.
     Q_PROPERTY(QString serverVersion READ serverVersionText NOTIFY serverVersionChanged)
     Q_PROPERTY(CategoryListModel *categories READ categoriesModel CONSTANT)
@@ -77,12 +84,16 @@ public:
     // accepted keeps the value read last. Both go in one request. Returns whether both were
     // accepted.
     Q_INVOKABLE bool applyAlternativeLimitTexts(const QString &download, const QString &upload);
+    QVariantList downloadHistory() const { return series(&SpeedHistory::Sample::download); }
+    QVariantList uploadHistory() const { return series(&SpeedHistory::Sample::upload); }
+    double historyPeak() const;
     // "%.2f" of alltimeUL / alltimeDL; "∞" when downloaded < 1.
     Q_INVOKABLE QString shareRatioText() const;
 
 Q_SIGNALS:
     void transferInfoChanged();
     void serverStateChanged();
+    void speedHistoryChanged();
     void serverVersionChanged();
     void isLoadingChanged();
     void errorChanged();
@@ -91,6 +102,7 @@ Q_SIGNALS:
     void alternativeLimitsChanged();
 
 private:
+    QVariantList series(qint64 SpeedHistory::Sample::*rate) const;
     QCoro::Task<void> loadTransferInfo();
     QCoro::Task<void> loadServerState();
     QCoro::Task<void> loadVersion();

@@ -190,6 +190,29 @@ private Q_SLOTS:
         QCOMPARE(m_repository->tags(), sorted);
     }
 
+    // Samples at most every few seconds, ten minutes long, never backwards in time; a sync
+    // answer with both rates adds one.
+    void speedHistory()
+    {
+        SpeedHistory history;
+        const qint64 minute = 60'000;
+        QVERIFY(history.add(0, 10, 20));
+        QVERIFY(!history.add(SpeedHistory::minGapMs - 1, 11, 21)); // too close
+        QVERIFY(history.add(SpeedHistory::minGapMs, -5, 22));     // a negative rate reads as 0
+        QVERIFY(history.add(9 * minute, 12, 23));
+        QVERIFY(!history.add(8 * minute, 13, 24)); // the clock went back
+        const qint64 last = 10 * minute + SpeedHistory::minGapMs + 1;
+        QVERIFY(history.add(last, 14, 25)); // the first two are older than ten minutes now
+        QCOMPARE(history.samples(), QList<SpeedHistory::Sample>({{9 * minute, 12, 23}, {last, 14, 25}}));
+
+        QSignalSpy changed(m_repository.get(), &TorrentRepository::speedHistoryChanged);
+        m_repository->apply(SyncData::fromJson(R"({"rid":1,"server_state":{"dl_info_speed":300,"up_info_speed":40}})"));
+        m_repository->apply(SyncData::fromJson(R"({"rid":2,"server_state":{"dl_info_speed":500}})")); // too soon
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(m_repository->speedHistory().samples().size(), 1);
+        QCOMPARE(m_repository->speedHistory().samples().first().download, 300);
+    }
+
     void autoRefreshTimerFollowsTheInterval()
     {
         m_settings->setRefreshInterval(10);

@@ -18,19 +18,24 @@
 #include "model/ServerConfig.h"
 #include "model/Torrent.h"
 #include "store/Persistence.h"
+#include "sync/TorrentRepository.h"
 #include "viewmodels/DetailListModels.h"
 #include "viewmodels/StatisticsFigures.h"
 
 #include <QAbstractItemModel>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtQml/qqmlextensionplugin.h>
+
+#include <cmath>
 
 #include <qcoro/qcorotask.h>
 
@@ -305,6 +310,30 @@ bool run(ScreenDriver &driver, const Target &target)
                        rowCount(driver, driver.get(statisticsModel, "categories").value<QObject *>()) > 0;
             }) ||
         !driver.shoot(QStringLiteral("statistics")))
+        return false;
+
+    // The chart after ten minutes of samples, made here rather than waited for.
+    driver.setShot(QStringLiteral("statistics-chart"));
+    SpeedHistory history;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (int i = 120; i >= 0; --i) {
+        const double t = double(120 - i);
+        history.add(now - qint64(i) * 5000, qint64(2.2e6 + 1.3e6 * std::sin(t / 9.0) + 4e5 * std::sin(t / 2.3)),
+                    qint64(7e5 + 3e5 * std::sin(t / 14.0 + 1.0)));
+    }
+    TorrentRepository::shared(QBittorrentAPIClient::shared())->replaceSpeedHistory(history);
+    QObject *chart = driver.find(QStringLiteral("speedChart"), statistics);
+    QObject *statisticsList = driver.find(QStringLiteral("statisticsList"), statistics);
+    auto *chartItem = qobject_cast<QQuickItem *>(chart);
+    auto *listItem = qobject_cast<QQuickItem *>(statisticsList);
+    if (!chartItem || !listItem)
+        return driver.fail(QStringLiteral("no chart on the statistics screen"));
+    const QPointF chartTop = chartItem->mapToItem(driver.get(statisticsList, "contentItem").value<QQuickItem *>(),
+                                                  QPointF(0, 0));
+    if (!driver.waitUntil(QStringLiteral("the chart's lines"),
+                          [&] { return driver.get(chart, "download").toList().size() > 100; }) ||
+        !driver.set(statisticsList, "contentY", std::max(0.0, chartTop.y() - 320)) ||
+        !driver.shoot(QStringLiteral("statistics-chart")) || !driver.set(statisticsList, "contentY", 0))
         return false;
     if (!shootSheet(driver, QStringLiteral("speed-limit-sheet"), statistics, "showingSpeedLimitSheet",
                     QStringLiteral("speedLimitPopup")))
