@@ -147,21 +147,6 @@ Page {
             }
 
             FormSection {
-                objectName: "speedHistorySection"
-                Layout.fillWidth: true
-                title: "最近 10 分钟"
-                SpeedChart {
-                    objectName: "speedChart"
-                    Layout.fillWidth: true
-                    Layout.topMargin: 8
-                    Layout.bottomMargin: 8
-                    download: root.viewModel.downloadHistory
-                    upload: root.viewModel.uploadHistory
-                    peak: root.viewModel.historyPeak
-                }
-            }
-
-            FormSection {
                 Layout.fillWidth: true
                 title: "速度限制"
                 // The server reports the limits in force: the alternative ones while they are on.
@@ -221,6 +206,21 @@ Page {
                             value: root.viewModel.altUploadLimitText === "0" ? "无限制" : root.viewModel.altUploadLimitText + " KB/s"
                         }
                     }
+                }
+            }
+
+            FormSection {
+                objectName: "speedHistorySection"
+                Layout.fillWidth: true
+                title: "最近 10 分钟"
+                SpeedChart {
+                    objectName: "speedChart"
+                    Layout.fillWidth: true
+                    Layout.topMargin: 8
+                    Layout.bottomMargin: 8
+                    download: root.viewModel.downloadHistory
+                    upload: root.viewModel.uploadHistory
+                    peak: root.viewModel.historyPeak
                 }
             }
 
