@@ -87,6 +87,11 @@ public:
     // The torrent of a row, wrapped for QML (invalid QVariant when out of range).
     Q_INVOKABLE QVariant torrentAt(int row) const;
     Q_INVOKABLE int indexOf(const QString &id) const;
+    // The hash of a row; empty when out of range.
+    Q_INVOKABLE QString hashAt(int row) const
+    {
+        return row >= 0 && row < m_rows.size() ? m_rows[row]->id : QString();
+    }
 
     int selectedCount() const { return int(m_selected.size()); }
     Q_INVOKABLE void toggleSelected(int row);

@@ -212,4 +212,29 @@ ScreenTestCase {
         tryVerify(() => session.requestsTo("/api/v2/torrents/rename").length === 1)
         compare(session.requestsTo("/api/v2/torrents/rename")[0], "hash=" + target.hash + "&name=%E6%96%B0+%E5%90%8D%E7%A7%B0%26.bin")
     }
+
+    // Wide: rows in columns under a header that sorts, the tapped torrent's detail beside the
+    // list. Narrowed, the chosen torrent's detail is pushed; widened again, it is beside the
+    // list again.
+    function test_wide_layout_keeps_the_chosen_torrent() {
+        const t = open()
+        t.stack.width = 1280
+        tryCompare(t.page, "wide", true)
+        const target = row(t.list, "sample.bin")
+        verify(findChild(t.page, "columnHeader").visible && findChild(target, "columnsRow").visible)
+        mouseClick(target, 40, target.height / 2)
+        compare([t.stack.depth, t.page.currentHash, target.current], [1, target.hash, true])
+        const pane = findChild(t.page, "detailPane")
+        tryVerify(() => findChild(pane, "torrentDetailView")?.viewModel.hash === target.hash)
+        findChild(t.page, "column_size").clicked()
+        compare(t.model.sortOption, "size")
+        t.stack.width = 390
+        tryCompare(t.stack, "depth", 2)
+        compare([t.stack.currentItem.viewModel.hash, findChild(t.page, "columnHeader").visible], [target.hash, false])
+        t.stack.width = 1280
+        tryCompare(t.stack, "depth", 1)
+        tryVerify(() => findChild(pane, "torrentDetailView")?.viewModel.hash === target.hash)
+        t.stack.width = 390
+        t.stack.pop(null, StackView.Immediate)
+    }
 }

@@ -56,15 +56,20 @@ Page {
         boundsBehavior: Flickable.DragAndOvershootBounds
         clip: true
 
-        ColumnLayout {
+        // One column on a phone; two on a wide window, the cards at the top of their cells.
+        GridLayout {
             id: column
+            objectName: "statisticsGrid"
             x: 16
             y: 16
             width: flick.width - 32
-            spacing: 20
+            columns: flick.width >= Theme.splitWidth ? 2 : 1
+            columnSpacing: 20
+            rowSpacing: 20
 
             FormSection {
                 Layout.fillWidth: true
+                Layout.alignment: Qt.AlignTop
                 title: "服务器"
                 StatRow {
                     objectName: "versionRow"
@@ -75,6 +80,7 @@ Page {
 
             FormSection {
                 Layout.fillWidth: true
+                Layout.alignment: Qt.AlignTop
                 title: "历史统计"
                 StatRow {
                     objectName: "alltimeDownloadRow"
@@ -101,6 +107,7 @@ Page {
 
             FormSection {
                 Layout.fillWidth: true
+                Layout.alignment: Qt.AlignTop
                 title: "当前会话"
                 StatRow {
                     objectName: "downloadSpeedRow"
@@ -148,6 +155,7 @@ Page {
 
             FormSection {
                 Layout.fillWidth: true
+                Layout.alignment: Qt.AlignTop
                 title: "速度限制"
                 // The server reports the limits in force: the alternative ones while they are on.
                 footer: root.viewModel.alternativeSpeed === true ? "备用速度限制已开启，显示的是生效中的备用限速" : ""
@@ -212,6 +220,7 @@ Page {
             FormSection {
                 objectName: "speedHistorySection"
                 Layout.fillWidth: true
+                Layout.alignment: Qt.AlignTop
                 title: "最近 10 分钟"
                 SpeedChart {
                     objectName: "speedChart"
@@ -226,6 +235,7 @@ Page {
 
             FormSection {
                 Layout.fillWidth: true
+                Layout.alignment: Qt.AlignTop
                 title: "服务器信息"
                 StatRow {
                     objectName: "freeSpaceRow"
@@ -253,6 +263,7 @@ Page {
             FormSection {
                 objectName: "categoriesSection"
                 Layout.fillWidth: true
+                Layout.alignment: Qt.AlignTop
                 title: "分类 (" + root.viewModel.categories.count + ")"
                 Repeater {
                     model: root.viewModel.categories

@@ -16,6 +16,15 @@ QtObject {
 
     // Past this width the tabs move to a side rail and sheets become centred cards.
     readonly property int wideWidth: 700
+    // From this width the torrent list shows its rows in columns with the selected torrent's
+    // detail beside it, and the statistics cards stand in two columns.
+    readonly property int splitWidth: 900
+    // The columns of a torrent row and of the list's header in the split layout.
+    readonly property int sizeColumn: 80
+    readonly property int progressColumn: 112
+    readonly property int speedColumn: 80
+    readonly property int ratioColumn: 48
+    readonly property int stateColumn: 64
 
     readonly property FontLoader iconFont: FontLoader {
         source: Icons.fontSource

@@ -21,6 +21,19 @@ Page {
     // The torrents the delete-with-data confirmation is about (one is named); empty while none is.
     property list<string> pendingDeleteHashes
     property string pendingDeleteName
+    // Wide: rows in columns under a header that sorts, the tapped torrent's detail beside the
+    // list. The torrent shown there stays chosen across a change of width: narrowed, its detail
+    // is pushed; widened again, it moves back beside the list.
+    readonly property bool wide: width >= Theme.splitWidth
+    property string currentHash
+    // Later, not inside the resize: the stack resizes its pages while the width changes, and a
+    // push or pop then would pull a page from under it.
+    onWideChanged: widthFollower.restart()
+    Timer {
+        id: widthFollower
+        interval: 0
+        onTriggered: root.followWidth()
+    }
     // The selection mode: a tap on a row toggles it, and the bar at the bottom acts on the
     // selected torrents.
     property bool selecting: false
@@ -45,8 +58,35 @@ Page {
         const torrent = torrents.torrentAt(row)
         if (torrent === undefined)
             return
-        StackView.view.push(detailPage, { torrent: torrent })
+        const hash = torrents.hashAt(row)
+        if (wide) {
+            currentHash = hash
+            detailPane.show(torrent)
+        } else {
+            currentHash = hash
+            StackView.view.push(detailPage, { torrent: torrent })
+        }
     }
+
+    function followWidth() {
+        const stack = StackView.view
+        if (wide) {
+            const top = stack?.currentItem as TorrentDetailView
+            if (stack && stack.depth > 1 && top)
+                stack.pop(null, StackView.Immediate)
+            const row = torrents.indexOf(currentHash)
+            if (row >= 0)
+                detailPane.show(torrents.torrentAt(row))
+        } else {
+            detailPane.hide()
+            const row = torrents.indexOf(currentHash)
+            if (stack && row >= 0 && stack.depth === 1)
+                stack.push(detailPage, { torrent: torrents.torrentAt(row) }, StackView.Immediate)
+        }
+    }
+
+    // Back from a pushed detail, nothing is chosen any more.
+    StackView.onActivated: if (!wide) currentHash = ""
 
     // An open sheet takes a new link into its form.
     function openLink(link: string) {
@@ -226,107 +266,200 @@ Page {
     }
 
 
-    ColumnLayout {
+    RowLayout {
         anchors.fill: parent
         spacing: 0
 
-        RowLayout {
-            Layout.fillWidth: true
-            Layout.margins: 12
-            spacing: 12
-            SpeedCard {
-                objectName: "uploadCard"
+        ColumnLayout {
+            Layout.fillHeight: true
+            Layout.fillWidth: !root.wide
+            Layout.preferredWidth: root.wide ? Math.max(560, root.width - 460) : root.width
+            spacing: 0
+
+            RowLayout {
                 Layout.fillWidth: true
-                title: "上传"
-                speed: root.viewModel.totalUploadSpeed
-                color: Theme.blue
-                icon: "arrow.up.circle.fill"
+                Layout.margins: 12
+                spacing: 12
+                SpeedCard {
+                    objectName: "uploadCard"
+                    Layout.fillWidth: true
+                    title: "上传"
+                    speed: root.viewModel.totalUploadSpeed
+                    color: Theme.blue
+                    icon: "arrow.up.circle.fill"
+                }
+                SpeedCard {
+                    objectName: "downloadCard"
+                    Layout.fillWidth: true
+                    title: "下载"
+                    speed: root.viewModel.totalDownloadSpeed
+                    color: Theme.cyan
+                    icon: "arrow.down.circle.fill"
+                }
             }
-            SpeedCard {
-                objectName: "downloadCard"
+
+            // The column titles of the wide rows; a tap sorts by that column.
+            RowLayout {
+                objectName: "columnHeader"
+                visible: root.wide
                 Layout.fillWidth: true
-                title: "下载"
-                speed: root.viewModel.totalDownloadSpeed
-                color: Theme.cyan
-                icon: "arrow.down.circle.fill"
+                Layout.leftMargin: 16 + 24 + 12
+                Layout.rightMargin: 16
+                spacing: 8
+                Repeater {
+                    model: [["name", "名称", 0], ["size", "大小", Theme.sizeColumn], ["progress", "进度", Theme.progressColumn],
+                            ["dlspeed", "下载", Theme.speedColumn], ["upspeed", "上传", Theme.speedColumn],
+                            ["ratio", "分享率", Theme.ratioColumn], ["", "状态", Theme.stateColumn]]
+                    delegate: Label {
+                        id: headerCell
+                        required property var modelData
+                        readonly property bool sorted: root.viewModel.sortOption === modelData[0]
+                        signal clicked()
+                        objectName: "column_" + (modelData[0] || "state")
+                        Layout.fillWidth: modelData[2] === 0
+                        Layout.preferredWidth: modelData[2]
+                        Layout.maximumWidth: modelData[2] === 0 ? 100000 : modelData[2]
+                        Layout.topMargin: 4
+                        Layout.bottomMargin: 4
+                        text: modelData[1] + (sorted ? " ▾" : "")
+                        font.pixelSize: 12
+                        font.bold: sorted
+                        color: sorted ? Theme.blue : root.Material.secondaryTextColor
+                        horizontalAlignment: modelData[2] === 0 ? Text.AlignLeft : Text.AlignRight
+                        Accessible.role: Accessible.ColumnHeader
+                        TapHandler {
+                            // The state column does not sort.
+                            enabled: headerCell.modelData[0] !== ""
+                            onTapped: headerCell.clicked()
+                        }
+                        onClicked: root.viewModel.sortOption = modelData[0]
+                    }
+                }
+            }
+
+            Item {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+
+                ColumnLayout {
+                    objectName: "loadingState"
+                    anchors.centerIn: parent
+                    visible: root.viewModel.isLoading && root.torrents.count === 0
+                    BusyIndicator {
+                        Layout.alignment: Qt.AlignHCenter
+                        running: parent.visible
+                    }
+                    SecondaryLabel {
+                        Layout.alignment: Qt.AlignHCenter
+                        text: "加载中..."
+                    }
+                }
+
+                ListView {
+                    id: list
+                    objectName: "torrentList"
+                    anchors.fill: parent
+                    clip: true
+                    model: root.torrents
+                    // The empty state lives in the list so that pulling it down still refreshes.
+                    interactive: true
+                    boundsBehavior: Flickable.DragAndOvershootBounds
+                    delegate: TorrentRowView {
+                        width: ListView.view.width
+                        columns: root.wide
+                        current: root.wide && hash === root.currentHash
+                        selecting: root.selecting
+                        onOpenRequested: root.selecting ? root.torrents.toggleSelected(index) : root.openDetail(index)
+                        onDeleteRequested: root.viewModel.remove(hash, false)
+                        onPauseRequested: root.viewModel.pause(hash)
+                        onResumeRequested: root.viewModel.resume(hash)
+                        onContextMenuRequested: {
+                            if (root.selecting)
+                                return
+                            contextMenu.hash = hash
+                            contextMenu.torrentName = name
+                            contextMenu.isPaused = isPaused
+                            contextMenu.popup()
+                        }
+                    }
+
+                    ColumnLayout {
+                        objectName: "emptyState"
+                        anchors.centerIn: parent
+                        width: parent.width - 48
+                        visible: !root.viewModel.isLoading && root.torrents.count === 0
+                        spacing: 8
+                        Icon {
+                            Layout.alignment: Qt.AlignHCenter
+                            name: "tray"
+                            size: 56
+                            color: root.Material.hintTextColor
+                        }
+                        Label {
+                            Layout.alignment: Qt.AlignHCenter
+                            text: "暂无种子"
+                            font.pixelSize: 18
+                            font.bold: true
+                        }
+                        SecondaryLabel {
+                            Layout.fillWidth: true
+                            horizontalAlignment: Text.AlignHCenter
+                            text: "点击右上角的 + 按钮添加种子"
+                        }
+                    }
+                }
+
+                PullToRefresh {
+                    id: pull
+                    objectName: "pullToRefresh"
+                    flickable: list
+                    onRefresh: root.viewModel.startLoadTorrents()
+                }
             }
         }
 
+        Rectangle {
+            visible: root.wide
+            Layout.fillHeight: true
+            Layout.preferredWidth: 1
+            color: root.Material.dividerColor
+        }
+
+        // The chosen torrent's detail, made anew for each torrent.
         Item {
+            id: detailPane
+            objectName: "detailPane"
+            visible: root.wide
             Layout.fillWidth: true
             Layout.fillHeight: true
-
-            ColumnLayout {
-                objectName: "loadingState"
-                anchors.centerIn: parent
-                visible: root.viewModel.isLoading && root.torrents.count === 0
-                BusyIndicator {
-                    Layout.alignment: Qt.AlignHCenter
-                    running: parent.visible
-                }
-                SecondaryLabel {
-                    Layout.alignment: Qt.AlignHCenter
-                    text: "加载中..."
-                }
+            property var torrent
+            function show(torrent) {
+                paneLoader.active = false
+                detailPane.torrent = torrent
+                paneLoader.active = true
             }
-
-            ListView {
-                id: list
-                objectName: "torrentList"
+            function hide() {
+                paneLoader.active = false
+            }
+            Loader {
+                id: paneLoader
                 anchors.fill: parent
-                clip: true
-                model: root.torrents
-                // The empty state lives in the list so that pulling it down still refreshes.
-                interactive: true
-                boundsBehavior: Flickable.DragAndOvershootBounds
-                delegate: TorrentRowView {
-                    width: ListView.view.width
-                    selecting: root.selecting
-                    onOpenRequested: root.selecting ? root.torrents.toggleSelected(index) : root.openDetail(index)
-                    onDeleteRequested: root.viewModel.remove(hash, false)
-                    onPauseRequested: root.viewModel.pause(hash)
-                    onResumeRequested: root.viewModel.resume(hash)
-                    onContextMenuRequested: {
-                        if (root.selecting)
-                            return
-                        contextMenu.hash = hash
-                        contextMenu.torrentName = name
-                        contextMenu.isPaused = isPaused
-                        contextMenu.popup()
-                    }
-                }
-
-                ColumnLayout {
-                    objectName: "emptyState"
-                    anchors.centerIn: parent
-                    width: parent.width - 48
-                    visible: !root.viewModel.isLoading && root.torrents.count === 0
-                    spacing: 8
-                    Icon {
-                        Layout.alignment: Qt.AlignHCenter
-                        name: "tray"
-                        size: 56
-                        color: root.Material.hintTextColor
-                    }
-                    Label {
-                        Layout.alignment: Qt.AlignHCenter
-                        text: "暂无种子"
-                        font.pixelSize: 18
-                        font.bold: true
-                    }
-                    SecondaryLabel {
-                        Layout.fillWidth: true
-                        horizontalAlignment: Text.AlignHCenter
-                        text: "点击右上角的 + 按钮添加种子"
+                active: false
+                sourceComponent: TorrentDetailView {
+                    id: besideDetail
+                    torrent: detailPane.torrent
+                    listModel: root.viewModel
+                    viewModel: TorrentDetailViewModel {
+                        torrent: besideDetail.torrent
                     }
                 }
             }
-
-            PullToRefresh {
-                id: pull
-                objectName: "pullToRefresh"
-                flickable: list
-                onRefresh: root.viewModel.startLoadTorrents()
+            Placeholder {
+                objectName: "detailPlaceholder"
+                visible: !paneLoader.active
+                symbol: "info.circle"
+                title: "选择一个种子"
+                hint: "点击左侧的种子查看详情"
             }
         }
     }

@@ -24,12 +24,17 @@ SwipeDelegate {
     required property real eta
     required property string etaText
     required property string stateIcon
+    required property string stateName
     required property bool isPaused
     required property list<string> tagList
     required property bool isSelected
     property bool swipeEnabled: true
     // In the selection mode a tap toggles the row (the owner decides) and nothing swipes.
     property bool selecting: false
+    // The figures in aligned columns (a wide list), and whether this is the torrent shown beside
+    // the list.
+    property bool columns: false
+    property bool current: false
 
     signal openRequested()
     signal deleteRequested()
@@ -47,7 +52,8 @@ SwipeDelegate {
 
     background: Rectangle {
         color: row.down ? row.Material.rippleColor
-                        : row.selecting && row.isSelected ? Qt.rgba(Theme.blue.r, Theme.blue.g, Theme.blue.b, 0.12) : "transparent"
+                        : (row.selecting && row.isSelected) || row.current ? Qt.rgba(Theme.blue.r, Theme.blue.g, Theme.blue.b, 0.12)
+                        : "transparent"
     }
 
     contentItem: RowLayout {
@@ -64,7 +70,7 @@ SwipeDelegate {
 
         Icon {
             objectName: "stateIcon"
-            Layout.alignment: Qt.AlignTop
+            Layout.alignment: row.columns ? Qt.AlignVCenter : Qt.AlignTop
             Layout.preferredWidth: 24
             Layout.preferredHeight: 24
             name: row.stateIcon
@@ -72,7 +78,87 @@ SwipeDelegate {
             color: Theme.stateColor(row.torrentState) ?? row.Material.secondaryTextColor
         }
 
+        // The wide row: one line of aligned figures.
+        RowLayout {
+            objectName: "columnsRow"
+            visible: row.columns
+            Layout.fillWidth: true
+            spacing: 8
+            Label {
+                Layout.fillWidth: true
+                text: row.name
+                font.pixelSize: 14
+                font.weight: Font.DemiBold
+                elide: Text.ElideMiddle
+            }
+            Label {
+                Layout.preferredWidth: Theme.sizeColumn
+                Layout.maximumWidth: Theme.sizeColumn
+                Layout.minimumWidth: Theme.sizeColumn
+                horizontalAlignment: Text.AlignRight
+                text: row.sizeText
+                font.pixelSize: 13
+            }
+            RowLayout {
+                Layout.preferredWidth: Theme.progressColumn
+                Layout.maximumWidth: Theme.progressColumn
+                Layout.minimumWidth: Theme.progressColumn
+                spacing: 6
+                ProgressBar {
+                    Layout.fillWidth: true
+                    from: 0
+                    to: 1
+                    value: row.progress
+                    Material.accent: row.progress >= 1 ? Theme.green : Theme.blue
+                }
+                Label {
+                    Layout.preferredWidth: 48
+                    horizontalAlignment: Text.AlignRight
+                    text: row.progressText
+                    font.pixelSize: 12
+                    color: row.progress >= 1 ? Theme.green : Theme.blue
+                }
+            }
+            Label {
+                Layout.preferredWidth: Theme.speedColumn
+                Layout.maximumWidth: Theme.speedColumn
+                Layout.minimumWidth: Theme.speedColumn
+                horizontalAlignment: Text.AlignRight
+                text: row.dlspeed >= 1 ? row.dlspeedText : "—"
+                font.pixelSize: 13
+                color: row.dlspeed >= 1 ? Theme.cyan : row.Material.hintTextColor
+            }
+            Label {
+                Layout.preferredWidth: Theme.speedColumn
+                Layout.maximumWidth: Theme.speedColumn
+                Layout.minimumWidth: Theme.speedColumn
+                horizontalAlignment: Text.AlignRight
+                text: row.upspeed >= 1 ? row.upspeedText : "—"
+                font.pixelSize: 13
+                color: row.upspeed >= 1 ? Theme.blue : row.Material.hintTextColor
+            }
+            Label {
+                Layout.preferredWidth: Theme.ratioColumn
+                Layout.maximumWidth: Theme.ratioColumn
+                Layout.minimumWidth: Theme.ratioColumn
+                horizontalAlignment: Text.AlignRight
+                text: row.ratioText
+                font.pixelSize: 13
+            }
+            Label {
+                Layout.preferredWidth: Theme.stateColumn
+                Layout.maximumWidth: Theme.stateColumn
+                Layout.minimumWidth: Theme.stateColumn
+                horizontalAlignment: Text.AlignRight
+                text: row.stateName
+                font.pixelSize: 12
+                elide: Text.ElideRight
+                color: Theme.stateColor(row.torrentState) ?? row.Material.secondaryTextColor
+            }
+        }
+
         ColumnLayout {
+            visible: !row.columns
             Layout.fillWidth: true
             spacing: 4
 

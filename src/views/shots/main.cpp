@@ -278,6 +278,28 @@ bool run(ScreenDriver &driver, const Target &target)
         !driver.waitOverlayClear(QStringLiteral("the edit menu")))
         return false;
 
+    // A desktop window: the list in columns with the chosen torrent's detail beside it (the one
+    // open above moves there), then back to the phone size.
+    driver.setShot(QStringLiteral("wide-list-detail"));
+    QQuickWindow *window = qobject_cast<QQuickItem *>(tabs) ? qobject_cast<QQuickItem *>(tabs)->window() : nullptr;
+    if (!window)
+        return driver.fail(QStringLiteral("no window"));
+    const QSize phone = window->size();
+    window->resize(1280, 800);
+    if (!driver.waitUntil(QStringLiteral("the detail beside the list"),
+                          [&] {
+                              QObject *pane = driver.find(QStringLiteral("detailPane"), list);
+                              return driver.get(pane, "visible").toBool() &&
+                                     driver.find(QStringLiteral("torrentDetailView"), pane) != nullptr &&
+                                     driver.get(driver.find(QStringLiteral("columnHeader"), list), "visible").toBool();
+                          }) ||
+        !driver.shoot(QStringLiteral("wide-list-detail")))
+        return false;
+    window->resize(phone);
+    if (!driver.waitUntil(QStringLiteral("the phone layout again"),
+                          [&] { return !driver.get(driver.find(QStringLiteral("detailPane"), list), "visible").toBool(); }))
+        return false;
+
     // Search over all torrents.
     driver.setShot(QStringLiteral("search"));
     if (!driver.set(tabs, "selectedTab", 2))
