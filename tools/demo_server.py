@@ -4,12 +4,15 @@
 Usage: demo_server.py DIR [--port-file FILE]
 Starts the server with its profile in DIR, fills it with seeding, paused and downloading
 torrents in categories and with tags, prints "PORT <n>" and keeps running until it receives
-SIGTERM or SIGINT, then stops the server. Nothing leaves the machine: the server listens on
-127.0.0.1 only, with DHT, LSD and PeX off.
+SIGTERM or SIGINT, then stops the server. A second server (in DIR/peer) trades a few torrents
+with it at changing rates, so that the list and the speeds move. Nothing leaves the machine:
+both listen on 127.0.0.1 only, with DHT, LSD and PeX off.
 """
 import hashlib
 import http.cookiejar
 import os
+import random
+import threading
 import signal
 import socket
 import subprocess
@@ -60,6 +63,12 @@ def make_torrent(path, piece_length=262144):
                               for i in range(0, len(data), piece_length))
     return bencode({"announce": "http://127.0.0.1:1/announce", "info": info,
                     "created by": "Seedwhirl demo"})
+
+
+def info_hash(torrent_bytes):
+    """The v1 info hash of .torrent bytes that make_torrent wrote (the info dictionary is last)."""
+    start = torrent_bytes.index(b"4:infod") + len(b"4:info")
+    return hashlib.sha1(torrent_bytes[start:-1]).hexdigest()
 
 
 class Client:
@@ -119,11 +128,61 @@ def start_server(root):
             if proc.poll() is not None:
                 sys.exit("qbittorrent-nox exited; see " + log.name)
             time.sleep(0.1)
-    return proc, port, downloads
+    return proc, port, downloads, peer_port
+
+
+LIVE = [  # name, size in MiB, which server holds the data at first
+    ("Caminandes.Llamigos.1080p.mkv", 40, "peer"),
+    ("Elephants.Dream.2006.1080p.mkv", 48, "peer"),
+    ("Cosmos.Laundromat.1080p.mkv", 40, "demo"),
+]
+
+
+def add_live(demo, demo_downloads, demo_port, peer, peer_downloads, peer_port):
+    """Torrents that move: the demo server downloads two from the peer and seeds one to it."""
+    hashes = []
+    for name, mib, holder in LIVE:
+        seeder, seeder_dir, seeder_port, leecher, leecher_dir = (
+            (peer, peer_downloads, peer_port, demo, os.path.join(demo_downloads, "video")) if holder == "peer"
+            else (demo, os.path.join(demo_downloads, "video"), demo_port, peer, peer_downloads))
+        os.makedirs(seeder_dir, exist_ok=True)
+        path = os.path.join(seeder_dir, name)
+        with open(path, "wb") as f:
+            f.write(hashlib.sha256(name.encode()).digest() * (mib * 32768))
+        data = make_torrent(path)
+        seeder.add(torrent_name=name + ".torrent", torrent_bytes=data, savepath=seeder_dir, skip_checking="true",
+                   category="video" if seeder is demo else "", tags="demo" if seeder is demo else "")
+        leecher.add(torrent_name=name + ".torrent", torrent_bytes=data, savepath=leecher_dir,
+                    category="video" if leecher is demo else "", tags="demo" if leecher is demo else "")
+        hashes.append((info_hash(data), leecher, seeder_port))
+    for h, leecher, seeder_port in hashes:
+        for _ in range(50):  # the torrent takes a moment to be there
+            try:
+                leecher.form("/api/v2/torrents/addPeers", hashes=h, peers=f"127.0.0.1:{seeder_port}")
+                break
+            except urllib.error.HTTPError:
+                time.sleep(0.1)
+    return [h for h, _, _ in hashes]
+
+
+def vary_rates(clients, hashes, stop):
+    """Changes the torrents' download limits now and then, so that the rates rise and fall."""
+    while True:
+        for client in clients:
+            try:
+                client.form("/api/v2/torrents/setDownloadLimit", hashes="|".join(hashes),
+                            limit=str(random.randint(40, 260) * 1024))
+            except OSError:
+                pass
+        if stop.wait(12):
+            return
 
 
 def populate(client, downloads):
     client.form("/api/v2/auth/login", username=USER, password=PASSWORD)
+    # Room for every demo torrent to be active at once.
+    client.form("/api/v2/app/setPreferences",
+                json='{"max_active_downloads": 10, "max_active_uploads": 10, "max_active_torrents": 20}')
     client.form("/api/v2/torrents/createCategory", category="linux", savePath=os.path.join(downloads, "linux"))
     client.form("/api/v2/torrents/createCategory", category="video", savePath=os.path.join(downloads, "video"))
     client.form("/api/v2/torrents/createCategory", category="music", savePath="")
@@ -175,18 +234,31 @@ def main():
         sys.exit(__doc__)
     root = os.path.abspath(sys.argv[1])
     port_file = sys.argv[sys.argv.index("--port-file") + 1] if "--port-file" in sys.argv else None
-    proc, port, downloads = start_server(root)
-    # The handler only asks the server to stop; the wait below returns once it has. Waiting
+    proc, port, downloads, demo_peer_port = start_server(root)
+    peer_proc, peer_port, peer_downloads, peer_peer_port = start_server(os.path.join(root, "peer"))
+    stopping = threading.Event()
+
+    # The handler only asks the servers to stop; the wait below returns once they have. Waiting
     # inside the handler would take the lock that the interrupted wait already holds.
-    stop = lambda *_: proc.terminate()
+    def stop(*_):
+        stopping.set()
+        peer_proc.terminate()
+        proc.terminate()
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
-    populate(Client(f"http://127.0.0.1:{port}"), downloads)
+    demo = Client(f"http://127.0.0.1:{port}")
+    populate(demo, downloads)
+    peer = Client(f"http://127.0.0.1:{peer_port}")
+    peer.form("/api/v2/auth/login", username=USER, password=PASSWORD)
+    live = add_live(demo, downloads, demo_peer_port, peer, peer_downloads, peer_peer_port)
+    threading.Thread(target=vary_rates, args=([demo, peer], live, stopping), daemon=True).start()
     print(f"PORT {port}", flush=True)
     if port_file:
         with open(port_file, "w") as f:
             f.write(str(port))
     proc.wait()
+    peer_proc.terminate()
+    peer_proc.wait()
     sys.exit(0)
 
 
