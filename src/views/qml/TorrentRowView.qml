@@ -78,82 +78,88 @@ SwipeDelegate {
             color: Theme.stateColor(row.torrentState) ?? row.Material.secondaryTextColor
         }
 
-        // The wide row: one line of aligned figures.
-        RowLayout {
-            objectName: "columnsRow"
-            visible: row.columns
+        // The wide row: one line of aligned figures, made only for a wide list (a phone's rows
+        // would pay for it on every delegate while flicking).
+        Loader {
             Layout.fillWidth: true
-            spacing: 8
-            Label {
-                Layout.fillWidth: true
-                text: row.name
-                font.pixelSize: 14
-                font.weight: Font.DemiBold
-                elide: Text.ElideMiddle
-            }
-            Label {
-                Layout.preferredWidth: Theme.sizeColumn
-                Layout.maximumWidth: Theme.sizeColumn
-                Layout.minimumWidth: Theme.sizeColumn
-                horizontalAlignment: Text.AlignRight
-                text: row.sizeText
-                font.pixelSize: 13
-            }
-            RowLayout {
-                Layout.preferredWidth: Theme.progressColumn
-                Layout.maximumWidth: Theme.progressColumn
-                Layout.minimumWidth: Theme.progressColumn
-                spacing: 6
-                ProgressBar {
-                    Layout.fillWidth: true
-                    from: 0
-                    to: 1
-                    value: row.progress
-                    Material.accent: row.progress >= 1 ? Theme.green : Theme.blue
+            active: row.columns
+            visible: active
+            sourceComponent: Component {
+                RowLayout {
+                    objectName: "columnsRow"
+                    spacing: 8
+                    Label {
+                        Layout.fillWidth: true
+                        text: row.name
+                        font.pixelSize: 14
+                        font.weight: Font.DemiBold
+                        elide: Text.ElideMiddle
+                    }
+                    Label {
+                        Layout.preferredWidth: Theme.sizeColumn
+                        Layout.maximumWidth: Theme.sizeColumn
+                        Layout.minimumWidth: Theme.sizeColumn
+                        horizontalAlignment: Text.AlignRight
+                        text: row.sizeText
+                        font.pixelSize: 13
+                    }
+                    RowLayout {
+                        Layout.preferredWidth: Theme.progressColumn
+                        Layout.maximumWidth: Theme.progressColumn
+                        Layout.minimumWidth: Theme.progressColumn
+                        spacing: 6
+                        ProgressBar {
+                            Layout.fillWidth: true
+                            from: 0
+                            to: 1
+                            value: row.progress
+                            Material.accent: row.progress >= 1 ? Theme.green : Theme.blue
+                        }
+                        Label {
+                            Layout.preferredWidth: 48
+                            horizontalAlignment: Text.AlignRight
+                            text: row.progressText
+                            font.pixelSize: 12
+                            color: row.progress >= 1 ? Theme.green : Theme.blue
+                        }
+                    }
+                    Label {
+                        Layout.preferredWidth: Theme.speedColumn
+                        Layout.maximumWidth: Theme.speedColumn
+                        Layout.minimumWidth: Theme.speedColumn
+                        horizontalAlignment: Text.AlignRight
+                        text: row.dlspeed >= 1 ? row.dlspeedText : "—"
+                        font.pixelSize: 13
+                        color: row.dlspeed >= 1 ? Theme.cyan : row.Material.hintTextColor
+                    }
+                    Label {
+                        Layout.preferredWidth: Theme.speedColumn
+                        Layout.maximumWidth: Theme.speedColumn
+                        Layout.minimumWidth: Theme.speedColumn
+                        horizontalAlignment: Text.AlignRight
+                        text: row.upspeed >= 1 ? row.upspeedText : "—"
+                        font.pixelSize: 13
+                        color: row.upspeed >= 1 ? Theme.blue : row.Material.hintTextColor
+                    }
+                    Label {
+                        Layout.preferredWidth: Theme.ratioColumn
+                        Layout.maximumWidth: Theme.ratioColumn
+                        Layout.minimumWidth: Theme.ratioColumn
+                        horizontalAlignment: Text.AlignRight
+                        text: row.ratioText
+                        font.pixelSize: 13
+                    }
+                    Label {
+                        Layout.preferredWidth: Theme.stateColumn
+                        Layout.maximumWidth: Theme.stateColumn
+                        Layout.minimumWidth: Theme.stateColumn
+                        horizontalAlignment: Text.AlignRight
+                        text: row.stateName
+                        font.pixelSize: 12
+                        elide: Text.ElideRight
+                        color: Theme.stateColor(row.torrentState) ?? row.Material.secondaryTextColor
+                    }
                 }
-                Label {
-                    Layout.preferredWidth: 48
-                    horizontalAlignment: Text.AlignRight
-                    text: row.progressText
-                    font.pixelSize: 12
-                    color: row.progress >= 1 ? Theme.green : Theme.blue
-                }
-            }
-            Label {
-                Layout.preferredWidth: Theme.speedColumn
-                Layout.maximumWidth: Theme.speedColumn
-                Layout.minimumWidth: Theme.speedColumn
-                horizontalAlignment: Text.AlignRight
-                text: row.dlspeed >= 1 ? row.dlspeedText : "—"
-                font.pixelSize: 13
-                color: row.dlspeed >= 1 ? Theme.cyan : row.Material.hintTextColor
-            }
-            Label {
-                Layout.preferredWidth: Theme.speedColumn
-                Layout.maximumWidth: Theme.speedColumn
-                Layout.minimumWidth: Theme.speedColumn
-                horizontalAlignment: Text.AlignRight
-                text: row.upspeed >= 1 ? row.upspeedText : "—"
-                font.pixelSize: 13
-                color: row.upspeed >= 1 ? Theme.blue : row.Material.hintTextColor
-            }
-            Label {
-                Layout.preferredWidth: Theme.ratioColumn
-                Layout.maximumWidth: Theme.ratioColumn
-                Layout.minimumWidth: Theme.ratioColumn
-                horizontalAlignment: Text.AlignRight
-                text: row.ratioText
-                font.pixelSize: 13
-            }
-            Label {
-                Layout.preferredWidth: Theme.stateColumn
-                Layout.maximumWidth: Theme.stateColumn
-                Layout.minimumWidth: Theme.stateColumn
-                horizontalAlignment: Text.AlignRight
-                text: row.stateName
-                font.pixelSize: 12
-                elide: Text.ElideRight
-                color: Theme.stateColor(row.torrentState) ?? row.Material.secondaryTextColor
             }
         }
 
