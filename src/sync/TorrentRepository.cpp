@@ -477,18 +477,36 @@ QCoro::Task<void> TorrentRepository::fetchTags()
 
 namespace {
 
-// One action on the server, then one sync pass so that the list shows its effect.
+// What an action logs: "✅ " + done, or "❌ " + failed + ": " and why.
+struct OutcomeLines
+{
+    QString done;
+    QString failed;
+};
+
+// One action on the server, then (when `refreshAfter`) one sync pass so that the list shows its
+// effect; a failure becomes the repository's error. True when the server took it.
+QCoro::Task<bool> act(QPointer<TorrentRepository> self, QBittorrentAPIClient &client, APIEndpoint endpoint,
+                      std::optional<OutcomeLines> lines, bool refreshAfter)
+{
+    const ErrorPtr failure = co_await attempt(client.performAction(std::move(endpoint)));
+    if (lines && failure)
+        logLine(QStringLiteral("❌ ") + lines->failed + QStringLiteral(": ") + failure->localizedDescription());
+    else if (lines)
+        logLine(QStringLiteral("✅ ") + lines->done);
+    if (!self)
+        co_return !failure;
+    if (failure)
+        self->setError(failure);
+    else if (refreshAfter)
+        co_await self->refresh();
+    co_return !failure;
+}
+
 QCoro::Task<void> performThenRefresh(QPointer<TorrentRepository> self, QBittorrentAPIClient &client,
                                      APIEndpoint endpoint)
 {
-    const ErrorPtr failure = co_await attempt(client.performAction(std::move(endpoint)));
-    if (!self)
-        co_return;
-    if (failure) {
-        self->setError(failure);
-        co_return;
-    }
-    co_await self->refresh();
+    co_await act(std::move(self), client, std::move(endpoint), std::nullopt, true);
 }
 
 } // namespace
@@ -531,19 +549,8 @@ QCoro::Task<void> TorrentRepository::perform(APIEndpoint endpoint)
 
 QCoro::Task<bool> TorrentRepository::edit(APIEndpoint endpoint, QString done, QString failed, bool refreshAfter)
 {
-    QPointer<TorrentRepository> self(this);
-    const ErrorPtr failure = co_await attempt(m_apiClient.performAction(std::move(endpoint)));
-    if (failure)
-        logLine(QStringLiteral("❌ ") + failed + QStringLiteral(": ") + failure->localizedDescription());
-    else
-        logLine(QStringLiteral("✅ ") + done);
-    if (!self)
-        co_return !failure;
-    if (failure)
-        setError(failure);
-    else if (refreshAfter)
-        co_await self->refresh();
-    co_return !failure;
+    return act(this, m_apiClient, std::move(endpoint), OutcomeLines{std::move(done), std::move(failed)},
+               refreshAfter);
 }
 
 std::optional<bool> TorrentRepository::alternativeSpeed() const
@@ -623,7 +630,6 @@ void TorrentRepository::followAutoRefresh()
     // Started, or between the screen's pace and the background's.
     else if (!m_refreshTimer || m_refreshedInForeground != isWatchedInForeground())
         startAutoRefresh();
-    m_refreshedInForeground = isWatchedInForeground();
 }
 
 void TorrentRepository::setBackgroundWatcher(const QObject *watcher, bool watching)

@@ -591,15 +591,6 @@ void TorrentListViewModel::runDetached(QCoro::Task<bool> &&task)
     QCoro::connect(std::move(task), this, [](bool) {});
 }
 
-Torrent TorrentListViewModel::torrentWithId(const QString &hash) const
-{
-    if (const TorrentPtr record = m_repository->records().value(hash))
-        return *record;
-    Torrent bare;
-    bare.id = hash;
-    return bare;
-}
-
 void TorrentListViewModel::startLoadTorrents()
 {
     runDetached(loadTorrents());
@@ -612,7 +603,7 @@ void TorrentListViewModel::startRefresh()
 
 void TorrentListViewModel::pause(const QString &hash)
 {
-    runDetached(pauseTorrents({torrentWithId(hash)}));
+    pauseAll({hash});
 }
 
 QVariant TorrentListViewModel::alternativeSpeedVariant() const
@@ -721,7 +712,6 @@ bool TorrentListViewModel::createCategory(const QStringList &hashes, const QStri
         setCategory(hashes, category);
         return true;
     }
-    const std::shared_ptr<TorrentRepository> repository = m_repository;
     runDetached([](std::shared_ptr<TorrentRepository> repository, QStringList hashes,
                    QString category) -> QCoro::Task<void> {
         const bool created =
@@ -731,7 +721,7 @@ bool TorrentListViewModel::createCategory(const QStringList &hashes, const QStri
             co_await repository->edit(APIEndpoint::setCategory(hashes.join(u'|'), category),
                                       QStringLiteral("已设置分类: ") + category + countText(hashes),
                                       QStringLiteral("设置分类失败"));
-    }(repository, hashes, category));
+    }(m_repository, hashes, category));
     return true;
 }
 
@@ -907,27 +897,27 @@ QStringList TorrentListViewModel::knownSavePaths() const
 
 void TorrentListViewModel::resume(const QString &hash)
 {
-    runDetached(resumeTorrents({torrentWithId(hash)}));
+    resumeAll({hash});
 }
 
 void TorrentListViewModel::forceStart(const QString &hash)
 {
-    runDetached(forceStartTorrents({torrentWithId(hash)}));
+    forceStartAll({hash});
 }
 
 void TorrentListViewModel::remove(const QString &hash, bool deleteFiles)
 {
-    runDetached(deleteTorrents({torrentWithId(hash)}, deleteFiles));
+    removeAll({hash}, deleteFiles);
 }
 
 void TorrentListViewModel::recheck(const QString &hash)
 {
-    runDetached(recheckTorrents({torrentWithId(hash)}));
+    recheckAll({hash});
 }
 
 void TorrentListViewModel::reannounce(const QString &hash)
 {
-    runDetached(reannounceTorrents({torrentWithId(hash)}));
+    reannounceAll({hash});
 }
 
 void TorrentListViewModel::setApplicationActive(bool active)

@@ -222,8 +222,6 @@ private:
     void count(const Torrent &torrent, int delta) const;
     void mirrorError();
     void setOwnError(ErrorPtr error);
-    // The torrent of the list with that hash, or a bare record carrying only the hash.
-    Torrent torrentWithId(const QString &hash) const;
     // Starts a task that the screen does not wait for; it must not touch this model once the
     // model is gone (each task guards itself after every suspension).
     void runDetached(QCoro::Task<void> &&task);

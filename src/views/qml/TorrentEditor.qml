@@ -18,9 +18,14 @@ Item {
     signal applied()
 
     // Under `anchor`, right-aligned, when given; else where the pointer is.
-    function popup(hashes, anchor) {
+    // The torrents to edit, and the state of a single one as the list holds it now.
+    function choose(hashes) {
         root.hashes = hashes
         torrentState = hashes.length === 1 ? listModel.editState(hashes[0]) : {}
+    }
+
+    function popup(hashes, anchor) {
+        choose(hashes)
         if (anchor)
             menu.popup(anchor, anchor.width - menu.width, anchor.height)
         else
@@ -29,8 +34,7 @@ Item {
 
     // "category", "tags", "location", "rename" or "limits".
     function edit(kind, hashes) {
-        root.hashes = hashes
-        torrentState = hashes.length === 1 ? listModel.editState(hashes[0]) : {}
+        choose(hashes)
         sheet.kind = kind
         sheet.open()
     }

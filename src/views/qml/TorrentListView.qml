@@ -58,14 +58,11 @@ Page {
         const torrent = torrents.torrentAt(row)
         if (torrent === undefined)
             return
-        const hash = torrents.hashAt(row)
-        if (wide) {
-            currentHash = hash
+        currentHash = torrents.hashAt(row)
+        if (wide)
             detailPane.show(torrent)
-        } else {
-            currentHash = hash
+        else
             StackView.view.push(detailPage, { torrent: torrent })
-        }
     }
 
     function followWidth() {
