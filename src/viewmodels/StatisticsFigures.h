@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OptionalVariant.h"
 #include "model/TransferRecords.h"
 
 #include <QMetaType>
@@ -42,17 +43,11 @@ public:
     bool loaded = false;
     ServerState state;
 
-    QVariant alltimeDL() const { return present(state.alltimeDL); }
-    QVariant alltimeUL() const { return present(state.alltimeUL); }
-    QVariant freeSpaceOnDisk() const { return present(state.freeSpaceOnDisk); }
-    QVariant totalPeerConnections() const { return present(state.totalPeerConnections); }
-    QVariant queuedIO() const { return present(state.queuedIO); }
-
-private:
-    static QVariant present(const std::optional<qint64> &value)
-    {
-        return value ? QVariant(*value) : QVariant();
-    }
+    QVariant alltimeDL() const { return variantOf(state.alltimeDL); }
+    QVariant alltimeUL() const { return variantOf(state.alltimeUL); }
+    QVariant freeSpaceOnDisk() const { return variantOf(state.freeSpaceOnDisk); }
+    QVariant totalPeerConnections() const { return variantOf(state.totalPeerConnections); }
+    QVariant queuedIO() const { return variantOf(state.queuedIO); }
 };
 
 Q_DECLARE_METATYPE(TransferFigures)

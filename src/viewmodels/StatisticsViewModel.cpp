@@ -69,8 +69,7 @@ void StatisticsViewModel::loadAll()
 
 QVariant StatisticsViewModel::alternativeSpeedVariant() const
 {
-    const std::optional<bool> on = m_repository->alternativeSpeed();
-    return on ? QVariant(*on) : QVariant();
+    return variantOf(m_repository->alternativeSpeed());
 }
 
 void StatisticsViewModel::setAlternativeSpeed(bool on)

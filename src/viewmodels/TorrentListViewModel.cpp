@@ -8,6 +8,7 @@
 #include "store/AppSettings.h"
 #include "sync/TorrentRepository.h"
 #include "viewmodels/ErrorState.h"
+#include "viewmodels/OptionalVariant.h"
 
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
@@ -410,11 +411,6 @@ std::optional<QString> optionalText(const QVariant &value)
     return value.toString();
 }
 
-QVariant variantOf(const std::optional<QString> &text)
-{
-    return text ? QVariant(*text) : QVariant();
-}
-
 } // namespace
 
 QVariant TorrentListViewModel::selectedCategoryVariant() const
@@ -608,8 +604,7 @@ void TorrentListViewModel::pause(const QString &hash)
 
 QVariant TorrentListViewModel::alternativeSpeedVariant() const
 {
-    const std::optional<bool> on = m_repository->alternativeSpeed();
-    return on ? QVariant(*on) : QVariant();
+    return variantOf(m_repository->alternativeSpeed());
 }
 
 void TorrentListViewModel::setAlternativeSpeed(bool on)
