@@ -113,6 +113,8 @@ TorrentListViewModel::TorrentListViewModel(std::shared_ptr<TorrentRepository> re
         takeIn(changes);
         Q_EMIT torrentsChanged();
         m_debounce.start();
+        if (changes.everything)
+            sortAside();
     });
     connect(repo, &TorrentRepository::categoriesChanged, this, [this] {
         m_categories = m_repository->categories();
@@ -136,7 +138,7 @@ TorrentListViewModel::TorrentListViewModel(std::shared_ptr<TorrentRepository> re
     // construction.
     m_debounce.setSingleShot(true);
     m_debounce.setInterval(debounceMs);
-    connect(&m_debounce, &QTimer::timeout, this, &TorrentListViewModel::updateShown);
+    connect(&m_debounce, &QTimer::timeout, this, &TorrentListViewModel::showWhenQuiet);
     m_debounce.start();
     // Tag and sort order apply at once, their initial values included.
     applyFilters();
@@ -191,7 +193,7 @@ void TorrentListViewModel::takeIn(const TorrentChanges &published)
             m_totalUploadSpeed += change.after->upspeed;
             count(*change.after, +1);
         }
-        if (m_pendingEverything || !m_keepsShownList)
+        if ((m_pendingEverything && !m_sortedAside) || !m_keepsShownList)
             continue;
         mergeChange(m_pending, change);
     }
@@ -252,8 +254,53 @@ void TorrentListViewModel::setKeepsShownList(bool keeps)
     Q_EMIT keepsShownListChanged();
 }
 
+void TorrentListViewModel::sortAside()
+{
+    m_sortedAside.reset();
+    if (!m_keepsShownList || m_repository->records().size() < sortInBackgroundFrom)
+        return;
+    // Over the records as they are now (shared, never changed once published); the changes
+    // that come meanwhile gather in m_pending.
+    const quint64 serial = ++m_asideSerial;
+    m_sortedAside = SortedAside{serial, choices(), std::nullopt, false};
+    m_pending.clear();
+    QFuture<QList<TorrentPtr>> sorting = QtConcurrent::run(
+        [records = m_repository->records(), choices = m_sortedAside->choices]() mutable {
+            QList<TorrentPtr> rows = filterAndSort(records, choices);
+            records = {};
+            return rows;
+        });
+    sorting.then(this, [this, serial](const QList<TorrentPtr> &rows) {
+        if (!m_sortedAside || m_sortedAside->serial != serial)
+            return;
+        m_sortedAside->rows = rows;
+        if (m_sortedAside->showWhenReady)
+            showWhenQuiet();
+    });
+}
+
+void TorrentListViewModel::showWhenQuiet()
+{
+    if (!m_sortedAside || !m_keepsShownList || !m_pendingEverything || m_sortedAside->choices != choices()) {
+        updateShown();
+        return;
+    }
+    if (!m_sortedAside->rows) {
+        m_sortedAside->showWhenReady = true;
+        return;
+    }
+    const SortedAside aside = *std::exchange(m_sortedAside, std::nullopt);
+    m_filtered->setRecords(*aside.rows, TorrentListModel::Ids::unique);
+    m_shownChoices = aside.choices;
+    m_pendingEverything = false;
+    // The changes that came while it was sorted are placed as those of a tick.
+    if (!m_pending.isEmpty())
+        updateShown();
+}
+
 void TorrentListViewModel::updateShown()
 {
+    m_sortedAside.reset();
     if (!m_keepsShownList)
         return;
     const TorrentListChoices now = choices();

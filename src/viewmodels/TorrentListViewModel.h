@@ -173,6 +173,9 @@ public:
     TorrentListModel *searchResultsModel() const { return m_searchResults; }
     // From this many candidates on, a search runs on another thread and its results come later.
     static constexpr qsizetype searchInBackgroundFrom = 5000;
+    // From this many torrents on, a list that changed wholesale is filtered and sorted on another
+    // thread while the quiet period runs.
+    static constexpr qsizetype sortInBackgroundFrom = 5000;
 
 Q_SIGNALS:
     void torrentsChanged();
@@ -211,6 +214,10 @@ private:
     // The shown list from the current torrents and choices (the end of both the debounced and
     // the immediate path).
     void updateShown();
+    // The end of the quiet period: the list sorted aside, when it is of these torrents and
+    // choices, or else updateShown().
+    void showWhenQuiet();
+    void sortAside();
     void updateSearchResults();
     // Takes in one publication of the repository: totals, counts and search results at once,
     // the shown list at the end of the quiet period.
@@ -249,6 +256,19 @@ private:
     QHash<QString, TorrentChange> m_pending;
     bool m_pendingEverything = true;
     std::optional<TorrentListChoices> m_shownChoices;
+    // The list that changed wholesale, filtered and sorted on another thread for `choices`;
+    // m_pending holds the changes since. Its serial is that of the last one started, so a
+    // result that comes after another start, or after the shown list was made otherwise, is
+    // not used.
+    struct SortedAside
+    {
+        quint64 serial = 0;
+        TorrentListChoices choices;
+        std::optional<QList<TorrentPtr>> rows; // until they come
+        bool showWhenReady = false;
+    };
+    std::optional<SortedAside> m_sortedAside;
+    quint64 m_asideSerial = 0;
     QString m_searchedFor; // the normalised text of the search results
     // Counts the searches; a search on another thread stops once it is not the latest.
     std::shared_ptr<std::atomic<quint64>> m_searchGeneration = std::make_shared<std::atomic<quint64>>(0);

@@ -345,42 +345,64 @@ private Q_SLOTS:
         QVERIFY(!shown.told.contains(u"reset"_qs) && !found.told.contains(u"reset"_qs));
     }
 
-    // A long list is searched on another thread: the results come later, with the changes that
-    // came meanwhile, and only those of the latest text.
-    void longListsAreSearchedAside()
+    // A long list is filtered and sorted on another thread when it changed wholesale, and
+    // searched there: the results come later, with the changes that came meanwhile, and only
+    // those of the latest choices and text.
+    void longListsAreSortedAndSearchedAside()
     {
         TorrentListViewModel &model = makeModel();
-        QJsonObject torrents;
         const auto hash = [](int i) { return QStringLiteral("%1").arg(i, 40, 10, QChar(u'0')); };
-        for (int i = 0; i < int(TorrentListViewModel::searchInBackgroundFrom) + 500; ++i)
-            torrents.insert(hash(i), QJsonObject{{u"name"_qs, u"t%1"_qs.arg(i)}, {u"size"_qs, 1}, {u"progress"_qs, 0},
-                                                 {u"dlspeed"_qs, 0}, {u"upspeed"_qs, 0}, {u"downloaded"_qs, 0},
-                                                 {u"uploaded"_qs, 0}, {u"eta"_qs, 0}, {u"state"_qs, u"uploading"_qs},
-                                                 {u"ratio"_qs, 0}, {u"category"_qs, u""_qs}, {u"tags"_qs, u""_qs},
-                                                 {u"added_on"_qs, i}, {u"completion_on"_qs, 0}, {u"save_path"_qs, u""_qs},
-                                                 {u"num_seeds"_qs, 0}, {u"num_leechs"_qs, 0}, {u"num_complete"_qs, 0},
-                                                 {u"num_incomplete"_qs, 0}, {u"priority"_qs, 0}});
-        model.repository().apply(SyncData::fromJson(
-            QJsonDocument(QJsonObject{{u"rid"_qs, 1}, {u"full_update"_qs, true}, {u"torrents"_qs, torrents}}).toJson()));
-        const auto expected = [&model](const QString &needle) {
+        const auto full = [&](int rid) {
+            QJsonObject torrents;
+            for (int i = 0; i < int(TorrentListViewModel::searchInBackgroundFrom) + 500; ++i)
+                torrents.insert(hash(i), QJsonObject{{u"name"_qs, u"t%1"_qs.arg(i)}, {u"size"_qs, 1}, {u"progress"_qs, 0},
+                                                     {u"dlspeed"_qs, 0}, {u"upspeed"_qs, 0}, {u"downloaded"_qs, 0},
+                                                     {u"uploaded"_qs, 0}, {u"eta"_qs, 0}, {u"state"_qs, u"uploading"_qs},
+                                                     {u"ratio"_qs, 0}, {u"category"_qs, u""_qs}, {u"tags"_qs, u""_qs},
+                                                     {u"added_on"_qs, i * rid}, {u"completion_on"_qs, 0}, {u"save_path"_qs, u""_qs},
+                                                     {u"num_seeds"_qs, 0}, {u"num_leechs"_qs, 0}, {u"num_complete"_qs, 0},
+                                                     {u"num_incomplete"_qs, 0}, {u"priority"_qs, 0}});
+            return SyncData::fromJson(
+                QJsonDocument(QJsonObject{{u"rid"_qs, rid}, {u"full_update"_qs, true}, {u"torrents"_qs, torrents}}).toJson());
+        };
+        const auto shown = [&model] { return idsOf(model.filteredTorrents()); };
+        const auto expectedShown = [&model] {
+            QStringList ids;
+            for (const TorrentPtr &t : filterAndSort(model.repository().records(), {{}, {}, {}, model.sortOption()}))
+                ids.append(t->id);
+            return ids;
+        };
+        const auto expectedFound = [&model](const QString &needle) {
             QStringList ids;
             for (const Torrent &t : model.torrents())
                 if (t.name.contains(needle))
                     ids.append(t.id);
             return ids;
         };
+        model.repository().apply(full(1));
         model.setSearchText(u"7"_qs);
         model.setSearchText(u"9"_qs);
         QVERIFY(model.searchResultsModel()->torrents().isEmpty()); // not yet
-        // Meanwhile one torrent is renamed into the results, one out of them, one removed.
+        // Meanwhile one torrent is renamed into the results, one out of them, one removed, and
+        // one moves to the other end of the list.
         model.repository().apply(SyncData::fromJson(
             QJsonDocument(QJsonObject{{u"rid"_qs, 2},
                                       {u"torrents"_qs, QJsonObject{{hash(1), QJsonObject{{u"name"_qs, u"x9"_qs}}},
-                                                                   {hash(9), QJsonObject{{u"name"_qs, u"x"_qs}}}}},
+                                                                   {hash(9), QJsonObject{{u"name"_qs, u"x"_qs}}},
+                                                                   {hash(3), QJsonObject{{u"added_on"_qs, 99999}}}}},
                                       {u"torrents_removed"_qs, QJsonArray{hash(19)}}})
                 .toJson()));
-        QTRY_COMPARE(idsOf(model.searchResultsModel()->torrents()), expected(u"9"_qs));
+        QTRY_COMPARE(idsOf(model.searchResultsModel()->torrents()), expectedFound(u"9"_qs));
         QVERIFY(model.searchResultsModel()->torrents().size() > 1000);
+        QTRY_COMPARE(shown(), expectedShown());
+
+        // A choice made while a list is sorted aside applies at once; the list sorted for the
+        // choice before never shows.
+        model.repository().apply(full(3));
+        model.setSortOption(TorrentSortOption::name);
+        QCOMPARE(shown(), expectedShown());
+        QTest::qWait(500);
+        QCOMPARE(shown(), expectedShown());
     }
 
     void pollingFollowsScreensSettingsAndApplication()
