@@ -182,6 +182,10 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
         if (length.isValid() && length.toLongLong() > limits.maxResponseBytes) {
             state->tooLarge = true;
             rawReply->abort();
+        } else if (length.isValid() && length.toLongLong() > state->body.capacity()) {
+            // The body is read into one array of its announced size (a full sync of a big
+            // server is some 15 MB) instead of one grown, and copied, step by step.
+            state->body.reserve(qsizetype(length.toLongLong()));
         }
     });
     // Draining on every readyRead keeps Qt's own buffer small; the copy here is bounded.
@@ -195,7 +199,10 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
             rawReply->abort();
             return;
         }
-        state->body += rawReply->read(available);
+        const qsizetype at = state->body.size();
+        state->body.resize(at + qsizetype(available));
+        const qint64 read = rawReply->read(state->body.data() + at, available);
+        state->body.truncate(at + qsizetype(std::max<qint64>(read, 0)));
     });
     // Qt asks while the handshake waits: what is ignored here is all it overlooks. The
     // handshake fails before any request byte (or cookie) leaves.
