@@ -2,6 +2,8 @@
 #include "Halves.h"
 #include "JsonCodec.h"
 
+#include <QThreadPool>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -201,9 +203,12 @@ Document::~Document()
         SharedParser &shared = sharedParser();
         shared.busy = false;
         // Buffers sized for a big answer (a full sync of 100,000 torrents needs some 300 MB)
-        // go back; the next big answer is rare and pays for its own.
-        if (shared.parser.capacity() > keptParserCapacity)
-            shared.parser = simdjson::dom::parser();
+        // go back; the next big answer is rare and pays for its own. Unmapping them takes tens
+        // of milliseconds, which the decoded value need not wait for: another thread does it.
+        if (shared.parser.capacity() > keptParserCapacity) {
+            auto big = std::make_shared<simdjson::dom::parser>(std::exchange(shared.parser, simdjson::dom::parser()));
+            QThreadPool::globalInstance()->start([big = std::move(big)]() mutable { big.reset(); });
+        }
     }
     openDocuments().leave();
 }

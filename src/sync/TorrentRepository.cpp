@@ -239,9 +239,10 @@ QCoro::Task<void> TorrentRepository::onePass()
         decodeInBackground([held = m_records, listed = std::move(listed)]() mutable {
             MergedAnswer merged = mergeAnswer(held, listed);
             // Let go here, before the result is reported: the UI thread may change its records
-            // as soon as it resumes, and must not find them shared.
+            // as soon as it resumes, and must not find them shared. The decoded answer is
+            // freed after the result is reported.
             held = {};
-            listed = {};
+            freeInBackground(std::move(listed));
             return merged;
         });
     Decoded<MergedAnswer> merged = co_await merging;
