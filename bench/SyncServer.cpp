@@ -66,6 +66,15 @@ void serve(QTcpSocket *socket, SyncServer &server)
             const SyncServer::Reply reply = server.answer(request.value(0), request.value(1));
             socket->write(reply.head);
             socket->write(reply.body);
+            if (reply.firstFull) {
+                auto written = std::make_shared<QMetaObject::Connection>();
+                *written = QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket, written, &server] {
+                    if (socket->bytesToWrite() == 0) {
+                        server.markFirstFullSent();
+                        QObject::disconnect(*written);
+                    }
+                });
+            }
         }
     });
     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -153,8 +162,14 @@ std::shared_ptr<const SyncAnswers> SyncServer::answers() const
 void SyncServer::resetCounters()
 {
     m_firstFullNs = 0;
+    m_firstFullSentNs = 0;
     m_lastSyncNs = 0;
     m_syncRequests = 0;
+}
+
+void SyncServer::markFirstFullSent()
+{
+    m_firstFullSentNs = nowNs();
 }
 
 SyncServer::Reply SyncServer::answer(const QByteArray &method, const QByteArray &target)
@@ -182,11 +197,12 @@ SyncServer::Reply SyncServer::answer(const QByteArray &method, const QByteArray 
             body = &current->incremental[0];
         else if (rid == QLatin1String("2"))
             body = &current->incremental[1];
-        else {
+        bool first = false;
+        if (body == &current->full) {
             qint64 none = 0;
-            m_firstFullNs.compare_exchange_strong(none, now);
+            first = m_firstFullNs.compare_exchange_strong(none, now);
         }
-        return {head("application/json", body->size(), true), *body};
+        return {head("application/json", body->size(), true), *body, first};
     }
     if (path == "/api/v2/torrents/categories" && current)
         return plain(current->categories, "application/json");

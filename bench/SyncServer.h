@@ -47,6 +47,8 @@ public:
     void resetCounters();
     // steady_clock nanoseconds of the first full sync request since resetCounters(); 0 before.
     qint64 firstFullRequestNs() const { return m_firstFullNs.load(); }
+    // When the last byte of the answer to that request was handed to the socket; 0 before.
+    qint64 firstFullSentNs() const { return m_firstFullSentNs.load(); }
     // Sync requests since resetCounters(), and the steady_clock nanoseconds of the last one.
     int syncRequests() const { return m_syncRequests.load(); }
     qint64 lastSyncRequestNs() const { return m_lastSyncNs.load(); }
@@ -56,7 +58,9 @@ public:
     {
         QByteArray head;
         QByteArray body;
+        bool firstFull = false; // the answer to the first full sync request
     };
+    void markFirstFullSent();
     Reply answer(const QByteArray &method, const QByteArray &target);
 
 private:
@@ -66,6 +70,7 @@ private:
     mutable std::mutex m_mutex;
     std::shared_ptr<const SyncAnswers> m_answers;
     std::atomic<qint64> m_firstFullNs{0};
+    std::atomic<qint64> m_firstFullSentNs{0};
     std::atomic<qint64> m_lastSyncNs{0};
     std::atomic<int> m_syncRequests{0};
 };
