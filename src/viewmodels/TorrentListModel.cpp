@@ -512,15 +512,79 @@ void TorrentListModel::applyValueChanges(const QList<TorrentPtr> &next)
     }
 }
 
+namespace {
+
+using KeyIterator = std::vector<qint64>::const_iterator;
+
+// The first place in [from, end) whose key is not below `key` (or, with `past`, above it),
+// found by galloping from `from`: a search that starts near its answer costs little.
+KeyIterator gallop(KeyIterator from, KeyIterator end, qint64 key, bool past)
+{
+    const auto before = [key, past](qint64 k) { return past ? k <= key : k < key; };
+    std::ptrdiff_t step = 1;
+    while (from != end && before(*from)) {
+        const KeyIterator probe = step < end - from ? from + step : end;
+        if (probe == end || !before(*probe))
+            return past ? std::upper_bound(from, probe, key) : std::lower_bound(from, probe, key);
+        from = probe;
+        step *= 2;
+    }
+    return from;
+}
+
+} // namespace
+
 qsizetype TorrentListModel::placeOf(const Torrent &record, const Order &order, const KeyOf &keyOf) const
 {
     const qint64 key = keyOf(record);
-    const auto first = std::lower_bound(m_keys.cbegin(), m_keys.cend(), key);
-    const auto last = std::upper_bound(first, m_keys.cend(), key);
+    return placeAt(record, order, key, std::lower_bound(m_keys.cbegin(), m_keys.cend(), key));
+}
+
+qsizetype TorrentListModel::placeAt(const Torrent &record, const Order &order, qint64 key, KeyIterator first) const
+{
+    // The rows of an equal key are mostly few.
+    const KeyIterator last = gallop(first, m_keys.cend(), key, true);
     const auto begin = m_rows.cbegin();
     return std::lower_bound(begin + (first - m_keys.cbegin()), begin + (last - m_keys.cbegin()), record,
                             [&order](const TorrentPtr &row, const Torrent &r) { return order(*row, r); }) -
            begin;
+}
+
+void TorrentListModel::applyChangesInPlace(const QList<TorrentChange> &changes, const Admits &admits,
+                                           const Order &order, const KeyOf &keyOf, std::vector<bool> &done)
+{
+    struct InPlace
+    {
+        qint64 key;
+        qsizetype change;
+    };
+    std::vector<InPlace> inPlace;
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        const TorrentChange &change = changes[i];
+        if (change.before && change.after && !order(*change.before, *change.after) &&
+            !order(*change.after, *change.before) && admits(*change.after))
+            inPlace.push_back({keyOf(*change.before), i});
+    }
+    // In the order of their keys, each search starts where the one before ended.
+    std::sort(inPlace.begin(), inPlace.end(), [](const InPlace &a, const InPlace &b) { return a.key < b.key; });
+    std::vector<std::pair<qsizetype, Roles>> changed;
+    KeyIterator from = m_keys.cbegin();
+    for (const InPlace &candidate : inPlace) {
+        const TorrentChange &change = changes[candidate.change];
+        from = gallop(from, m_keys.cend(), candidate.key, false);
+        const qsizetype row = placeAt(*change.before, order, candidate.key, from);
+        // Not shown (the filter took it in only now): left for the row by row path.
+        if (row == m_rows.size() || m_rows.at(row)->id != change.before->id)
+            continue;
+        done[std::size_t(candidate.change)] = true;
+        Roles roles = changedRoles(*m_rows.at(row), *change.after);
+        m_rows[row] = change.after;
+        m_keys[std::size_t(row)] = keyOf(*change.after);
+        if (!roles.isEmpty())
+            changed.emplace_back(row, std::move(roles));
+    }
+    for (auto &[row, roles] : changed)
+        Q_EMIT dataChanged(index(int(row)), index(int(row)), roles);
 }
 
 void TorrentListModel::applyChanges(const QList<TorrentChange> &changes, const Admits &admits, const Order &order,
@@ -533,7 +597,12 @@ void TorrentListModel::applyChanges(const QList<TorrentChange> &changes, const A
             m_keys[std::size_t(row)] = keyOf(*m_rows.at(row));
     }
     const auto keyAt = [this](qsizetype row) { return m_keys.begin() + row; };
-    for (const TorrentChange &change : changes) {
+    std::vector<bool> done(std::size_t(changes.size()), false);
+    applyChangesInPlace(changes, admits, order, keyOf, done);
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        if (done[std::size_t(i)])
+            continue;
+        const TorrentChange &change = changes[i];
         qsizetype row = -1;
         if (change.before) {
             row = placeOf(*change.before, order, keyOf);

@@ -80,7 +80,8 @@ public:
     // Takes in changed records without visiting the other rows. The rows must hold the
     // `before` records in `order`, exactly those that `admits` takes; then a record that keeps
     // its place is one dataChanged, one that moves one row move, a new one an insert and a gone
-    // one a removal. Costs a binary search per change.
+    // one a removal. The rows of the records that keep their place are found in one ordered pass
+    // over the keys; each other change costs a binary search.
     void applyChanges(const QList<TorrentChange> &changes, const Admits &admits, const Order &order,
                       const KeyOf &keyOf);
 
@@ -116,6 +117,13 @@ private:
     void applyValueChanges(const QList<TorrentPtr> &next);
     // Where `record` goes in the rows, by its key and then by `order`.
     qsizetype placeOf(const Torrent &record, const Order &order, const KeyOf &keyOf) const;
+    // The same, where `first` is the first row whose key is not below `key`, the record's.
+    qsizetype placeAt(const Torrent &record, const Order &order, qint64 key,
+                      std::vector<qint64>::const_iterator first) const;
+    // Changes of values alone (the record stays shown, in its place): signalled, and marked in
+    // `done`.
+    void applyChangesInPlace(const QList<TorrentChange> &changes, const Admits &admits, const Order &order,
+                             const KeyOf &keyOf, std::vector<bool> &done);
 
     void forgetSelected(int first, int last);
     void keepSelectedOfRows();

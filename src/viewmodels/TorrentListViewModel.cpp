@@ -87,6 +87,13 @@ QFuture<QList<TorrentPtr>> searchAside(Records candidates, QString needle, bool 
     });
 }
 
+// Counted under the same status filters, category and tags.
+bool countedAlike(const Torrent &a, const Torrent &b)
+{
+    return a.state == b.state && (a.progress >= 1.0) == (b.progress >= 1.0) && a.category == b.category &&
+           a.tags == b.tags;
+}
+
 } // namespace
 
 TorrentListViewModel::TorrentListViewModel(QObject *parent)
@@ -186,12 +193,17 @@ void TorrentListViewModel::takeIn(const TorrentChanges &published)
         if (change.before) {
             m_totalDownloadSpeed -= change.before->dlspeed;
             m_totalUploadSpeed -= change.before->upspeed;
-            count(*change.before, -1);
         }
         if (change.after) {
             m_totalDownloadSpeed += change.after->dlspeed;
             m_totalUploadSpeed += change.after->upspeed;
-            count(*change.after, +1);
+        }
+        // Most changes of a tick are of rates and progress alone, which no count depends on.
+        if (!change.before || !change.after || !countedAlike(*change.before, *change.after)) {
+            if (change.before)
+                count(*change.before, -1);
+            if (change.after)
+                count(*change.after, +1);
         }
         if ((m_pendingEverything && !m_sortedAside) || !m_keepsShownList)
             continue;
