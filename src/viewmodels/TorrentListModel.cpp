@@ -15,23 +15,41 @@ using Roles = QList<int>;
 Roles changedRoles(const Torrent &a, const Torrent &b)
 {
     using R = TorrentListModel::Role;
-    Roles roles;
-    const auto mark = [&roles](bool changed, std::initializer_list<int> which) {
-        if (changed)
-            roles.append(which);
+    static const Roles groups[] = {
+        {R::NameRole},
+        {R::SizeRole, R::SizeTextRole},
+        {R::ProgressRole, R::ProgressTextRole},
+        {R::DlspeedRole, R::DlspeedTextRole},
+        {R::UpspeedRole, R::UpspeedTextRole},
+        {R::RatioRole, R::RatioTextRole},
+        {R::EtaRole, R::EtaTextRole},
+        {R::TorrentStateRole, R::StateNameRole, R::StateIconRole, R::IsPausedRole},
+        {R::TagListRole},
+        {R::CategoryRole},
+        {R::SavePathRole},
     };
-    mark(a.name != b.name, {R::NameRole});
-    mark(a.size != b.size, {R::SizeRole, R::SizeTextRole});
-    mark(a.progress != b.progress, {R::ProgressRole, R::ProgressTextRole});
-    mark(a.dlspeed != b.dlspeed, {R::DlspeedRole, R::DlspeedTextRole});
-    mark(a.upspeed != b.upspeed, {R::UpspeedRole, R::UpspeedTextRole});
-    mark(a.ratio != b.ratio, {R::RatioRole, R::RatioTextRole});
-    mark(a.eta != b.eta, {R::EtaRole, R::EtaTextRole});
-    mark(a.state != b.state, {R::TorrentStateRole, R::StateNameRole, R::StateIconRole, R::IsPausedRole});
-    mark(a.tags != b.tags, {R::TagListRole});
-    mark(a.category != b.category, {R::CategoryRole});
-    mark(a.savePath != b.savePath, {R::SavePathRole});
-    return roles;
+    const bool differs[] = {a.name != b.name,         a.size != b.size,     a.progress != b.progress,
+                            a.dlspeed != b.dlspeed,   a.upspeed != b.upspeed, a.ratio != b.ratio,
+                            a.eta != b.eta,           a.state != b.state,   a.tags != b.tags,
+                            a.category != b.category, a.savePath != b.savePath};
+    static_assert(std::size(differs) == std::size(groups));
+    unsigned changed = 0;
+    for (std::size_t i = 0; i < std::size(differs); ++i)
+        changed |= unsigned(differs[i]) << i;
+    if (changed == 0)
+        return {};
+    // The same few combinations come on every tick: each list is made once and then shared.
+    thread_local QHash<unsigned, Roles> made;
+    auto it = made.constFind(changed);
+    if (it == made.cend()) {
+        Roles roles;
+        for (std::size_t i = 0; i < std::size(groups); ++i) {
+            if (changed & (1u << i))
+                roles.append(groups[i]);
+        }
+        it = made.insert(changed, roles);
+    }
+    return *it;
 }
 
 // Marks the members of one longest increasing subsequence of `values` (all distinct), in
