@@ -171,6 +171,23 @@ void TorrentListViewModel::setActive(bool active)
 
 // ----- mirrors and the shown list -----
 
+void TorrentListViewModel::PendingChanges::add(const QList<TorrentChange> &changes)
+{
+    if (changes.isEmpty())
+        return;
+    if (m_merged.isEmpty() && m_one.isEmpty()) {
+        m_one = changes;
+        return;
+    }
+    if (m_merged.isEmpty()) {
+        for (const TorrentChange &change : std::as_const(m_one))
+            mergeChange(m_merged, change);
+        m_one.clear();
+    }
+    for (const TorrentChange &change : changes)
+        mergeChange(m_merged, change);
+}
+
 void TorrentListViewModel::takeIn(const TorrentChanges &published)
 {
     if (published.everything) {
@@ -205,14 +222,11 @@ void TorrentListViewModel::takeIn(const TorrentChanges &published)
             if (change.after)
                 count(*change.after, +1);
         }
-        if ((m_pendingEverything && !m_sortedAside) || !m_keepsShownList)
-            continue;
-        mergeChange(m_pending, change);
     }
-    if (m_searching) {
-        for (const TorrentChange &change : published.changes)
-            mergeChange(m_searchPending, change);
-    }
+    if (m_keepsShownList && (!m_pendingEverything || m_sortedAside))
+        m_pending.add(published.changes);
+    if (m_searching)
+        m_searchPending.add(published.changes);
     if (!m_searchedFor.isEmpty())
         takeInSearchResults(published.changes, m_searchedFor);
 }

@@ -253,7 +253,27 @@ private:
 
     // What changed since the shown list was computed, per hash, and the choices it was
     // computed with; everything, until it first is.
-    QHash<QString, TorrentChange> m_pending;
+    // The changes since some moment, one per torrent: the one publication itself while there is
+    // one (shared, not copied: the common case of a tick in a quiet period), merged per hash
+    // from the second on.
+    class PendingChanges
+    {
+    public:
+        void add(const QList<TorrentChange> &changes);
+        QList<TorrentChange> values() const { return m_merged.isEmpty() ? m_one : m_merged.values(); }
+        qsizetype size() const { return m_merged.isEmpty() ? m_one.size() : m_merged.size(); }
+        bool isEmpty() const { return size() == 0; }
+        void clear()
+        {
+            m_one.clear();
+            m_merged.clear();
+        }
+
+    private:
+        QList<TorrentChange> m_one;
+        QHash<QString, TorrentChange> m_merged;
+    };
+    PendingChanges m_pending;
     bool m_pendingEverything = true;
     std::optional<TorrentListChoices> m_shownChoices;
     // The list that changed wholesale, filtered and sorted on another thread for `choices`;
@@ -273,7 +293,7 @@ private:
     // Counts the searches; a search on another thread stops once it is not the latest.
     std::shared_ptr<std::atomic<quint64>> m_searchGeneration = std::make_shared<std::atomic<quint64>>(0);
     bool m_searching = false;
-    QHash<QString, TorrentChange> m_searchPending; // changes since that search's records
+    PendingChanges m_searchPending; // changes since that search's records
 
     // Torrents per status filter, category and tag; counted when first asked for, then kept
     // current change by change.

@@ -321,6 +321,9 @@ private Q_SLOTS:
             model.repository().apply(SyncData::fromJson(
                 QJsonDocument(QJsonObject{{u"rid"_qs, rid}, {u"torrents"_qs, torrents}, {u"torrents_removed"_qs, removed}})
                     .toJson()));
+            // Now and then two ticks come within one quiet period.
+            if (rid % 3 == 0)
+                continue;
             model.applyFilters();
 
             QList<Torrent> expected;
