@@ -27,6 +27,9 @@
 //   rss_MB / peak_MB VmRSS after the ticks, VmHWM at the end. VmHWM is process-wide
 //                   and never goes down, so sizes run in increasing order; server_MB is what
 //                   the local server holds (the compressed answers), part of both.
+// After the table, per size: when the server had handed the last byte of the full answer to its
+// socket, and the first list's time after that, also less the list's quiet period, each beside
+// the cold parse.
 // The search tab is shown once after the list is full, so that both screens' models are alive
 // while ticking, as after a user's first visit there. Baselines of the same run: simdjson's bare
 // parse of the same full answer (uncompressed) with a new parser (cold) and a used one (warm),
