@@ -330,11 +330,28 @@ void TorrentListModel::setRecords(const QList<TorrentPtr> &records, Ids ids)
 
 void TorrentListModel::replaceRecords(const QList<TorrentPtr> &records)
 {
+    // Rows stay rows: the rows both lists have take the new records, the others are removed
+    // or added at the end. A view keeps its delegates instead of making each one anew.
     const qsizetype oldCount = m_rows.size();
+    const qsizetype newCount = records.size();
+    const QSet<QString> selected = m_selected; // the removed rows' torrents may still be listed
     m_keys = {};
     m_uniqueIds = true;
-    reset(records);
-    if (m_rows.size() != oldCount)
+    if (newCount < oldCount) {
+        beginRemoveRows({}, int(newCount), int(oldCount - 1));
+        m_rows.resize(newCount);
+        endRemoveRows();
+    } else if (newCount > oldCount) {
+        beginInsertRows({}, int(oldCount), int(newCount - 1));
+        m_rows.append(records.sliced(oldCount));
+        endInsertRows();
+    }
+    m_rows = records;
+    m_selected = selected;
+    if (const qsizetype common = std::min(oldCount, newCount); common > 0)
+        Q_EMIT dataChanged(index(0), index(int(common - 1)), {});
+    keepSelectedOfRows();
+    if (newCount != oldCount)
         Q_EMIT countChanged();
 }
 

@@ -67,7 +67,8 @@ public:
     enum class Ids { mayRepeat, unique };
     void setRecords(const QList<TorrentPtr> &records, Ids ids = Ids::mayRepeat);
     void setTorrents(const QList<Torrent> &torrents); // each one a new record
-    // Another list altogether, told as a reset. The records are the caller's to vouch for.
+    // Another list altogether, told as new values of the rows the two lists have and rows
+    // removed or added at the end. The records are the caller's to vouch for.
     void replaceRecords(const QList<TorrentPtr> &records);
 
     // Whether a record belongs in the list, and whether one goes before another (strict and

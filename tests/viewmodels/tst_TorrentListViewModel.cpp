@@ -383,7 +383,9 @@ private Q_SLOTS:
             return ids;
         };
         model.repository().apply(full(1));
+        Follower found(*model.searchResultsModel(), TorrentListModel::HashRole);
         model.setSearchText(u"7"_qs);
+        QTRY_COMPARE(found.rows, expectedFound(u"7"_qs));
         model.setSearchText(u"9"_qs);
         // Meanwhile one torrent is renamed into the results, one out of them, one removed, and
         // one moves to the other end of the list.
@@ -396,6 +398,9 @@ private Q_SLOTS:
                 .toJson()));
         QTRY_COMPARE(idsOf(model.searchResultsModel()->torrents()), expectedFound(u"9"_qs));
         QVERIFY(model.searchResultsModel()->torrents().size() > 1000);
+        // New results fill the rows a view has, without starting it over.
+        QCOMPARE(found.rows, expectedFound(u"9"_qs));
+        QVERIFY(!found.told.contains(u"reset"_qs));
         QTRY_COMPARE(shown(), expectedShown());
 
         // A choice made while a list is sorted aside applies at once; the list sorted for the

@@ -21,7 +21,11 @@ Page {
                                            : viewModel.isLoading && results.count === 0 ? "loading"
                                            : results.count === 0 ? "none" : "results"
 
-    onSearchTextChanged: viewModel.searchText = searchText
+    onSearchTextChanged: {
+        viewModel.searchText = searchText
+        // The results of a new text fill the rows in place: they are read from the top.
+        resultList.positionViewAtBeginning()
+    }
 
     // The search shares the list's repository; shown, it loads and keeps the torrents current.
     Binding {
@@ -94,6 +98,7 @@ Page {
     }
 
     ListView {
+        id: resultList
         objectName: "resultList"
         anchors.fill: parent
         visible: root.contentState === "results"
