@@ -22,6 +22,8 @@
 //                   (contentY animated at 2,000 px/s, back and forth) and ticks keep coming
 //   type_gap_ms     the longest stretch while a search is typed in the search screen, a
 //                   keystroke every 200 ms (narrowing, starting anew, widening)
+//   sort_gap_ms     the longest stretch after a new sort order is chosen in the list (by name,
+//                   by size, back to the default), each followed by 400 ms
 //   act_gap_ms      the longest stretch when the application becomes active again: a full
 //                   answer and the shown list's quiet period after it
 //   rss_MB / peak_MB VmRSS after the ticks, VmHWM at the end. VmHWM is process-wide
@@ -266,7 +268,7 @@ struct Figures
     double idleGapMs = 0, idleCpuPercent = 0;
     double tickCpuMs = 0, tickGapMs = 0, tickWallMs = 0;
     double flickFrameMs = 0, flickFps = 0, flickGapMs = 0;
-    double typeGapMs = 0, activationGapMs = 0;
+    double typeGapMs = 0, sortGapMs = 0, activationGapMs = 0;
     double rssBeforeMB = 0, rssMB = 0, peakMB = 0, serverMB = 0;
     double parseColdMs = 0, parseWarmMs = 0;
     bool timerFromSettings = true;
@@ -520,6 +522,15 @@ std::optional<QString> runAppPath(int size, Figures &f, benchmark::State &state)
     f.typeGapMs = monitor->maxMs();
     searchModel->setSearchText({});
     tabs->setProperty("selectedTab", 0);
+
+    // New sort orders in the list.
+    monitor->runFor(300);
+    monitor->reset();
+    for (const auto sort : {TorrentSortOption::name, TorrentSortOption::size, TorrentSortOption::defaultOrder}) {
+        listModel->setSortOption(sort);
+        monitor->runFor(400);
+    }
+    f.sortGapMs = monitor->maxMs();
     monitor->runFor(300);
 
     // Back to the application: a full answer, then the quiet period of the shown list.
@@ -564,6 +575,7 @@ void BM_AppPath(benchmark::State &state)
     state.counters["flick_fps"] = f.flickFps;
     state.counters["flick_gap_ms"] = f.flickGapMs;
     state.counters["type_gap_ms"] = f.typeGapMs;
+    state.counters["sort_gap_ms"] = f.sortGapMs;
     state.counters["activation_gap_ms"] = f.activationGapMs;
     state.counters["rss_MB"] = f.rssMB;
     state.counters["peak_MB"] = f.peakMB;
@@ -635,14 +647,14 @@ void printTable()
         return;
     std::printf("\napplication path (GUI thread; refresh every %d ms, 2 x %d ticks measured, %d while scrolling)\n",
                 options.intervalMs, options.ticks, options.flickTicks);
-    std::printf("%9s %10s %9s %10s %9s %8s %8s %8s %8s %9s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n", "torrents",
+    std::printf("%9s %10s %9s %10s %9s %8s %8s %8s %8s %9s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n", "torrents",
                 "first_ms", "ready_ms", "login_ms", "conn_gap", "idle_gap", "tick_cpu", "tick_gap", "tick_wall", "flick_fr", "fps",
-                "type_gap", "act_gap", "rss_MB", "peak_MB", "srv_MB", "parse_c", "parse_w", "idle_cpu");
+                "type_gap", "sort_gap", "act_gap", "rss_MB", "peak_MB", "srv_MB", "parse_c", "parse_w", "idle_cpu");
     for (const auto &[size, f] : results)
-        std::printf("%9d %10.1f %9.1f %10.1f %9.1f %8.2f %8.1f %8.1f %8.0f %9.1f %8.1f %8.1f %8.1f %8.0f %8.0f %8.1f %8.1f "
-                    "%8.1f %7.1f%%\n",
+        std::printf("%9d %10.1f %9.1f %10.1f %9.1f %8.2f %8.1f %8.1f %8.0f %9.1f %8.1f %8.1f %8.1f %8.1f %8.0f %8.0f %8.1f "
+                    "%8.1f %8.1f %7.1f%%\n",
                     size, f.firstListMs, f.readyMs, f.loginToListMs, f.connectGapMs, f.idleGapMs, f.tickCpuMs, f.tickGapMs,
-                    f.tickWallMs, f.flickFrameMs, f.flickFps, f.typeGapMs, f.activationGapMs, f.rssMB, f.peakMB,
+                    f.tickWallMs, f.flickFrameMs, f.flickFps, f.typeGapMs, f.sortGapMs, f.activationGapMs, f.rssMB, f.peakMB,
                     f.serverMB, f.parseColdMs, f.parseWarmMs, f.idleCpuPercent);
     std::printf("idle event-loop pass: %.2f us\n", idleIterationUs);
     for (const auto &[size, f] : results) {

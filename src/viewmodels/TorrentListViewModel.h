@@ -174,7 +174,7 @@ public:
     // From this many candidates on, a search runs on another thread and its results come later.
     static constexpr qsizetype searchInBackgroundFrom = 5000;
     // From this many torrents on, a list that changed wholesale is filtered and sorted on another
-    // thread while the quiet period runs.
+    // thread while the quiet period runs, and one for new choices is shown once sorted there.
     static constexpr qsizetype sortInBackgroundFrom = 5000;
 
 Q_SIGNALS:
@@ -217,7 +217,9 @@ private:
     // The end of the quiet period: the list sorted aside, when it is of these torrents and
     // choices, or else updateShown().
     void showWhenQuiet();
-    void sortAside();
+    // Filters and sorts the records on another thread for the current choices; with
+    // `showWhenReady`, the result shows as soon as it comes, else at the end of the quiet period.
+    void sortAside(bool showWhenReady);
     void updateSearchResults();
     // Takes in one publication of the repository: totals, counts and search results at once,
     // the shown list at the end of the quiet period.
