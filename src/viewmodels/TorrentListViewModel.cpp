@@ -317,7 +317,13 @@ void TorrentListViewModel::showWhenQuiet()
         return;
     }
     const SortedAside aside = *std::exchange(m_sortedAside, std::nullopt);
-    m_filtered->setRecords(*aside.rows, TorrentListModel::Ids::unique);
+    // In another order the rows take their new records where they are, as a short list's rows
+    // would move: working out how 100,000 rows moved costs more, and a reset makes every shown
+    // row anew.
+    if (aside.choices != m_shownChoices)
+        m_filtered->replaceRecords(*aside.rows);
+    else
+        m_filtered->setRecords(*aside.rows, TorrentListModel::Ids::unique);
     m_shownChoices = aside.choices;
     m_pendingEverything = false;
     // The changes that came while it was sorted are placed as those of a tick.

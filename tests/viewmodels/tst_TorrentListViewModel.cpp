@@ -405,11 +405,13 @@ private Q_SLOTS:
 
         // A choice made while a list is sorted aside is sorted aside too and shows when ready,
         // before the quiet period ends; the list sorted for the choice before never shows.
+        Follower view(*model.filteredTorrentsModel(), TorrentListModel::HashRole);
         model.repository().apply(full(3));
         model.setSortOption(TorrentSortOption::name);
         QTRY_COMPARE_WITH_TIMEOUT(shown(), expectedShown(), 250);
         QTest::qWait(500);
         QCOMPARE(shown(), expectedShown());
+        QCOMPARE(view.rows, shown());
     }
 
     void pollingFollowsScreensSettingsAndApplication()
