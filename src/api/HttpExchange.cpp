@@ -24,6 +24,15 @@ struct ReadState
     bool tooLarge = false;
     QList<QSslError> sslErrors; // of the handshake, when Qt reported any
     QSslCertificate presented;
+
+    // Appends what the reply holds, read straight into the body.
+    void readFrom(QNetworkReply *reply, qint64 available)
+    {
+        const qsizetype at = body.size();
+        body.resize(at + qsizetype(available));
+        const qint64 read = reply->read(body.data() + at, available);
+        body.truncate(at + qsizetype(std::max<qint64>(read, 0)));
+    }
 };
 
 // Qt reports an HTTP error status as an error code of its own; those answers are still HTTP
@@ -199,10 +208,7 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
             rawReply->abort();
             return;
         }
-        const qsizetype at = state->body.size();
-        state->body.resize(at + qsizetype(available));
-        const qint64 read = rawReply->read(state->body.data() + at, available);
-        state->body.truncate(at + qsizetype(std::max<qint64>(read, 0)));
+        state->readFrom(rawReply, available);
     });
     // Qt asks while the handshake waits: what is ignored here is all it overlooks. The
     // handshake fails before any request byte (or cookie) leaves.
@@ -247,7 +253,7 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
     const qint64 available = reply->bytesAvailable();
     if (state->body.size() + available > limits.maxResponseBytes)
         throw NetworkError::responseTooLarge(limits.maxResponseBytes);
-    state->body += reply->read(available);
+    state->readFrom(reply, available);
     co_return HttpAnswer{status.toInt(), std::move(state->body), reply->rawHeader("Content-Type"),
                          reply->rawHeader("WWW-Authenticate")};
 }
