@@ -308,7 +308,7 @@ void TorrentListViewModel::sortAside(bool showWhenReady)
 
 void TorrentListViewModel::showWhenQuiet()
 {
-    if (!m_sortedAside || !m_keepsShownList || !m_pendingEverything || m_sortedAside->choices != choices()) {
+    if (!m_sortedAside || m_sortedAside->choices != choices()) {
         updateShown();
         return;
     }

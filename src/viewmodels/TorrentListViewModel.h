@@ -281,7 +281,8 @@ private:
     // The list that changed wholesale, filtered and sorted on another thread for `choices`;
     // m_pending holds the changes since. Its serial is that of the last one started, so a
     // result that comes after another start, or after the shown list was made otherwise, is
-    // not used.
+    // not used. It exists only while a shown list is kept and is to be made anew
+    // (m_pendingEverything): starting one sets that, and whatever ends either drops it.
     struct SortedAside
     {
         quint64 serial = 0;
