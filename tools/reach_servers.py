@@ -54,8 +54,9 @@ def path(state, *parts):
     return os.path.join(state, *parts)
 
 
-def run(args, cwd):
-    done = subprocess.run(args, cwd=cwd, stdin=subprocess.DEVNULL, capture_output=True, text=True)
+def run(args, cwd, stdin_text=None):
+    done = subprocess.run(args, cwd=cwd, input=stdin_text, stdin=None if stdin_text is not None else subprocess.DEVNULL,
+                          capture_output=True, text=True)
     if done.returncode != 0:
         raise RuntimeError(f"{args[0]} {args[1]} failed: {done.stderr.strip()}")
     return done.stdout
@@ -259,7 +260,7 @@ def start(state, backend, timeout):
         proxy_password, header_value = secrets.token_urlsafe(12), secrets.token_urlsafe(16)
         os.makedirs(path(state, "nginx"))
         with open(path(state, "nginx", "htpasswd"), "w") as f:
-            f.write(f"{PROXY_USER}:" + run(["openssl", "passwd", "-apr1", proxy_password], state))
+            f.write(f"{PROXY_USER}:" + run(["openssl", "passwd", "-apr1", "-stdin"], state, proxy_password + "\n"))
         nginx_port, dead_port, socat_port = (qbt_server.free_port() for _ in range(3))
         with open(path(state, "nginx", "nginx.conf"), "w") as f:
             f.write(nginx_conf(state, backend, nginx_port, dead_port, header_value))
