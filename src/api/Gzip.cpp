@@ -53,6 +53,12 @@ std::optional<QByteArray> inflateWhole(QByteArrayView compressed, qint64 size)
 
 } // namespace
 
+qint64 inflatedSizeHint(QByteArrayView compressed)
+{
+    const qint64 size = isGzip(compressed) ? trailerSize(compressed) : -1;
+    return size >= 0 && size / 64 <= compressed.size() ? size : 0;
+}
+
 QByteArray inflateGzip(QByteArrayView compressed, qint64 limit)
 {
     // A stream cut short has no trailer: what is read as one may say anything, so a size past

@@ -5,9 +5,12 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace json {
@@ -94,12 +97,40 @@ struct SharedParser
 {
     simdjson::dom::parser parser;
     bool busy = false;
+    std::thread warming; // faulting in the parser's buffers (ParserWarmUp)
+
+    ~SharedParser() { waitForWarmUp(); }
+    void waitForWarmUp()
+    {
+        if (warming.joinable())
+            warming.join();
+    }
+    // Buffers sized for a big answer (a full sync of 100,000 torrents needs some 300 MB) go
+    // back; the next big answer is rare and pays for its own. Unmapping them takes tens of
+    // milliseconds, which the caller need not wait for: another thread does it.
+    void releaseIfBig()
+    {
+        if (busy || parser.capacity() <= keptParserCapacity)
+            return;
+        waitForWarmUp();
+        auto big = std::make_shared<simdjson::dom::parser>(std::exchange(parser, simdjson::dom::parser()));
+        QThreadPool::globalInstance()->start([big = std::move(big)]() mutable { big.reset(); });
+    }
 };
 
 SharedParser &sharedParser()
 {
     thread_local SharedParser shared;
     return shared;
+}
+
+// Writes one byte of each page of the first `used` bytes of `buffer`.
+void faultIn(void *buffer, size_t used)
+{
+    constexpr size_t page = 4096;
+    auto *bytes = static_cast<volatile unsigned char *>(buffer);
+    for (size_t at = 0; at < used; at += page)
+        bytes[at] = 0;
 }
 
 QString describe(Element value)
@@ -183,6 +214,7 @@ Document::Document(QByteArrayView bytes, bool padded)
         throwDataCorrupted(Path{}, QStringLiteral("数据不是有效的 JSON：内容为空"));
     SharedParser &shared = sharedParser();
     simdjson::dom::parser *parser = &shared.parser;
+    shared.waitForWarmUp();
     if (shared.busy) {
         m_ownParser = std::make_unique<simdjson::dom::parser>();
         parser = m_ownParser.get();
@@ -202,15 +234,49 @@ Document::~Document()
     if (m_usesShared) {
         SharedParser &shared = sharedParser();
         shared.busy = false;
-        // Buffers sized for a big answer (a full sync of 100,000 torrents needs some 300 MB)
-        // go back; the next big answer is rare and pays for its own. Unmapping them takes tens
-        // of milliseconds, which the decoded value need not wait for: another thread does it.
-        if (shared.parser.capacity() > keptParserCapacity) {
-            auto big = std::make_shared<simdjson::dom::parser>(std::exchange(shared.parser, simdjson::dom::parser()));
-            QThreadPool::globalInstance()->start([big = std::move(big)]() mutable { big.reset(); });
-        }
+        shared.releaseIfBig();
     }
     openDocuments().leave();
+}
+
+ParserWarmUp::ParserWarmUp(size_t bytes)
+{
+    SharedParser &shared = sharedParser();
+    // Below this the faults cost less than a thread; a parser kept from the last answer has
+    // its pages already.
+    constexpr size_t worthAThread = 4u << 20;
+    simdjson::dom::parser &parser = shared.parser;
+    if (bytes < worthAThread || shared.busy || shared.warming.joinable()
+        || (parser.capacity() >= bytes && parser.doc.capacity() >= bytes))
+        return;
+    // The parser's own buffers and its document's, as the parse would allocate them.
+    if (parser.allocate(bytes) != simdjson::SUCCESS || parser.doc.allocate(bytes) != simdjson::SUCCESS) {
+        shared.parser = simdjson::dom::parser(); // the parse tries again, and reports it
+        return;
+    }
+    // The share of each buffer a sync answer uses, per byte of JSON (about 0.9, 0.9 and 0.7 for
+    // a list of torrents), a little less: what is left is faulted in by the parse itself,
+    // while memory faulted in and never used would only add to the peak.
+    std::array<std::pair<void *, size_t>, 3> parts{{
+        {parser.doc.tape.get(), bytes / 5 * 4},
+        {parser.doc.string_buf.get(), bytes / 20 * 17},
+        {parser.implementation->structural_indexes.get(), bytes / 5 * 3},
+    }};
+    try {
+        shared.warming = std::thread([parts] {
+            for (const auto &[buffer, used] : parts)
+                faultIn(buffer, used);
+        });
+    } catch (const std::system_error &) {
+        // No thread to be had: the parse faults its pages in itself.
+    }
+}
+
+ParserWarmUp::~ParserWarmUp()
+{
+    SharedParser &shared = sharedParser();
+    shared.waitForWarmUp();
+    shared.releaseIfBig();
 }
 
 void throwTypeMismatch(const QString &expectedType, Element found, const Path &path)

@@ -57,6 +57,21 @@ private:
     Element m_root;
 };
 
+// Readies this thread's parser for a document of about `bytes` bytes while the caller does
+// something else first (inflates it): the parser's buffers are allocated at once and the part a
+// document of that size uses is faulted in on a thread of its own. A full answer of 100,000
+// torrents would otherwise fault in some 70,000 fresh pages one by one while it is parsed, a
+// third of the parse. The next Document on this thread waits for that thread; a big parser
+// still unused when this ends (the answer failed before it was parsed) is let go.
+class ParserWarmUp
+{
+public:
+    explicit ParserWarmUp(size_t bytes);
+    ~ParserWarmUp();
+    ParserWarmUp(const ParserWarmUp &) = delete;
+    ParserWarmUp &operator=(const ParserWarmUp &) = delete;
+};
+
 [[noreturn]] void throwTypeMismatch(const QString &expectedType, Element found, const Path &path);
 [[noreturn]] void throwValueNotFound(const QString &expectedType, const Path &path);
 [[noreturn]] void throwKeyNotFound(std::string_view key, const Path &objectPath);

@@ -9,6 +9,7 @@
 #include "api/SessionCookieJar.h"
 #include "model/DecodingError.h"
 
+#include <QCryptographicHash>
 #include <QNetworkCookie>
 #include <QRegularExpression>
 
@@ -323,40 +324,58 @@ private Q_SLOTS:
 
     // Sync answers are asked for gzip-compressed and inflated with the decoding: members one
     // after another joined; a stream cut short, one that inflates past the bound or a page
-    // where JSON belongs is refused with what it is.
+    // where JSON belongs is refused with what it is. A big answer's parser is readied while it
+    // is inflated (the pages faulted in beforehand must be the parser's own).
     void compressedSyncAnswers_data()
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("kind"); // NetworkError::Kind, -1 for a decoded answer
+        QTest::addColumn<int>("torrents");
+        QTest::addColumn<qint64>("limit");
         const QByteArray full = fixture("maindata-full.json");
+        QByteArray big = R"({"rid":1,"full_update":true,"torrents":{)";
+        const QJsonObject listed = QJsonDocument::fromJson(full)["torrents"].toObject();
+        const QByteArray one = QJsonDocument(listed.begin()->toObject()).toJson(QJsonDocument::Compact);
+        constexpr int bigCount = 5000; // 6 MB
+        for (int i = 0; i < bigCount; ++i) {
+            const QByteArray hash = QCryptographicHash::hash(QByteArray::number(i), QCryptographicHash::Sha1).toHex();
+            big += (i ? ",\"" : "\"") + hash + "\":" + one;
+        }
+        big += "}}";
         const QByteArray endless = "{\"rid\":1,\"x\":\"" + QByteArray(1 << 20, 'a') + "\"}";
         using K = NetworkError::Kind;
-        QTest::newRow("one member") << gzip(full) << -1;
-        QTest::newRow("two members") << gzip(full.left(100)) + gzip(full.mid(100)) << -1;
-        QTest::newRow("cut short") << gzip(full).chopped(20) << int(K::invalidResponse);
-        QTest::newRow("past the bound") << gzip(endless) << int(K::responseTooLarge);
+        const qint64 small = 256 * 1024, large = 64 << 20;
+        QTest::newRow("one member") << gzip(full) << -1 << 2 << small;
+        QTest::newRow("two members") << gzip(full.left(100)) + gzip(full.mid(100)) << -1 << 2 << small;
+        QTest::newRow("big") << gzip(big) << -1 << bigCount << large;
+        QTest::newRow("big, cut short") << gzip(big).chopped(20) << int(K::invalidResponse) << 0 << large;
+        QTest::newRow("big, a page") << gzip("<html><body>" + big + "</body></html>") << int(K::htmlPage) << 0 << large;
+        QTest::newRow("cut short") << gzip(full).chopped(20) << int(K::invalidResponse) << 0 << small;
+        QTest::newRow("past the bound") << gzip(endless) << int(K::responseTooLarge) << 0 << small;
         // The size in the trailer is only trusted as far as the bytes bear it out.
         const auto sized = [](QByteArray gz, quint32 size) {
             qToLittleEndian(size, gz.data() + gz.size() - 4);
             return gz;
         };
-        QTest::newRow("trailer too small") << sized(gzip(full), 100) << int(K::invalidResponse);
-        QTest::newRow("trailer too big") << sized(gzip(full), quint32(full.size() + 100)) << int(K::invalidResponse);
-        QTest::newRow("past the bound, trailer small") << sized(gzip(endless), 10) << int(K::responseTooLarge);
-        QTest::newRow("a page") << gzip(" <html><body>登录</body></html>") << int(K::htmlPage);
+        QTest::newRow("trailer too small") << sized(gzip(full), 100) << int(K::invalidResponse) << 0 << small;
+        QTest::newRow("trailer too big") << sized(gzip(full), quint32(full.size() + 100)) << int(K::invalidResponse) << 0 << small;
+        QTest::newRow("past the bound, trailer small") << sized(gzip(endless), 10) << int(K::responseTooLarge) << 0 << small;
+        QTest::newRow("a page") << gzip(" <html><body>登录</body></html>") << int(K::htmlPage) << 0 << small;
     }
 
     void compressedSyncAnswers()
     {
         QFETCH(QByteArray, body);
         QFETCH(int, kind);
-        h->client.setResponseSizeLimit(256 * 1024);
+        QFETCH(int, torrents);
+        QFETCH(qint64, limit);
+        h->client.setResponseSizeLimit(limit);
         h->server.enqueue(syncPath, TestResponse::json(body).withHeader("Content-Encoding", "gzip"));
         const auto outcome = runTask(h->client.getSyncData(5));
         QCOMPARE(h->server.lastRequest().header("Accept-Encoding"), std::optional<QByteArray>("gzip"));
         if (kind < 0) {
             VERIFY_OK(outcome);
-            QCOMPARE(outcome.value->torrents->size(), 2);
+            QCOMPARE(outcome.value->torrents->size(), torrents);
             return;
         }
         const auto *error = outcome.errorAs<NetworkError>();
