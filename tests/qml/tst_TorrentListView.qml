@@ -141,9 +141,9 @@ ScreenTestCase {
         const page = stack.currentItem
         const list = findChild(page, "torrentList")
         tryCompare(list, "count", 2)
-        const [bar, pause, title] = findAll(page, ["bulkBar", "bulkPause", "navTitle"])
-        verify(!bar.visible)
+        verify(!findChild(page, "bulkBar")) // made when the mode is first entered
         mouseClick(findChild(page, "selectButton"))
+        const [bar, pause, title] = findAll(page, ["bulkBar", "bulkPause", "navTitle"])
         compare([page.selecting, bar.visible, pause.enabled, title.text], [true, true, false, "选择种子"])
         const first = row(list, "sample.bin")
         mouseClick(first)

@@ -26,111 +26,121 @@ Item {
 
     function popup(hashes, anchor) {
         choose(hashes)
+        const shown = menu.get()
         if (anchor)
-            menu.popup(anchor, anchor.width - menu.width, anchor.height)
+            shown.popup(anchor, anchor.width - shown.width, anchor.height)
         else
-            menu.popup()
+            shown.popup()
     }
 
     // "category", "tags", "location", "rename" or "limits".
     function edit(kind, hashes) {
         choose(hashes)
-        sheet.kind = kind
-        sheet.open()
+        const shown = sheet.get()
+        shown.kind = kind
+        shown.open()
     }
 
-    Menu {
+    // Both made on their first use.
+    LazyPopup {
         id: menu
-        objectName: "torrentEditMenu"
-        // Parented to the window's overlay, so it pops up wherever the owner sits.
-        parent: Overlay.overlay
+        owner: root
+        component: Menu {
+            objectName: "torrentEditMenu"
+            // Parented to the window's overlay, so it pops up wherever the owner sits.
+            parent: Overlay.overlay
 
-        SymbolMenuItem {
-            objectName: "editCategory"
-            text: "设置分类…"
-            symbol: "folder"
-            onTriggered: root.edit("category", root.hashes)
-        }
-        SymbolMenuItem {
-            objectName: "editTags"
-            text: "编辑标签…"
-            symbol: "tag"
-            onTriggered: root.edit("tags", root.hashes)
-        }
-        SymbolMenuItem {
-            objectName: "editLocation"
-            text: "更改保存位置…"
-            symbol: "folder.badge.gearshape"
-            onTriggered: root.edit("location", root.hashes)
-        }
-        SymbolMenuItem {
-            objectName: "editName"
-            text: "重命名…"
-            symbol: "pencil"
-            enabled: root.hashes.length === 1
-            onTriggered: root.edit("rename", root.hashes)
-        }
-        SymbolMenuItem {
-            objectName: "editLimits"
-            text: "限速…"
-            symbol: "speedometer"
-            onTriggered: root.edit("limits", root.hashes)
-        }
-        MenuSeparator {}
-        SymbolMenuItem {
-            objectName: "toggleForceStart"
-            text: "强制启动"
-            symbol: "bolt.fill"
-            checkable: true
-            checked: root.torrentState.forceStart === true
-            onTriggered: root.listModel.setForceStart(root.hashes, checked)
-        }
-        SymbolMenuItem {
-            objectName: "toggleSequential"
-            text: "按顺序下载"
-            symbol: "list.number"
-            checkable: true
-            checked: root.torrentState.sequentialDownload === true
-            onTriggered: root.listModel.toggleSequentialDownload(root.hashes)
-        }
-        SymbolMenuItem {
-            objectName: "toggleFirstLast"
-            text: "先下载首尾文件块"
-            symbol: "flag"
-            checkable: true
-            checked: root.torrentState.firstLastPiecePriority === true
-            onTriggered: root.listModel.toggleFirstLastPiecePriority(root.hashes)
-        }
-        MenuSeparator {
-            visible: root.listModel.queueingEnabled
-            height: visible ? implicitHeight : 0
-        }
-        Repeater {
-            model: root.listModel.queueingEnabled
-                   ? [["top", "移至队列顶部", "arrow.up.to.line"], ["up", "在队列中上移", "arrow.up"],
-                      ["down", "在队列中下移", "arrow.down"], ["bottom", "移至队列底部", "arrow.down.to.line"]]
-                   : []
-            delegate: SymbolMenuItem {
-                required property var modelData
-                objectName: "queue_" + modelData[0]
-                text: modelData[1]
-                symbol: modelData[2]
-                onTriggered: root.listModel.moveInQueue(root.hashes, modelData[0])
+            SymbolMenuItem {
+                objectName: "editCategory"
+                text: "设置分类…"
+                symbol: "folder"
+                onTriggered: root.edit("category", root.hashes)
+            }
+            SymbolMenuItem {
+                objectName: "editTags"
+                text: "编辑标签…"
+                symbol: "tag"
+                onTriggered: root.edit("tags", root.hashes)
+            }
+            SymbolMenuItem {
+                objectName: "editLocation"
+                text: "更改保存位置…"
+                symbol: "folder.badge.gearshape"
+                onTriggered: root.edit("location", root.hashes)
+            }
+            SymbolMenuItem {
+                objectName: "editName"
+                text: "重命名…"
+                symbol: "pencil"
+                enabled: root.hashes.length === 1
+                onTriggered: root.edit("rename", root.hashes)
+            }
+            SymbolMenuItem {
+                objectName: "editLimits"
+                text: "限速…"
+                symbol: "speedometer"
+                onTriggered: root.edit("limits", root.hashes)
+            }
+            MenuSeparator {}
+            SymbolMenuItem {
+                objectName: "toggleForceStart"
+                text: "强制启动"
+                symbol: "bolt.fill"
+                checkable: true
+                checked: root.torrentState.forceStart === true
+                onTriggered: root.listModel.setForceStart(root.hashes, checked)
+            }
+            SymbolMenuItem {
+                objectName: "toggleSequential"
+                text: "按顺序下载"
+                symbol: "list.number"
+                checkable: true
+                checked: root.torrentState.sequentialDownload === true
+                onTriggered: root.listModel.toggleSequentialDownload(root.hashes)
+            }
+            SymbolMenuItem {
+                objectName: "toggleFirstLast"
+                text: "先下载首尾文件块"
+                symbol: "flag"
+                checkable: true
+                checked: root.torrentState.firstLastPiecePriority === true
+                onTriggered: root.listModel.toggleFirstLastPiecePriority(root.hashes)
+            }
+            MenuSeparator {
+                visible: root.listModel.queueingEnabled
+                height: visible ? implicitHeight : 0
+            }
+            Repeater {
+                model: root.listModel.queueingEnabled
+                       ? [["top", "移至队列顶部", "arrow.up.to.line"], ["up", "在队列中上移", "arrow.up"],
+                          ["down", "在队列中下移", "arrow.down"], ["bottom", "移至队列底部", "arrow.down.to.line"]]
+                       : []
+                delegate: SymbolMenuItem {
+                    required property var modelData
+                    objectName: "queue_" + modelData[0]
+                    text: modelData[1]
+                    symbol: modelData[2]
+                    onTriggered: root.listModel.moveInQueue(root.hashes, modelData[0])
+                }
             }
         }
     }
 
-    Sheet {
+    LazyPopup {
         id: sheet
-        objectName: "torrentEditSheet"
-        property string kind
-        page: Component {
-            TorrentEditForm {
-                listModel: root.listModel
-                kind: sheet.kind
-                hashes: root.hashes
-                torrentState: root.torrentState
-                onApplied: root.applied()
+        owner: root
+        component: Sheet {
+            id: editSheet
+            objectName: "torrentEditSheet"
+            property string kind
+            page: Component {
+                TorrentEditForm {
+                    listModel: root.listModel
+                    kind: editSheet.kind
+                    hashes: root.hashes
+                    torrentState: root.torrentState
+                    onApplied: root.applied()
+                }
             }
         }
     }

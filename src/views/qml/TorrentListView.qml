@@ -37,6 +37,7 @@ Page {
     // The selection mode: a tap on a row toggles it, and the bar at the bottom acts on the
     // selected torrents.
     property bool selecting: false
+    onSelectingChanged: if (selecting) bulkBar.active = true
     readonly property TorrentListModel torrents: viewModel.filteredTorrents
 
     // The application may start, or log in, while it is not the active one.
@@ -94,7 +95,7 @@ Page {
     function askDeleteWithFiles(hashes, name) {
         pendingDeleteHashes = hashes
         pendingDeleteName = name
-        deleteConfirmation.open()
+        deleteConfirmation.get().open()
     }
 
     function setSelecting(on) {
@@ -129,64 +130,69 @@ Page {
         }
     }
 
-    footer: ToolBar {
-        objectName: "bulkBar"
+    // The bar of the selection mode, made when the mode is first entered.
+    footer: Loader {
+        id: bulkBar
+        active: false
         visible: root.selecting
         height: visible ? implicitHeight : 0
-        Material.background: root.Material.backgroundColor
-        Flickable {
-            anchors.fill: parent
-            contentWidth: bulkRow.implicitWidth
-            flickableDirection: Flickable.HorizontalFlick
-            boundsBehavior: Flickable.StopAtBounds
-            RowLayout {
-                id: bulkRow
-                height: parent.height
-                spacing: 0
-                enabled: root.torrents.selectedCount > 0
-                Repeater {
-                    model: [
-                        ["bulkPause", "暂停", "pause.fill", hashes => root.viewModel.pauseAll(hashes)],
-                        ["bulkResume", "开始", "play.fill", hashes => root.viewModel.resumeAll(hashes)],
-                        ["bulkForceStart", "强制启动", "bolt.fill", hashes => root.viewModel.forceStartAll(hashes)],
-                        ["bulkRecheck", "校验", "checkmark.circle", hashes => root.viewModel.recheckAll(hashes)],
-                        ["bulkReannounce", "汇报", "antenna.radiowaves.left.and.right", hashes => root.viewModel.reannounceAll(hashes)],
-                        ["bulkCategory", "分类", "folder", null],
-                        ["bulkTags", "标签", "tag", null]
-                    ]
-                    delegate: BarButton {
-                        required property var modelData
-                        objectName: modelData[0]
-                        text: modelData[1]
-                        symbol: modelData[2]
-                        // The two edits keep the selection until their sheet applies a change.
-                        onClicked: modelData[3] ? root.actOnSelection(modelData[3])
-                                                : editor.edit(modelData[0] === "bulkCategory" ? "category" : "tags",
-                                                              root.torrents.selectedHashes())
-                    }
-                }
-                BarButton {
-                    objectName: "bulkDelete"
-                    text: "删除"
-                    symbol: "trash"
-                    tint: Theme.red
-                    onClicked: bulkDeleteMenu.popup()
-                    Menu {
-                        id: bulkDeleteMenu
-                        objectName: "bulkDeleteMenu"
-                        SymbolMenuItem {
-                            objectName: "bulkDeleteTorrents"
-                            text: "删除种子"
-                            symbol: "trash"
-                            destructive: true
-                            onTriggered: root.actOnSelection(hashes => root.viewModel.removeAll(hashes, false))
+        sourceComponent: ToolBar {
+            objectName: "bulkBar"
+            Material.background: root.Material.backgroundColor
+            Flickable {
+                anchors.fill: parent
+                contentWidth: bulkRow.implicitWidth
+                flickableDirection: Flickable.HorizontalFlick
+                boundsBehavior: Flickable.StopAtBounds
+                RowLayout {
+                    id: bulkRow
+                    height: parent.height
+                    spacing: 0
+                    enabled: root.torrents.selectedCount > 0
+                    Repeater {
+                        model: [
+                            ["bulkPause", "暂停", "pause.fill", hashes => root.viewModel.pauseAll(hashes)],
+                            ["bulkResume", "开始", "play.fill", hashes => root.viewModel.resumeAll(hashes)],
+                            ["bulkForceStart", "强制启动", "bolt.fill", hashes => root.viewModel.forceStartAll(hashes)],
+                            ["bulkRecheck", "校验", "checkmark.circle", hashes => root.viewModel.recheckAll(hashes)],
+                            ["bulkReannounce", "汇报", "antenna.radiowaves.left.and.right", hashes => root.viewModel.reannounceAll(hashes)],
+                            ["bulkCategory", "分类", "folder", null],
+                            ["bulkTags", "标签", "tag", null]
+                        ]
+                        delegate: BarButton {
+                            required property var modelData
+                            objectName: modelData[0]
+                            text: modelData[1]
+                            symbol: modelData[2]
+                            // The two edits keep the selection until their sheet applies a change.
+                            onClicked: modelData[3] ? root.actOnSelection(modelData[3])
+                                                    : editor.edit(modelData[0] === "bulkCategory" ? "category" : "tags",
+                                                                  root.torrents.selectedHashes())
                         }
-                        SymbolMenuItem {
-                            objectName: "bulkDeleteWithFiles"
-                            text: "删除种子和文件"
-                            symbol: "trash.fill"
-                            destructive: true
-                            onTriggered: root.askDeleteWithFiles(root.torrents.selectedHashes(), "")
+                    }
+                    BarButton {
+                        objectName: "bulkDelete"
+                        text: "删除"
+                        symbol: "trash"
+                        tint: Theme.red
+                        onClicked: bulkDeleteMenu.popup()
+                        Menu {
+                            id: bulkDeleteMenu
+                            objectName: "bulkDeleteMenu"
+                            SymbolMenuItem {
+                                objectName: "bulkDeleteTorrents"
+                                text: "删除种子"
+                                symbol: "trash"
+                                destructive: true
+                                onTriggered: root.actOnSelection(hashes => root.viewModel.removeAll(hashes, false))
+                            }
+                            SymbolMenuItem {
+                                objectName: "bulkDeleteWithFiles"
+                                text: "删除种子和文件"
+                                symbol: "trash.fill"
+                                destructive: true
+                                onTriggered: root.askDeleteWithFiles(root.torrents.selectedHashes(), "")
+                            }
                         }
                     }
                 }
@@ -373,10 +379,11 @@ Page {
                         onContextMenuRequested: {
                             if (root.selecting)
                                 return
-                            contextMenu.hash = hash
-                            contextMenu.torrentName = name
-                            contextMenu.isPaused = isPaused
-                            contextMenu.popup()
+                            const menu = contextMenu.get()
+                            menu.hash = hash
+                            menu.torrentName = name
+                            menu.isPaused = isPaused
+                            menu.popup()
                         }
                     }
 
@@ -461,105 +468,114 @@ Page {
         }
     }
 
-    Menu {
+    // The menu of a row, made on its first use.
+    LazyPopup {
         id: contextMenu
-        objectName: "torrentContextMenu"
+        owner: root
+        component: Menu {
+            id: menu
+            objectName: "torrentContextMenu"
 
-        property string hash
-        property string torrentName
-        property bool isPaused: false
+            property string hash
+            property string torrentName
+            property bool isPaused: false
 
-        SymbolMenuItem {
-            objectName: "menuPauseResume"
-            text: contextMenu.isPaused ? "开始" : "暂停"
-            symbol: contextMenu.isPaused ? "play.fill" : "pause.fill"
-            onTriggered: contextMenu.isPaused ? root.viewModel.resume(contextMenu.hash) : root.viewModel.pause(contextMenu.hash)
-        }
-        SymbolMenuItem {
-            objectName: "menuForceStart"
-            text: "强制启动"
-            symbol: "bolt.fill"
-            onTriggered: root.viewModel.forceStart(contextMenu.hash)
-        }
-        SymbolMenuItem {
-            objectName: "menuEdit"
-            text: "编辑…"
-            symbol: "pencil"
-            onTriggered: editor.popup([contextMenu.hash])
-        }
-        MenuSeparator {}
-        SymbolMenuItem {
-            objectName: "menuRecheck"
-            text: "强制重新校验"
-            symbol: "checkmark.circle"
-            onTriggered: root.viewModel.recheck(contextMenu.hash)
-        }
-        SymbolMenuItem {
-            objectName: "menuReannounce"
-            text: "强制重新汇报"
-            symbol: "antenna.radiowaves.left.and.right"
-            onTriggered: root.viewModel.reannounce(contextMenu.hash)
-        }
-        MenuSeparator {}
-        SymbolMenuItem {
-            objectName: "menuDelete"
-            text: "删除种子"
-            symbol: "trash"
-            destructive: true
-            onTriggered: root.viewModel.remove(contextMenu.hash, false)
-        }
-        SymbolMenuItem {
-            objectName: "menuDeleteWithFiles"
-            text: "删除种子和文件"
-            symbol: "trash.fill"
-            destructive: true
-            onTriggered: root.askDeleteWithFiles([contextMenu.hash], contextMenu.torrentName)
+            SymbolMenuItem {
+                objectName: "menuPauseResume"
+                text: menu.isPaused ? "开始" : "暂停"
+                symbol: menu.isPaused ? "play.fill" : "pause.fill"
+                onTriggered: menu.isPaused ? root.viewModel.resume(menu.hash) : root.viewModel.pause(menu.hash)
+            }
+            SymbolMenuItem {
+                objectName: "menuForceStart"
+                text: "强制启动"
+                symbol: "bolt.fill"
+                onTriggered: root.viewModel.forceStart(menu.hash)
+            }
+            SymbolMenuItem {
+                objectName: "menuEdit"
+                text: "编辑…"
+                symbol: "pencil"
+                onTriggered: editor.popup([menu.hash])
+            }
+            MenuSeparator {}
+            SymbolMenuItem {
+                objectName: "menuRecheck"
+                text: "强制重新校验"
+                symbol: "checkmark.circle"
+                onTriggered: root.viewModel.recheck(menu.hash)
+            }
+            SymbolMenuItem {
+                objectName: "menuReannounce"
+                text: "强制重新汇报"
+                symbol: "antenna.radiowaves.left.and.right"
+                onTriggered: root.viewModel.reannounce(menu.hash)
+            }
+            MenuSeparator {}
+            SymbolMenuItem {
+                objectName: "menuDelete"
+                text: "删除种子"
+                symbol: "trash"
+                destructive: true
+                onTriggered: root.viewModel.remove(menu.hash, false)
+            }
+            SymbolMenuItem {
+                objectName: "menuDeleteWithFiles"
+                text: "删除种子和文件"
+                symbol: "trash.fill"
+                destructive: true
+                onTriggered: root.askDeleteWithFiles([menu.hash], menu.torrentName)
+            }
         }
     }
 
     // Deleting the data cannot be undone on the server, so it is confirmed first; cancelling
     // sends nothing.
-    Dialog {
+    LazyPopup {
         id: deleteConfirmation
-        objectName: "deleteWithFilesConfirmation"
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        width: Math.min(parent.width - 48, 400)
-        modal: true
-        title: "删除种子和文件"
-        onClosed: {
-            root.pendingDeleteHashes = []
-            root.pendingDeleteName = ""
-        }
-
-        contentItem: Label {
-            objectName: "confirmationText"
-            // One named torrent (from its row), or the count of a selection.
-            text: root.pendingDeleteHashes.length === 0 ? ""
-                  : root.pendingDeleteName !== ""
-                    ? "确定要删除“" + root.pendingDeleteName + "”及其已下载的文件吗？此操作无法撤销。"
-                    : "确定要删除选中的 " + root.pendingDeleteHashes.length + " 个种子及其已下载的文件吗？此操作无法撤销。"
-            wrapMode: Text.Wrap
-        }
-        footer: DialogButtonBox {
-            Button {
-                objectName: "cancelDeleteButton"
-                text: "取消"
-                flat: true
-                DialogButtonBox.buttonRole: Dialog.RejectRole
+        owner: root
+        component: Dialog {
+            id: dialog
+            objectName: "deleteWithFilesConfirmation"
+            parent: Overlay.overlay
+            anchors.centerIn: parent
+            width: Math.min(parent.width - 48, 400)
+            modal: true
+            title: "删除种子和文件"
+            onClosed: {
+                root.pendingDeleteHashes = []
+                root.pendingDeleteName = ""
             }
-            Button {
-                objectName: "confirmDeleteButton"
-                text: "删除"
-                flat: true
-                Material.foreground: Theme.red
-                DialogButtonBox.buttonRole: Dialog.DestructiveRole
-                onClicked: {
-                    if (root.pendingDeleteHashes.length > 0)
-                        root.viewModel.removeAll(root.pendingDeleteHashes, true)
-                    if (root.selecting)
-                        root.setSelecting(false)
-                    deleteConfirmation.close()
+
+            contentItem: Label {
+                objectName: "confirmationText"
+                // One named torrent (from its row), or the count of a selection.
+                text: root.pendingDeleteHashes.length === 0 ? ""
+                      : root.pendingDeleteName !== ""
+                        ? "确定要删除“" + root.pendingDeleteName + "”及其已下载的文件吗？此操作无法撤销。"
+                        : "确定要删除选中的 " + root.pendingDeleteHashes.length + " 个种子及其已下载的文件吗？此操作无法撤销。"
+                wrapMode: Text.Wrap
+            }
+            footer: DialogButtonBox {
+                Button {
+                    objectName: "cancelDeleteButton"
+                    text: "取消"
+                    flat: true
+                    DialogButtonBox.buttonRole: Dialog.RejectRole
+                }
+                Button {
+                    objectName: "confirmDeleteButton"
+                    text: "删除"
+                    flat: true
+                    Material.foreground: Theme.red
+                    DialogButtonBox.buttonRole: Dialog.DestructiveRole
+                    onClicked: {
+                        if (root.pendingDeleteHashes.length > 0)
+                            root.viewModel.removeAll(root.pendingDeleteHashes, true)
+                        if (root.selecting)
+                            root.setSelecting(false)
+                        dialog.close()
+                    }
                 }
             }
         }
