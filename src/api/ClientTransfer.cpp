@@ -11,8 +11,6 @@
 
 #include <qcoro/qcorofuture.h>
 
-#include <algorithm>
-
 QCoro::Task<TransferInfo> QBittorrentAPIClient::getTransferInfo()
 {
     const QByteArray body = co_await fetch(APIEndpoint::transferInfo(), requireServer(), true);
@@ -28,8 +26,10 @@ QCoro::Task<SyncData> QBittorrentAPIClient::getSyncData(std::optional<qint64> ri
     const qint64 limit = limits().maxResponseBytes;
     QFuture<Decoded<SyncData>> decoding = decodeInBackground([body = std::move(body), limit]() mutable {
         QByteArray bytes = std::exchange(body, QByteArray());
-        // The parser gets ready for a big answer while it is inflated.
-        const json::ParserWarmUp warmUp(size_t(std::min(inflatedSizeHint(bytes), limit)));
+        // The parser gets ready for a big answer while it is inflated; not for one that will be
+        // refused as too large.
+        const qint64 inflatedSize = inflatedSizeHint(bytes);
+        const json::ParserWarmUp warmUp(inflatedSize <= limit ? size_t(inflatedSize) : 0);
         if (isGzip(bytes)) {
             bytes = inflateGzip(bytes, limit);
             // A proxy's page passes the check on the way in only by its content type.

@@ -60,8 +60,8 @@ private:
 // Readies this thread's parser for a document of about `bytes` bytes while the caller does
 // something else first (inflates it): the parser's buffers are allocated at once and the part a
 // document of that size uses is faulted in on a thread of its own. A full answer of 100,000
-// torrents would otherwise fault in some 70,000 fresh pages one by one while it is parsed, a
-// third of the parse. The next Document on this thread waits for that thread; a big parser
+// torrents would otherwise fault in some 70,000 fresh pages one by one while it is parsed, about
+// half of the parse. The next Document on this thread waits for that thread; a big parser
 // still unused when this ends (the answer failed before it was parsed) is let go.
 class ParserWarmUp
 {
