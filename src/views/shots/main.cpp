@@ -271,9 +271,11 @@ bool run(ScreenDriver &driver, const Target &target)
         !driver.shoot(QStringLiteral("file-tree")))
         return false;
     driver.setShot(QStringLiteral("edit-menu"));
+    // The menu is made when first wanted.
+    if (!driver.call(driver.find(QStringLiteral("editButton"), detail), "clicked"))
+        return false;
     QObject *editMenu = driver.find(QStringLiteral("torrentEditMenu"), detail);
-    if (!driver.call(driver.find(QStringLiteral("editButton"), detail), "clicked") ||
-        !driver.waitOpened(editMenu, QStringLiteral("the edit menu")) ||
+    if (!driver.waitOpened(editMenu, QStringLiteral("the edit menu")) ||
         !driver.shoot(QStringLiteral("edit-menu")) || !driver.call(editMenu, "close") ||
         !driver.waitOverlayClear(QStringLiteral("the edit menu")))
         return false;
