@@ -278,10 +278,10 @@ void TorrentListModel::setTorrents(const QList<Torrent> &torrents)
     setRecords(records);
 }
 
-void TorrentListModel::setRecords(const QList<TorrentPtr> &records, Ids ids)
+void TorrentListModel::setRecords(const QList<TorrentPtr> &records, Ids ids, std::vector<qint64> keys)
 {
-    // Made again when next needed, for the order of the rows to come.
-    m_keys = {};
+    // Otherwise made again when next needed, for the order of the rows to come.
+    m_keys = keys.size() == size_t(records.size()) ? std::move(keys) : std::vector<qint64>();
     const qsizetype oldCount = m_rows.size();
     const qsizetype newCount = records.size();
     if (oldCount == 0 && newCount == 0)
@@ -328,14 +328,14 @@ void TorrentListModel::setRecords(const QList<TorrentPtr> &records, Ids ids)
         Q_EMIT countChanged();
 }
 
-void TorrentListModel::replaceRecords(const QList<TorrentPtr> &records)
+void TorrentListModel::replaceRecords(const QList<TorrentPtr> &records, std::vector<qint64> keys)
 {
     // Rows stay rows: the rows both lists have take the new records, the others are removed
     // or added at the end. A view keeps its delegates instead of making each one anew.
     const qsizetype oldCount = m_rows.size();
     const qsizetype newCount = records.size();
     const QSet<QString> selected = m_selected; // the removed rows' torrents may still be listed
-    m_keys = {};
+    m_keys = keys.size() == size_t(newCount) ? std::move(keys) : std::vector<qint64>();
     m_uniqueIds = true;
     if (newCount < oldCount) {
         beginRemoveRows({}, int(newCount), int(oldCount - 1));

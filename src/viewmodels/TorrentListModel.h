@@ -64,12 +64,14 @@ public:
     QList<Torrent> torrents() const; // copies
     // `unique`: the caller vouches that no two records are of one torrent (the repository's),
     // which spares checking.
+    // `keys`: the records' keys (KeyOf below) for the order that is to come, when the caller has
+    // them; otherwise they are made when a change is next placed.
     enum class Ids { mayRepeat, unique };
-    void setRecords(const QList<TorrentPtr> &records, Ids ids = Ids::mayRepeat);
+    void setRecords(const QList<TorrentPtr> &records, Ids ids = Ids::mayRepeat, std::vector<qint64> keys = {});
     void setTorrents(const QList<Torrent> &torrents); // each one a new record
     // Another list altogether, told as new values of the rows the two lists have and rows
     // removed or added at the end. The records are the caller's to vouch for.
-    void replaceRecords(const QList<TorrentPtr> &records);
+    void replaceRecords(const QList<TorrentPtr> &records, std::vector<qint64> keys = {});
 
     // Whether a record belongs in the list, and whether one goes before another (strict and
     // total over the records shown).

@@ -288,19 +288,25 @@ void TorrentListViewModel::sortAside(bool showWhenReady)
     // Over the records as they are now (shared, never changed once published); the changes
     // that come meanwhile gather in m_pending. Whatever shows next is made anew.
     const quint64 serial = ++m_asideSerial;
-    m_sortedAside = SortedAside{serial, choices(), std::nullopt, showWhenReady};
+    m_sortedAside = SortedAside{serial, choices(), std::nullopt, {}, showWhenReady};
     m_pending.clear();
     m_pendingEverything = true;
-    QFuture<QList<TorrentPtr>> sorting = QtConcurrent::run(
+    // With the rows' keys, which the first changes placed would otherwise make on this thread.
+    using Sorted = std::pair<QList<TorrentPtr>, std::vector<qint64>>;
+    QFuture<Sorted> sorting = QtConcurrent::run(
         [records = m_repository->records(), choices = m_sortedAside->choices]() mutable {
-            QList<TorrentPtr> rows = filterAndSort(records, choices);
+            Sorted sorted{filterAndSort(records, choices), {}};
             records = {};
-            return rows;
+            sorted.second.reserve(size_t(sorted.first.size()));
+            for (const TorrentPtr &row : std::as_const(sorted.first))
+                sorted.second.push_back(TorrentSortOptions::leadingKey(choices.sort, *row));
+            return sorted;
         });
-    sorting.then(this, [this, serial](const QList<TorrentPtr> &rows) {
+    sorting.then(this, [this, serial](Sorted sorted) {
         if (!m_sortedAside || m_sortedAside->serial != serial)
             return;
-        m_sortedAside->rows = rows;
+        m_sortedAside->rows = std::move(sorted.first);
+        m_sortedAside->keys = std::move(sorted.second);
         if (m_sortedAside->showWhenReady)
             showWhenQuiet();
     });
@@ -316,14 +322,14 @@ void TorrentListViewModel::showWhenQuiet()
         m_sortedAside->showWhenReady = true;
         return;
     }
-    const SortedAside aside = *std::exchange(m_sortedAside, std::nullopt);
+    SortedAside aside = *std::exchange(m_sortedAside, std::nullopt);
     // In another order the rows take their new records where they are, as a short list's rows
     // would move: working out how 100,000 rows moved costs more, and a reset makes every shown
     // row anew.
     if (aside.choices != m_shownChoices)
-        m_filtered->replaceRecords(*aside.rows);
+        m_filtered->replaceRecords(*aside.rows, std::move(aside.keys));
     else
-        m_filtered->setRecords(*aside.rows, TorrentListModel::Ids::unique);
+        m_filtered->setRecords(*aside.rows, TorrentListModel::Ids::unique, std::move(aside.keys));
     m_shownChoices = aside.choices;
     m_pendingEverything = false;
     // The changes that came while it was sorted are placed as those of a tick.

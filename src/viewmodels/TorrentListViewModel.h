@@ -288,6 +288,7 @@ private:
         quint64 serial = 0;
         TorrentListChoices choices;
         std::optional<QList<TorrentPtr>> rows; // until they come
+        std::vector<qint64> keys;               // the rows' leading keys
         bool showWhenReady = false;
     };
     std::optional<SortedAside> m_sortedAside;
