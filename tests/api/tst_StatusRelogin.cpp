@@ -381,15 +381,6 @@ private Q_SLOTS:
         const auto *error = outcome.errorAs<NetworkError>();
         QVERIFY2(error && int(error->kind()) == kind, qPrintable(verdict(outcome)));
     }
-
-    void reportOnlyForDecodingFailures()
-    {
-        QBittorrentAPIClient::reportDecodingFailure(NetworkError::serverError(500));
-        QBittorrentAPIClient::reportDecodingFailure(TransportError(QNetworkReply::TimeoutError));
-        QVERIFY(log->lines().isEmpty());
-        QBittorrentAPIClient::reportDecodingFailure(DecodingError::dataCorrupted({}, "无效的 JSON"));
-        QCOMPARE(log->lines(), QStringList{"   数据损坏: 无效的 JSON"});
-    }
 };
 
 QTEST_GUILESS_MAIN(StatusReloginTest)
