@@ -622,15 +622,21 @@ void TorrentListModel::applyChangesInPlace(const QList<TorrentChange> &changes, 
         Q_EMIT dataChanged(index(int(row)), index(int(row)), roles);
 }
 
+std::vector<qint64> TorrentListModel::keysOf(const QList<TorrentPtr> &records, const KeyOf &keyOf)
+{
+    std::vector<qint64> keys;
+    keys.reserve(std::size_t(records.size()));
+    for (const TorrentPtr &record : records)
+        keys.push_back(keyOf(*record));
+    return keys;
+}
+
 void TorrentListModel::applyChanges(const QList<TorrentChange> &changes, const Admits &admits, const Order &order,
                                     const KeyOf &keyOf)
 {
     const qsizetype oldCount = m_rows.size();
-    if (qsizetype(m_keys.size()) != oldCount) {
-        m_keys.resize(std::size_t(oldCount));
-        for (qsizetype row = 0; row < oldCount; ++row)
-            m_keys[std::size_t(row)] = keyOf(*m_rows.at(row));
-    }
+    if (qsizetype(m_keys.size()) != oldCount)
+        m_keys = keysOf(m_rows, keyOf);
     const auto keyAt = [this](qsizetype row) { return m_keys.begin() + row; };
     std::vector<bool> done(std::size_t(changes.size()), false);
     applyChangesInPlace(changes, admits, order, keyOf, done);

@@ -80,6 +80,8 @@ public:
     // A number that orders like `order` where numbers differ (smaller first); equal numbers
     // decide nothing. Kept per row, it spares reading records while searching.
     using KeyOf = std::function<qint64(const Torrent &)>;
+    // The keys of `records`, in their order (for setRecords and replaceRecords).
+    static std::vector<qint64> keysOf(const QList<TorrentPtr> &records, const KeyOf &keyOf);
     // Takes in changed records without visiting the other rows. The rows must hold the
     // `before` records in `order`, exactly those that `admits` takes; then a record that keeps
     // its place is one dataChanged, one that moves one row move, a new one an insert and a gone

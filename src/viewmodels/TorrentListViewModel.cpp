@@ -94,6 +94,12 @@ bool countedAlike(const Torrent &a, const Torrent &b)
            a.tags == b.tags;
 }
 
+// The shown list's row keys for a sort order (TorrentListModel::KeyOf), wherever they are made.
+TorrentListModel::KeyOf keyOf(TorrentSortOption sort)
+{
+    return [sort](const Torrent &t) { return TorrentSortOptions::leadingKey(sort, t); };
+}
+
 } // namespace
 
 TorrentListViewModel::TorrentListViewModel(QObject *parent)
@@ -295,12 +301,10 @@ void TorrentListViewModel::sortAside(bool showWhenReady)
     using Sorted = std::pair<QList<TorrentPtr>, std::vector<qint64>>;
     QFuture<Sorted> sorting = QtConcurrent::run(
         [records = m_repository->records(), choices = m_sortedAside->choices]() mutable {
-            Sorted sorted{filterAndSort(records, choices), {}};
+            QList<TorrentPtr> rows = filterAndSort(records, choices);
             records = {};
-            sorted.second.reserve(size_t(sorted.first.size()));
-            for (const TorrentPtr &row : std::as_const(sorted.first))
-                sorted.second.push_back(TorrentSortOptions::leadingKey(choices.sort, *row));
-            return sorted;
+            std::vector<qint64> keys = TorrentListModel::keysOf(rows, keyOf(choices.sort));
+            return Sorted{std::move(rows), std::move(keys)};
         });
     sorting.then(this, [this, serial](Sorted sorted) {
         if (!m_sortedAside || m_sortedAside->serial != serial)
@@ -358,7 +362,7 @@ void TorrentListViewModel::updateShown()
             [sort = now.sort](const Torrent &a, const Torrent &b) {
                 return TorrentSortOptions::isShownBefore(sort, a, b);
             },
-            [sort = now.sort](const Torrent &t) { return TorrentSortOptions::leadingKey(sort, t); });
+            keyOf(now.sort));
     }
     // Mostly the last holder of the records the changes replaced: they are freed on the
     // decoding thread, a thousand of them on a tick of a big server.
