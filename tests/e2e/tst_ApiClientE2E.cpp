@@ -171,8 +171,6 @@ private Q_SLOTS:
         const std::tuple<APIEndpoint, const char *, const char *> steps[] = {
             {APIEndpoint::pause(multi + QLatin1Char('|') + magnet), "pausedUP", "pausedDL"},
             {APIEndpoint::resume(multi), "stalledUP", "pausedDL"},
-            {APIEndpoint::setForceStart(multi, true), "forcedUP", "pausedDL"},
-            {APIEndpoint::setForceStart(multi, false), "stalledUP", "pausedDL"},
             {APIEndpoint::resume(magnet), "stalledUP", "metaDL"},
             {APIEndpoint::recheck(multi), "stalledUP", "metaDL"},
         };

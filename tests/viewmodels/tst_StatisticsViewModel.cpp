@@ -95,6 +95,7 @@ private Q_SLOTS:
         QTRY_VERIFY(allLoaded(model) && !model.isLoading());
         Steps steps(model);
         steps.sortLog = true;
+        steps.forgetStart();
         QFETCH(QByteArray, path);
         m_harness->server.on(path, TestResponse::withStatus(500));
         model.loadAll();

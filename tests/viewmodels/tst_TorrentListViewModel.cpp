@@ -40,9 +40,7 @@ SyncData speedOf(const char *hash, qint64 dlspeed)
 // Starts one of the screen's operations by its name.
 void start(TorrentListViewModel &model, const QString &operation, const QString &hash)
 {
-    if (operation == QLatin1String("active"))
-        model.setActive(true);
-    else if (operation.startsWith(QLatin1String("remove")))
+    if (operation.startsWith(QLatin1String("remove")))
         model.remove(hash, operation == QLatin1String("removeWithFiles"));
     else if (operation.startsWith(QLatin1String("start")))
         QMetaObject::invokeMethod(&model, qPrintable(operation));
@@ -160,6 +158,7 @@ private Q_SLOTS:
     {
         TorrentListViewModel &model = makeModel();
         Steps steps(model, {}, {"hash"});
+        steps.forgetStart();
         const QList<std::pair<const char *, QVariant>> choices = {
             {"selectedFilter", QStringLiteral("completed")},
             {"sortOption", QStringLiteral("added_on")},
@@ -520,10 +519,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QByteArray>("path");
         QTest::newRow("load") << "startLoadTorrents" << syncPath;
-        QTest::newRow("refresh") << "startRefresh" << syncPath;
-        QTest::newRow("shown") << "active" << syncPath;
         QTest::newRow("pause") << "pause" << QByteArray("/api/v2/torrents/pause");
-        QTest::newRow("delete") << "removeWithFiles" << QByteArray("/api/v2/torrents/delete");
     }
 
     void modelGoneWhileRequestInFlight()
