@@ -130,16 +130,6 @@ QString TorrentTracker::statusText() const
     }
 }
 
-TorrentFileResponse TorrentFileResponse::fromJson(QByteArrayView json)
-{
-    return json::decodeDocument<TorrentFileResponse>(json);
-}
-
-QByteArray TorrentFileResponse::toJson() const
-{
-    return json::encodeDocument(*this);
-}
-
 TorrentFile TorrentFile::fromJson(QByteArrayView json)
 {
     return json::decodeDocument<TorrentFile>(json);
@@ -150,44 +140,9 @@ QByteArray TorrentFile::toJson() const
     return json::encodeDocument(*this);
 }
 
-TorrentTracker TorrentTracker::fromJson(QByteArrayView json)
-{
-    return json::decodeDocument<TorrentTracker>(json);
-}
-
-QByteArray TorrentTracker::toJson() const
-{
-    return json::encodeDocument(*this);
-}
-
-TorrentPeer TorrentPeer::fromJson(QByteArrayView json)
-{
-    return json::decodeDocument<TorrentPeer>(json);
-}
-
-QByteArray TorrentPeer::toJson() const
-{
-    return json::encodeDocument(*this);
-}
-
 PeersResponse PeersResponse::fromJson(QByteArrayView json)
 {
     return json::decodeDocument<PeersResponse>(json);
-}
-
-QByteArray PeersResponse::toJson() const
-{
-    return json::encodeDocument(*this);
-}
-
-CategoryResponse CategoryResponse::fromJson(QByteArrayView json)
-{
-    return json::decodeDocument<CategoryResponse>(json);
-}
-
-QByteArray CategoryResponse::toJson() const
-{
-    return json::encodeDocument(*this);
 }
 
 QList<TorrentFile> decodeTorrentFiles(QByteArrayView json)

@@ -19,8 +19,6 @@ struct TorrentFileResponse
     double availability = 0;
     std::optional<qint64> index; // the file's id for priorities; older servers send none
 
-    static TorrentFileResponse fromJson(QByteArrayView json); // throws DecodingError
-    QByteArray toJson() const;
     bool operator==(const TorrentFileResponse &) const = default;
 };
 
@@ -52,8 +50,6 @@ struct TorrentTracker
 
     QString statusText() const;
 
-    static TorrentTracker fromJson(QByteArrayView json); // throws DecodingError
-    QByteArray toJson() const;
     bool operator==(const TorrentTracker &) const = default;
 };
 
@@ -71,8 +67,6 @@ struct TorrentPeer
     QString flags;
     QString country;
 
-    static TorrentPeer fromJson(QByteArrayView json); // throws DecodingError
-    QByteArray toJson() const;
     bool operator==(const TorrentPeer &) const = default;
 };
 
@@ -81,7 +75,6 @@ struct PeersResponse
     QList<std::pair<QString, TorrentPeer>> peers; // in the answer's order
 
     static PeersResponse fromJson(QByteArrayView json); // throws DecodingError
-    QByteArray toJson() const;
     bool operator==(const PeersResponse &) const = default;
 };
 
@@ -89,8 +82,6 @@ struct CategoryResponse
 {
     QString savePath;
 
-    static CategoryResponse fromJson(QByteArrayView json); // throws DecodingError
-    QByteArray toJson() const;
     bool operator==(const CategoryResponse &) const = default;
 };
 

@@ -79,16 +79,6 @@ QByteArray TorrentData::toJson() const
     return json::encodeDocument(*this);
 }
 
-CategoryData CategoryData::fromJson(QByteArrayView json)
-{
-    return json::decodeDocument<CategoryData>(json);
-}
-
-QByteArray CategoryData::toJson() const
-{
-    return json::encodeDocument(*this);
-}
-
 SyncData SyncData::fromJson(QByteArrayView json)
 {
     return json::decodeDocument<SyncData>(json);

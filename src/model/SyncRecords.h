@@ -54,8 +54,6 @@ struct CategoryData
     QString name;
     QString savePath;
 
-    static CategoryData fromJson(QByteArrayView json); // throws DecodingError
-    QByteArray toJson() const;
     bool operator==(const CategoryData &) const = default;
 };
 

@@ -687,11 +687,6 @@ void TorrentListViewModel::startLoadTorrents()
     runDetached(loadTorrents());
 }
 
-void TorrentListViewModel::startRefresh()
-{
-    runDetached(refresh());
-}
-
 void TorrentListViewModel::pause(const QString &hash)
 {
     pauseAll({hash});

@@ -109,7 +109,6 @@ public:
 
     // Fire-and-forget entry points for the screens (a torrent is named by its hash).
     Q_INVOKABLE void startLoadTorrents();
-    Q_INVOKABLE void startRefresh();
     Q_INVOKABLE void pause(const QString &hash);
     Q_INVOKABLE void resume(const QString &hash);
     Q_INVOKABLE void forceStart(const QString &hash);
