@@ -68,18 +68,11 @@ private slots:
         QByteArray text = outcomesOf(u"transfer-info.cases"_qs, &TransferInfo::fromJson) +
                           outcomesOf(u"server-state.cases"_qs, &ServerState::fromJson) +
                           outcomesOf(u"main-data.cases"_qs, &MainDataResponse::fromJson) +
-                          outcomesOf(u"category.cases"_qs, &Category::fromJson) +
                           "== connection status texts\n";
         for (const QString &status : {u"connected"_qs, u"CONNECTED"_qs, u"Firewalled"_qs, u"disconnected"_qs,
                                       u"MixedCase"_qs, u"connected "_qs})
             text += (status + u" -> "_qs + ::connectionStatusText(status) + u'\n').toUtf8();
         compareSnapshot(QStringLiteral("transfer-records.snap"), text);
-    }
-
-    void categoryIdentity()
-    {
-        const Category category{u"电影"_qs, u"/data/movies"_qs}, other{u"电影"_qs, u"/elsewhere"_qs};
-        QCOMPARE(QSet<Category>({category, other, Category{u"电影"_qs, u"/data/movies"_qs}}).size(), 2);
     }
 
     // Each answer decoded and written back in its JSON form (a tracker's identity is not part of
@@ -112,23 +105,6 @@ private slots:
         for (const TorrentTracker &tracker : trackers)
             ids << tracker.id;
         QCOMPARE(ids.size(), trackers.size() + 1);
-    }
-
-    // The JSON form, then the failure of each required key missing and of bad states.
-    void encodedFormAndFailures()
-    {
-        const QByteArray bytes = sample().toJson();
-        QByteArray text = snapshotText(bytes);
-        const auto failure = [&](const QByteArray &from, const QByteArray &to) {
-            const QByteArray changed = QByteArray(bytes).replace(from, to);
-            text += from + " -> " + to + ": " +
-                    failureText([&] { return Torrent::fromJson(changed); }).toUtf8() + '\n';
-        };
-        for (const QString &key : QJsonDocument::fromJson(bytes).object().keys())
-            failure('"' + key.toUtf8() + '"', "\"unused\"");
-        for (const char *raw : {"\"Downloading\"", "\"\"", "\"paused\"", "7"})
-            failure("\"stalledUP\"", raw);
-        compareSnapshot(QStringLiteral("torrent.snap"), text);
     }
 
     void roundTrips()

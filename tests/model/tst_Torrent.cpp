@@ -165,8 +165,7 @@ private slots:
              }},
             {u"ratio"_qs, [](const QString &ratio) { return formatRatio(ratio.toDouble()); }},
             {u"progress"_qs, [](const QString &progress) { return formatProgress(progress.toDouble()); }},
-            {u"bytes"_qs, [](const QString &bytes) { return formatBytes(bytes.toLongLong()); }},
-            {u"rate"_qs, [](const QString &rate) { return formatRate(rate.toLongLong()); }}};
+            {u"bytes"_qs, [](const QString &bytes) { return formatBytes(bytes.toLongLong()); }}};
         for (const auto &[kind, bytes] : snapshotInputs(u"texts.cases"_qs)) {
             const QString input = QString::fromUtf8(bytes);
             log.add(kind + u' ' + (kind == u"tags" ? u'"' + input + u'"' : input), texts[kind](input));
@@ -225,32 +224,33 @@ private slots:
         QCOMPARE(original, makeTorrent());
     }
 
-    // Every filter and sort option with its raw value and display name in declared order; which
-    // filters hold each state at progress 0.5 and 1 (rates never count); raw values that are not.
+    // Every sort option with its raw value and display name in declared order (the filters' are
+    // on the filter sheet); which filters hold each state at progress 0.5 and 1 (rates never
+    // count), and past or just short of 1; raw values that are not.
     void casesAndFilters()
     {
         SnapshotLog log;
-        for (const Filter filter : TorrentFilters::allCases()) {
+        for (const Filter filter : TorrentFilters::allCases())
             QCOMPARE(TorrentFilters::fromRawValue(TorrentFilters::rawValue(filter)), std::optional(filter));
-            log.add(QString::number(int(filter)),
-                    TorrentFilters::rawValue(filter) + u' ' + TorrentFilters::displayName(filter));
-        }
         for (const Sort sort : TorrentSortOptions::allCases()) {
             QCOMPARE(TorrentSortOptions::fromRawValue(TorrentSortOptions::rawValue(sort)),
                      std::optional(sort));
             log.add(QString::number(int(sort)),
                     TorrentSortOptions::rawValue(sort) + u' ' + TorrentSortOptions::displayName(sort));
         }
-        for (const TorrentState state : TorrentStates::allCases()) {
-            for (const double progress : {0.5, 1.0, 1.5, 0.9999999, std::nan("")}) {
-                Torrent t = torrent(TorrentStates::rawValue(state), state, progress);
-                t.dlspeed = 1000;
-                QStringList held;
-                for (const Filter filter : TorrentFilters::allCases())
-                    if (TorrentFilters::matches(filter, t))
-                        held.append(TorrentFilters::rawValue(filter));
-                log.add(t.id + u' ' + QString::number(progress, 'g', 10), held.join(u' '));
-            }
+        QList<std::pair<TorrentState, double>> cases;
+        for (const TorrentState state : TorrentStates::allCases())
+            cases << std::pair(state, 0.5) << std::pair(state, 1.0);
+        for (const double progress : {1.5, 0.9999999, std::nan("")})
+            cases << std::pair(TorrentState::downloading, progress);
+        for (const auto &[state, progress] : cases) {
+            Torrent t = torrent(TorrentStates::rawValue(state), state, progress);
+            t.dlspeed = 1000;
+            QStringList held;
+            for (const Filter filter : TorrentFilters::allCases())
+                if (TorrentFilters::matches(filter, t))
+                    held.append(TorrentFilters::rawValue(filter));
+            log.add(t.id + u' ' + QString::number(progress, 'g', 10), held.join(u' '));
         }
         // Raw values as filter, sort option and state; a state text from the server that is not
         // exactly a state's is the unknown state, not a failure.
