@@ -2,7 +2,6 @@
 #include "model/DecodingError.h"
 #include "model/SyncRecords.h"
 #include "store/AppSettings.h"
-#include "store/KeychainHelper.h"
 #include "sync/TorrentRepository.h"
 
 #include <QCoreApplication>
@@ -39,11 +38,10 @@ struct Environment
         static char *argv[] = {name, nullptr};
         app = std::make_unique<QCoreApplication>(argc, argv);
         settings = std::make_unique<AppSettings>(dir.filePath(QStringLiteral("settings.ini")));
-        client = std::make_unique<QBittorrentAPIClient>(keychain);
+        client = std::make_unique<QBittorrentAPIClient>();
     }
     std::unique_ptr<QCoreApplication> app;
     QTemporaryDir dir;
-    KeychainHelper keychain{QStringLiteral("app.seedwhirl.fuzz")};
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<QBittorrentAPIClient> client;
 };
