@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Seedwhirl developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Prints each benchmark's CPU time as a ratio of its baseline from the same run.
 
 Usage: bench_ratios.py RESULT.json

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Seedwhirl developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A throw-away qbittorrent-nox on loopback with a handful of generated torrents.
 
 Usage: demo_server.py DIR [--port-file FILE]

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Seedwhirl developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Starts and stops a throw-away qbittorrent-nox on loopback that outlives this script.
 
 Usage:

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Seedwhirl developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The ways of reaching a qBittorrent server that a user meets, on loopback, outliving this script.
 
 Usage:

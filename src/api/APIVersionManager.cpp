@@ -1,6 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "APIVersionManager.h"
 
-#include "model/Log.h"
+#include "Logging.h"
 
 APIVersionManager::APIVersionManager() : m_currentAdapter(std::make_shared<QBittorrent4Adapter>()) {}
 
@@ -46,9 +49,9 @@ void APIVersionManager::updateVersion(const QString &versionText)
         return;
     if (*major >= 5) {
         m_currentAdapter = std::make_shared<QBittorrent5Adapter>();
-        logLine(QStringLiteral("🔄 切换到 qBittorrent 5.x API 适配器"));
+        logLine(lcApi(), QStringLiteral("🔄 切换到 qBittorrent 5.x API 适配器"));
     } else {
         m_currentAdapter = std::make_shared<QBittorrent4Adapter>();
-        logLine(QStringLiteral("🔄 使用 qBittorrent 4.x API 适配器"));
+        logLine(lcApi(), QStringLiteral("🔄 使用 qBittorrent 4.x API 适配器"));
     }
 }

@@ -1,5 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "CertificateError.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QStringList>
 
@@ -10,7 +14,7 @@ namespace {
 QString dateText(const QDateTime &date)
 {
     return date.isValid() ? date.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                          : QStringLiteral("未知");
+                          : QCoreApplication::translate("CertificateError", "未知");
 }
 
 // The names a certificate is for: its DNS names and addresses, else its common name.
@@ -31,23 +35,23 @@ QString faultText(QSslError::SslError error)
     using E = QSslError;
     switch (error) {
     case E::CertificateRevoked:
-        return QStringLiteral("证书已被吊销");
+        return QCoreApplication::translate("CertificateError", "证书已被吊销");
     case E::CertificateSignatureFailed:
     case E::UnableToDecryptCertificateSignature:
-        return QStringLiteral("证书签名无效");
+        return QCoreApplication::translate("CertificateError", "证书签名无效");
     case E::CertificateBlacklisted:
-        return QStringLiteral("证书已被列入黑名单");
+        return QCoreApplication::translate("CertificateError", "证书已被列入黑名单");
     case E::InvalidCaCertificate:
-        return QStringLiteral("签发机构的证书无效");
+        return QCoreApplication::translate("CertificateError", "签发机构的证书无效");
     case E::InvalidPurpose:
-        return QStringLiteral("证书不能用于服务器身份验证");
+        return QCoreApplication::translate("CertificateError", "证书不能用于服务器身份验证");
     case E::CertificateRejected:
-        return QStringLiteral("证书被拒绝用于此用途");
+        return QCoreApplication::translate("CertificateError", "证书被拒绝用于此用途");
     case E::NoPeerCertificate:
-        return QStringLiteral("服务器没有出示证书");
+        return QCoreApplication::translate("CertificateError", "服务器没有出示证书");
     case E::InvalidNotBeforeField:
     case E::InvalidNotAfterField:
-        return QStringLiteral("证书的有效期字段无效");
+        return QCoreApplication::translate("CertificateError", "证书的有效期字段无效");
     default:
         return QSslError(error).errorString();
     }
@@ -142,49 +146,67 @@ QString CertificateError::title() const
 {
     switch (m_kind) {
     case Kind::untrusted:
-        return QStringLiteral("服务器证书不受信任");
+        return QCoreApplication::translate("CertificateError", "服务器证书不受信任");
     case Kind::changed:
-        return QStringLiteral("服务器证书已改变");
+        return QCoreApplication::translate("CertificateError", "服务器证书已改变");
     case Kind::expired:
-        return QStringLiteral("服务器证书已过期");
+        return QCoreApplication::translate("CertificateError", "服务器证书已过期");
     case Kind::notYetValid:
-        return QStringLiteral("服务器证书尚未生效");
+        return QCoreApplication::translate("CertificateError", "服务器证书尚未生效");
     case Kind::hostNameMismatch:
-        return QStringLiteral("服务器证书与地址不符");
+        return QCoreApplication::translate("CertificateError", "服务器证书与地址不符");
     case Kind::invalid:
-        return QStringLiteral("服务器证书无效");
+        return QCoreApplication::translate("CertificateError", "服务器证书无效");
     }
     return {};
 }
 
 QString CertificateError::localizedDescription() const
 {
-    const QString server = QStringLiteral("\n服务器：") + m_address;
-    const QString presented = QStringLiteral("\nSHA-256 指纹：") + presentedFingerprint();
+    const QString server =
+        QLatin1Char('\n') + QCoreApplication::translate("CertificateError", "服务器：%1").arg(m_address);
+    const QString presented =
+        QLatin1Char('\n') +
+        QCoreApplication::translate("CertificateError", "SHA-256 指纹：%1").arg(presentedFingerprint());
     const QString heading = title() + QStringLiteral("\n\n");
     switch (m_kind) {
     case Kind::untrusted: {
         const bool selfSigned = m_errors.contains(QSslError::SelfSignedCertificate);
         return heading +
-               (selfSigned ? QStringLiteral("该证书是服务器自己签发的（自签名证书）。")
-                           : QStringLiteral("该证书由本机不信任的机构签发。")) +
-               QStringLiteral("请向服务器管理员核对下面的指纹，一致时才可信任。\n") + server + presented;
+               (selfSigned
+                    ? QCoreApplication::translate("CertificateError",
+                                                  "该证书是服务器自己签发的（自签名证书）。")
+                    : QCoreApplication::translate("CertificateError", "该证书由本机不信任的机构签发。")) +
+               QCoreApplication::translate("CertificateError",
+                                           "请向服务器管理员核对下面的指纹，一致时才可信任。") +
+               QLatin1Char('\n') + server + presented;
     }
     case Kind::changed:
         return heading +
-               QStringLiteral("服务器出示的证书与之前信任的不同：可能是服务器更换了证书，也可能"
-                              "有人冒充服务器。\n") +
-               server + QStringLiteral("\n已信任的指纹：") + m_pinnedFingerprint +
-               QStringLiteral("\n服务器出示的指纹：") + presentedFingerprint();
+               QCoreApplication::translate("CertificateError",
+                                           "服务器出示的证书与之前信任的不同：可能是服务器更换了证书，也可能"
+                                           "有人冒充服务器。") +
+               QLatin1Char('\n') + server + QLatin1Char('\n') +
+               QCoreApplication::translate("CertificateError", "已信任的指纹：%1").arg(m_pinnedFingerprint) +
+               QLatin1Char('\n') +
+               QCoreApplication::translate("CertificateError", "服务器出示的指纹：%1")
+                   .arg(presentedFingerprint());
     case Kind::expired:
-        return heading + QStringLiteral("有效期至：") + dateText(m_certificate.expiryDate()) +
+        return heading +
+               QCoreApplication::translate("CertificateError", "有效期至：%1")
+                   .arg(dateText(m_certificate.expiryDate())) +
                QLatin1Char('\n') + server;
     case Kind::notYetValid:
-        return heading + QStringLiteral("生效日期：") + dateText(m_certificate.effectiveDate()) +
+        return heading +
+               QCoreApplication::translate("CertificateError", "生效日期：%1")
+                   .arg(dateText(m_certificate.effectiveDate())) +
                QLatin1Char('\n') + server;
     case Kind::hostNameMismatch:
-        return heading + QStringLiteral("证书适用于：") + namesOf(m_certificate).join(QStringLiteral("、")) +
-               QStringLiteral("\n连接的地址：") + m_address + presented;
+        return heading +
+               QCoreApplication::translate("CertificateError", "证书适用于：%1")
+                   .arg(namesOf(m_certificate).join(QCoreApplication::translate("CertificateError", "、"))) +
+               QLatin1Char('\n') +
+               QCoreApplication::translate("CertificateError", "连接的地址：%1").arg(m_address) + presented;
     case Kind::invalid: {
         QStringList faults;
         for (const QSslError::SslError error : m_errors) {
@@ -193,8 +215,10 @@ QString CertificateError::localizedDescription() const
         }
         if (m_certificate.isNull() && faults.isEmpty())
             faults.append(faultText(QSslError::NoPeerCertificate));
-        return heading + QStringLiteral("原因：") + faults.join(QStringLiteral("；")) + QLatin1Char('\n') +
-               server;
+        return heading +
+               QCoreApplication::translate("CertificateError", "原因：%1")
+                   .arg(faults.join(QCoreApplication::translate("CertificateError", "；"))) +
+               QLatin1Char('\n') + server;
     }
     }
     return {};
@@ -205,15 +229,18 @@ std::optional<QString> CertificateError::recoverySuggestion() const
     switch (m_kind) {
     case Kind::untrusted:
     case Kind::hostNameMismatch:
-        return canBeTrusted() ? QStringLiteral("核对指纹无误后，可选择信任此证书")
-                              : QStringLiteral("请服务器管理员更换证书");
+        return canBeTrusted()
+                   ? QCoreApplication::translate("CertificateError", "核对指纹无误后，可选择信任此证书")
+                   : QCoreApplication::translate("CertificateError", "请服务器管理员更换证书");
     case Kind::changed:
-        return QStringLiteral("确认服务器确实更换了证书后，再重新信任新证书");
+        return QCoreApplication::translate("CertificateError",
+                                           "确认服务器确实更换了证书后，再重新信任新证书");
     case Kind::expired:
     case Kind::notYetValid:
-        return QStringLiteral("请服务器管理员更新证书，并检查本机的日期和时间是否正确");
+        return QCoreApplication::translate("CertificateError",
+                                           "请服务器管理员更新证书，并检查本机的日期和时间是否正确");
     case Kind::invalid:
-        return QStringLiteral("请服务器管理员更换证书");
+        return QCoreApplication::translate("CertificateError", "请服务器管理员更换证书");
     }
     return std::nullopt;
 }

@@ -1,11 +1,14 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Login, connection test and version request of QBittorrentAPIClient.
 #include "APIVersionManager.h"
 #include "Attempt.h"
 #include "FormEncoding.h"
+#include "Logging.h"
 #include "NetworkError.h"
 #include "QBittorrentAPIClient.h"
 #include "Utf8.h"
-#include "model/Log.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -153,9 +156,9 @@ QCoro::Task<void> QBittorrentAPIClient::loginWith(ServerConfig server, Connectio
     if (version) {
         setServerVersion(*version);
         m_versionManager.updateVersion(*version);
-        logLine(QStringLiteral("✅ qBittorrent 版本: ") + *version);
+        logLine(lcApi(), QStringLiteral("✅ qBittorrent 版本: ") + *version);
     } else {
-        logLine(QStringLiteral("⚠️ 获取服务器版本失败: ") +
+        logLine(lcApi(), QStringLiteral("⚠️ 获取服务器版本失败: ") +
                 versionError->localizedDescription());
         m_versionManager.setAdapter(std::make_shared<QBittorrent4Adapter>());
     }

@@ -1,13 +1,16 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Server-wide endpoints of QBittorrentAPIClient: transfer figures, synchronisation,
 // categories, tags and the global limits.
 #include "BackgroundDecoding.h"
 #include "Gzip.h"
 #include "HttpExchange.h"
+#include "Logging.h"
 #include "NetworkError.h"
 #include "QBittorrentAPIClient.h"
 #include "model/DecodingError.h"
 #include "model/Json.h"
-#include "model/Log.h"
 
 #include <qcoro/qcorofuture.h>
 
@@ -43,12 +46,12 @@ QCoro::Task<SyncData> QBittorrentAPIClient::getSyncData(std::optional<qint64> ri
         try {
             std::rethrow_exception(decoded.error);
         } catch (const DecodingError &failure) {
-            logLine(QStringLiteral("❌ SyncData 解码失败: ") + failure.debugDescription());
+            logLine(lcApi(), QStringLiteral("❌ SyncData 解码失败: ") + failure.debugDescription());
             reportDecodingFailure(failure);
             throw;
         }
     }
-    logLine(QStringLiteral("✅ SyncData 解码成功: rid=%1, torrents=%2个")
+    logLine(lcApi(), QStringLiteral("✅ SyncData 解码成功: rid=%1, torrents=%2个")
                 .arg(decoded.value->rid)
                 .arg(decoded.value->torrents ? decoded.value->torrents->size() : 0));
     co_return std::move(*decoded.value);

@@ -1,7 +1,10 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The diagnostic line that follows a failed decoding of a server answer.
+#include "Logging.h"
 #include "QBittorrentAPIClient.h"
 #include "model/DecodingError.h"
-#include "model/Log.h"
 
 void QBittorrentAPIClient::reportDecodingFailure(const AppError &error)
 {
@@ -10,20 +13,20 @@ void QBittorrentAPIClient::reportDecodingFailure(const AppError &error)
         return;
     switch (decoding->kind()) {
     case DecodingError::Kind::TypeMismatch:
-        logLine(QStringLiteral("   类型不匹配: 期望 ") + decoding->expectedType() + QStringLiteral(" at ") +
+        logLine(lcApi(), QStringLiteral("   类型不匹配: 期望 ") + decoding->expectedType() + QStringLiteral(" at ") +
                 decoding->codingPathText());
         return;
     case DecodingError::Kind::ValueNotFound:
-        logLine(QStringLiteral("   值不存在: ") + decoding->expectedType() + QStringLiteral(" at ") +
+        logLine(lcApi(), QStringLiteral("   值不存在: ") + decoding->expectedType() + QStringLiteral(" at ") +
                 decoding->codingPathText());
         return;
     case DecodingError::Kind::KeyNotFound:
-        logLine(QStringLiteral("   缺少字段: ") + decoding->key() + QStringLiteral(" at ") +
+        logLine(lcApi(), QStringLiteral("   缺少字段: ") + decoding->key() + QStringLiteral(" at ") +
                 decoding->codingPathText());
         return;
     case DecodingError::Kind::DataCorrupted:
-        logLine(QStringLiteral("   数据损坏: ") + decoding->contextDescription());
+        logLine(lcApi(), QStringLiteral("   数据损坏: ") + decoding->contextDescription());
         return;
     }
-    logLine(QStringLiteral("   未知解析错误"));
+    logLine(lcApi(), QStringLiteral("   未知解析错误"));
 }

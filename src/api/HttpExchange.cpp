@@ -1,11 +1,16 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "HttpExchange.h"
 
 #include "CertificateError.h"
+#include "Logging.h"
 #include "NetworkError.h"
 #include "TransportError.h"
 #include "model/ServerConfig.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QScopeGuard>
@@ -46,6 +51,24 @@ bool comesFromHttpStatus(QNetworkReply::NetworkError error)
     return error == QNetworkReply::ProtocolInvalidOperationError ||
            error == QNetworkReply::ProxyAuthenticationRequiredError || (code >= 201 && code <= 299) ||
            (code >= 401 && code <= 499);
+}
+
+QString methodName(const QNetworkReply *reply)
+{
+    switch (reply->operation()) {
+    case QNetworkAccessManager::GetOperation:
+        return QStringLiteral("GET");
+    case QNetworkAccessManager::PostOperation:
+        return QStringLiteral("POST");
+    case QNetworkAccessManager::PutOperation:
+        return QStringLiteral("PUT");
+    case QNetworkAccessManager::DeleteOperation:
+        return QStringLiteral("DELETE");
+    case QNetworkAccessManager::HeadOperation:
+        return QStringLiteral("HEAD");
+    default:
+        return QString::fromLatin1(reply->request().attribute(QNetworkRequest::CustomVerbAttribute).toByteArray());
+    }
 }
 
 } // namespace
@@ -174,6 +197,22 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
 {
     QPointer<QNetworkReply> reply(rawReply);
     auto state = std::make_shared<ReadState>();
+    // One debug line per exchange, however it ends. The path only: a query may carry names
+    // of torrents, and nothing of a header.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const QString exchange = methodName(rawReply) + u' ' + rawReply->request().url().path();
+    int answeredStatus = 0;
+    qsizetype answeredBytes = 0;
+    const auto trace = qScopeGuard([&] {
+        if (answeredStatus)
+            qCDebug(lcApi).noquote() << exchange << "->" << answeredStatus << "in" << elapsed.elapsed() << "ms,"
+                                     << answeredBytes << "bytes";
+        else
+            qCDebug(lcApi).noquote() << exchange << "-> no answer:"
+                                     << (reply ? reply->error() : QNetworkReply::OperationCanceledError) << "after"
+                                     << elapsed.elapsed() << "ms";
+    });
     const auto release = qScopeGuard([reply] {
         if (reply)
             reply->deleteLater();
@@ -223,6 +262,10 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
                          state->presented = presented;
                          const QList<QSslError> accepted =
                              errorsAcceptedByPin(errors, presented, tls.peerCertificateChain(), pinned);
+                         qCDebug(lcApiTls).noquote()
+                             << rawReply->url().host() << "presented"
+                             << presented.digest(QCryptographicHash::Sha256).toHex(':').toUpper() << "with"
+                             << errors.size() << "errors, accepted by the pin:" << accepted.size();
                          if (!accepted.isEmpty())
                              rawReply->ignoreSslErrors(accepted);
                      });
@@ -254,6 +297,8 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
     if (state->body.size() + available > limits.maxResponseBytes)
         throw NetworkError::responseTooLarge(limits.maxResponseBytes);
     state->readFrom(reply, available);
+    answeredStatus = status.toInt();
+    answeredBytes = state->body.size();
     co_return HttpAnswer{status.toInt(), std::move(state->body), reply->rawHeader("Content-Type"),
                          reply->rawHeader("WWW-Authenticate")};
 }

@@ -1,13 +1,16 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "QBittorrentAPIClient.h"
 
 #include "APIVersionManager.h"
 #include "Attempt.h"
 #include "CertificateError.h"
+#include "Logging.h"
 #include "NetworkError.h"
 #include "SessionCookieJar.h"
 #include "TransportError.h"
 #include "model/DecodingError.h"
-#include "model/Log.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -233,10 +236,10 @@ QCoro::Task<void> QBittorrentAPIClient::reauthenticate()
         setCurrentServer(std::nullopt);
         throw NetworkError::unauthorized();
     }
-    logLine(QStringLiteral("🔄 检测到会话过期，正在重新登录..."));
+    logLine(lcApi(), QStringLiteral("🔄 检测到会话过期，正在重新登录..."));
     clearCookies();
     co_await loginWith(server, m_settings, *password, false);
-    logLine(QStringLiteral("✅ 重新登录成功"));
+    logLine(lcApi(), QStringLiteral("✅ 重新登录成功"));
 }
 
 void QBittorrentAPIClient::setAuthenticated(bool value)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Allocator.h"
 
 // Any C library header defines __GLIBC__; without one the test below is always false.

@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "AppError.h"
+
+#include <QCoreApplication>
 
 const char *AppError::what() const noexcept
 {
@@ -20,6 +25,6 @@ ErrorPtr currentError()
     } catch (const std::exception &e) {
         return std::make_shared<UnexpectedError>(QString::fromUtf8(e.what()));
     } catch (...) {
-        return std::make_shared<UnexpectedError>(QStringLiteral("未知错误"));
+        return std::make_shared<UnexpectedError>(QCoreApplication::translate("AppError", "未知错误"));
     }
 }

@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "DecodingError.h"
+
+#include <QCoreApplication>
 
 DecodingError::DecodingError(Kind kind, QString expectedType, QString key, QStringList codingPath,
                              QString debugDescription)
@@ -35,7 +40,7 @@ QString DecodingError::localizedDescription() const
 {
     // The same sentence for every kind, as users see it for any unreadable answer; the kind and
     // the path are for diagnostics.
-    return QStringLiteral("数据格式不正确，无法读取。");
+    return QCoreApplication::translate("DecodingError", "数据格式不正确，无法读取。");
 }
 
 QString DecodingError::debugDescription() const

@@ -1,6 +1,10 @@
-#include "DetailRecords.h"
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "DetailRecords.h"
 #include "JsonRecords.h"
+
+#include <QCoreApplication>
 
 using json::field;
 
@@ -116,17 +120,17 @@ QString TorrentTracker::statusText() const
 {
     switch (status) {
     case 0:
-        return QStringLiteral("已禁用");
+        return QCoreApplication::translate("TorrentTracker", "已禁用");
     case 1:
-        return QStringLiteral("未联系");
+        return QCoreApplication::translate("TorrentTracker", "未联系");
     case 2:
-        return QStringLiteral("工作中");
+        return QCoreApplication::translate("TorrentTracker", "工作中");
     case 3:
-        return QStringLiteral("更新中");
+        return QCoreApplication::translate("TorrentTracker", "更新中");
     case 4:
-        return QStringLiteral("未工作");
+        return QCoreApplication::translate("TorrentTracker", "未工作");
     default:
-        return QStringLiteral("未知");
+        return QCoreApplication::translate("TorrentTracker", "未知");
     }
 }
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The shown list's pipeline. It runs over the whole torrent list (100k rows on big servers)
 // when a choice changes, so it sorts small {key, pointer} records instead of Torrent copies and
 // takes each kept torrent exactly once, at the end.
@@ -158,6 +161,8 @@ QList<TorrentPtr> filterAndSort(const QHash<QString, TorrentPtr> &records, const
             rows.push_back(&record);
     }
     sortRows(rows, choices.sort, Ties::byHash);
+    if (choices.reversed)
+        std::reverse(rows.begin(), rows.end());
 
     QList<TorrentPtr> shown;
     shown.reserve(qsizetype(rows.size()));

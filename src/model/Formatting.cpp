@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Formatting.h"
+
+#include <QCoreApplication>
 
 #include <unicode/calendar.h>
 #include <unicode/datefmt.h>
@@ -79,9 +84,12 @@ QString fixed(double value, int decimals)
 
 QString formatBytes(qint64 value, const QString &suffix)
 {
-    static constexpr std::array<QStringView, 6> units{u"B", u"KB", u"MB", u"GB", u"TB", u"PB"};
+    static constexpr std::array<const char *, 6> units{
+        QT_TRANSLATE_NOOP("Formatting", "B"),  QT_TRANSLATE_NOOP("Formatting", "KB"),
+        QT_TRANSLATE_NOOP("Formatting", "MB"), QT_TRANSLATE_NOOP("Formatting", "GB"),
+        QT_TRANSLATE_NOOP("Formatting", "TB"), QT_TRANSLATE_NOOP("Formatting", "PB")};
     if (value < 1024)
-        return QString::number(value) + QStringLiteral(" B") + suffix;
+        return QString::number(value) + u' ' + QCoreApplication::translate("Formatting", units[0]) + suffix;
 
     // A double holds every quantity here to far more than the two decimals shown, INT64_MAX
     // included (8192 PB).
@@ -93,14 +101,14 @@ QString formatBytes(qint64 value, const QString &suffix)
     }
     QString text = fixed(quantity, 2);
     text += u' ';
-    text += units[unit];
+    text += QCoreApplication::translate("Formatting", units[unit]);
     text += suffix;
     return text;
 }
 
 QString formatRate(qint64 bytesPerSecond)
 {
-    return formatBytes(bytesPerSecond, QStringLiteral("/s"));
+    return formatBytes(bytesPerSecond, QCoreApplication::translate("Formatting", "/s"));
 }
 
 QString formatProgress(double progress)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Records are described once, as a table of (JSON key, member) pairs; decoding and encoding

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The field table of every record with a JSON form. Each is defined beside the record's

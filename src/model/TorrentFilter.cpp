@@ -1,7 +1,12 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "TorrentFilter.h"
 
 #include "NameOrder.h"
 #include "SortKeys.h"
+
+#include <QCoreApplication>
 
 #include <array>
 #include <cmath>
@@ -13,31 +18,31 @@ namespace {
 struct Choice
 {
     QStringView raw;
-    QStringView displayName;
+    const char *displayName; // the source text, translated where it is shown
 };
 
 // Indexed by enumerator value; the order is the one every picker shows.
 constexpr std::array<Choice, 7> kFilters{{
-    {u"all", u"全部"},
-    {u"downloading", u"下载中"},
-    {u"seeding", u"做种中"},
-    {u"completed", u"已完成"},
-    {u"paused", u"已暂停"},
-    {u"active", u"活动"},
-    {u"inactive", u"非活动"},
+    {u"all", QT_TRANSLATE_NOOP("TorrentFilter", "全部")},
+    {u"downloading", QT_TRANSLATE_NOOP("TorrentFilter", "下载中")},
+    {u"seeding", QT_TRANSLATE_NOOP("TorrentFilter", "做种中")},
+    {u"completed", QT_TRANSLATE_NOOP("TorrentFilter", "已完成")},
+    {u"paused", QT_TRANSLATE_NOOP("TorrentFilter", "已暂停")},
+    {u"active", QT_TRANSLATE_NOOP("TorrentFilter", "活动")},
+    {u"inactive", QT_TRANSLATE_NOOP("TorrentFilter", "非活动")},
 }};
 static_assert(int(TorrentFilter::inactive) == int(kFilters.size()) - 1);
 
 constexpr std::array<Choice, 8> kSortOptions{{
-    {u"default", u"默认"},
-    {u"name", u"名称"},
-    {u"size", u"大小"},
-    {u"progress", u"进度"},
+    {u"default", QT_TRANSLATE_NOOP("TorrentSortOption", "默认")},
+    {u"name", QT_TRANSLATE_NOOP("TorrentSortOption", "名称")},
+    {u"size", QT_TRANSLATE_NOOP("TorrentSortOption", "大小")},
+    {u"progress", QT_TRANSLATE_NOOP("TorrentSortOption", "进度")},
     // The server's field names, so the stored choice reads like the server's sort keys.
-    {u"added_on", u"添加时间"},
-    {u"dlspeed", u"下载速度"},
-    {u"upspeed", u"上传速度"},
-    {u"ratio", u"分享率"},
+    {u"added_on", QT_TRANSLATE_NOOP("TorrentSortOption", "添加时间")},
+    {u"dlspeed", QT_TRANSLATE_NOOP("TorrentSortOption", "下载速度")},
+    {u"upspeed", QT_TRANSLATE_NOOP("TorrentSortOption", "上传速度")},
+    {u"ratio", QT_TRANSLATE_NOOP("TorrentSortOption", "分享率")},
 }};
 static_assert(int(TorrentSortOption::ratio) == int(kSortOptions.size()) - 1);
 
@@ -107,7 +112,7 @@ QString rawValue(TorrentFilter filter)
 
 QString displayName(TorrentFilter filter)
 {
-    return toQString(choice(kFilters, filter).displayName);
+    return QCoreApplication::translate("TorrentFilter", choice(kFilters, filter).displayName);
 }
 
 bool matches(TorrentFilter filter, const Torrent &torrent)
@@ -155,7 +160,7 @@ QString rawValue(TorrentSortOption option)
 
 QString displayName(TorrentSortOption option)
 {
-    return toQString(choice(kSortOptions, option).displayName);
+    return QCoreApplication::translate("TorrentSortOption", choice(kSortOptions, option).displayName);
 }
 
 bool areInIncreasingOrder(TorrentSortOption option, const Torrent &a, const Torrent &b)

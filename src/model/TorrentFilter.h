@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "Torrent.h"
@@ -55,6 +58,8 @@ struct TorrentListChoices
     std::optional<QString> category;
     std::optional<QString> tag;
     TorrentSortOption sort = TorrentSortOption::defaultOrder;
+    // The sort order run backwards (ties too, so the order stays total).
+    bool reversed = false;
 
     // Whether the torrent passes the status filter, the category and the tag.
     bool admits(const Torrent &torrent) const;
@@ -68,5 +73,5 @@ QList<Torrent> filterAndSort(const QList<Torrent> &torrents, TorrentFilter filte
                              const std::optional<QString> &category, const std::optional<QString> &tag,
                              TorrentSortOption sort);
 // The same list of shared records, in the order of isShownBefore (which is the stable sort of
-// the repository's list, ordered by hash).
+// the repository's list, ordered by hash), or its reverse.
 QList<TorrentPtr> filterAndSort(const QHash<QString, TorrentPtr> &records, const TorrentListChoices &choices);

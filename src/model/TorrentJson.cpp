@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Torrent record's own JSON form (field names as keys); it is never sent to a server.
 
 #include "Torrent.h"

@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "TorrentState.h"
+
+#include <QCoreApplication>
 
 #include <array>
 
@@ -7,35 +12,35 @@ namespace {
 struct StateInfo
 {
     QStringView raw;
-    QStringView displayName;
+    const char *displayName; // the source text, translated where it is shown
     QStringView iconName;
 };
 
 // Indexed by the enumerator's value, so the table and the enumeration must list the states in
 // the same order.
 constexpr std::array<StateInfo, 22> kStates{{
-    {u"downloading", u"下载中", u"arrow.down.circle.fill"},
-    {u"uploading", u"做种中", u"arrow.up.circle.fill"},
-    {u"pausedDL", u"已暂停", u"pause.circle.fill"},
-    {u"pausedUP", u"已暂停", u"pause.circle.fill"},
-    {u"stoppedDL", u"已暂停", u"pause.circle.fill"},
-    {u"stoppedUP", u"已暂停", u"pause.circle.fill"},
-    {u"stalledDL", u"停滞", u"exclamationmark.triangle.fill"},
-    {u"stalledUP", u"停滞", u"exclamationmark.triangle.fill"},
-    {u"checkingDL", u"检查中", u"checkmark.circle.fill"},
-    {u"checkingUP", u"检查中", u"checkmark.circle.fill"},
-    {u"checkingResumeData", u"检查中", u"checkmark.circle.fill"},
-    {u"queuedDL", u"排队中", u"clock.fill"},
-    {u"queuedUP", u"排队中", u"clock.fill"},
-    {u"allocating", u"分配空间", u"opticaldiscdrive.fill"},
-    {u"metaDL", u"获取信息", u"info.circle.fill"},
-    {u"forcedDL", u"强制下载", u"arrow.down.circle.fill"},
-    {u"forcedUP", u"强制上传", u"arrow.up.circle.fill"},
-    {u"forcedMetaDL", u"获取信息", u"info.circle.fill"},
-    {u"moving", u"移动中", u"folder.fill"},
-    {u"missingFiles", u"文件丢失", u"xmark.circle.fill"},
-    {u"error", u"错误", u"xmark.circle.fill"},
-    {u"unknown", u"未知", u"questionmark.circle.fill"},
+    {u"downloading", QT_TRANSLATE_NOOP("TorrentState", "下载中"), u"arrow.down.circle.fill"},
+    {u"uploading", QT_TRANSLATE_NOOP("TorrentState", "做种中"), u"arrow.up.circle.fill"},
+    {u"pausedDL", QT_TRANSLATE_NOOP("TorrentState", "已暂停"), u"pause.circle.fill"},
+    {u"pausedUP", QT_TRANSLATE_NOOP("TorrentState", "已暂停"), u"pause.circle.fill"},
+    {u"stoppedDL", QT_TRANSLATE_NOOP("TorrentState", "已暂停"), u"pause.circle.fill"},
+    {u"stoppedUP", QT_TRANSLATE_NOOP("TorrentState", "已暂停"), u"pause.circle.fill"},
+    {u"stalledDL", QT_TRANSLATE_NOOP("TorrentState", "停滞"), u"exclamationmark.triangle.fill"},
+    {u"stalledUP", QT_TRANSLATE_NOOP("TorrentState", "停滞"), u"exclamationmark.triangle.fill"},
+    {u"checkingDL", QT_TRANSLATE_NOOP("TorrentState", "检查中"), u"checkmark.circle.fill"},
+    {u"checkingUP", QT_TRANSLATE_NOOP("TorrentState", "检查中"), u"checkmark.circle.fill"},
+    {u"checkingResumeData", QT_TRANSLATE_NOOP("TorrentState", "检查中"), u"checkmark.circle.fill"},
+    {u"queuedDL", QT_TRANSLATE_NOOP("TorrentState", "排队中"), u"clock.fill"},
+    {u"queuedUP", QT_TRANSLATE_NOOP("TorrentState", "排队中"), u"clock.fill"},
+    {u"allocating", QT_TRANSLATE_NOOP("TorrentState", "分配空间"), u"opticaldiscdrive.fill"},
+    {u"metaDL", QT_TRANSLATE_NOOP("TorrentState", "获取信息"), u"info.circle.fill"},
+    {u"forcedDL", QT_TRANSLATE_NOOP("TorrentState", "强制下载"), u"arrow.down.circle.fill"},
+    {u"forcedUP", QT_TRANSLATE_NOOP("TorrentState", "强制上传"), u"arrow.up.circle.fill"},
+    {u"forcedMetaDL", QT_TRANSLATE_NOOP("TorrentState", "获取信息"), u"info.circle.fill"},
+    {u"moving", QT_TRANSLATE_NOOP("TorrentState", "移动中"), u"folder.fill"},
+    {u"missingFiles", QT_TRANSLATE_NOOP("TorrentState", "文件丢失"), u"xmark.circle.fill"},
+    {u"error", QT_TRANSLATE_NOOP("TorrentState", "错误"), u"xmark.circle.fill"},
+    {u"unknown", QT_TRANSLATE_NOOP("TorrentState", "未知"), u"questionmark.circle.fill"},
 }};
 
 static_assert(int(TorrentState::unknown) == int(kStates.size()) - 1);
@@ -89,7 +94,7 @@ QString rawValue(TorrentState state)
 
 QString displayName(TorrentState state)
 {
-    return toQString(info(state).displayName);
+    return QCoreApplication::translate("TorrentState", info(state).displayName);
 }
 
 QString iconName(TorrentState state)

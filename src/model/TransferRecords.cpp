@@ -1,7 +1,11 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "TransferRecords.h"
 
 #include "JsonRecords.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 using json::field;
@@ -146,11 +150,11 @@ QString connectionStatusText(const QString &status)
 {
     const QString lower = status.toLower();
     if (lower == QLatin1String("connected"))
-        return QStringLiteral("已连接");
+        return QCoreApplication::translate("ServerState", "已连接");
     if (lower == QLatin1String("firewalled"))
-        return QStringLiteral("防火墙");
+        return QCoreApplication::translate("ServerState", "防火墙");
     if (lower == QLatin1String("disconnected"))
-        return QStringLiteral("未连接");
+        return QCoreApplication::translate("ServerState", "未连接");
     return status;
 }
 

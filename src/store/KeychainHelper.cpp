@@ -1,5 +1,11 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "KeychainHelper.h"
 
+#include "Logging.h"
+
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include <qcoro/qcorosignal.h>
@@ -33,6 +39,9 @@ template <typename JobType> QCoro::Task<QKeychain::Error> runJob(JobType *job)
 {
     job->start();
     co_await qCoro(static_cast<QKeychain::Job *>(job), &QKeychain::Job::finished);
+    // The account names the profile and the kind of secret; the secret itself never appears.
+    qCDebug(lcStore).noquote() << job->metaObject()->className() << job->key() << "->" << int(job->error())
+                               << job->errorString();
     co_return job->error();
 }
 
@@ -40,9 +49,9 @@ template <typename JobType> QCoro::Task<QKeychain::Error> runJob(JobType *job)
 
 QString KeychainError::localizedDescription() const
 {
-    const QString prefix =
-        m_kind == Kind::saveFailed ? QStringLiteral("保存密码失败: ") : QStringLiteral("删除密码失败: ");
-    return prefix + QString::number(m_status);
+    return (m_kind == Kind::saveFailed ? QCoreApplication::translate("KeychainError", "保存密码失败: %1")
+                                       : QCoreApplication::translate("KeychainError", "删除密码失败: %1"))
+        .arg(m_status);
 }
 
 KeychainHelper::KeychainHelper(QString service) : m_service(std::move(service)) {}

@@ -1,5 +1,11 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Persistence.h"
 
+#include "Logging.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
@@ -11,7 +17,8 @@
 
 QString RepositoryError::localizedDescription() const
 {
-    return m_kind == Kind::serverNotFound ? QStringLiteral("服务器未找到") : QStringLiteral("保存失败");
+    return m_kind == Kind::serverNotFound ? QCoreApplication::translate("RepositoryError", "服务器未找到")
+                                          : QCoreApplication::translate("RepositoryError", "保存失败");
 }
 
 QString StoreError::localizedDescription() const
@@ -152,6 +159,7 @@ std::optional<QString> PersistenceController::migrate(QSqlDatabase &db)
             .arg(version)
             .arg(schemaVersion);
 
+    qCDebug(lcStore).noquote() << "profile store at schema" << version << "of" << schemaVersion;
     for (int step = version; step < schemaVersion; ++step) {
         if (!db.transaction())
             return describe(db.lastError());

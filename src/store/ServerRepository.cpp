@@ -1,9 +1,13 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "KeychainHelper.h"
+#include "Logging.h"
 #include "Persistence.h"
 #include "ProfileRows.h"
 #include "ProfileSecrets.h"
-#include "model/Log.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -99,14 +103,18 @@ std::optional<StoredRow> storedRow(QSqlDatabase &db, const QString &operation, c
 void deactivateAll(QSqlDatabase &db)
 {
     try {
-        run(db, QStringLiteral("取消活动状态"), QStringLiteral("UPDATE ServerConfigEntity SET isActive = 0"));
+        run(db, QCoreApplication::translate("ServerRepository", "取消活动状态"),
+            QStringLiteral("UPDATE ServerConfigEntity SET isActive = 0"));
     } catch (const AppError &error) {
-        logLine(QStringLiteral("❌ 取消活动状态失败: ") + error.localizedDescription());
+        logLine(lcStore(), QStringLiteral("❌ 取消活动状态失败: ") + error.localizedDescription());
         throw;
     }
 }
 
-const QString saveOperation = QStringLiteral("保存服务器失败");
+QString saveOperation()
+{
+    return QCoreApplication::translate("ServerRepository", "保存服务器失败");
+}
 
 } // namespace
 
@@ -128,9 +136,9 @@ void ServerRepository::loadServers()
     QList<ServerConfig> servers;
     try {
         if (!m_persistence.isOpen())
-            throw StoreError(QStringLiteral("加载服务器"), QStringLiteral("the profile store is not open"));
+            throw StoreError(tr("加载服务器"), QStringLiteral("the profile store is not open"));
         QSqlDatabase db = m_persistence.database();
-        QSqlQuery query = run(db, QStringLiteral("加载服务器"),
+        QSqlQuery query = run(db, tr("加载服务器"),
                               QStringLiteral("SELECT id, isActive, createdAt, lastConnectedAt, %1 FROM "
                                              "ServerConfigEntity ORDER BY createdAt DESC, rowid DESC")
                                   .arg(settingColumns.join(QStringLiteral(", "))));
@@ -146,7 +154,7 @@ void ServerRepository::loadServers()
             servers.append(std::move(server));
         }
     } catch (const AppError &error) {
-        logLine(QStringLiteral("❌ 加载服务器失败: ") + error.localizedDescription());
+        logLine(lcStore(), QStringLiteral("❌ 加载服务器失败: ") + error.localizedDescription());
         return;
     }
 
@@ -157,6 +165,8 @@ void ServerRepository::loadServers()
             break;
         }
     }
+    qCDebug(lcStore).noquote() << "loaded" << servers.size() << "profiles, active:"
+                               << (active ? active->id.toString(QUuid::WithoutBraces) : QStringLiteral("none"));
     if (m_servers != servers) {
         m_servers = std::move(servers);
         Q_EMIT serversChanged();
@@ -170,7 +180,7 @@ void ServerRepository::loadServers()
 QCoro::Task<void> ServerRepository::addServer(ServerConfig server, ServerSecrets secrets)
 {
     if (server.port < std::numeric_limits<qint32>::min() || server.port > std::numeric_limits<qint32>::max())
-        throw StoreError(saveOperation, QStringLiteral("the port %1 is out of range").arg(server.port));
+        throw StoreError(saveOperation(), QStringLiteral("the port %1 is out of range").arg(server.port));
     QPointer<ServerRepository> self(this);
     KeychainHelper &keychain = m_keychain;
     const SecretPlan plan =
@@ -185,10 +195,10 @@ QCoro::Task<void> ServerRepository::addServer(ServerConfig server, ServerSecrets
 
     std::exception_ptr failure;
     try {
-        inTransaction(m_persistence.database(), saveOperation, [&](QSqlDatabase &db) {
+        inTransaction(m_persistence.database(), saveOperation(), [&](QSqlDatabase &db) {
             if (server.isActive)
                 deactivateAll(db);
-            run(db, saveOperation,
+            run(db, saveOperation(),
                 QStringLiteral(
                     "INSERT INTO ServerConfigEntity (id, isActive, createdAt, lastConnectedAt, %1) "
                     "VALUES (?, ?, ?, ?%2)")
@@ -218,7 +228,7 @@ QCoro::Task<void> ServerRepository::updateServer(ServerConfig server, SecretChan
     KeychainHelper &keychain = m_keychain;
     {
         QSqlDatabase db = m_persistence.database();
-        if (!exists(db, saveOperation, server.id))
+        if (!exists(db, saveOperation(), server.id))
             throw RepositoryError(RepositoryError::Kind::serverNotFound);
     }
 
@@ -232,14 +242,14 @@ QCoro::Task<void> ServerRepository::updateServer(ServerConfig server, SecretChan
     qsizetype storedHeaderCount = 0;
     std::exception_ptr failure;
     try {
-        inTransaction(m_persistence.database(), saveOperation, [&](QSqlDatabase &db) {
-            const std::optional<StoredRow> stored = storedRow(db, saveOperation, server.id);
+        inTransaction(m_persistence.database(), saveOperation(), [&](QSqlDatabase &db) {
+            const std::optional<StoredRow> stored = storedRow(db, saveOperation(), server.id);
             if (!stored)
                 throw RepositoryError(RepositoryError::Kind::serverNotFound);
             storedHeaderCount = stored->headerCount;
             if (server.isActive && !stored->isActive)
                 deactivateAll(db);
-            run(db, saveOperation,
+            run(db, saveOperation(),
                 QStringLiteral(
                     "UPDATE ServerConfigEntity SET %1 = ?, isActive = ? WHERE rowid = (SELECT rowid "
                     "FROM ServerConfigEntity WHERE id = ? ORDER BY rowid LIMIT 1)")
@@ -272,7 +282,7 @@ QCoro::Task<void> ServerRepository::deleteServer(QUuid id)
 {
     QPointer<ServerRepository> self(this);
     KeychainHelper &keychain = m_keychain;
-    const QString operation = QStringLiteral("删除服务器失败");
+    const QString operation = tr("删除服务器失败");
     qsizetype headerCount = 0;
     // The row goes first: a failed delete keeps both the profile and its secrets.
     inTransaction(m_persistence.database(), operation, [&](QSqlDatabase &db) {
@@ -329,7 +339,7 @@ QCoro::Task<std::optional<ServerSecrets>> ServerRepository::loadSecrets(ServerCo
 
 void ServerRepository::setActiveServer(QUuid id)
 {
-    const QString operation = QStringLiteral("激活服务器失败");
+    const QString operation = tr("激活服务器失败");
     inTransaction(m_persistence.database(), operation, [&](QSqlDatabase &db) {
         deactivateAll(db);
         if (!exists(db, operation, id))

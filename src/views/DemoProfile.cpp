@@ -1,8 +1,12 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "DemoProfile.h"
 
 #include "api/QBittorrentAPIClient.h"
 #include "store/Persistence.h"
 
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QUrl>
 
@@ -44,7 +48,7 @@ std::optional<QString> connectAtStart(const QString &address)
         return QStringLiteral("--connect wants HOST:PORT, got \"%1\"").arg(address);
     const QString user = qEnvironmentVariable("SEEDWHIRL_USER", QStringLiteral("admin"));
     const QString password = qEnvironmentVariable("SEEDWHIRL_PASSWORD");
-    ServerConfig server =
-        ServerConfig::create(QStringLiteral("演示服务器"), address.left(colon), port, user, false);
+    ServerConfig server = ServerConfig::create(QCoreApplication::translate("DemoProfile", "演示服务器"),
+                                               address.left(colon), port, user, false);
     return QCoro::waitFor(connect(server, password));
 }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Format.h"
 
 #include "model/AppInfo.h"
@@ -64,7 +67,7 @@ QString Format::formatRatio(double ratio)
 QString Format::formatLimit(double bytesPerSecond)
 {
     if (std::isnan(bytesPerSecond) || bytesPerSecond < 1) {
-        return QStringLiteral("无限制");
+        return tr("无限制");
     }
     return ::formatRate(toInt64(bytesPerSecond));
 }
@@ -98,5 +101,5 @@ QString Format::buildNumber()
 
 QString Format::secondsLabel(double seconds)
 {
-    return QString::number(toInt64(seconds)) + QStringLiteral(" 秒");
+    return tr("%1 秒").arg(toInt64(seconds));
 }

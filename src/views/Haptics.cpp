@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Haptics.h"
+
+#include "Logging.h"
 
 #include <QDebug>
 
@@ -13,7 +18,7 @@ bool Haptics::impact(const QString &style)
     } else if (style == QLatin1String("heavy")) {
         ++m_heavy;
     } else {
-        qWarning().noquote() << "unknown haptic impact style" << style;
+        qCWarning(lcUi).noquote() << "unknown haptic impact style" << style;
         return false;
     }
     Q_EMIT countChanged();

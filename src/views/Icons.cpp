@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Icons.h"
+
+#include "Logging.h"
 
 #include <QDebug>
 #include <QHash>
@@ -163,7 +168,7 @@ QString Icons::glyph(const QString &symbolName)
     }
     if (!symbolName.isEmpty() && !m_unmapped.contains(symbolName)) {
         m_unmapped.insert(symbolName);
-        qWarning().noquote() << "no glyph mapped for the symbol" << symbolName;
+        qCWarning(lcUi).noquote() << "no glyph mapped for the symbol" << symbolName;
         Q_EMIT unmappedNamesChanged();
     }
     return symbolName.isEmpty() ? QString() : textOf(unmappedGlyph);

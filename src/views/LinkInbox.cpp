@@ -1,6 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "LinkInbox.h"
 
-#include "model/Log.h"
+#include "Logging.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -81,7 +84,7 @@ QString LinkInbox::take()
 
 void LinkInbox::Open(const QStringList &links)
 {
-    logLine(QStringLiteral("🔗 另一次启动转来 %1 个链接").arg(links.size()));
+    logLine(lcUi(), QStringLiteral("🔗 另一次启动转来 %1 个链接").arg(links.size()));
     // Only what a start would have accepted itself.
     QStringList accepted;
     for (const QString &link : links)

@@ -1,11 +1,17 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "UiSetup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QQmlEngine>
 #include <QQuickStyle>
+#include <QTranslator>
 
 #include <qcoro/qcoroqml.h>
 
@@ -17,6 +23,29 @@ void prepareQmlEngine(QQmlEngine &engine)
     }();
     Q_UNUSED(registered);
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+}
+
+void installTranslations()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    auto *own = new QTranslator(app);
+    if (!own->load(QLocale(), QStringLiteral("seedwhirl"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
+        delete own;
+        own = nullptr;
+    }
+    const QString language = own && !own->language().isEmpty() ? own->language() : QStringLiteral("zh_CN");
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const QString &catalogue : {QStringLiteral("qtbase"), QStringLiteral("qtdeclarative")}) {
+        auto *qt = new QTranslator(app);
+        if (qt->load(catalogue + u'_' + language, folder) ||
+            qt->load(catalogue + QStringLiteral("_zh_CN"), folder))
+            QCoreApplication::installTranslator(qt);
+        else
+            delete qt;
+    }
+    // The translator installed last is asked first.
+    if (own)
+        QCoreApplication::installTranslator(own);
 }
 
 void setApplicationIdentity()

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "DemoProfile.h"
 #include "KeychainPasswords.h"
 #include "LinkInbox.h"
@@ -5,6 +8,7 @@
 
 #include "model/Allocator.h"
 #include "model/AppInfo.h"
+#include "model/Log.h"
 #include "api/QBittorrentAPIClient.h"
 #include "store/AppSettings.h"
 #include "store/Persistence.h"
@@ -23,9 +27,12 @@ Q_IMPORT_QML_PLUGIN(SeedwhirlPlugin)
 
 int main(int argc, char *argv[])
 {
+    // Before anything can log: the diagnostic lines go to standard output from the first one.
+    installLogHandler();
     tuneAllocatorForLargeAnswers();
     QGuiApplication app(argc, argv);
     setApplicationIdentity();
+    installTranslations();
     QGuiApplication::setApplicationVersion(appVersion());
 
     QCommandLineParser parser;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The allocator tuning the application applies at start-up: a big answer's buffers go back to
 // the system once freed, the first and every later one.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The decoding layer, exercised through the smallest records that reach each rule, and the
 // records of the server's answers and of stored profiles: what each decodes to, written back in
 // its JSON form and kept as snapshots, and the failures of bad input.
@@ -6,20 +9,27 @@
 #include "model/DetailRecords.h"
 #include "model/Json.h"
 #include "model/JsonRecords.h"
+#include "model/Log.h"
 #include "model/ServerConfig.h"
 #include "model/SyncRecords.h"
 #include "model/Torrent.h"
 #include "model/TransferRecords.h"
 #include "support/Fixtures.h"
+#include "support/LogCapture.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryFile>
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <limits>
+
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +47,23 @@ ServerConfig profile(const QString &host, qint64 port = 8080, bool https = false
 QByteArray quoted(const QByteArray &utf8)
 {
     return '"' + utf8 + '"';
+}
+
+// What `run` writes to the file descriptor `fd` (1 or 2), which a temporary file stands in for.
+QByteArray written(int fd, const std::function<void()> &run)
+{
+    QTemporaryFile file;
+    if (!file.open())
+        return "no temporary file";
+    std::fflush(nullptr);
+    const int saved = ::dup(fd);
+    ::dup2(file.handle(), fd);
+    run();
+    std::fflush(nullptr);
+    ::dup2(saved, fd);
+    ::close(saved);
+    file.seek(0);
+    return file.readAll();
 }
 
 } // namespace
@@ -357,6 +384,50 @@ private slots:
             QCOMPARE(*data.torrents->at(i).second.savePath, values[i]);
             QCOMPARE(*data.torrents->at(i).second.tracker, values[i]);
         }
+    }
+
+    // A diagnostic line reaches standard output byte for byte as the observer sees it, and
+    // nothing of it standard error.
+    void logLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("chinese and emoji") << u"✅ 已连接: 家里"_qs;
+        QTest::newRow("a space at the end") << u"🔔 下载完成: "_qs;
+        QTest::newRow("empty") << QString();
+    }
+    void logLines()
+    {
+        QFETCH(QString, line);
+        LogCapture log;
+        QByteArray errors;
+        const QByteArray out = written(1, [&] { errors = written(2, [&] { logLine(lcModel(), line); }); });
+        QCOMPARE(out, line.toUtf8() + '\n');
+        QCOMPARE(log.lines(), QStringList{line});
+        QCOMPARE(errors, QByteArray());
+    }
+
+    // Debug lines are off until a rule switches them on, and then go to standard error after
+    // their category; warnings of any category, and Qt's own messages, reach the handler that
+    // was installed before (QtTest's here, which fails on a message it expected and missed).
+    void debugLinesAndOtherMessages()
+    {
+        if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+            QSKIP("QT_LOGGING_RULES decides which debug lines are on");
+        installLogHandler();
+        QByteArray out;
+        const auto debugLine = [&] { return written(2, [&] { out = written(1, [] { qCDebug(lcModel) << "merged" << 3; }); }); };
+        QCOMPARE(debugLine(), QByteArray());
+        QLoggingCategory::setFilterRules(u"seedwhirl.model.debug=true"_qs);
+        const QByteArray switchedOn = debugLine();
+        QLoggingCategory::setFilterRules({});
+        QCOMPARE(switchedOn, "seedwhirl.model: merged 3\n");
+        QCOMPARE(out, QByteArray());
+
+        const QLoggingCategory qtCategory("qt.seedwhirl.check");
+        QTest::ignoreMessage(QtInfoMsg, "an info of Qt's own");
+        QMessageLogger().info(qtCategory, "an info of Qt's own");
+        QTest::ignoreMessage(QtWarningMsg, "a warning of the model");
+        qCWarning(lcModel, "a warning of the model");
     }
 };
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The torrent record (texts, building and updating from the server's fields) and the filters and
 // sort orders of the torrent list.
 #include "DecodingFailure.h"

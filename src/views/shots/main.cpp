@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // seedwhirl_shots: screenshots of the main screens, taken from the application's own window
 // against a running server. Usage:
 //   seedwhirl_shots --server HOST:PORT --out DIR    (password in SEEDWHIRL_PASSWORD,
@@ -505,6 +508,7 @@ int main(int argc, char *argv[])
 
     QGuiApplication app(argc, argv);
     setApplicationIdentity();
+    installTranslations();
     QGuiApplication::setApplicationVersion(appVersion());
 
     QCommandLineParser parser;

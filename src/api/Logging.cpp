@@ -1,0 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "Logging.h"
+
+Q_LOGGING_CATEGORY(lcApi, "seedwhirl.api", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcApiTls, "seedwhirl.api.tls", QtInfoMsg)

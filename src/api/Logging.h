@@ -1,0 +1,10 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "model/Log.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcApi)
+// Handshakes: the errors a server's certificate raised and what a pin accepted of them.
+Q_DECLARE_LOGGING_CATEGORY(lcApiTls)
