@@ -1,15 +1,19 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "TorrentRepository.h"
 
+#include "Logging.h"
 #include "api/APIEndpoint.h"
 #include "api/Attempt.h"
 #include "api/BackgroundDecoding.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/Halves.h"
-#include "model/Log.h"
 #include "model/NameOrder.h"
 #include "store/AppSettings.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 
 #include <qcoro/qcorofuture.h>
 #include <qcoro/qcorosignal.h>
@@ -130,6 +134,11 @@ void TorrentRepository::forgetServer()
         m_requestedAltSpeed.reset();
         Q_EMIT serverStateChanged();
     }
+    if (m_syncError || m_lastSynced.isValid()) {
+        m_syncError.reset();
+        m_lastSynced = {};
+        Q_EMIT syncStateChanged();
+    }
 }
 
 void TorrentRepository::setCurrentRid(std::optional<qint64> rid)
@@ -144,6 +153,22 @@ void TorrentRepository::setError(ErrorPtr error)
         return;
     m_error = std::move(error);
     Q_EMIT errorChanged();
+}
+
+void TorrentRepository::setRequestError(ErrorPtr error)
+{
+    if (error == m_requestError)
+        return;
+    m_requestError = std::move(error);
+    Q_EMIT requestErrorChanged();
+}
+
+void TorrentRepository::setSyncState(ErrorPtr failure)
+{
+    if (!failure)
+        m_lastSynced = QDateTime::currentDateTimeUtc();
+    m_syncError = std::move(failure);
+    Q_EMIT syncStateChanged();
 }
 
 void TorrentRepository::setLoading(bool loading)
@@ -221,6 +246,7 @@ QCoro::Task<void> TorrentRepository::onePass()
     }
 
     if (answer.error) {
+        setSyncState(answer.error);
         setError(answer.error);
         m_currentRid.reset();
         setLoading(false);
@@ -228,6 +254,11 @@ QCoro::Task<void> TorrentRepository::onePass()
     }
     SyncData payload = std::move(*answer.value);
     answer.value.reset();
+    const std::optional<qint64> askedRid = m_currentRid;
+    const qsizetype listedCount = payload.torrents ? payload.torrents->size() : 0;
+    const qsizetype removedCount = payload.torrentsRemoved ? payload.torrentsRemoved->size() : 0;
+    QElapsedTimer mergeTime;
+    mergeTime.start();
     // The torrents are merged on the decoding thread against the records held now, which no
     // one changes meanwhile: at most one pass is in flight, and a change of server makes a
     // new generation whose answer this is not. The decoded torrents are freed there too.
@@ -256,13 +287,22 @@ QCoro::Task<void> TorrentRepository::onePass()
         try {
             std::rethrow_exception(merged.error);
         } catch (...) {
-            setError(currentError());
+            setSyncState(currentError());
+            setError(m_syncError);
         }
         m_currentRid.reset();
         setLoading(false);
         co_return;
     }
+    const qint64 mergeMs = mergeTime.elapsed();
+    const qsizetype changeCount = merged.value->everything ? -1 : merged.value->changes.size();
     apply(payload, std::move(*merged.value));
+    qCDebug(lcSync).noquote() << "sync pass: rid" << (askedRid ? QString::number(*askedRid) : QStringLiteral("none"))
+                              << "->" << payload.rid << (payload.fullUpdate.value_or(false) ? "full," : "delta,")
+                              << listedCount << "listed," << removedCount << "removed,"
+                              << (changeCount < 0 ? QStringLiteral("all") : QString::number(changeCount)) << "changed,"
+                              << m_records.size() << "held, merged in" << mergeMs << "ms";
+    setSyncState(nullptr);
 }
 
 QList<Torrent> TorrentRepository::torrents() const
@@ -443,37 +483,39 @@ void TorrentRepository::apply(const SyncData &payload, MergedAnswer merged)
     setLoading(false);
 }
 
-QCoro::Task<void> TorrentRepository::fetchCategories()
+QCoro::Task<ErrorPtr> TorrentRepository::fetchCategories()
 {
     QPointer<TorrentRepository> self(this);
     const quint64 generation = m_serverGeneration;
     Attempted<QList<Category>> answer = co_await attempt(m_apiClient.getCategories());
     // Gone, or the answer of a server that is no longer the connected one.
     if (!self || generation != m_serverGeneration)
-        co_return;
+        co_return ErrorPtr();
     if (answer.error) {
         setError(answer.error);
-        co_return;
+        co_return answer.error;
     }
     sortByName(*answer.value);
     m_categories = std::move(*answer.value);
     Q_EMIT categoriesChanged();
+    co_return ErrorPtr();
 }
 
-QCoro::Task<void> TorrentRepository::fetchTags()
+QCoro::Task<ErrorPtr> TorrentRepository::fetchTags()
 {
     QPointer<TorrentRepository> self(this);
     const quint64 generation = m_serverGeneration;
     Attempted<QStringList> answer = co_await attempt(m_apiClient.getTags());
     if (!self || generation != m_serverGeneration)
-        co_return;
+        co_return ErrorPtr();
     if (answer.error) {
         setError(answer.error);
-        co_return;
+        co_return answer.error;
     }
     sortTags(*answer.value);
     m_tags = std::move(*answer.value);
     Q_EMIT tagsChanged();
+    co_return ErrorPtr();
 }
 
 namespace {
@@ -492,14 +534,15 @@ QCoro::Task<bool> act(QPointer<TorrentRepository> self, QBittorrentAPIClient &cl
 {
     const ErrorPtr failure = co_await attempt(client.performAction(std::move(endpoint)));
     if (lines && failure)
-        logLine(QStringLiteral("❌ ") + lines->failed + QStringLiteral(": ") + failure->localizedDescription());
+        logLine(lcSync(), QStringLiteral("❌ ") + lines->failed + QStringLiteral(": ") + failure->localizedDescription());
     else if (lines)
-        logLine(QStringLiteral("✅ ") + lines->done);
+        logLine(lcSync(), QStringLiteral("✅ ") + lines->done);
     if (!self)
         co_return !failure;
-    if (failure)
+    if (failure) {
         self->setError(failure);
-    else if (refreshAfter)
+        self->setRequestError(failure);
+    } else if (refreshAfter)
         co_await self->refresh();
     co_return !failure;
 }
@@ -568,14 +611,15 @@ QCoro::Task<void> TorrentRepository::setAlternativeSpeed(bool on)
     Q_EMIT serverStateChanged();
     const ErrorPtr failure = co_await attempt(m_apiClient.setSpeedLimitsMode(on));
     if (failure)
-        logLine(QStringLiteral("❌ 切换备用速度限制失败: ") + failure->localizedDescription());
+        logLine(lcSync(), QStringLiteral("❌ 切换备用速度限制失败: ") + failure->localizedDescription());
     else
-        logLine(on ? QStringLiteral("✅ 已启用备用速度限制") : QStringLiteral("✅ 已停用备用速度限制"));
+        logLine(lcSync(), on ? QStringLiteral("✅ 已启用备用速度限制") : QStringLiteral("✅ 已停用备用速度限制"));
     if (!self)
         co_return;
-    if (failure)
+    if (failure) {
         setError(failure);
-    else
+        setRequestError(failure);
+    } else
         co_await refresh();
     if (!self || m_requestedAltSpeed != on)
         co_return; // asked again meanwhile: that request settles it

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "api/APIEndpoint.h"
@@ -6,6 +9,7 @@
 #include "model/Torrent.h"
 #include "model/TransferRecords.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -75,8 +79,18 @@ public:
     // sync that confirms it are under way, else the server's; none when the server does not say.
     std::optional<bool> alternativeSpeed() const;
     bool isLoading() const { return m_isLoading; }
+    // The last failure of a pass or of a request, cleared when the next pass starts.
     const ErrorPtr &error() const { return m_error; }
     void setError(ErrorPtr error);
+    // The failure of something a person asked for (an action, an edit; a refresh pulled by hand
+    // is set by its model), for the screens' alerts: kept until it is acknowledged (set to none)
+    // or a later one replaces it. Passes and loads that nobody asked for never set it.
+    const ErrorPtr &requestError() const { return m_requestError; }
+    void setRequestError(ErrorPtr error);
+    // The failure of the last sync pass, none once a pass is answered: meanwhile the held
+    // figures are those of the answer at lastSynced() (invalid before the first answer).
+    const ErrorPtr &syncError() const { return m_syncError; }
+    const QDateTime &lastSynced() const { return m_lastSynced; }
     std::optional<qint64> currentRid() const { return m_currentRid; }
     // Setting none makes the next pass a full one, also when a pass now in flight would set a
     // position on its return.
@@ -90,8 +104,9 @@ public:
     // for one more pass, which serves every caller that asked in the meantime. Answers to
     // requests sent before the request of the most recently applied answer are discarded.
     QCoro::Task<void> refresh();
-    QCoro::Task<void> fetchCategories();
-    QCoro::Task<void> fetchTags();
+    // Each returns its failure (also the error), none when answered.
+    QCoro::Task<ErrorPtr> fetchCategories();
+    QCoro::Task<ErrorPtr> fetchTags();
 
     QCoro::Task<void> pause(QList<Torrent> torrents);
     QCoro::Task<void> resume(QList<Torrent> torrents);
@@ -141,9 +156,13 @@ Q_SIGNALS:
     void speedHistoryChanged();
     void isLoadingChanged();
     void errorChanged();
+    void requestErrorChanged();
+    void syncStateChanged(); // syncError or lastSynced
 
 private:
     void setLoading(bool loading);
+    // After a pass: its failure, or none and the time of its answer.
+    void setSyncState(ErrorPtr failure);
     void followAutoRefresh();
     QCoro::Task<void> runPasses();
     QCoro::Task<void> onePass();
@@ -170,6 +189,9 @@ private:
     std::optional<bool> m_requestedAltSpeed;
     bool m_isLoading = false;
     ErrorPtr m_error;
+    ErrorPtr m_requestError;
+    ErrorPtr m_syncError;
+    QDateTime m_lastSynced;
     std::unique_ptr<QTimer> m_refreshTimer;
     std::optional<qint64> m_currentRid;
     QHash<QString, TorrentPtr> m_records;

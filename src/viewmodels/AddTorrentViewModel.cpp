@@ -1,10 +1,15 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "AddTorrentViewModel.h"
+
+#include "Logging.h"
 
 #include "api/Attempt.h"
 #include "api/QBittorrentAPIClient.h"
-#include "model/Log.h"
 #include "store/AppSettings.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -35,23 +40,25 @@ struct FileRead
 FileRead readTorrentFile(const QUrl &fileURL, const QString &shownName)
 {
     const auto failure = [&](const char *reason) {
-        return FileRead{{}, QStringLiteral("无法读取文件“%1”：%2").arg(shownName, QString::fromUtf8(reason))};
+        return FileRead{{},
+                        QCoreApplication::translate("AddTorrentViewModel", "无法读取文件“%1”：%2")
+                            .arg(shownName, QCoreApplication::translate("AddTorrentViewModel", reason))};
     };
     if (!fileURL.isLocalFile())
-        return failure("不是本地文件。");
+        return failure(QT_TRANSLATE_NOOP("AddTorrentViewModel", "不是本地文件。"));
     QFile file(fileURL.toLocalFile());
     const QFileInfo info(file);
     if (!info.exists())
-        return failure("文件不存在。");
+        return failure(QT_TRANSLATE_NOOP("AddTorrentViewModel", "文件不存在。"));
     if (info.isDir())
-        return failure("这是一个文件夹。");
+        return failure(QT_TRANSLATE_NOOP("AddTorrentViewModel", "这是一个文件夹。"));
     if (info.size() > maxTorrentFileSize)
-        return failure("文件过大，不是种子文件。");
+        return failure(QT_TRANSLATE_NOOP("AddTorrentViewModel", "文件过大，不是种子文件。"));
     if (!file.open(QIODevice::ReadOnly))
-        return failure("没有读取权限。");
+        return failure(QT_TRANSLATE_NOOP("AddTorrentViewModel", "没有读取权限。"));
     QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return failure("读取失败。");
+        return failure(QT_TRANSLATE_NOOP("AddTorrentViewModel", "读取失败。"));
     return {std::move(data), {}};
 }
 
@@ -185,7 +192,7 @@ QCoro::Task<void> AddTorrentViewModel::loadCategories()
     assign(this, m_isLoadingCategories, true, &AddTorrentViewModel::isLoadingCategoriesChanged);
     Attempted<QList<Category>> answer = co_await attempt(m_client.getCategories());
     if (answer.error)
-        logLine(QStringLiteral("⚠️ 加载分类失败: ") + answer.error->localizedDescription());
+        logLine(lcViewModels(), QStringLiteral("⚠️ 加载分类失败: ") + answer.error->localizedDescription());
     if (!self)
         co_return;
     if (answer.value && *answer.value != m_categories) {

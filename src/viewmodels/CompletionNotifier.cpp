@@ -1,7 +1,11 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "CompletionNotifier.h"
 
+#include "Logging.h"
+
 #include "api/QBittorrentAPIClient.h"
-#include "model/Log.h"
 #include "store/AppSettings.h"
 #include "sync/TorrentRepository.h"
 
@@ -114,7 +118,7 @@ void CompletionNotifier::takeIn(const TorrentChanges &changes)
 
     const std::optional<ServerConfig> &server = m_client.currentServer();
     const QString serverName = server ? server->name : QString();
-    const QString summary = QStringLiteral("下载完成");
+    const QString summary = tr("下载完成");
     if (finished.size() <= maxSingleNotifications) {
         for (const TorrentPtr &torrent : finished)
             send(summary, torrent->name + u'\n' + serverName);
@@ -123,14 +127,13 @@ void CompletionNotifier::takeIn(const TorrentChanges &changes)
     QStringList names;
     for (qsizetype i = 0; i < maxSingleNotifications; ++i)
         names.append(finished[i]->name);
-    send(summary, QStringLiteral("%1 个种子已下载完成：%2 等\n%3")
-                      .arg(finished.size())
-                      .arg(names.join(QStringLiteral("、")), serverName));
+    send(summary,
+         tr("%1 个种子已下载完成：%2 等\n%3").arg(finished.size()).arg(names.join(tr("、")), serverName));
 }
 
 void CompletionNotifier::send(const QString &summary, const QString &body)
 {
-    logLine(QStringLiteral("🔔 ") + summary + QStringLiteral(": ") + QString(body).replace(u'\n', u' '));
+    logLine(lcViewModels(), QStringLiteral("🔔 ") + summary + QStringLiteral(": ") + QString(body).replace(u'\n', u' '));
     Q_EMIT notified(summary, body);
     QDBusMessage notify = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral(SEEDWHIRL_APP_ID)},

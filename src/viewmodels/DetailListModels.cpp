@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "DetailListModels.h"
 
 #include "model/Formatting.h"
@@ -27,15 +30,15 @@ QString TorrentFilesModel::priorityText(int priority)
 {
     switch (priority) {
     case -1:
-        return QStringLiteral("混合");
+        return tr("混合");
     case 0:
-        return QStringLiteral("不下载");
+        return tr("不下载");
     case 6:
-        return QStringLiteral("高");
+        return tr("高");
     case 7:
-        return QStringLiteral("最高");
+        return tr("最高");
     default:
-        return QStringLiteral("普通");
+        return tr("普通");
     }
 }
 
@@ -252,7 +255,7 @@ QVariant TorrentTrackersModel::data(const QModelIndex &index, int role) const
         return tracker.status == 2;
     case SeedsAndLeechesTextRole:
         // Counts the server left out show as 0.
-        return QStringLiteral("种子: %1 • 下载: %2")
+        return tr("种子: %1 • 下载: %2")
             .arg(tracker.numSeeds.value_or(0))
             .arg(tracker.numLeeches.value_or(0));
     default:

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "FilterSheetModel.h"
 
 #include "model/TorrentFilter.h"
@@ -89,9 +92,9 @@ void FilterSheetModel::setTags(const QStringList &names)
 QString FilterSheetModel::emptyText() const
 {
     if (m_tab == categoryTab && m_categories.isEmpty())
-        return QStringLiteral("暂无分类");
+        return tr("暂无分类");
     if (m_tab == tagTab && m_tags.isEmpty())
-        return QStringLiteral("暂无标签");
+        return tr("暂无标签");
     return {};
 }
 
@@ -132,7 +135,7 @@ void FilterSheetModel::rebuild()
                 m_rows.append(
                     {TorrentSortOptions::displayName(option), TorrentSortOptions::rawValue(option)});
         } else {
-            m_rows.append({QStringLiteral("全部"), std::nullopt});
+            m_rows.append({tr("全部"), std::nullopt});
             for (const QString &name : m_tab == categoryTab ? m_categories : m_tags)
                 m_rows.append({name, name});
         }

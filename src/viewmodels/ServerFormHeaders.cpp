@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The custom header rows of the server form and their validation.
 #include "ServerFormModel.h"
 
@@ -88,25 +91,25 @@ void ServerFormModel::setHeaderValue(int row, const QString &value)
 QString ServerFormModel::headerProblem() const
 {
     if (m_headers.isEmpty())
-        return QStringLiteral("请添加至少一个请求头");
+        return tr("请添加至少一个请求头");
     QStringList seen;
     for (const HeaderRow &row : m_headers) {
         const QString name = row.name.trimmed();
         if (name.isEmpty())
-            return QStringLiteral("请求头名称不能为空");
+            return tr("请求头名称不能为空");
         if (!isToken(name))
-            return QStringLiteral("请求头名称“%1”含有不允许的字符").arg(name);
+            return tr("请求头名称“%1”含有不允许的字符").arg(name);
         if (isClientHeader(name))
-            return QStringLiteral("请求头“%1”由应用自己设置，不能自定义").arg(name);
+            return tr("请求头“%1”由应用自己设置，不能自定义").arg(name);
         if (m_useApiKey && name.compare(QLatin1String("Authorization"), Qt::CaseInsensitive) == 0)
-            return QStringLiteral("使用 API 密钥时 Authorization 请求头由应用设置，不能自定义");
+            return tr("使用 API 密钥时 Authorization 请求头由应用设置，不能自定义");
         if (seen.contains(name.toLower()))
-            return QStringLiteral("请求头“%1”重复").arg(name);
+            return tr("请求头“%1”重复").arg(name);
         seen.append(name.toLower());
         if (row.value.contains(u'\r') || row.value.contains(u'\n'))
-            return QStringLiteral("请求头“%1”的值不能包含换行").arg(name);
+            return tr("请求头“%1”的值不能包含换行").arg(name);
         if (row.value.isEmpty() && row.savedIndex < 0)
-            return QStringLiteral("请填写请求头“%1”的值").arg(name);
+            return tr("请填写请求头“%1”的值").arg(name);
     }
     return {};
 }

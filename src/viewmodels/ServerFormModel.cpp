@@ -1,9 +1,12 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ServerFormModel.h"
 
 #include "ErrorState.h"
+#include "Logging.h"
 #include "SettingsViewModel.h"
 #include "api/CertificateError.h"
-#include "model/Log.h"
 #include "store/KeychainHelper.h"
 #include "store/Persistence.h"
 
@@ -17,7 +20,9 @@ namespace {
 // Larger files are no certificate anyone would choose.
 constexpr qint64 maxCertificateFileBytes = 1024 * 1024;
 
-const QString unreadableHeader = QStringLiteral("无法读取已保存的请求头，请重新输入其值");
+// Shown translated; the log keeps the source text.
+const char *const unreadableHeader =
+    QT_TRANSLATE_NOOP("ServerFormModel", "无法读取已保存的请求头，请重新输入其值");
 
 } // namespace
 
@@ -57,31 +62,30 @@ QString ServerFormModel::advancedProblem() const
     const auto proxy = ProxyAuthentication(m_proxyAuthentication);
     const bool keptBasic = m_isEditing && m_base.proxyAuthentication == ProxyAuthentication::basic;
     if (m_useApiKey && proxy == ProxyAuthentication::basic)
-        return QStringLiteral(
-            "API 密钥和代理的 HTTP Basic 身份验证都使用 Authorization 请求头，不能同时启用");
+        return tr("API 密钥和代理的 HTTP Basic 身份验证都使用 Authorization 请求头，不能同时启用");
     if (m_pathPrefix.contains(u'?') || m_pathPrefix.contains(u'#'))
-        return QStringLiteral("路径前缀不能包含 ? 或 #");
+        return tr("路径前缀不能包含 ? 或 #");
     if (CertificateTrust(m_certificateTrust) == CertificateTrust::customCA) {
         if (!m_caError.isEmpty())
             return m_caError;
         if (m_caCertificate.isEmpty())
-            return QStringLiteral("请选择 CA 证书文件");
+            return tr("请选择 CA 证书文件");
     }
     if (proxy == ProxyAuthentication::basic) {
         if (m_proxyUsername.isEmpty())
-            return QStringLiteral("请填写代理用户名");
+            return tr("请填写代理用户名");
         if (m_proxyPassword.isEmpty() && !keptBasic)
-            return QStringLiteral("请填写代理密码");
+            return tr("请填写代理密码");
         if (m_proxyPassword.contains(u'\r') || m_proxyPassword.contains(u'\n') ||
             m_proxyUsername.contains(u':'))
-            return QStringLiteral("代理用户名不能包含冒号，密码不能包含换行");
+            return tr("代理用户名不能包含冒号，密码不能包含换行");
     }
     if (proxy == ProxyAuthentication::headers) {
         if (const QString problem = headerProblem(); !problem.isEmpty())
             return problem;
     }
     if (m_useApiKey && m_apiKey.isEmpty() && !(m_isEditing && m_base.useApiKey))
-        return QStringLiteral("请填写 API 密钥");
+        return tr("请填写 API 密钥");
     return {};
 }
 
@@ -142,7 +146,7 @@ void ServerFormModel::chooseCaFile(const QUrl &file)
     const QList<QSslCertificate> found = CertificateError::certificatesIn(bytes);
     if (found.isEmpty() || found.first().isNull()) {
         m_caCertificate.clear();
-        m_caError = QStringLiteral("不是有效的证书文件");
+        m_caError = tr("不是有效的证书文件");
     } else {
         m_caCertificate = bytes;
         m_caError.clear();
@@ -265,8 +269,8 @@ QCoro::Task<bool> ServerFormModel::saveProfile()
     if (m_isEditing) {
         const std::optional<SecretChanges> changes = co_await secretChanges();
         if (!changes && self) {
-            logLine(QStringLiteral("❌ 更新服务器失败: ") + unreadableHeader);
-            showFailure(unreadableHeader);
+            logLine(lcViewModels(), QStringLiteral("❌ 更新服务器失败: ") + unreadableHeader);
+            showFailure(tr(unreadableHeader));
         } else if (changes && self && settings) {
             saved = co_await settings->updateServer(std::move(server), *changes);
         }
@@ -306,7 +310,7 @@ QCoro::Task<void> ServerFormModel::runTest()
         co_return;
     if (!secrets) {
         m_isTesting = false;
-        showFailure(unreadableHeader);
+        showFailure(tr(unreadableHeader));
         co_return;
     }
     const SettingsViewModel::TestResult result = co_await settings->testConnection(server, *secrets);

@@ -1,6 +1,11 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ServerListModel.h"
 
 #include "model/Formatting.h"
+
+#include <QCoreApplication>
 
 ServerProfile ServerProfile::of(const ServerConfig &server)
 {
@@ -13,8 +18,9 @@ ServerProfile ServerProfile::of(const ServerConfig &server)
         .username = server.username,
         .useHTTPS = server.useHTTPS,
         .isActive = server.isActive,
-        .lastConnectedText =
-            server.lastConnectedAt ? relativeDateString(*server.lastConnectedAt) : QStringLiteral("从未连接"),
+        .lastConnectedText = server.lastConnectedAt
+                                 ? relativeDateString(*server.lastConnectedAt)
+                                 : QCoreApplication::translate("ServerProfile", "从未连接"),
     };
 }
 

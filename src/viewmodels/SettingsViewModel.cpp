@@ -1,12 +1,15 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "SettingsViewModel.h"
 
 #include "ErrorState.h"
+#include "Logging.h"
 #include "api/Attempt.h"
 #include "api/CertificateError.h"
 #include "api/NetworkError.h"
 #include "api/QBittorrentAPIClient.h"
 #include "api/TransportError.h"
-#include "model/Log.h"
 #include "store/KeychainHelper.h"
 #include "store/Persistence.h"
 
@@ -89,7 +92,7 @@ QCoro::Task<bool> SettingsViewModel::addServer(ServerConfig server, ServerSecret
     // Only the repository is used, and only before the first suspension.
     const ErrorPtr failure = co_await attempt(m_repository.addServer(std::move(server), std::move(secrets)));
     if (failure)
-        logLine(QStringLiteral("❌ 添加服务器失败: ") + failure->localizedDescription());
+        logLine(lcViewModels(), QStringLiteral("❌ 添加服务器失败: ") + failure->localizedDescription());
     co_return !failure;
 }
 
@@ -114,7 +117,7 @@ QCoro::Task<bool> SettingsViewModel::updateServer(ServerConfig server, SecretCha
     const ErrorPtr failure =
         co_await attempt(m_repository.updateServer(std::move(server), std::move(changes)));
     if (failure) {
-        logLine(QStringLiteral("❌ 更新服务器失败: ") + failure->localizedDescription());
+        logLine(lcViewModels(), QStringLiteral("❌ 更新服务器失败: ") + failure->localizedDescription());
         if (self)
             self->setError(failure);
         co_return false;
@@ -142,7 +145,7 @@ QCoro::Task<void> SettingsViewModel::deleteServer(QUuid id)
             client->forgetServer(id);
         co_return;
     }
-    logLine(QStringLiteral("❌ 删除服务器失败: ") + failure->localizedDescription());
+    logLine(lcViewModels(), QStringLiteral("❌ 删除服务器失败: ") + failure->localizedDescription());
     if (self)
         self->setError(failure);
 }
@@ -167,7 +170,7 @@ QCoro::Task<void> SettingsViewModel::connectToServer(ServerConfig server)
             askAboutCertificate(server, std::move(certificate));
         else
             setError(error);
-        logLine(QStringLiteral("❌ 连接服务器失败: ") + error->localizedDescription());
+        logLine(lcViewModels(), QStringLiteral("❌ 连接服务器失败: ") + error->localizedDescription());
         m_isConnecting = false;
         Q_EMIT isConnectingChanged();
     };
@@ -193,7 +196,7 @@ QCoro::Task<void> SettingsViewModel::connectToServer(ServerConfig server)
     co_await loadServerVersion();
     if (!self)
         co_return;
-    logLine(QStringLiteral("✅ 成功连接到服务器: ") + server.name);
+    logLine(lcViewModels(), QStringLiteral("✅ 成功连接到服务器: ") + server.name);
     m_isConnecting = false;
     Q_EMIT isConnectingChanged();
 }
@@ -218,7 +221,7 @@ QCoro::Task<void> SettingsViewModel::loadServerVersion()
     QPointer<SettingsViewModel> self(this);
     const auto [version, failure] = co_await attempt(m_apiClient.getVersion());
     if (failure) {
-        logLine(QStringLiteral("❌ 加载服务器版本失败: ") + failure->localizedDescription());
+        logLine(lcViewModels(), QStringLiteral("❌ 加载服务器版本失败: ") + failure->localizedDescription());
         co_return;
     }
     if (!self || m_serverVersion == *version)
@@ -235,7 +238,7 @@ void SettingsViewModel::connectTo(const QString &id)
     }
     const ErrorPtr error = shared(RepositoryError(RepositoryError::Kind::serverNotFound));
     setError(error);
-    logLine(QStringLiteral("❌ 连接服务器失败: ") + error->localizedDescription());
+    logLine(lcViewModels(), QStringLiteral("❌ 连接服务器失败: ") + error->localizedDescription());
 }
 
 void SettingsViewModel::remove(const QString &id)

@@ -1,10 +1,13 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "StatisticsViewModel.h"
 
 #include "ErrorState.h"
+#include "Logging.h"
 #include "api/Attempt.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/Formatting.h"
-#include "model/Log.h"
 #include "sync/TorrentRepository.h"
 
 #include <QPointer>
@@ -123,7 +126,7 @@ QCoro::Task<void> StatisticsViewModel::saveAlternativeLimits(qint64 download, qi
     QPointer<StatisticsViewModel> self(this);
     const ErrorPtr failure = co_await attempt(m_apiClient.setAlternativeLimits(download, upload));
     if (!failure)
-        logLine(QStringLiteral("✅ 备用限速已设置: 下载 %1 B/s, 上传 %2 B/s").arg(download).arg(upload));
+        logLine(lcViewModels(), QStringLiteral("✅ 备用限速已设置: 下载 %1 B/s, 上传 %2 B/s").arg(download).arg(upload));
     if (!wrote(self, failure, QStringLiteral("❌ 设置备用限速失败: ")))
         co_return;
     co_await loadAlternativeLimits();
@@ -276,7 +279,7 @@ QCoro::Task<void> StatisticsViewModel::loadCategories()
 void StatisticsViewModel::logFailure(const QString &prefix, const ErrorPtr &failure)
 {
     if (failure)
-        logLine(prefix + failure->localizedDescription());
+        logLine(lcViewModels(), prefix + failure->localizedDescription());
 }
 
 bool StatisticsViewModel::wrote(const QPointer<StatisticsViewModel> &self, const ErrorPtr &failure,

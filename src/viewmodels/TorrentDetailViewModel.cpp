@@ -1,10 +1,13 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "TorrentDetailViewModel.h"
 
 #include "ErrorState.h"
+#include "Logging.h"
 #include "api/Attempt.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/Formatting.h"
-#include "model/Log.h"
 #include "sync/TorrentRepository.h"
 
 #include <QPointer>
@@ -66,24 +69,24 @@ QList<InfoRowsModel::Row> TorrentDetailViewModel::infoRows() const
 {
     const Torrent &t = m_torrent;
     QList<InfoRowsModel::Row> rows{
-        {QStringLiteral("名称"), t.name},
-        {QStringLiteral("大小"), formatBytes(t.size)},
-        {QStringLiteral("进度"), formatProgress(t.progress)},
-        {QStringLiteral("状态"), TorrentStates::displayName(t.state)},
-        {QStringLiteral("下载速度"), formatRate(t.dlspeed)},
-        {QStringLiteral("上传速度"), formatRate(t.upspeed)},
-        {QStringLiteral("已下载"), formatBytes(t.downloaded)},
-        {QStringLiteral("已上传"), formatBytes(t.uploaded)},
-        {QStringLiteral("分享率"), formatRatio(t.ratio)},
-        {QStringLiteral("添加时间"), formattedDate(t.addedOn)},
+        {tr("名称"), t.name},
+        {tr("大小"), formatBytes(t.size)},
+        {tr("进度"), formatProgress(t.progress)},
+        {tr("状态"), TorrentStates::displayName(t.state)},
+        {tr("下载速度"), formatRate(t.dlspeed)},
+        {tr("上传速度"), formatRate(t.upspeed)},
+        {tr("已下载"), formatBytes(t.downloaded)},
+        {tr("已上传"), formatBytes(t.uploaded)},
+        {tr("分享率"), formatRatio(t.ratio)},
+        {tr("添加时间"), formattedDate(t.addedOn)},
     };
     if (t.completionOn)
-        rows.append({QStringLiteral("完成时间"), formattedDate(*t.completionOn)});
-    rows.append({QStringLiteral("保存路径"), t.savePath});
+        rows.append({tr("完成时间"), formattedDate(*t.completionOn)});
+    rows.append({tr("保存路径"), t.savePath});
     if (!t.category.isEmpty())
-        rows.append({QStringLiteral("分类"), t.category});
+        rows.append({tr("分类"), t.category});
     if (!t.tags.isEmpty())
-        rows.append({QStringLiteral("标签"), t.tagList().join(QStringLiteral(", "))});
+        rows.append({tr("标签"), t.tagList().join(QStringLiteral(", "))});
     return rows;
 }
 
@@ -148,7 +151,7 @@ QCoro::Task<void> TorrentDetailViewModel::loadFiles()
     beginLoad();
     auto [files, failure] = co_await attempt(m_apiClient.getTorrentFiles(m_torrent.id));
     if (failure)
-        logLine(QStringLiteral("❌ 加载文件列表失败: ") + failure->localizedDescription());
+        logLine(lcViewModels(), QStringLiteral("❌ 加载文件列表失败: ") + failure->localizedDescription());
     if (!self)
         co_return;
     if (files)
@@ -182,9 +185,9 @@ QCoro::Task<void> TorrentDetailViewModel::setFilePriorities(QList<qint64> ids, i
     const ErrorPtr failure =
         co_await attempt(m_apiClient.performAction(APIEndpoint::filePrio(m_torrent.id, joined.join(u'|'), priority)));
     if (failure)
-        logLine(QStringLiteral("❌ 设置文件优先级失败: ") + failure->localizedDescription());
+        logLine(lcViewModels(), QStringLiteral("❌ 设置文件优先级失败: ") + failure->localizedDescription());
     else
-        logLine(QStringLiteral("✅ 已设置文件优先级: %1 (%2个文件)")
+        logLine(lcViewModels(), QStringLiteral("✅ 已设置文件优先级: %1 (%2个文件)")
                     .arg(TorrentFilesModel::priorityText(priority))
                     .arg(ids.size()));
     if (!self)
@@ -202,7 +205,7 @@ QCoro::Task<void> TorrentDetailViewModel::loadTrackers()
     beginLoad();
     auto [trackers, failure] = co_await attempt(m_apiClient.getTorrentTrackers(m_torrent.id));
     if (failure)
-        logLine(QStringLiteral("❌ 加载 Tracker 失败: ") + failure->localizedDescription());
+        logLine(lcViewModels(), QStringLiteral("❌ 加载 Tracker 失败: ") + failure->localizedDescription());
     if (!self)
         co_return;
     if (trackers)
@@ -216,7 +219,7 @@ QCoro::Task<void> TorrentDetailViewModel::loadPeers()
     beginLoad();
     auto [peers, failure] = co_await attempt(m_apiClient.getTorrentPeers(m_torrent.id));
     if (failure)
-        logLine(QStringLiteral("❌ 加载 Peer 失败: ") + failure->localizedDescription());
+        logLine(lcViewModels(), QStringLiteral("❌ 加载 Peer 失败: ") + failure->localizedDescription());
     if (!self)
         co_return;
     if (peers)

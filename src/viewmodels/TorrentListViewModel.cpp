@@ -1,9 +1,12 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "TorrentListViewModel.h"
 
+#include "Logging.h"
 #include "api/BackgroundDecoding.h"
 #include "api/QBittorrentAPIClient.h"
 #include "model/Formatting.h"
-#include "model/Log.h"
 #include "model/NameOrder.h"
 #include "store/AppSettings.h"
 #include "sync/TorrentRepository.h"
@@ -12,6 +15,8 @@
 
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <cmath>
 
 #include <qcoro/qcorotask.h>
 
@@ -94,10 +99,14 @@ bool countedAlike(const Torrent &a, const Torrent &b)
            a.tags == b.tags;
 }
 
-// The shown list's row keys for a sort order (TorrentListModel::KeyOf), wherever they are made.
-TorrentListModel::KeyOf keyOf(TorrentSortOption sort)
+// The shown list's row keys for a sort order (TorrentListModel::KeyOf), wherever they are made;
+// backwards, the complement orders the other way round.
+TorrentListModel::KeyOf keyOf(const TorrentListChoices &choices)
 {
-    return [sort](const Torrent &t) { return TorrentSortOptions::leadingKey(sort, t); };
+    return [sort = choices.sort, reversed = choices.reversed](const Torrent &t) {
+        const qint64 key = TorrentSortOptions::leadingKey(sort, t);
+        return reversed ? ~key : key;
+    };
 }
 
 } // namespace
@@ -120,7 +129,7 @@ TorrentListViewModel::TorrentListViewModel(std::shared_ptr<TorrentRepository> re
     m_categories = repo->categories();
     m_tags = repo->tags();
     m_isLoading = repo->isLoading();
-    m_error = repo->error();
+    m_error = repo->requestError();
     takeIn(TorrentChanges{.everything = true, .changes = {}});
     connect(repo, &TorrentRepository::torrentsChanged, this, [this](const TorrentChanges &changes) {
         takeIn(changes);
@@ -143,7 +152,20 @@ TorrentListViewModel::TorrentListViewModel(std::shared_ptr<TorrentRepository> re
         m_isLoading = m_repository->isLoading();
         Q_EMIT isLoadingChanged();
     });
-    connect(repo, &TorrentRepository::errorChanged, this, &TorrentListViewModel::mirrorError);
+    connect(repo, &TorrentRepository::requestErrorChanged, this, &TorrentListViewModel::mirrorError);
+    connect(repo, &TorrentRepository::syncStateChanged, this, [this] {
+        if (isOffline() && lastUpdated().isValid())
+            m_staleTicker.start();
+        else
+            m_staleTicker.stop();
+        Q_EMIT offlineChanged();
+        Q_EMIT staleTextChanged();
+    });
+    // The retry part of offlineText follows the timer, which follows these (connected first).
+    connect(&m_settings, &AppSettings::isAutoRefreshEnabledChanged, this, &TorrentListViewModel::offlineChanged);
+    connect(&m_settings, &AppSettings::refreshIntervalChanged, this, &TorrentListViewModel::offlineChanged);
+    m_staleTicker.setInterval(1000);
+    connect(&m_staleTicker, &QTimer::timeout, this, &TorrentListViewModel::staleTextChanged);
     connect(repo, &TorrentRepository::serverStateChanged, this, &TorrentListViewModel::alternativeSpeedChanged);
 
     // Torrents, status filter and category reach the shown list after 300 ms of quiet, so that
@@ -171,7 +193,7 @@ void TorrentListViewModel::setActive(bool active)
     // settings; it follows the settings' changes itself.
     m_repository->setConsumerActive(this, active);
     if (active)
-        runDetached(loadTorrents());
+        runDetached(loadTorrents(Trigger::automatic));
     Q_EMIT activeChanged();
 }
 
@@ -247,7 +269,7 @@ void TorrentListViewModel::takeInSearchResults(const QList<TorrentChange> &chang
 
 void TorrentListViewModel::mirrorError()
 {
-    const ErrorPtr &error = m_repository->error();
+    const ErrorPtr &error = m_repository->requestError();
     if (error == m_error)
         return;
     m_error = error;
@@ -266,11 +288,47 @@ void TorrentListViewModel::clearError()
 {
     setOwnError(nullptr);
     m_repository->setError(nullptr);
+    m_repository->setRequestError(nullptr);
+}
+
+bool TorrentListViewModel::isOffline() const
+{
+    return m_repository->syncError() != nullptr;
+}
+
+QString TorrentListViewModel::offlineText() const
+{
+    const ErrorPtr &failure = m_repository->syncError();
+    if (!failure)
+        return {};
+    // The next tick comes within one interval: ticks while a pass is out are skipped.
+    const int interval = m_repository->refreshTimerInterval();
+    const QString retry = interval > 0 ? tr("%1 秒后重试").arg(std::max(1, int(std::ceil(interval / 1000.0))))
+                                       : tr("自动刷新已关闭");
+    // The first line: some descriptions add advice in paragraphs of their own.
+    return tr("已断开: %1 · %2").arg(failure->localizedDescription().section(u'\n', 0, 0), retry);
+}
+
+QDateTime TorrentListViewModel::lastUpdated() const
+{
+    return m_repository->lastSynced();
+}
+
+QString TorrentListViewModel::staleText() const
+{
+    if (!isOffline() || !lastUpdated().isValid())
+        return {};
+    return tr("更新于 %1").arg(relativeDateString(lastUpdated()));
+}
+
+void TorrentListViewModel::retryNow()
+{
+    runDetached(refresh(Trigger::automatic));
 }
 
 TorrentListChoices TorrentListViewModel::choices() const
 {
-    return {m_selectedFilter, m_selectedCategory, m_selectedTag, m_sortOption};
+    return {m_selectedFilter, m_selectedCategory, m_selectedTag, m_sortOption, m_sortReversed};
 }
 
 void TorrentListViewModel::setKeepsShownList(bool keeps)
@@ -303,7 +361,7 @@ void TorrentListViewModel::sortAside(bool showWhenReady)
         [records = m_repository->records(), choices = m_sortedAside->choices]() mutable {
             QList<TorrentPtr> rows = filterAndSort(records, choices);
             records = {};
-            std::vector<qint64> keys = TorrentListModel::keysOf(rows, keyOf(choices.sort));
+            std::vector<qint64> keys = TorrentListModel::keysOf(rows, keyOf(choices));
             return Sorted{std::move(rows), std::move(keys)};
         });
     sorting.then(this, [this, serial](Sorted sorted) {
@@ -359,10 +417,11 @@ void TorrentListViewModel::updateShown()
     } else if (!m_pending.isEmpty()) {
         m_filtered->applyChanges(
             m_pending.values(), [&now](const Torrent &t) { return now.admits(t); },
-            [sort = now.sort](const Torrent &a, const Torrent &b) {
-                return TorrentSortOptions::isShownBefore(sort, a, b);
+            [sort = now.sort, reversed = now.reversed](const Torrent &a, const Torrent &b) {
+                return reversed ? TorrentSortOptions::isShownBefore(sort, b, a)
+                                : TorrentSortOptions::isShownBefore(sort, a, b);
             },
-            keyOf(now.sort));
+            keyOf(now));
     }
     // Mostly the last holder of the records the changes replaced: they are freed on the
     // decoding thread, a thousand of them on a tick of a big server.
@@ -464,6 +523,16 @@ void TorrentListViewModel::setSortOption(TorrentSortOption option)
     if (option == m_sortOption)
         return;
     m_sortOption = option;
+    m_sortReversed = false;
+    Q_EMIT sortOptionChanged();
+    applyFilters();
+}
+
+void TorrentListViewModel::setSortReversed(bool reversed)
+{
+    if (reversed == m_sortReversed)
+        return;
+    m_sortReversed = reversed;
     Q_EMIT sortOptionChanged();
     applyFilters();
 }
@@ -478,7 +547,7 @@ void TorrentListViewModel::setSelectedFilterRaw(const QString &raw)
     if (const auto filter = TorrentFilters::fromRawValue(raw))
         setSelectedFilter(*filter);
     else
-        qWarning("TorrentListViewModel: no status filter is called \"%s\"; the choice stays",
+        qCWarning(lcViewModels, "TorrentListViewModel: no status filter is called \"%s\"; the choice stays",
                  qUtf8Printable(raw));
 }
 
@@ -492,7 +561,7 @@ void TorrentListViewModel::setSortOptionRaw(const QString &raw)
     if (const auto option = TorrentSortOptions::fromRawValue(raw))
         setSortOption(*option);
     else
-        qWarning("TorrentListViewModel: no sort order is called \"%s\"; the choice stays",
+        qCWarning(lcViewModels, "TorrentListViewModel: no sort order is called \"%s\"; the choice stays",
                  qUtf8Printable(raw));
 }
 
@@ -613,31 +682,47 @@ QList<Torrent> TorrentListViewModel::torrents() const
 
 // ----- synchronisation and actions -----
 
-QCoro::Task<void> TorrentListViewModel::loadTorrents()
+QCoro::Task<void> TorrentListViewModel::loadTorrents(Trigger trigger)
 {
     // The repository may outlive this model (another model shares it): stop once this is gone.
     QPointer<TorrentListViewModel> self(this);
     co_await m_repository->refresh();
     if (!self)
         co_return;
-    co_await m_repository->fetchCategories();
-    if (!self)
-        co_return;
-    co_await m_repository->fetchTags();
+    // After a failed pass the categories and tags would fail alike. The screen's own load tells
+    // nothing: the bar shows a failed pass, and the next full answer brings the lists.
+    ErrorPtr failure = m_repository->syncError();
+    if (!failure) {
+        failure = co_await m_repository->fetchCategories();
+        if (!self)
+            co_return;
+    }
+    if (!failure) {
+        failure = co_await m_repository->fetchTags();
+        if (!self)
+            co_return;
+    }
+    if (failure && trigger == Trigger::person)
+        m_repository->setRequestError(failure);
 }
 
-QCoro::Task<void> TorrentListViewModel::refresh()
+QCoro::Task<void> TorrentListViewModel::refresh(Trigger trigger)
 {
     QPointer<TorrentListViewModel> self(this);
-    setOwnError(nullptr);
     m_repository->setError(nullptr);
+    // An alert that is shown stays until acknowledged, unless a person asks anew.
+    if (trigger == Trigger::person)
+        m_repository->setRequestError(nullptr);
     // The next pass asks for everything again.
     m_repository->setCurrentRid(std::nullopt);
     co_await m_repository->refresh();
     if (!self)
         co_return;
+    if (trigger == Trigger::person && m_repository->syncError())
+        m_repository->setRequestError(m_repository->syncError());
     // The next tick comes a full interval after this pass.
     m_repository->restartAutoRefreshIfWanted();
+    Q_EMIT offlineChanged(); // its retry time
 }
 
 // Each action forwards to the repository, which sends it and then re-synchronises; nothing of
@@ -745,12 +830,13 @@ void TorrentListViewModel::reannounceAll(const QStringList &hashes)
 }
 
 // ----- edits -----
+// An edit's texts are the lines TorrentRepository::edit logs; the screens never show them.
 
 namespace {
 
 QString countText(const QStringList &hashes)
 {
-    return QStringLiteral(" (%1个种子)").arg(hashes.size());
+    return QStringLiteral(" (%1个种子)").arg(hashes.size()); // untranslated: log line
 }
 
 // Tags as typed: each trimmed; none when one is blank or holds the list separator.
@@ -782,7 +868,7 @@ void TorrentListViewModel::setCategory(const QStringList &hashes, const QString 
 {
     if (hashes.isEmpty())
         return;
-    const QString done = category.isEmpty() ? QStringLiteral("已移出分类") : QStringLiteral("已设置分类: ") + category;
+    const QString done = category.isEmpty() ? QStringLiteral("已移出分类") : QStringLiteral("已设置分类: ") + category; // untranslated: log line
     runDetached(editTorrents(APIEndpoint::setCategory(joinedIds(hashes), category), done + countText(hashes),
                              QStringLiteral("设置分类失败")));
 }
@@ -932,10 +1018,10 @@ void TorrentListViewModel::moveInQueue(const QStringList &hashes, const QString 
 {
     using K = APIEndpoint::Kind;
     static const QHash<QString, std::pair<K, QString>> moves = {
-        {QStringLiteral("top"), {K::topPrio, QStringLiteral("已移至队列顶部")}},
-        {QStringLiteral("up"), {K::increasePrio, QStringLiteral("已在队列中上移")}},
-        {QStringLiteral("down"), {K::decreasePrio, QStringLiteral("已在队列中下移")}},
-        {QStringLiteral("bottom"), {K::bottomPrio, QStringLiteral("已移至队列底部")}},
+        {QStringLiteral("top"), {K::topPrio, QStringLiteral("已移至队列顶部")}}, // untranslated: log line
+        {QStringLiteral("up"), {K::increasePrio, QStringLiteral("已在队列中上移")}}, // untranslated: log line
+        {QStringLiteral("down"), {K::decreasePrio, QStringLiteral("已在队列中下移")}}, // untranslated: log line
+        {QStringLiteral("bottom"), {K::bottomPrio, QStringLiteral("已移至队列底部")}}, // untranslated: log line
     };
     const auto move = moves.constFind(where);
     if (hashes.isEmpty() || move == moves.cend())
@@ -1014,19 +1100,19 @@ void TorrentListViewModel::handleApplicationState(int state)
 {
     switch (state) {
     case Qt::ApplicationActive:
-        logLine(QStringLiteral("📱 应用回到前台"));
+        logLine(lcViewModels(), QStringLiteral("📱 应用回到前台"));
         m_repository->setApplicationActive(true);
         // Only a screen that shows torrents wants them now; a hidden tab stays quiet.
         if (m_repository->hasActiveConsumer())
-            runDetached(refresh());
+            runDetached(refresh(Trigger::automatic));
         break;
     case Qt::ApplicationInactive:
-        logLine(QStringLiteral("📱 应用非活跃状态"));
+        logLine(lcViewModels(), QStringLiteral("📱 应用非活跃状态"));
         m_repository->setApplicationActive(false);
         break;
     case Qt::ApplicationHidden:
     case Qt::ApplicationSuspended:
-        logLine(QStringLiteral("📱 应用已进入后台"));
+        logLine(lcViewModels(), QStringLiteral("📱 应用已进入后台"));
         // Normally already stopped on the way through inactive; a desktop session can hide
         // the application without passing there, and no timer may run in the background.
         m_repository->setApplicationActive(false);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "api/APIEndpoint.h"
@@ -6,6 +9,7 @@
 #include "model/TorrentFilter.h"
 #include "viewmodels/TorrentListModel.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 #include <QVariant>
@@ -41,6 +45,8 @@ class TorrentListViewModel : public QObject
     Q_PROPERTY(
         QString selectedFilter READ selectedFilterRaw WRITE setSelectedFilterRaw NOTIFY selectedFilterChanged)
     Q_PROPERTY(QString sortOption READ sortOptionRaw WRITE setSortOptionRaw NOTIFY sortOptionChanged)
+    // The sort order backwards; a new sort order starts forwards.
+    Q_PROPERTY(bool sortReversed READ sortReversed WRITE setSortReversed NOTIFY sortOptionChanged)
     // null/undefined = no restriction; any string (the empty one included) restricts.
     Q_PROPERTY(QVariant selectedCategory READ selectedCategoryVariant WRITE setSelectedCategoryVariant NOTIFY
                    selectedCategoryChanged)
@@ -50,6 +56,13 @@ class TorrentListViewModel : public QObject
     Q_PROPERTY(bool hasError READ hasError NOTIFY errorChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged)
     Q_PROPERTY(QString errorSuggestion READ errorSuggestion NOTIFY errorChanged) // for the "\n建议：" line
+    // The last sync pass failed: the figures are those of lastUpdated (invalid before the first
+    // answer) until a pass is answered again. One bar tells it, never an alert: the passes that
+    // nobody asked for (the timer's, the one back in the foreground, a show's) retry by themselves.
+    Q_PROPERTY(bool offline READ isOffline NOTIFY offlineChanged)
+    Q_PROPERTY(QString offlineText READ offlineText NOTIFY offlineChanged) // "已断开: … · 5 秒后重试"
+    Q_PROPERTY(QDateTime lastUpdated READ lastUpdated NOTIFY offlineChanged)
+    Q_PROPERTY(QString staleText READ staleText NOTIFY staleTextChanged) // "更新于 3分钟前"; empty online
     // Bytes per second; a double for QML, exact far beyond any real rate.
     Q_PROPERTY(double totalDownloadSpeed READ totalDownloadSpeedForQml NOTIFY torrentsChanged)
     Q_PROPERTY(double totalUploadSpeed READ totalUploadSpeedForQml NOTIFY torrentsChanged)
@@ -85,9 +98,19 @@ public:
     void setSelectedTag(std::optional<QString> tag);
     TorrentSortOption sortOption() const { return m_sortOption; }
     void setSortOption(TorrentSortOption option);
+    bool sortReversed() const { return m_sortReversed; }
+    void setSortReversed(bool reversed);
     bool isLoading() const { return m_isLoading; }
     const ErrorPtr &error() const { return m_error; }
-    Q_INVOKABLE void clearError(); // sets the model's and the repository's error to none
+    // Sets the model's and the repository's error to none: the alert was acknowledged. The
+    // alert shows one error at a time; a failure while it is shown replaces its text.
+    Q_INVOKABLE void clearError();
+    bool isOffline() const;
+    QString offlineText() const;
+    QDateTime lastUpdated() const;
+    QString staleText() const;
+    // The bar's "重试": one pass now; a failure shows in the bar again.
+    Q_INVOKABLE void retryNow();
 
     qint64 totalDownloadSpeed() const;
     qint64 totalUploadSpeed() const;
@@ -98,8 +121,11 @@ public:
     // Synchronous recomputation of the shown list.
     Q_INVOKABLE void applyFilters();
 
-    QCoro::Task<void> loadTorrents();
-    QCoro::Task<void> refresh();
+    // Who wants the list now: what a person asked for (pull to refresh) reports a failed pass
+    // in the alert, what the screen does by itself in the bar alone.
+    enum class Trigger { person, automatic };
+    QCoro::Task<void> loadTorrents(Trigger trigger = Trigger::person);
+    QCoro::Task<void> refresh(Trigger trigger = Trigger::person);
     QCoro::Task<void> pauseTorrents(QList<Torrent> torrents);
     QCoro::Task<void> resumeTorrents(QList<Torrent> torrents);
     QCoro::Task<void> forceStartTorrents(QList<Torrent> torrents);
@@ -190,6 +216,8 @@ Q_SIGNALS:
     void activeChanged();
     void keepsShownListChanged();
     void alternativeSpeedChanged();
+    void offlineChanged();
+    void staleTextChanged();
 
 private:
     int torrentCountTotal() const;
@@ -245,12 +273,14 @@ private:
     std::optional<QString> m_selectedCategory;
     std::optional<QString> m_selectedTag;
     TorrentSortOption m_sortOption = TorrentSortOption::defaultOrder;
+    bool m_sortReversed = false;
     bool m_isLoading = false;
     ErrorPtr m_error;
     QString m_searchText;
     qint64 m_totalDownloadSpeed = 0;
     qint64 m_totalUploadSpeed = 0;
     QTimer m_debounce; // 300 ms after the last change of torrents, filter or category
+    QTimer m_staleTicker; // while offline: the relative time of staleText moves on
 
     // What changed since the shown list was computed, per hash, and the choices it was
     // computed with; everything, until it first is.

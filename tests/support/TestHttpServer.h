@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "model/ServerConfig.h"
@@ -117,6 +120,8 @@ public:
 
     // Stop listening and drop every open connection: from now on connections are refused.
     void refuse() { m_server.close(), closeAllConnections(); }
+    // After refuse(): listens again on the same port (false when it cannot).
+    bool answerAgain() { return m_server.isListening() || m_server.listen(QHostAddress::LocalHost, m_port); }
     void closeAllConnections();
 
     const QList<RecordedRequest> &requests() const { return m_requests; }

@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 Seedwhirl developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command inside a private D-Bus session with an unlocked gnome-keyring, in a throw-away
 # HOME, so that nothing touches the user's own keyring, settings or data.
 # Usage: with-private-session.sh COMMAND [ARGS...]

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Completion notifications, received by a notification service on the tests' private session
 // bus: told once per torrent, never for what was complete already, not after a recheck, not
 // again after a restart, nothing while switched off, one summary for many.

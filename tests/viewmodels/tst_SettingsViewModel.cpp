@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The server management model on a real SQLite file and the real credential store, talking to
 // a local server: mirrored profiles, the connect flow, the connection test's errors, version
 // loading, changes from the forms (and what an edit keeps of the saved secrets) and a model

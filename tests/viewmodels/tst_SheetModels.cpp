@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The models of the torrent list's two sheets. Add: what reaches the local test server for each
 // input, failures that end in the alert, the category menus, a sheet closed mid-request.
 // Filter: texts, counts and checkmarks per tab, counts that follow a sync while the sheet is

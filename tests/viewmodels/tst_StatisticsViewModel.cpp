@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The statistics model against a local server: the four loads, their failures, the refresh
 // timer and the limit setters.
 #include "ModelTesting.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The detail model against a local server: the rows of its four list models, how a reload
 // reaches a view, failures, answers out of order, and a screen closed mid-request.
 #include "ModelTesting.h"

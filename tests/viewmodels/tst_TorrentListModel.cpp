@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The shown list's model: every update must leave a view that follows its signals with exactly
 // the new list, and must reset only when most of the list changed.
 

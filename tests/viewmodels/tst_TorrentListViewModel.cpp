@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The torrent list's presentation model: mirrors of its repository, the debounced and the
 // immediate paths to the shown list, counters, search, polling that follows the shown screens,
 // the settings and the application's state, one sync stream shared by the list and the search,
@@ -496,7 +499,8 @@ private Q_SLOTS:
 
         // A refresh is a full pass that clears the error; not shown, it starts no timer. One asked
         // while a pass is out is still a full one once it runs.
-        model.repository().setError(std::make_shared<UnexpectedError>(QStringLiteral("earlier failure")));
+        model.repository().setRequestError(std::make_shared<UnexpectedError>(QStringLiteral("earlier failure")));
+        QVERIFY(model.property("hasError").toBool());
         m->api.server.clearRequests();
         m->settings.setAutoRefreshEnabled(true);
         QVERIFY(runTask(model.refresh()).ok());
@@ -544,6 +548,53 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         // Nothing followed for a model that is gone: no categories, no follow-up sync.
         QCOMPARE(m->api.server.requestCount(), 1);
+    }
+
+    // The server goes away while the list is shown: the timer's and the foreground's passes
+    // show it as offline and never as an alert; what a person asks for still opens the alert,
+    // a later failure replacing the shown one; once the server answers, the list is online by
+    // itself, the alert staying until acknowledged.
+    void serverGoneShowsOfflineAndActionsStillAlert()
+    {
+        m->settings.setRefreshInterval(0.3);
+        m->settings.setAutoRefreshEnabled(true);
+        TorrentListViewModel &model = makeModel(true);
+        QStringList alerts; // the alert's text at each change
+        connect(&model, &TorrentListViewModel::errorChanged, &model,
+                [&] { alerts.append(model.property("errorMessage").toString()); });
+        model.setActive(true);
+        QTRY_VERIFY(!model.tags().isEmpty()); // the show's load ended
+        const QDateTime answered = model.lastUpdated();
+        QVERIFY(!model.isOffline() && model.staleText().isEmpty());
+
+        m->api.server.refuse();
+        QTRY_VERIFY(model.isOffline());
+        model.handleApplicationState(Qt::ApplicationInactive);
+        model.handleApplicationState(Qt::ApplicationActive);
+        QTRY_VERIFY(!model.repository().isPassRunning());
+        QTest::qWait(700); // two more ticks
+        QCOMPARE(model.offlineText(), QStringLiteral("已断开: 连接被拒绝 · 1 秒后重试"));
+        QCOMPARE(model.lastUpdated(), answered);
+        QVERIFY2(model.staleText().startsWith(QStringLiteral("更新于 ")) && model.staleText().size() > 4,
+                 qPrintable(model.staleText()));
+        QCOMPARE(alerts, QStringList());
+
+        model.pause(QStringLiteral("d1"));
+        QTRY_COMPARE(alerts, QStringList({"连接被拒绝"}));
+        QVERIFY(m->api.server.answerAgain());
+        QTRY_VERIFY(!model.isOffline());
+        QVERIFY(model.lastUpdated() > answered && model.staleText().isEmpty() && model.offlineText().isEmpty());
+        m->api.server.enqueue("/api/v2/torrents/pause", TestResponse::withStatus(500));
+        model.pause(QStringLiteral("d1"));
+        QTRY_COMPARE(alerts, QStringList({"连接被拒绝", "服务器错误 (500)"}));
+        model.clearError();
+
+        // Pulled by hand, a failed pass opens the alert too.
+        m->api.server.refuse();
+        QVERIFY(runTask(model.loadTorrents()).ok());
+        QCOMPARE(alerts, QStringList({"连接被拒绝", "服务器错误 (500)", "", "连接被拒绝"}));
+        QVERIFY(model.isOffline());
+        model.setActive(false);
     }
 };
 

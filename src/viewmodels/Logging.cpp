@@ -1,0 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "Logging.h"
+
+Q_LOGGING_CATEGORY(lcViewModels, "seedwhirl.viewmodels", QtInfoMsg)
