@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Exchanges that go wrong below the status line: refused, unreachable, cut off, stalled,
 // oversized, not HTTP at all; and the connection test, which must share nothing with the client.
 #include "ApiHarness.h"

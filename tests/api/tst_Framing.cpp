@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What each operation puts on the wire: URL, query order, method, headers and body bytes; and
 // which endpoint paths a server of each generation gets, as its version text selects them.
 #include "ApiHarness.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How answers are judged: the status mapping of fetches, form actions and uploads, the login
 // check, the single re-login with the provider's password, the disconnected client, and what
 // the client makes of sync bodies (with the log lines of a failed decoding).

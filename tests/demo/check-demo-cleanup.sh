@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 Seedwhirl developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check-demo-cleanup.sh ROOT: `./dev demo` ended by `timeout` leaves no process and no file
 # behind. Everything the demo starts inherits its TMPDIR, which is how what is left is found.
 set -eu

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Web API client against a real qbittorrent-nox (the e2e fixture). The cases run in order
 // and build on each other: log in, add torrents, act on them, read them back, delete them.
 #include "E2EServer.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The ways a user reaches a server, for real (the reach fixture, partly in front of the e2e
 // server): HTTPS with a pinned certificate or a CA of the profile's own, nginx under a path with
 // HTTP Basic or a secret header, a port forwarder, a server that bans after failed logins. The

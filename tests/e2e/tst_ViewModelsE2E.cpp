@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The presentation models against a real qbittorrent-nox (the e2e fixture), over a real profile
 // database, the real credential store and a client of this test. The cases run in order and
 // build on each other: save a profile and connect, list the server's torrents, set and reset a

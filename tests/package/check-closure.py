@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Seedwhirl developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Whether the Debian package and `./dev setup` bring everything the application loads.
 
 The application opens much at run time that no linker sees: QML modules, Qt plugins, libraries

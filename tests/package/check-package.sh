@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 Seedwhirl developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check-package.sh install|deb BUILD_DIR WORK_DIR APP_ID VERSION
 #   install: `cmake --install` into WORK_DIR/root, the desktop entry and the AppStream file pass
 #            their validators, the icon is in the hicolor theme, the binary prints its version.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "TestSession.h"
 
 #include "support/Fixtures.h"
@@ -165,4 +168,14 @@ QString TestSession::pinnedFingerprint(const QString &profileId) const
     const ServerConfig *server = savedProfile(profileId);
     return server && server->certificateTrust == CertificateTrust::pinned ? server->pinnedFingerprint
                                                                           : QString();
+}
+
+QUrl TestSession::folderWith(const QStringList &names)
+{
+    for (const QString &name : names) {
+        QFile file(m_files.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+    }
+    return QUrl::fromLocalFile(m_files.path());
 }

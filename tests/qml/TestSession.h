@@ -1,8 +1,13 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "support/TestHttpServer.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QUrl>
 
 #include "store/Persistence.h"
 #include "viewmodels/SettingsViewModel.h"
@@ -29,6 +34,9 @@ public:
     {
         m_server.enqueue(path.toUtf8(), TestResponse::withStatus(500));
     }
+    // The server refuses every connection, then listens again on its port.
+    Q_INVOKABLE void refuse() { m_server.refuse(); }
+    Q_INVOKABLE bool answerAgain() { return m_server.answerAgain(); }
     // Bodies of the requests received for a path, oldest first.
     Q_INVOKABLE QStringList requestsTo(const QString &path) const;
 
@@ -67,7 +75,11 @@ public:
     Q_INVOKABLE void startSecondInstance(const QStringList &arguments);
     Q_INVOKABLE int secondInstanceExitCode() const;
 
+    // A folder of empty files with these names, as a file URL; it lives as long as the session.
+    Q_INVOKABLE QUrl folderWith(const QStringList &names);
+
 private:
+    QTemporaryDir m_files;
     QProcess *m_secondInstance = nullptr;
     TestHttpServer m_server;
     QBittorrentAPIClient *m_client;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs the tst_*.qml files of this folder with the Seedwhirl module loaded as the application
 // loads it, in the Material style.
 
@@ -24,6 +27,8 @@ public slots:
         QStandardPaths::setTestModeEnabled(true);
         if (const auto failure = PersistenceController::openShared())
             qFatal("%s", qPrintable(*failure));
+        // The texts the application shows, Qt's own Chinese ones included.
+        installTranslations();
         applyApplicationStyle();
         qmlRegisterType<TestSession>("SeedwhirlTest", 1, 0, "TestSession");
     }

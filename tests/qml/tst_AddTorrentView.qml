@@ -1,4 +1,8 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
+import QtQuick.Controls
 import QtTest
 import Seedwhirl
 
@@ -47,5 +51,42 @@ ScreenTestCase {
         compare(closeSpy.count, 0)
         model.added()
         compare(closeSpy.count, 1)
+    }
+
+    // The button box of Qt's own file dialog, somewhere below its footer.
+    function buttonBoxIn(item) {
+        if (typeof item.standardButton === "function")
+            return item
+        const children = item.children || []
+        for (let i = 0; i < children.length; ++i) {
+            const found = buttonBoxIn(children[i])
+            if (found)
+                return found
+        }
+        return null
+    }
+
+    // Qt's own dialog, as on a desktop without a native one: it lists torrent files only, speaks
+    // Chinese, and what is chosen in it reaches the model.
+    function test_file_picker_chooses_a_torrent() {
+        const sheet = screen(sheetComponent)
+        const picker = findChild(sheet, "filePicker")
+        picker.currentFolder = session.folderWith(["ubuntu.torrent", "notes.txt"])
+        findChild(sheet, "addModePicker").currentIndex = 1
+        mouseClick(findChild(sheet, "chooseFileButton"))
+        tryCompare(picker, "visible", true)
+        compare(picker.selectedNameFilter.globs, ["*.torrent"])
+        const list = findChild(sheet.Overlay.overlay, "fileDialogListView")
+        verify(list)
+        tryCompare(list, "count", 1)
+        const row = findChild(list, "fileDialogDelegate0")
+        const buttons = buttonBoxIn(row.dialog.footer)
+        const [open, cancel] = [buttons.standardButton(Dialog.Open), buttons.standardButton(Dialog.Cancel)]
+        compare([open.text, cancel.text], ["打开", "取消"])
+        mouseClick(row)
+        mouseClick(open)
+        tryCompare(picker, "visible", false)
+        compare(sheet.viewModel.selectedFileURL.toString().endsWith("/ubuntu.torrent"), true)
+        compare(findChild(sheet, "fileLabel").text, "ubuntu.torrent")
     }
 }

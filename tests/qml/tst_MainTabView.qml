@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtTest
 import Seedwhirl
@@ -14,18 +17,15 @@ ScreenTestCase {
     }
 
     // The tabs of a freshly authenticated shell, ready for taps: laid out and drawn (a tap
-    // before the first layout lands on provisional geometry), and with the torrent list's alert
-    // acknowledged. No server stands behind this shell, so the list's first load fails and its
-    // modal alert would take every tap, as it would a user's.
+    // before the first layout lands on provisional geometry). No server stands behind this
+    // shell, so the list's first load fails: the list shows it is offline, and no alert takes
+    // the taps.
     function showTabs(shell) {
         shell.isAuthenticated = true
         const tabs = shell.currentScreen
         const list = tabs.stacks[0].currentItem
-        tryCompare(list.viewModel, "hasError", true)
-        const alert = findChild(list, "errorAlert")
-        tryCompare(alert, "opened", true)
-        mouseClick(findChild(alert, "alertOkButton"))
-        tryCompare(alert, "visible", false)
+        tryCompare(list.viewModel, "offline", true)
+        compare(findChild(list, "errorAlert").opened, false)
         waitForRendering(tabs)
         return tabs
     }
@@ -68,6 +68,38 @@ ScreenTestCase {
         compare(tabs.selectedTab, 1)
         shell.width = 390
         compare([findChild(tabs, "tabBar").visible, findChild(tabs, "tabBar").currentIndex], [true, 1])
+    }
+
+    // The desktop's keys over the tabs, from the statistics tab: each shows its screen (F5
+    // reloads the list where it is); with the add sheet open the tabs' keys do nothing, and
+    // Escape closes the untouched sheet.
+    function test_shortcuts_data() {
+        return [
+            { tag: "Ctrl+F", key: Qt.Key_F, modifiers: Qt.ControlModifier, tab: 2 },
+            { tag: "Ctrl+,", key: Qt.Key_Comma, modifiers: Qt.ControlModifier, tab: 3 },
+            { tag: "F5", key: Qt.Key_F5, modifiers: Qt.NoModifier, tab: 1 },
+            { tag: "Ctrl+N", key: Qt.Key_N, modifiers: Qt.ControlModifier, tab: 0 }
+        ]
+    }
+    function test_shortcuts(data) {
+        const tabs = showTabs(screen(shellComponent))
+        const list = tabs.stacks[0].currentItem
+        tabs.selectedTab = 1
+        keyClick(data.key, data.modifiers)
+        compare(tabs.selectedTab, data.tab)
+        if (data.tag === "Ctrl+F")
+            tryVerify(() => findChild(tabs.stacks[2].currentItem, "searchField").activeFocus)
+        if (data.tag === "F5")
+            tryCompare(list.viewModel, "hasError", true) // the reload reached the unconnected client
+        if (data.tag !== "Ctrl+N")
+            return
+        const sheet = findChild(list, "addTorrentSheet")
+        tryCompare(sheet, "opened", true)
+        keyClick(Qt.Key_Comma, Qt.ControlModifier)
+        compare(tabs.selectedTab, 0)
+        keyClick(Qt.Key_Escape)
+        tryCompare(sheet, "visible", false)
+        compare(list.showingAddTorrent, false)
     }
 
     // A second start of the application with a magnet link hands it over the session bus to

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtTest
 import Seedwhirl
@@ -19,6 +22,15 @@ ScreenTestCase {
         id: editComponent
         EditServerView {
             viewModel: model
+        }
+    }
+
+    Sheet {
+        id: addSheet
+        page: Component {
+            AddServerView {
+                viewModel: model
+            }
         }
     }
 
@@ -128,6 +140,46 @@ ScreenTestCase {
         }
         const problem = findChild(view, "advancedProblem")
         compare([problem.visible, problem.text, findChild(view, "saveButton").enabled], [data.problem !== "", data.problem, data.problem === ""])
+    }
+
+    // With a keyboard: Escape closes an untouched sheet at once and asks once something was
+    // typed ("继续编辑" keeps the input, "放弃" drops it); Enter saves a complete form only.
+    function test_sheet_keys() {
+        const typeInto = (name, text) => {
+            findChild(addSheet.item, name).forceActiveFocus()
+            for (const c of text)
+                keyClick(c)
+        }
+        const reopen = () => {
+            addSheet.open()
+            tryCompare(addSheet, "opened", true)
+        }
+        reopen()
+        keyClick(Qt.Key_Escape)
+        tryCompare(addSheet, "visible", false)
+        reopen()
+        typeInto("nameField", "NAS")
+        keyClick(Qt.Key_Return)
+        compare(addSheet.opened, true) // no host and password yet
+        keyClick(Qt.Key_Escape)
+        const question = findChild(addSheet, "discardQuestion")
+        tryCompare(question, "opened", true)
+        compare(question.title, "放弃已输入的内容？")
+        mouseClick(findChild(question, "keepEditingButton"))
+        tryCompare(question, "visible", false)
+        compare([addSheet.opened, findChild(addSheet.item, "nameField").text], [true, "NAS"])
+        keyClick(Qt.Key_Escape)
+        tryCompare(question, "opened", true)
+        mouseClick(findChild(question, "discardButton"))
+        tryCompare(addSheet, "visible", false)
+        compare(session.servers().NAS, undefined)
+        reopen()
+        typeInto("nameField", "NAS")
+        typeInto("hostField", "nas.local")
+        typeInto("passwordField", "pw")
+        keyClick(Qt.Key_Enter)
+        tryCompare(addSheet, "visible", false, 5000)
+        tryVerify(() => session.servers().NAS !== undefined, 5000)
     }
 
     // A pinned certificate shows its fingerprint; forgetting it returns the trust to the

@@ -1,5 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Controls.Material
 import QtTest
 import Seedwhirl
 
@@ -31,12 +35,10 @@ ScreenTestCase {
         const page = stack.currentItem
         const list = findChild(page, "torrentList")
         tryCompare(list, "count", 2)
-        // The screen's own first load fails (no server) and raises the alert; start clean.
-        tryCompare(model, "hasError", true)
+        // The screen's own first load fails (no server): offline, and no alert.
+        tryCompare(model, "offline", true)
         tryCompare(model, "isLoading", false)
-        model.clearError()
-        // The alert's modal layer takes every tap until it has finished closing.
-        tryCompare(findChild(page, "errorAlert"), "visible", false)
+        compare(model.hasError, false)
         return { stack: stack, page: page, list: list, model: model }
     }
     function row(list, name) {
@@ -213,6 +215,123 @@ ScreenTestCase {
         compare(session.requestsTo("/api/v2/torrents/rename")[0], "hash=" + target.hash + "&name=%E6%96%B0+%E5%90%8D%E7%A7%B0%26.bin")
     }
 
+    // Over the session's server, which goes away: the bar tells why and how old the figures
+    // are, which are faded; no alert opens. "重试" once it answers again brings the list back.
+    function test_offline_bar_instead_of_alerts() {
+        const model = session.listModel()
+        const page = stackedScreen(pageComponent, { viewModel: model }).currentItem
+        const list = findChild(page, "torrentList")
+        tryCompare(list, "count", 2)
+        const [bar, retry, stale, card] = findAll(page, ["offlineBar", "offlineRetry", "staleText", "downloadCard"])
+        tryCompare(model, "isLoading", false)
+        compare([bar.visible, row(list, "sample.bin").opacity], [false, 1])
+        session.refuse()
+        model.retryNow()
+        tryCompare(bar, "visible", true)
+        verify(model.offlineText.startsWith("已断开: 连接被拒绝 · "), model.offlineText)
+        verify(stale.visible && stale.text.startsWith("更新于 "), stale.text)
+        verify(row(list, "sample.bin").opacity < 1 && findChild(card, "speedNumber").parent.opacity < 1)
+        tryCompare(model, "isLoading", false)
+        mouseClick(retry)
+        tryCompare(model, "isLoading", false)
+        compare([bar.visible, model.hasError, findChild(page, "errorAlert").opened], [true, false, false])
+        verify(session.answerAgain())
+        mouseClick(retry)
+        tryCompare(bar, "visible", false)
+        compare(row(list, "sample.bin").opacity, 1)
+    }
+
+    // A right click on a row, or a long press, opens its menu where the pointer is; that row
+    // alone is highlighted (not the torrent chosen in the wide list) until the menu closes.
+    function test_row_menu_at_the_pointer_data() {
+        return [{ tag: "right click", longPress: false }, { tag: "long press", longPress: true }]
+    }
+    function test_row_menu_at_the_pointer(data) {
+        const t = open()
+        t.stack.width = 1280
+        tryCompare(t.page, "wide", true)
+        // The offline bar has moved the rows down.
+        waitForRendering(t.page)
+        const chosen = row(t.list, "ubuntu-demo.iso")
+        mouseClick(chosen, 40, chosen.height / 2)
+        verify(chosen.current)
+        const target = row(t.list, "sample.bin")
+        const at = target.mapToItem(t.page, 60, 20)
+        if (data.longPress) {
+            mousePress(target, 60, 20)
+            tryVerify(() => findChild(t.page, "torrentContextMenu")?.opened === true, 3000)
+            mouseRelease(target, 60, 20)
+        } else {
+            mouseClick(target, 60, 20, Qt.RightButton)
+        }
+        const menu = findChild(t.page, "torrentContextMenu")
+        tryCompare(menu, "opened", true)
+        const current = () => ["ubuntu-demo.iso", "sample.bin"].map(name => row(t.list, name).current)
+        compare([menu.hash, Math.round(menu.x), Math.round(menu.y)].concat(current()),
+                [target.hash, Math.round(at.x), Math.round(at.y), false, true])
+        menu.close()
+        tryCompare(menu, "visible", false)
+        compare(current(), [true, false])
+        t.stack.width = 390
+    }
+
+    function luminance(c) {
+        const linear = v => v <= 0.03928 ? v / 12.92 : Math.pow((v + 0.055) / 1.055, 2.4)
+        return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b)
+    }
+    function contrast(a, b) {
+        const [light, dark] = [luminance(a), luminance(b)].sort((x, y) => y - x)
+        return (light + 0.05) / (dark + 0.05)
+    }
+
+    // The keyboard: Tab reaches the list, whose current row has a focus ring of at least 3:1
+    // against the background and a highlighted row's tint in either theme; the keys move the
+    // current row, open it, select rows and ask before deleting.
+    function test_keyboard_in_the_list() {
+        const t = open()
+        findChild(t.page, "addTorrentButton").forceActiveFocus()
+        for (let i = 0; i < 12 && !t.list.activeFocus; ++i)
+            keyClick(Qt.Key_Tab)
+        verify(t.list.activeFocus)
+        compare(t.list.currentIndex, 0)
+        const ring = findChild(t.list.currentItem, "focusRing")
+        verify(ring.visible)
+        for (const theme of [Material.Light, Material.Dark]) {
+            t.page.Material.theme = theme
+            const background = t.page.Material.backgroundColor
+            const tint = Qt.tint(background, Qt.rgba(Theme.blue.r, Theme.blue.g, Theme.blue.b, 0.12))
+            for (const behind of [background, tint])
+                verify(contrast(ring.border.color, behind) >= 3, `${ring.border.color} on ${behind}: ${contrast(ring.border.color, behind)}`)
+        }
+        t.page.Material.theme = Material.Light
+        for (const [key, index] of [[Qt.Key_End, 1], [Qt.Key_Home, 0], [Qt.Key_Down, 1], [Qt.Key_Up, 0], [Qt.Key_PageDown, 1], [Qt.Key_PageUp, 0]]) {
+            keyClick(key)
+            compare(t.list.currentIndex, index, key)
+        }
+        const confirmation = () => findChild(t.page, "deleteWithFilesConfirmation")
+        const name = t.list.currentItem.name
+        keyClick(Qt.Key_Delete)
+        tryCompare(confirmation(), "opened", true)
+        verify(findChild(confirmation(), "confirmationText").text.indexOf(name) >= 0)
+        mouseClick(findChild(confirmation(), "cancelDeleteButton"))
+        tryCompare(confirmation(), "visible", false)
+        t.list.forceActiveFocus()
+        keyClick(Qt.Key_Return)
+        tryCompare(t.stack, "depth", 2)
+        t.stack.pop(null, StackView.Immediate)
+        t.list.forceActiveFocus()
+        keyClick(Qt.Key_A, Qt.ControlModifier)
+        compare([t.page.selecting, t.page.torrents.selectedCount], [true, 2])
+        keyClick(Qt.Key_Space)
+        compare([t.page.torrents.selectedCount, t.list.currentItem.isSelected], [1, false])
+        keyClick(Qt.Key_Delete)
+        tryCompare(confirmation(), "opened", true)
+        compare(findChild(confirmation(), "confirmationText").text, "确定要删除选中的 1 个种子及其已下载的文件吗？此操作无法撤销。")
+        mouseClick(findChild(confirmation(), "cancelDeleteButton"))
+        tryCompare(confirmation(), "visible", false)
+        compare(t.model.hasError, false) // nothing was sent
+    }
+
     // Wide: rows in columns under a header that sorts, the tapped torrent's detail beside the
     // list. Narrowed, the chosen torrent's detail is pushed; widened again, it is beside the
     // list again.
@@ -226,8 +345,22 @@ ScreenTestCase {
         compare([t.stack.depth, t.page.currentHash, target.current], [1, target.hash, true])
         const pane = findChild(t.page, "detailPane")
         tryVerify(() => findChild(pane, "torrentDetailView")?.viewModel.hash === target.hash)
-        findChild(t.page, "column_size").clicked()
-        compare(t.model.sortOption, "size")
+        // A second click on the sorted column reverses the order; another column starts forwards.
+        // The name column takes the width the figures leave, in the header as in the rows.
+        const [size, name] = findAll(t.page, ["column_size", "column_name"])
+        const names = () => Array.from({ length: t.list.count }, (_, i) => t.page.torrents.torrentAt(i).name)
+        size.clicked()
+        const bySize = names()
+        compare([t.model.sortOption, t.model.sortReversed, size.text], ["size", false, "大小 ▾"])
+        size.clicked()
+        compare([t.model.sortReversed, size.text, names()], [true, "大小 ▴", bySize.slice().reverse()])
+        name.clicked()
+        compare([t.model.sortOption, t.model.sortReversed, name.text, size.text], ["name", false, "名称 ▴", "大小"])
+        const header = findChild(t.page, "columnHeader")
+        waitForRendering(t.page)
+        compare(name.width, header.width - Theme.sizeColumn - Theme.progressColumn - 2 * Theme.speedColumn
+                - Theme.ratioColumn - Theme.stateColumn - 6 * header.spacing)
+        compare(findChild(target, "columnsRow").children[0].width, name.width)
         t.stack.width = 390
         tryCompare(t.stack, "depth", 2)
         compare([t.stack.currentItem.viewModel.hash, findChild(t.page, "columnHeader").visible], [target.hash, false])

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The small C++ helpers behind the screens: every symbol name the screens or the model use has a
 // glyph in the bundled icon font; haptic counting; the formatting entry points that QML calls
 // with doubles.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A long run of sync ticks against a local server whose torrent population keeps changing:
 // torrents come and go, change state, speed, progress, category and tags, categories and tags
 // churn. The server answers incrementally from the client's rid like a real one (a full

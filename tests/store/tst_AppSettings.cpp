@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The three preferences: defaults, values of the wrong type, survival across instances.
 #include "store/AppSettings.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The saved profiles on a real SQLite file with passwords in the real credential store (the
 // Secret Service of a private session, under a service name of its own), that store itself,
 // and a process killed in the middle of a loop of profile saves.

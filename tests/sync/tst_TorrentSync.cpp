@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The repository's torrent list: how sync answers merge into it, and sync passes and actions
 // against the local test server (request framing, one pass in flight at a time, a repository
 // that goes away mid-request, the faults a real server or network produces). After each fault

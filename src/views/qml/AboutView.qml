@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -12,12 +15,12 @@ Page {
     signal closeRequested()
 
     header: NavBar {
-        title: "关于"
+        title: qsTr("关于")
         trailing: [
             BarButton {
                 objectName: "closeButton"
                 symbol: "xmark"
-                Accessible.name: "关闭"
+                Accessible.name: qsTr("关闭")
                 onClicked: root.closeRequested()
             }
         ]
@@ -47,12 +50,12 @@ Page {
         SecondaryLabel {
             objectName: "versionText"
             Layout.alignment: Qt.AlignHCenter
-            text: "版本 " + Format.appVersion()
+            text: qsTr("版本 %1").arg(Format.appVersion())
             font.pixelSize: 15
         }
         Label {
             Layout.alignment: Qt.AlignHCenter
-            text: "简约而不简单"
+            text: qsTr("简约而不简单")
             font.pixelSize: 16
         }
     }
@@ -61,7 +64,7 @@ Page {
         spacing: 4
         Label {
             Layout.alignment: Qt.AlignHCenter
-            text: "Made with ❤️ by the Seedwhirl contributors"
+            text: qsTr("Made with ❤️ by the Seedwhirl contributors")
             font.pixelSize: 12
             color: root.Material.secondaryTextColor
         }

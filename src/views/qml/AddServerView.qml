@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -14,18 +17,18 @@ Page {
     signal closeRequested()
 
     header: NavBar {
-        title: "添加服务器"
+        title: qsTr("添加服务器")
         leading: [
             BarButton {
                 objectName: "cancelButton"
-                text: "取消"
+                text: qsTr("取消")
                 onClicked: root.closeRequested()
             }
         ]
         trailing: [
             BarButton {
                 objectName: "saveButton"
-                text: "保存"
+                text: qsTr("保存")
                 enabled: form.model.canSave
                 onClicked: root.save()
             }
@@ -44,6 +47,14 @@ Page {
             y: 20
             width: parent.width - 32
         }
+    }
+
+    // Enter in the sheet.
+    function submit(): bool {
+        if (!form.model.canSave)
+            return false
+        save()
+        return true
     }
 
     function save() {

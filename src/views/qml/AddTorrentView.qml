@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -13,7 +16,6 @@ Page {
 
     // Owned by the sheet; a test may hand in its own.
     property AddTorrentViewModel viewModel: AddTorrentViewModel {}
-    property bool showFilePicker: false
 
     signal closeRequested()
 
@@ -42,17 +44,25 @@ Page {
         }
     }
 
+    // Enter in the sheet.
+    function submit(): bool {
+        if (!root.viewModel.isValid || root.viewModel.isAdding)
+            return false
+        root.viewModel.add()
+        return true
+    }
+
     // Every menu choice gives a light tap.
     function tap() {
         Haptics.impact("light")
     }
 
     header: NavBar {
-        title: "添加种子"
+        title: qsTr("添加种子")
         leading: [
             BarButton {
                 objectName: "cancelButton"
-                text: "取消"
+                text: qsTr("取消")
                 onClicked: root.closeRequested()
             }
         ]
@@ -60,7 +70,7 @@ Page {
             BarButton {
                 objectName: "addButton"
                 visible: !root.viewModel.isAdding
-                text: "添加"
+                text: qsTr("添加")
                 enabled: root.viewModel.isValid && !root.viewModel.isAdding
                 onClicked: root.viewModel.add()
             },
@@ -75,7 +85,7 @@ Page {
                     implicitHeight: 24
                 }
                 SecondaryLabel {
-                    text: "添加中..."
+                    text: qsTr("添加中...")
                     rightPadding: 8
                 }
             }
@@ -97,8 +107,8 @@ Page {
             SegmentedPicker {
                 objectName: "addModePicker"
                 Layout.fillWidth: true
-                title: "添加方式"
-                titles: ["链接", "文件"]
+                title: qsTr("添加方式")
+                titles: [qsTr("链接"), qsTr("文件")]
                 currentIndex: root.viewModel.addMode
                 onCurrentIndexChanged: root.viewModel.addMode = currentIndex
             }
@@ -106,14 +116,14 @@ Page {
             FormSection {
                 Layout.fillWidth: true
                 visible: root.viewModel.addMode === 0
-                title: "种子链接"
-                footer: "支持 magnet:// 或 http:// 链接"
+                title: qsTr("种子链接")
+                footer: qsTr("支持 magnet:// 或 http:// 链接")
                 TextField {
                     objectName: "urlField"
                     text: root.viewModel.torrentURL
                     onTextChanged: root.viewModel.torrentURL = text
                     Layout.fillWidth: true
-                    placeholderText: "磁力链接或种子 URL"
+                    placeholderText: qsTr("磁力链接或种子 URL")
                     inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText | Qt.ImhUrlCharactersOnly
                     selectByMouse: true
                 }
@@ -122,12 +132,12 @@ Page {
             FormSection {
                 Layout.fillWidth: true
                 visible: root.viewModel.addMode === 1
-                title: "种子文件"
-                footer: "选择本地 .torrent 文件"
+                title: qsTr("种子文件")
+                footer: qsTr("选择本地 .torrent 文件")
                 ItemDelegate {
                     objectName: "chooseFileButton"
                     Layout.fillWidth: true
-                    onClicked: root.showFilePicker = true
+                    onClicked: filePicker.open()
                     contentItem: RowLayout {
                         spacing: 10
                         Icon {
@@ -140,13 +150,13 @@ Page {
                             Label {
                                 objectName: "fileLabel"
                                 Layout.fillWidth: true
-                                text: root.viewModel.hasFile ? root.viewModel.selectedFileName : "选择种子文件"
+                                text: root.viewModel.hasFile ? root.viewModel.selectedFileName : qsTr("选择种子文件")
                                 color: root.viewModel.hasFile ? root.Material.foreground : Theme.blue
                                 elide: Text.ElideMiddle
                             }
                             SecondaryLabel {
                                 visible: root.viewModel.hasFile
-                                text: "点击重新选择"
+                                text: qsTr("点击重新选择")
                                 font.pixelSize: 12
                             }
                         }
@@ -156,34 +166,34 @@ Page {
 
             FormSection {
                 Layout.fillWidth: true
-                title: "可选设置"
-                footer: "多个标签用逗号分隔"
+                title: qsTr("可选设置")
+                footer: qsTr("多个标签用逗号分隔")
                 RowLayout {
                     Layout.fillWidth: true
                     Label {
                         Layout.preferredWidth: 72
-                        text: "分类"
+                        text: qsTr("分类")
                     }
                     TextField {
                         objectName: "categoryField"
                         text: root.viewModel.category
                         onTextChanged: root.viewModel.category = text
                         Layout.fillWidth: true
-                        placeholderText: "点击输入"
+                        placeholderText: qsTr("点击输入")
                         selectByMouse: true
                     }
                     BarButton {
                         id: categoryMenuButton
                         objectName: "categoryMenuButton"
                         symbol: "chevron.up.chevron.down"
-                        Accessible.name: "选择分类"
+                        Accessible.name: qsTr("选择分类")
                         onClicked: categoryMenu.open()
                         Menu {
                             id: categoryMenu
                             objectName: "categoryMenu"
                             y: categoryMenuButton.height
                             MenuItem {
-                                text: "默认"
+                                text: qsTr("默认")
                                 onTriggered: {
                                     root.viewModel.chooseCategory(-1)
                                     root.tap()
@@ -208,14 +218,14 @@ Page {
                     Layout.fillWidth: true
                     Label {
                         Layout.preferredWidth: 72
-                        text: "保存路径"
+                        text: qsTr("保存路径")
                     }
                     TextField {
                         objectName: "savePathField"
                         text: root.viewModel.savePath
                         onTextChanged: root.viewModel.savePath = text
                         Layout.fillWidth: true
-                        placeholderText: "点击输入"
+                        placeholderText: qsTr("点击输入")
                         inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
                         selectByMouse: true
                     }
@@ -223,14 +233,14 @@ Page {
                         id: pathMenuButton
                         objectName: "savePathMenuButton"
                         symbol: "chevron.up.chevron.down"
-                        Accessible.name: "选择保存路径"
+                        Accessible.name: qsTr("选择保存路径")
                         onClicked: pathMenu.open()
                         Menu {
                             id: pathMenu
                             objectName: "savePathMenu"
                             y: pathMenuButton.height
                             MenuItem {
-                                text: "默认"
+                                text: qsTr("默认")
                                 onTriggered: {
                                     root.viewModel.chooseSavePath(-1)
                                     root.tap()
@@ -255,7 +265,7 @@ Page {
                     Layout.fillWidth: true
                     Label {
                         Layout.preferredWidth: 72
-                        text: "标签"
+                        text: qsTr("标签")
                     }
                     TextField {
                         objectName: "tagsField"
@@ -269,23 +279,21 @@ Page {
         }
     }
 
+    // The desktop's own dialog where the platform theme offers one, Qt's QML dialog otherwise.
+    // It is opened rather than bound to a flag, so that closing it in any way (a choice, Escape,
+    // a click outside) leaves nothing to reset.
     FileDialog {
         id: filePicker
         objectName: "filePicker"
-        visible: root.showFilePicker
-        title: "选择种子文件"
-        nameFilters: ["*.torrent"]
+        title: qsTr("选择种子文件")
+        nameFilters: [qsTr("种子文件 (*.torrent)"), qsTr("所有文件 (*)")]
         fileMode: FileDialog.OpenFile
-        onAccepted: {
-            root.viewModel.selectedFileURL = selectedFile
-            root.showFilePicker = false
-        }
-        onRejected: root.showFilePicker = false
+        onAccepted: root.viewModel.selectedFileURL = selectedFile
     }
 
     AlertDialog {
         objectName: "errorAlert"
-        title: "错误"
+        title: qsTr("错误")
         shown: root.viewModel.showError
         message: root.viewModel.errorMessage
         onAcknowledged: root.viewModel.showError = false

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -5,6 +8,8 @@ import QtQuick.Layouts
 
 // An alert with one "确定" button. It opens while `shown` is true; dismissing it emits
 // acknowledged(), whose handler clears the error behind it (which sets `shown` false).
+// One at a time: a new error while it is open keeps `shown` true and replaces `message` and
+// `detail` in the open alert; no second alert opens behind it.
 Dialog {
     id: root
 
@@ -49,7 +54,7 @@ Dialog {
     footer: DialogButtonBox {
         Button {
             objectName: "alertOkButton"
-            text: "确定"
+            text: qsTr("确定")
             flat: true
             DialogButtonBox.buttonRole: Dialog.AcceptRole
         }

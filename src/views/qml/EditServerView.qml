@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -19,18 +22,18 @@ Page {
     Component.onCompleted: if (server.valid) form.model.load(server.serverId)
 
     header: NavBar {
-        title: "编辑服务器"
+        title: qsTr("编辑服务器")
         leading: [
             BarButton {
                 objectName: "cancelButton"
-                text: "取消"
+                text: qsTr("取消")
                 onClicked: root.closeRequested()
             }
         ]
         trailing: [
             BarButton {
                 objectName: "saveButton"
-                text: "保存"
+                text: qsTr("保存")
                 enabled: form.model.canSave && form.model.isEditing
                 onClicked: root.save()
             }
@@ -48,6 +51,14 @@ Page {
             y: 20
             width: parent.width - 32
         }
+    }
+
+    // Enter in the sheet.
+    function submit(): bool {
+        if (!form.model.canSave || !form.model.isEditing)
+            return false
+        save()
+        return true
     }
 
     // A failed update stays open; the server list shows its error.

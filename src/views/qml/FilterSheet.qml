@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -15,7 +18,7 @@ Page {
     property alias categories: sheetModel.categories
     property alias tags: sheetModel.tags
     property alias selectedTab: sheetModel.tab
-    readonly property list<string> tabTitles: ["状态", "排序", "分类", "标签"]
+    readonly property list<string> tabTitles: [qsTr("状态"), qsTr("排序"), qsTr("分类"), qsTr("标签")]
 
     signal closeRequested()
 
@@ -25,12 +28,12 @@ Page {
     }
 
     header: NavBar {
-        title: "筛选"
+        title: qsTr("筛选")
         trailing: [
             BarButton {
                 objectName: "closeButton"
                 symbol: "xmark"
-                Accessible.name: "关闭"
+                Accessible.name: qsTr("关闭")
                 onClicked: root.closeRequested()
             }
         ]
@@ -43,7 +46,7 @@ Page {
         SegmentedPicker {
             objectName: "filterTabs"
             Layout.fillWidth: true
-            title: "选择类型"
+            title: qsTr("选择类型")
             titles: root.tabTitles
             currentIndex: root.selectedTab
             onCurrentIndexChanged: root.selectedTab = currentIndex

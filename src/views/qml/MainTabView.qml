@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import Seedwhirl
@@ -30,9 +33,9 @@ Item {
     // screen says so.
     AlertDialog {
         objectName: "linkWaitsAlert"
-        title: "收到种子链接"
+        title: qsTr("收到种子链接")
         shown: !root.isAuthenticated && Links.pending.length > 0 && !root.linkNoticeSeen
-        message: "连接服务器后会打开添加种子页面。请先选择或添加一个服务器。"
+        message: qsTr("连接服务器后会打开添加种子页面。请先选择或添加一个服务器。")
         onAcknowledged: root.linkNoticeSeen = true
     }
     property bool linkNoticeSeen: false

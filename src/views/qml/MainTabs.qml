@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -13,7 +16,7 @@ Item {
     required property SettingsViewModel serverViewModel
     property int selectedTab: 0
     readonly property bool wide: width > Theme.wideWidth
-    readonly property list<string> tabTitles: ["种子", "统计", "搜索", "设置"]
+    readonly property list<string> tabTitles: [qsTr("种子"), qsTr("统计"), qsTr("搜索"), qsTr("设置")]
     readonly property list<string> tabSymbols: ["arrow.down.circle", "chart.bar", "magnifyingglass", "gear"]
     // The stacks of the tabs built so far, for navigation and tests: null for a tab not built
     // yet, which a list<Item> cannot hold.
@@ -31,6 +34,34 @@ Item {
         stack.pop(null)
         const list = stack.get(0) as TorrentListView
         list?.openLink(link)
+    }
+
+    // The desktop's keys. A shortcut does nothing while a sheet or dialog is open over the
+    // tabs: the open popup blocks every shortcut outside it.
+    Shortcut {
+        sequence: "Ctrl+F"
+        onActivated: {
+            root.selectedTab = 2
+            const stack = searchTab.item as StackView
+            stack?.pop(null, StackView.Immediate)
+            const search = stack?.get(0) as SearchTorrentView
+            search?.focusSearch()
+        }
+    }
+    Shortcut {
+        sequence: "F5"
+        onActivated: {
+            const list = (torrentsTab.item as StackView)?.get(0) as TorrentListView
+            list?.viewModel.startLoadTorrents()
+        }
+    }
+    Shortcut {
+        sequence: "Ctrl+N"
+        onActivated: root.openLink("")
+    }
+    Shortcut {
+        sequence: "Ctrl+,"
+        onActivated: root.selectedTab = 3
     }
 
     RowLayout {

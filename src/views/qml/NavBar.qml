@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -44,7 +47,7 @@ Item {
                 size: 24
                 color: Theme.blue
             }
-            Accessible.name: "返回"
+            Accessible.name: qsTr("返回")
             onClicked: bar.backClicked()
         }
         Row {

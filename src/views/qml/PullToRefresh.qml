@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -50,7 +53,7 @@ Item {
             }
         }
         Label {
-            text: root.armed ? "松开刷新" : "下拉刷新"
+            text: root.armed ? qsTr("松开刷新") : qsTr("下拉刷新")
             font.pixelSize: 13
             color: root.Material.secondaryTextColor
         }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -30,7 +33,7 @@ TextField {
             size: 18
             color: field.Material.hintTextColor
         }
-        Accessible.name: "清除"
+        Accessible.name: qsTr("清除")
         onClicked: field.clear()
     }
 }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -34,6 +37,11 @@ Page {
         value: root.isShown
     }
 
+    function focusSearch() {
+        searchField.forceActiveFocus()
+        searchField.selectAll()
+    }
+
     function openDetail(row) {
         const torrent = results.torrentAt(row)
         if (torrent === undefined)
@@ -56,14 +64,14 @@ Page {
         spacing: 0
         NavBar {
             Layout.fillWidth: true
-            title: "搜索"
+            title: qsTr("搜索")
         }
         SearchField {
             id: searchField
             objectName: "searchField"
             Layout.fillWidth: true
             Layout.margins: 12
-            placeholderText: "搜索种子名称"
+            placeholderText: qsTr("搜索种子名称")
         }
     }
 
@@ -71,8 +79,8 @@ Page {
         objectName: "promptState"
         visible: root.contentState === "prompt"
         symbol: "magnifyingglass"
-        title: "搜索种子"
-        hint: "输入种子名称进行搜索"
+        title: qsTr("搜索种子")
+        hint: qsTr("输入种子名称进行搜索")
     }
 
     ColumnLayout {
@@ -85,7 +93,7 @@ Page {
         }
         SecondaryLabel {
             Layout.alignment: Qt.AlignHCenter
-            text: "搜索中..."
+            text: qsTr("搜索中...")
         }
     }
 
@@ -93,8 +101,8 @@ Page {
         objectName: "noResultsState"
         visible: root.contentState === "none"
         symbol: "exclamationmark.magnifyingglass"
-        title: "未找到结果"
-        hint: "尝试使用其他关键词"
+        title: qsTr("未找到结果")
+        hint: qsTr("尝试使用其他关键词")
     }
 
     ListView {
@@ -112,7 +120,7 @@ Page {
             topPadding: 4
             bottomPadding: 4
             font.pixelSize: 12
-            text: "找到 " + root.results.count + " 个结果"
+            text: qsTr("找到 %1 个结果").arg(root.results.count)
         }
         delegate: TorrentRowView {
             width: ListView.view.width

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -13,7 +16,7 @@ ColumnLayout {
 
     required property ServerFormModel model
     property bool open: false
-    readonly property string keepHint: "留空则保留已保存的值"
+    readonly property string keepHint: qsTr("留空则保留已保存的值")
 
     signal toggleRequested()
 
@@ -29,7 +32,7 @@ ColumnLayout {
                 spacing: 8
                 Label {
                     Layout.fillWidth: true
-                    text: "高级设置"
+                    text: qsTr("高级设置")
                     font.pixelSize: 16
                 }
                 Icon {
@@ -45,8 +48,8 @@ ColumnLayout {
         objectName: "advancedSettings"
         visible: section.open
         Layout.fillWidth: true
-        title: "路径前缀"
-        footer: "服务器在反向代理的某个路径下时填写，例如 /qbt"
+        title: qsTr("路径前缀")
+        footer: qsTr("服务器在反向代理的某个路径下时填写，例如 /qbt")
         TextField {
             objectName: "pathPrefixField"
             Layout.fillWidth: true
@@ -63,13 +66,13 @@ ColumnLayout {
     FormSection {
         visible: section.open
         Layout.fillWidth: true
-        title: "证书信任"
+        title: qsTr("证书信任")
         ComboBox {
             id: trustPicker
             objectName: "trustPicker"
             Layout.fillWidth: true
             // One model for good: replacing it would reset the shown choice behind the binding.
-            model: ["系统证书", "自定义 CA 证书", "已固定的证书"]
+            model: [qsTr("系统证书"), qsTr("自定义 CA 证书"), qsTr("已固定的证书")]
             currentIndex: section.model.certificateTrust
             onActivated: index => section.model.certificateTrust = index
             delegate: ItemDelegate {
@@ -90,13 +93,13 @@ ColumnLayout {
                 objectName: "caSubject"
                 Layout.fillWidth: true
                 text: section.model.caError !== "" ? section.model.caError
-                                                   : section.model.caSubject !== "" ? "CA：" + section.model.caSubject : "未选择证书文件"
+                                                   : section.model.caSubject !== "" ? qsTr("CA：%1").arg(section.model.caSubject) : qsTr("未选择证书文件")
                 color: section.model.caError !== "" ? Theme.red : section.Material.foreground
                 elide: Text.ElideRight
             }
             Button {
                 objectName: "caFileButton"
-                text: "选择文件…"
+                text: qsTr("选择文件…")
                 flat: true
                 onClicked: caPicker.open()
             }
@@ -107,7 +110,7 @@ ColumnLayout {
             Layout.bottomMargin: 4
             spacing: 2
             SecondaryLabel {
-                text: "SHA-256 指纹"
+                text: qsTr("SHA-256 指纹")
             }
             Label {
                 objectName: "pinnedFingerprintText"
@@ -119,7 +122,7 @@ ColumnLayout {
             }
             Button {
                 objectName: "forgetPinButton"
-                text: "忘记此证书"
+                text: qsTr("忘记此证书")
                 flat: true
                 Material.foreground: Theme.red
                 onClicked: section.model.forgetPin()
@@ -130,11 +133,11 @@ ColumnLayout {
     FormSection {
         visible: section.open
         Layout.fillWidth: true
-        title: "代理身份验证"
+        title: qsTr("代理身份验证")
         ComboBox {
             objectName: "proxyPicker"
             Layout.fillWidth: true
-            model: ["无", "HTTP Basic", "自定义请求头"]
+            model: [qsTr("无"), qsTr("HTTP Basic"), qsTr("自定义请求头")]
             currentIndex: section.model.proxyAuthentication
             onActivated: index => section.model.proxyAuthentication = index
         }
@@ -142,7 +145,7 @@ ColumnLayout {
             objectName: "proxyUsernameField"
             visible: section.model.proxyAuthentication === 1
             Layout.fillWidth: true
-            placeholderText: "代理用户名"
+            placeholderText: qsTr("代理用户名")
             inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
             selectByMouse: true
             text: section.model.proxyUsername
@@ -151,7 +154,7 @@ ColumnLayout {
         SecretField {
             objectName: "proxyPasswordField"
             visible: section.model.proxyAuthentication === 1
-            placeholderText: section.model.isEditing ? "代理密码（" + section.keepHint + "）" : "代理密码"
+            placeholderText: section.model.isEditing ? qsTr("代理密码（%1）").arg(section.keepHint) : qsTr("代理密码")
             text: section.model.proxyPassword
             onTextEdited: section.model.proxyPassword = text
         }
@@ -167,7 +170,7 @@ ColumnLayout {
                     objectName: "headerNameField"
                     Layout.preferredWidth: 1
                     Layout.fillWidth: true
-                    placeholderText: "名称"
+                    placeholderText: qsTr("名称")
                     inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
                     selectByMouse: true
                     text: section.model.headerNames[headerRow.index] ?? ""
@@ -176,7 +179,7 @@ ColumnLayout {
                 SecretField {
                     objectName: "headerValueField"
                     Layout.preferredWidth: 1
-                    placeholderText: section.model.headerSaved[headerRow.index] ? section.keepHint : "值"
+                    placeholderText: section.model.headerSaved[headerRow.index] ? section.keepHint : qsTr("值")
                     text: section.model.headerValues[headerRow.index] ?? ""
                     onTextEdited: section.model.setHeaderValue(headerRow.index, text)
                 }
@@ -184,7 +187,7 @@ ColumnLayout {
                     objectName: "removeHeaderButton"
                     symbol: "trash"
                     tint: Theme.red
-                    Accessible.name: "删除请求头"
+                    Accessible.name: qsTr("删除请求头")
                     onClicked: section.model.removeHeader(headerRow.index)
                 }
             }
@@ -192,7 +195,7 @@ ColumnLayout {
         Button {
             objectName: "addHeaderButton"
             visible: section.model.proxyAuthentication === 2
-            text: "添加请求头"
+            text: qsTr("添加请求头")
             flat: true
             onClicked: section.model.addHeader()
         }
@@ -201,19 +204,19 @@ ColumnLayout {
     FormSection {
         visible: section.open
         Layout.fillWidth: true
-        title: "API 密钥"
-        footer: "需要 qBittorrent 5.2 或更高版本；使用密钥时无需密码"
+        title: qsTr("API 密钥")
+        footer: qsTr("需要 qBittorrent 5.2 或更高版本；使用密钥时无需密码")
         Switch {
             objectName: "apiKeySwitch"
             Layout.fillWidth: true
-            text: "使用 API 密钥"
+            text: qsTr("使用 API 密钥")
             checked: section.model.useApiKey
             onToggled: section.model.useApiKey = checked
         }
         SecretField {
             objectName: "apiKeyField"
             visible: section.model.useApiKey
-            placeholderText: section.model.isEditing ? "API 密钥（" + section.keepHint + "）" : "API 密钥"
+            placeholderText: section.model.isEditing ? qsTr("API 密钥（%1）").arg(section.keepHint) : qsTr("API 密钥")
             text: section.model.apiKey
             onTextEdited: section.model.apiKey = text
         }
@@ -233,8 +236,8 @@ ColumnLayout {
     FileDialog {
         id: caPicker
         objectName: "caPicker"
-        title: "选择 CA 证书文件"
-        nameFilters: ["证书文件 (*.pem *.crt *.cer *.der)", "所有文件 (*)"]
+        title: qsTr("选择 CA 证书文件")
+        nameFilters: [qsTr("证书文件 (*.pem *.crt *.cer *.der)"), qsTr("所有文件 (*)")]
         fileMode: FileDialog.OpenFile
         onAccepted: section.model.chooseCaFile(selectedFile)
     }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -21,11 +24,11 @@ ColumnLayout {
 
     FormSection {
         Layout.fillWidth: true
-        title: "服务器信息"
+        title: qsTr("服务器信息")
         TextField {
             objectName: "nameField"
             Layout.fillWidth: true
-            placeholderText: "名称"
+            placeholderText: qsTr("名称")
             selectByMouse: true
             text: form.model.name
             onTextEdited: form.model.name = text
@@ -33,7 +36,7 @@ ColumnLayout {
         TextField {
             objectName: "hostField"
             Layout.fillWidth: true
-            placeholderText: "主机"
+            placeholderText: qsTr("主机")
             inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText | Qt.ImhUrlCharactersOnly
             selectByMouse: true
             text: form.model.host
@@ -42,7 +45,7 @@ ColumnLayout {
         TextField {
             objectName: "portField"
             Layout.fillWidth: true
-            placeholderText: "端口"
+            placeholderText: qsTr("端口")
             inputMethodHints: Qt.ImhDigitsOnly
             selectByMouse: true
             text: form.model.port
@@ -53,7 +56,7 @@ ColumnLayout {
             visible: form.model.port !== "" && !form.model.portValid
             Layout.fillWidth: true
             Layout.bottomMargin: 6
-            text: "端口号必须在 1-65535 之间"
+            text: qsTr("端口号必须在 1-65535 之间")
             color: Theme.red
             font.pixelSize: 12
         }
@@ -61,11 +64,11 @@ ColumnLayout {
 
     FormSection {
         Layout.fillWidth: true
-        title: "认证"
+        title: qsTr("认证")
         TextField {
             objectName: "usernameField"
             Layout.fillWidth: true
-            placeholderText: "用户名"
+            placeholderText: qsTr("用户名")
             inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
             selectByMouse: true
             text: form.model.username
@@ -77,20 +80,20 @@ ColumnLayout {
             objectName: "changePasswordSwitch"
             visible: form.model.isEditing
             Layout.fillWidth: true
-            text: "修改密码"
+            text: qsTr("修改密码")
             onToggled: if (!checked) form.model.password = ""
         }
         SecretField {
             objectName: "passwordField"
             visible: !form.model.isEditing || changePasswordSwitch.checked
-            placeholderText: form.model.isEditing ? "新密码" : "密码"
+            placeholderText: form.model.isEditing ? qsTr("新密码") : qsTr("密码")
             text: form.model.password
             onTextEdited: form.model.password = text
         }
         Switch {
             objectName: "httpsSwitch"
             Layout.fillWidth: true
-            text: "使用 HTTPS"
+            text: qsTr("使用 HTTPS")
             checked: form.model.useHTTPS
             onToggled: form.model.useHTTPS = checked
         }
@@ -124,7 +127,7 @@ ColumnLayout {
                     implicitHeight: 24
                 }
                 Label {
-                    text: "测试连接"
+                    text: qsTr("测试连接")
                     color: testButton.enabled ? Theme.blue : form.Material.hintTextColor
                     font.pixelSize: 16
                 }
@@ -146,7 +149,7 @@ ColumnLayout {
             Label {
                 objectName: "testResultText"
                 Layout.fillWidth: true
-                text: form.model.testSucceeded ? "✓ 连接成功" : form.model.testError
+                text: form.model.testSucceeded ? qsTr("✓ 连接成功") : form.model.testError
                 color: form.model.testSucceeded ? Theme.green : Theme.red
                 wrapMode: Text.Wrap
             }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -19,7 +22,7 @@ Page {
     signal closeRequested()
 
     header: NavBar {
-        title: "服务器管理"
+        title: qsTr("服务器管理")
         showBack: !root.presentedAsSheet && root.StackView.view !== null && root.StackView.index > 0
         onBackClicked: root.StackView.view.pop()
         leading: [
@@ -27,7 +30,7 @@ Page {
                 objectName: "closeButton"
                 visible: root.presentedAsSheet
                 symbol: "xmark"
-                Accessible.name: "关闭"
+                Accessible.name: qsTr("关闭")
                 onClicked: root.closeRequested()
             }
         ]
@@ -35,7 +38,7 @@ Page {
             BarButton {
                 objectName: "addServerButton"
                 symbol: "plus"
-                Accessible.name: "添加服务器"
+                Accessible.name: qsTr("添加服务器")
                 onClicked: root.showingAddServer = true
             }
         ]
@@ -55,14 +58,14 @@ Page {
         }
         Label {
             Layout.alignment: Qt.AlignHCenter
-            text: "暂无服务器"
+            text: qsTr("暂无服务器")
             font.pixelSize: 18
             font.bold: true
         }
         SecondaryLabel {
             Layout.fillWidth: true
             horizontalAlignment: Text.AlignHCenter
-            text: "点击右上角的 + 按钮添加 qBittorrent 服务器"
+            text: qsTr("点击右上角的 + 按钮添加 qBittorrent 服务器")
         }
     }
 
@@ -77,7 +80,7 @@ Page {
         header: Label {
             leftPadding: 16
             bottomPadding: 6
-            text: "服务器列表"
+            text: qsTr("服务器列表")
             font.pixelSize: 13
             color: root.Material.secondaryTextColor
         }
@@ -111,7 +114,7 @@ Page {
             }
             Label {
                 Layout.alignment: Qt.AlignHCenter
-                text: "连接中..."
+                text: qsTr("连接中...")
             }
         }
     }
@@ -141,7 +144,7 @@ Page {
 
     AlertDialog {
         objectName: "errorAlert"
-        title: "连接失败"
+        title: qsTr("连接失败")
         shown: root.viewModel.hasError && root.visible
         message: root.viewModel.errorMessage
         onAcknowledged: root.viewModel.clearError()

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -60,7 +63,7 @@ SwipeDelegate {
             }
             SecondaryLabel {
                 Layout.fillWidth: true
-                text: "用户: " + row.username
+                text: qsTr("用户: %1").arg(row.username)
             }
             SecondaryLabel {
                 objectName: "lastConnected"
@@ -78,7 +81,7 @@ SwipeDelegate {
             visible: !row.isActive
             symbol: "link"
             tint: Theme.blue
-            text: "连接"
+            text: qsTr("连接")
             onClicked: {
                 row.swipe.close()
                 row.connectRequested()
@@ -88,7 +91,7 @@ SwipeDelegate {
             objectName: "swipeEdit"
             symbol: "pencil"
             tint: Theme.orange
-            text: "编辑"
+            text: qsTr("编辑")
             onClicked: {
                 row.swipe.close()
                 row.editRequested()
@@ -98,7 +101,7 @@ SwipeDelegate {
             objectName: "swipeDelete"
             symbol: "trash"
             tint: Theme.red
-            text: "删除"
+            text: qsTr("删除")
             onClicked: {
                 row.swipe.close()
                 row.deleteRequested()

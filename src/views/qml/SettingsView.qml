@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQml.Models
 import QtQuick.Controls
@@ -46,7 +49,7 @@ Page {
     }
 
     header: NavBar {
-        title: "设置"
+        title: qsTr("设置")
     }
 
     Flickable {
@@ -63,7 +66,7 @@ Page {
 
             FormSection {
                 Layout.fillWidth: true
-                title: "当前服务器"
+                title: qsTr("当前服务器")
                 ItemDelegate {
                     id: serverRow
                     objectName: "currentServerRow"
@@ -142,12 +145,12 @@ Page {
                                     color: serverRow.Material.hintTextColor
                                 }
                                 Label {
-                                    text: "未连接服务器"
+                                    text: qsTr("未连接服务器")
                                     font.pixelSize: 16
                                 }
                             }
                             SecondaryLabel {
-                                text: "点击选择或添加服务器"
+                                text: qsTr("点击选择或添加服务器")
                             }
                         }
                         Icon {
@@ -167,12 +170,12 @@ Page {
                         spacing: 2
                         Label {
                             Layout.fillWidth: true
-                            text: "自动刷新"
+                            text: qsTr("自动刷新")
                             font.pixelSize: 16
                         }
                         SecondaryLabel {
                             Layout.fillWidth: true
-                            text: "自动更新种子列表"
+                            text: qsTr("自动更新种子列表")
                         }
                     }
                     Switch {
@@ -188,7 +191,7 @@ Page {
                     Layout.fillWidth: true
                     Label {
                         Layout.fillWidth: true
-                        text: "刷新间隔"
+                        text: qsTr("刷新间隔")
                         font.pixelSize: 16
                     }
                     ComboBox {
@@ -210,12 +213,12 @@ Page {
                         spacing: 2
                         Label {
                             Layout.fillWidth: true
-                            text: "下载完成通知"
+                            text: qsTr("下载完成通知")
                             font.pixelSize: 16
                         }
                         SecondaryLabel {
                             Layout.fillWidth: true
-                            text: "种子下载完成时发送桌面通知"
+                            text: qsTr("种子下载完成时发送桌面通知")
                             wrapMode: Text.Wrap
                         }
                     }
@@ -229,7 +232,7 @@ Page {
 
             FormSection {
                 Layout.fillWidth: true
-                title: "默认下载路径"
+                title: qsTr("默认下载路径")
                 RowLayout {
                     Layout.fillWidth: true
                     TextField {
@@ -246,7 +249,7 @@ Page {
                     BarButton {
                         id: pathMenuButton
                         objectName: "savePathMenuButton"
-                        text: "默认"
+                        text: qsTr("默认")
                         symbol: "chevron.up.chevron.down"
                         onClicked: pathMenu.open()
                         Menu {
@@ -282,13 +285,13 @@ Page {
                 LinkRow {
                     objectName: "feedbackLink"
                     symbol: "bubble.left.and.bubble.right"
-                    text: "问题反馈"
+                    text: qsTr("问题反馈")
                     onClicked: Qt.openUrlExternally(root.communityUrl)
                 }
                 LinkRow {
                     objectName: "contactLink"
                     symbol: "paperplane"
-                    text: "联系作者"
+                    text: qsTr("联系作者")
                     onClicked: Qt.openUrlExternally(root.supportUrl)
                 }
             }
@@ -298,7 +301,7 @@ Page {
                 LinkRow {
                     objectName: "aboutRow"
                     symbol: "info.circle"
-                    text: "关于"
+                    text: qsTr("关于")
                     onClicked: root.showingAbout = true
                 }
             }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -14,6 +17,8 @@ Rectangle {
     property real speed: 0
     property color color: Theme.blue
     property string icon
+    // The figure is of the last answer (the server is not reached): shown faded.
+    property bool stale: false
     readonly property string rateText: Format.formatBytes(speed, "/s")
     readonly property int split: rateText.indexOf(" ")
     readonly property real fill: speed < 1 ? 0 : Math.min(1, Math.log(speed) / Math.log(100 * 1024 * 1024))
@@ -51,6 +56,7 @@ Rectangle {
             }
         }
         Row {
+            opacity: card.stale ? 0.45 : 1
             spacing: 4
             Label {
                 objectName: "speedNumber"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -77,7 +80,7 @@ Item {
         anchors.top: parent.top
         spacing: 12
         Repeater {
-            model: [["下载", Theme.cyan], ["上传", Theme.blue]]
+            model: [[qsTr("下载"), Theme.cyan], [qsTr("上传"), Theme.blue]]
             delegate: Row {
                 required property var modelData
                 spacing: 4
@@ -99,14 +102,14 @@ Item {
     Label {
         anchors.left: parent.left
         anchors.bottom: parent.bottom
-        text: "10 分钟前"
+        text: qsTr("10 分钟前")
         font.pixelSize: 11
         color: chart.Material.secondaryTextColor
     }
     Label {
         anchors.right: parent.right
         anchors.bottom: parent.bottom
-        text: "现在"
+        text: qsTr("现在")
         font.pixelSize: 11
         color: chart.Material.secondaryTextColor
     }
@@ -114,6 +117,6 @@ Item {
         objectName: "chartEmpty"
         anchors.centerIn: parent
         visible: chart.download.length < 2
-        text: "正在收集数据…"
+        text: qsTr("正在收集数据…")
     }
 }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -29,6 +32,12 @@ Page {
         altUploadLimit = viewModel.altUploadLimitText
     }
 
+    // Enter in the sheet.
+    function submit(): bool {
+        save()
+        return true
+    }
+
     function save() {
         viewModel.applyDownloadLimitText(downloadLimit)
         viewModel.applyUploadLimitText(uploadLimit)
@@ -38,18 +47,18 @@ Page {
     }
 
     header: NavBar {
-        title: "速度限制"
+        title: qsTr("速度限制")
         leading: [
             BarButton {
                 objectName: "cancelButton"
-                text: "取消"
+                text: qsTr("取消")
                 onClicked: root.closeRequested()
             }
         ]
         trailing: [
             BarButton {
                 objectName: "saveButton"
-                text: "保存"
+                text: qsTr("保存")
                 onClicked: root.save()
             }
         ]
@@ -69,30 +78,30 @@ Page {
             color: root.alternativeInForce ? Theme.orange : root.Material.secondaryTextColor
             // The server's limit requests change the set in force, so the first two fields
             // edit that one.
-            text: root.alternativeInForce ? "备用速度限制已开启：以下修改的是备用限速。"
-                                          : "备用速度限制已关闭：以下修改的是常规限速。"
+            text: root.alternativeInForce ? qsTr("备用速度限制已开启：以下修改的是备用限速。")
+                                          : qsTr("备用速度限制已关闭：以下修改的是常规限速。")
         }
         FormSection {
             Layout.fillWidth: true
-            title: root.alternativeInForce ? "备用下载限速" : "下载限速"
+            title: root.alternativeInForce ? qsTr("备用下载限速") : qsTr("下载限速")
             TextField {
                 id: downloadField
                 objectName: "downloadLimitField"
                 Layout.fillWidth: true
-                placeholderText: "下载限速 (KB/s, 0=无限制)"
+                placeholderText: qsTr("下载限速 (KB/s, 0=无限制)")
                 inputMethodHints: Qt.ImhDigitsOnly
                 selectByMouse: true
             }
         }
         FormSection {
             Layout.fillWidth: true
-            title: root.alternativeInForce ? "备用上传限速" : "上传限速"
-            footer: "输入 0 表示无限制"
+            title: root.alternativeInForce ? qsTr("备用上传限速") : qsTr("上传限速")
+            footer: qsTr("输入 0 表示无限制")
             TextField {
                 id: uploadField
                 objectName: "uploadLimitField"
                 Layout.fillWidth: true
-                placeholderText: "上传限速 (KB/s, 0=无限制)"
+                placeholderText: qsTr("上传限速 (KB/s, 0=无限制)")
                 inputMethodHints: Qt.ImhDigitsOnly
                 selectByMouse: true
             }
@@ -105,13 +114,13 @@ Page {
             // While the alternative limits are in force the fields above edit them already.
             visible: !root.alternativeInForce && root.viewModel.altDownloadLimitText !== ""
                      && root.viewModel.altUploadLimitText !== ""
-            title: "备用速度限制"
-            footer: "开启备用速度限制时使用，输入 0 表示无限制"
+            title: qsTr("备用速度限制")
+            footer: qsTr("开启备用速度限制时使用，输入 0 表示无限制")
             TextField {
                 id: altDownloadField
                 objectName: "altDownloadLimitField"
                 Layout.fillWidth: true
-                placeholderText: "备用下载限速 (KB/s, 0=无限制)"
+                placeholderText: qsTr("备用下载限速 (KB/s, 0=无限制)")
                 inputMethodHints: Qt.ImhDigitsOnly
                 selectByMouse: true
             }
@@ -119,7 +128,7 @@ Page {
                 id: altUploadField
                 objectName: "altUploadLimitField"
                 Layout.fillWidth: true
-                placeholderText: "备用上传限速 (KB/s, 0=无限制)"
+                placeholderText: qsTr("备用上传限速 (KB/s, 0=无限制)")
                 inputMethodHints: Qt.ImhDigitsOnly
                 selectByMouse: true
             }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -45,7 +48,7 @@ Page {
     }
 
     header: NavBar {
-        title: "统计"
+        title: qsTr("统计")
     }
 
     Flickable {
@@ -70,10 +73,10 @@ Page {
             FormSection {
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
-                title: "服务器"
+                title: qsTr("服务器")
                 StatRow {
                     objectName: "versionRow"
-                    label: "qBittorrent 版本"
+                    label: qsTr("qBittorrent 版本")
                     value: root.viewModel.serverVersion || root.placeholder
                 }
             }
@@ -81,26 +84,26 @@ Page {
             FormSection {
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
-                title: "历史统计"
+                title: qsTr("历史统计")
                 StatRow {
                     objectName: "alltimeDownloadRow"
                     symbol: "tray.and.arrow.down.fill"
                     color: Theme.cyan
-                    label: "总下载量"
+                    label: qsTr("总下载量")
                     value: root.bytes(root.serverState.alltimeDL)
                 }
                 StatRow {
                     objectName: "alltimeUploadRow"
                     symbol: "tray.and.arrow.up.fill"
                     color: Theme.blue
-                    label: "总上传量"
+                    label: qsTr("总上传量")
                     value: root.bytes(root.serverState.alltimeUL)
                 }
                 StatRow {
                     objectName: "shareRatioRow"
                     symbol: "chart.line.uptrend.xyaxis"
                     color: Theme.orange
-                    label: "分享率"
+                    label: qsTr("分享率")
                     value: root.serverState.loaded ? root.viewModel.shareRatioText() : root.placeholder
                 }
             }
@@ -108,47 +111,47 @@ Page {
             FormSection {
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
-                title: "当前会话"
+                title: qsTr("当前会话")
                 StatRow {
                     objectName: "downloadSpeedRow"
                     symbol: "arrow.down.circle.fill"
                     color: Theme.cyan
-                    label: "下载速度"
+                    label: qsTr("下载速度")
                     value: root.rate(root.transfer("dlInfoSpeed"))
                 }
                 StatRow {
                     objectName: "uploadSpeedRow"
                     symbol: "arrow.up.circle.fill"
                     color: Theme.blue
-                    label: "上传速度"
+                    label: qsTr("上传速度")
                     value: root.rate(root.transfer("upInfoSpeed"))
                 }
                 StatRow {
                     objectName: "downloadedRow"
                     symbol: "arrow.down.circle"
                     color: Theme.cyan
-                    label: "已下载"
+                    label: qsTr("已下载")
                     value: root.bytes(root.transfer("dlInfoData"))
                 }
                 StatRow {
                     objectName: "uploadedRow"
                     symbol: "arrow.up.circle"
                     color: Theme.blue
-                    label: "已上传"
+                    label: qsTr("已上传")
                     value: root.bytes(root.transfer("upInfoData"))
                 }
                 StatRow {
                     objectName: "dhtRow"
                     symbol: "network"
                     color: Theme.purple
-                    label: "DHT 节点"
+                    label: qsTr("DHT 节点")
                     value: root.count(root.transfer("dhtNodes"))
                 }
                 StatRow {
                     objectName: "connectionRow"
                     symbol: "wifi"
                     color: Theme.green
-                    label: "连接状态"
+                    label: qsTr("连接状态")
                     value: root.transferInfo.loaded ? Format.connectionStatusText(root.transferInfo.connectionStatus) : root.placeholder
                 }
             }
@@ -156,9 +159,9 @@ Page {
             FormSection {
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
-                title: "速度限制"
+                title: qsTr("速度限制")
                 // The server reports the limits in force: the alternative ones while they are on.
-                footer: root.viewModel.alternativeSpeed === true ? "备用速度限制已开启，显示的是生效中的备用限速" : ""
+                footer: root.viewModel.alternativeSpeed === true ? qsTr("备用速度限制已开启，显示的是生效中的备用限速") : ""
                 RowLayout {
                     objectName: "altSpeedRow"
                     Layout.fillWidth: true
@@ -172,12 +175,12 @@ Page {
                     }
                     Label {
                         Layout.fillWidth: true
-                        text: "备用速度限制"
+                        text: qsTr("备用速度限制")
                     }
                     Switch {
                         objectName: "altSpeedSwitch"
                         checked: root.viewModel.alternativeSpeed === true
-                        Accessible.name: "备用速度限制"
+                        Accessible.name: qsTr("备用速度限制")
                         onToggled: {
                             root.viewModel.setAlternativeSpeed(checked)
                             checked = Qt.binding(() => root.viewModel.alternativeSpeed === true)
@@ -193,25 +196,25 @@ Page {
                         spacing: 0
                         StatRow {
                             objectName: "downloadLimitRow"
-                            label: "下载限速"
+                            label: qsTr("下载限速")
                             value: root.limit(root.transfer("dlRateLimit"))
                         }
                         StatRow {
                             objectName: "uploadLimitRow"
-                            label: "上传限速"
+                            label: qsTr("上传限速")
                             value: root.limit(root.transfer("upRateLimit"))
                         }
                         StatRow {
                             objectName: "altDownloadLimitRow"
                             visible: root.viewModel.alternativeSpeed !== true && root.viewModel.altDownloadLimitText !== ""
-                            label: "备用下载限速"
-                            value: root.viewModel.altDownloadLimitText === "0" ? "无限制" : root.viewModel.altDownloadLimitText + " KB/s"
+                            label: qsTr("备用下载限速")
+                            value: root.viewModel.altDownloadLimitText === "0" ? qsTr("无限制") : root.viewModel.altDownloadLimitText + " KB/s"
                         }
                         StatRow {
                             objectName: "altUploadLimitRow"
                             visible: root.viewModel.alternativeSpeed !== true && root.viewModel.altUploadLimitText !== ""
-                            label: "备用上传限速"
-                            value: root.viewModel.altUploadLimitText === "0" ? "无限制" : root.viewModel.altUploadLimitText + " KB/s"
+                            label: qsTr("备用上传限速")
+                            value: root.viewModel.altUploadLimitText === "0" ? qsTr("无限制") : root.viewModel.altUploadLimitText + " KB/s"
                         }
                     }
                 }
@@ -221,7 +224,7 @@ Page {
                 objectName: "speedHistorySection"
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
-                title: "最近 10 分钟"
+                title: qsTr("最近 10 分钟")
                 SpeedChart {
                     objectName: "speedChart"
                     Layout.fillWidth: true
@@ -236,26 +239,26 @@ Page {
             FormSection {
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
-                title: "服务器信息"
+                title: qsTr("服务器信息")
                 StatRow {
                     objectName: "freeSpaceRow"
                     symbol: "externaldrive"
                     color: Theme.gray
-                    label: "可用磁盘空间"
+                    label: qsTr("可用磁盘空间")
                     value: root.bytes(root.serverState.freeSpaceOnDisk)
                 }
                 StatRow {
                     objectName: "connectionsRow"
                     symbol: "network"
                     color: Theme.purple
-                    label: "总连接数"
+                    label: qsTr("总连接数")
                     value: root.count(root.serverState.totalPeerConnections)
                 }
                 StatRow {
                     objectName: "queuedIoRow"
                     symbol: "tray.full"
                     color: Theme.orange
-                    label: "队列 IO 任务"
+                    label: qsTr("队列 IO 任务")
                     value: root.count(root.serverState.queuedIO)
                 }
             }
@@ -264,7 +267,7 @@ Page {
                 objectName: "categoriesSection"
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
-                title: "分类 (" + root.viewModel.categories.count + ")"
+                title: qsTr("分类 (%1)").arg(root.viewModel.categories.count)
                 Repeater {
                     model: root.viewModel.categories
                     delegate: StatRow {

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 pragma Singleton
 import QtQuick
 import Seedwhirl
@@ -13,6 +16,10 @@ QtObject {
     readonly property color yellow: "#FDD835"
     readonly property color red: "#E53935"
     readonly property color gray: "#9E9E9E"
+    // The keyboard's focus ring, at least 3:1 against the background of its theme (light
+    // #FAFAFA: 4.4:1, dark #303030: 6.0:1) and against a highlighted row's tint.
+    readonly property color focusRingLight: "#1976D2"
+    readonly property color focusRingDark: "#64B5F6"
 
     // Past this width the tabs move to a side rail and sheets become centred cards.
     readonly property int wideWidth: 700

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -16,7 +19,7 @@ Page {
     // The list the screen was opened from: its edits change the torrent. None: no edit menu.
     property TorrentListViewModel listModel: null
     property int selectedTab: 0
-    readonly property list<string> tabTitles: ["基本信息", "文件", "Trackers", "Peers (" + viewModel.peers.count + ")"]
+    readonly property list<string> tabTitles: [qsTr("基本信息"), qsTr("文件"), qsTr("Trackers"), qsTr("Peers (%1)").arg(viewModel.peers.count)]
 
     // Outside a navigation stack (a test, a shot) the screen counts as shown while visible.
     readonly property bool isShown: visible && (StackView.view === null || StackView.status === StackView.Active)
@@ -29,14 +32,14 @@ Page {
     }
 
     header: NavBar {
-        title: "详情"
+        title: qsTr("详情")
         showBack: root.StackView.view !== null
         onBackClicked: root.StackView.view.pop()
         trailing: [
             BarButton {
                 objectName: "editButton"
                 visible: root.listModel !== null
-                text: "编辑"
+                text: qsTr("编辑")
                 onClicked: editorLoader.item.popup([root.viewModel.hash], this)
             }
         ]
@@ -56,7 +59,7 @@ Page {
         // By path: the files may load again while the menu is open.
         property string path
         Repeater {
-            model: [[7, "最高"], [6, "高"], [1, "普通"], [0, "不下载"]]
+            model: [[7, qsTr("最高")], [6, qsTr("高")], [1, qsTr("普通")], [0, qsTr("不下载")]]
             delegate: MenuItem {
                 required property var modelData
                 objectName: "priority_" + modelData[0]
@@ -122,7 +125,7 @@ Page {
             // the priority of every file it stands for.
             DetailList {
                 objectName: "filesTab"
-                loadText: "加载文件列表"
+                loadText: qsTr("加载文件列表")
                 model: root.viewModel.files
                 onLoadRequested: root.viewModel.startLoadFiles()
                 delegate: ItemDelegate {
@@ -183,7 +186,7 @@ Page {
                             font.capitalization: Font.MixedCase
                             Material.foreground: fileRow.priority === 0 ? Theme.red
                                                  : fileRow.priority >= 6 ? Theme.orange : Theme.blue
-                            Accessible.name: "优先级：" + fileRow.priorityText
+                            Accessible.name: qsTr("优先级：%1").arg(fileRow.priorityText)
                             onClicked: {
                                 priorityMenu.path = fileRow.path
                                 priorityMenu.popup()
@@ -196,7 +199,7 @@ Page {
             // Trackers
             DetailList {
                 objectName: "trackersTab"
-                loadText: "加载 Trackers"
+                loadText: qsTr("加载 Trackers")
                 model: root.viewModel.trackers
                 onLoadRequested: root.viewModel.startLoadTrackers()
                 delegate: ColumnLayout {
@@ -229,7 +232,7 @@ Page {
             // Peers
             DetailList {
                 objectName: "peersTab"
-                loadText: "加载 Peers"
+                loadText: qsTr("加载 Peers")
                 model: root.viewModel.peers
                 onLoadRequested: root.viewModel.startLoadPeers()
                 delegate: RowLayout {
@@ -284,7 +287,7 @@ Page {
 
     AlertDialog {
         objectName: "detailErrorAlert"
-        title: "提示"
+        title: qsTr("提示")
         // A failed load keeps its tab's load button instead; failed changes are told here.
         shown: root.isShown && (root.viewModel.actionErrorMessage !== "" || (root.listModel?.hasError ?? false))
         message: root.viewModel.actionErrorMessage !== "" ? root.viewModel.actionErrorMessage

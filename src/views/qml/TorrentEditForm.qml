@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -24,11 +27,11 @@ Page {
     signal applied()
 
     readonly property var titles: ({
-        category: "设置分类",
-        tags: root.single ? "编辑标签" : "添加标签",
-        location: "更改保存位置",
-        rename: "重命名",
-        limits: "种子限速"
+        category: qsTr("设置分类"),
+        tags: root.single ? qsTr("编辑标签") : qsTr("添加标签"),
+        location: qsTr("更改保存位置"),
+        rename: qsTr("重命名"),
+        limits: qsTr("种子限速")
     })
 
     // "" (无分类) first, then the server's categories.
@@ -59,21 +62,29 @@ Page {
                 accepted = listModel.addTags(hashes, added)
             if (accepted && removed.length > 0)
                 accepted = listModel.removeTags(hashes, removed)
-            hint = accepted ? "" : "标签不能为空，也不能包含逗号"
+            hint = accepted ? "" : qsTr("标签不能为空，也不能包含逗号")
         } else if (kind === "location") {
             accepted = listModel.setLocation(hashes, locationField.text)
-            hint = accepted ? "" : "请输入保存位置"
+            hint = accepted ? "" : qsTr("请输入保存位置")
         } else if (kind === "rename") {
             accepted = listModel.rename(hashes[0], nameField.text)
-            hint = accepted ? "" : "名称不能为空"
+            hint = accepted ? "" : qsTr("名称不能为空")
         } else if (kind === "limits") {
             // A field left as it was is not sent: its text may round the server's value.
             accepted = listModel.setTorrentLimits(hashes, downloadField.text === downloadField.initialText ? "" : downloadField.text,
                                                   uploadField.text === uploadField.initialText ? "" : uploadField.text)
-            hint = accepted ? "" : "请输入整数 (KB/s)，0 表示无限制"
+            hint = accepted ? "" : qsTr("请输入整数 (KB/s)，0 表示无限制")
         }
         if (accepted)
             done()
+    }
+
+    // Enter in the sheet; a category is chosen by tapping it.
+    function submit(): bool {
+        if (kind === "category")
+            return false
+        save()
+        return true
     }
 
     function done() {
@@ -86,7 +97,7 @@ Page {
         leading: [
             BarButton {
                 objectName: "cancelButton"
-                text: "取消"
+                text: qsTr("取消")
                 onClicked: root.closeRequested()
             }
         ]
@@ -95,7 +106,7 @@ Page {
                 objectName: "saveButton"
                 // A category is chosen by tapping it.
                 visible: root.kind !== "category"
-                text: "完成"
+                text: qsTr("完成")
                 onClicked: root.save()
             }
         ]
@@ -116,14 +127,14 @@ Page {
             SecondaryLabel {
                 objectName: "selectionCount"
                 visible: !root.single
-                text: "已选择 " + root.hashes.length + " 个种子"
+                text: qsTr("已选择 %1 个种子").arg(root.hashes.length)
             }
 
             // ----- category -----
             FormSection {
                 visible: root.kind === "category"
                 Layout.fillWidth: true
-                title: "分类"
+                title: qsTr("分类")
                 Repeater {
                     model: root.kind === "category" ? root.categoryChoices() : []
                     delegate: ItemDelegate {
@@ -131,7 +142,7 @@ Page {
                         required property string modelData
                         objectName: "category_" + (modelData === "" ? "none" : modelData)
                         Layout.fillWidth: true
-                        text: modelData === "" ? "无分类" : modelData
+                        text: modelData === "" ? qsTr("无分类") : modelData
                         contentItem: RowLayout {
                             Label {
                                 Layout.fillWidth: true
@@ -154,26 +165,26 @@ Page {
             FormSection {
                 visible: root.kind === "category"
                 Layout.fillWidth: true
-                title: "新建分类"
+                title: qsTr("新建分类")
                 RowLayout {
                     Layout.fillWidth: true
                     TextField {
                         id: newCategoryField
                         objectName: "newCategoryField"
                         Layout.fillWidth: true
-                        placeholderText: "分类名称"
+                        placeholderText: qsTr("分类名称")
                         selectByMouse: true
                     }
                     Button {
                         objectName: "createCategoryButton"
-                        text: "新建并设置"
+                        text: qsTr("新建并设置")
                         flat: true
                         Material.foreground: Theme.blue
                         onClicked: {
                             if (root.listModel.createCategory(root.hashes, newCategoryField.text))
                                 root.done()
                             else
-                                root.hint = "请输入分类名称"
+                                root.hint = qsTr("请输入分类名称")
                         }
                     }
                 }
@@ -183,8 +194,8 @@ Page {
             FormSection {
                 visible: root.kind === "tags" && tagRepeater.count > 0
                 Layout.fillWidth: true
-                title: "标签"
-                footer: root.single ? "" : "勾选的标签会添加到所有选中的种子"
+                title: qsTr("标签")
+                footer: root.single ? "" : qsTr("勾选的标签会添加到所有选中的种子")
                 Repeater {
                     id: tagRepeater
                     model: root.kind === "tags" ? root.listModel.tags : []
@@ -202,13 +213,13 @@ Page {
             FormSection {
                 visible: root.kind === "tags"
                 Layout.fillWidth: true
-                title: "新标签"
-                footer: "多个标签用逗号分隔"
+                title: qsTr("新标签")
+                footer: qsTr("多个标签用逗号分隔")
                 TextField {
                     id: newTagsField
                     objectName: "newTagsField"
                     Layout.fillWidth: true
-                    placeholderText: "标签名称"
+                    placeholderText: qsTr("标签名称")
                     selectByMouse: true
                 }
             }
@@ -217,8 +228,8 @@ Page {
             FormSection {
                 visible: root.kind === "location"
                 Layout.fillWidth: true
-                title: "保存位置"
-                footer: "服务器会把已下载的文件移动到新位置"
+                title: qsTr("保存位置")
+                footer: qsTr("服务器会把已下载的文件移动到新位置")
                 TextField {
                     id: locationField
                     objectName: "locationField"
@@ -234,7 +245,7 @@ Page {
                 readonly property list<string> paths: root.kind === "location" ? root.listModel.knownSavePaths() : []
                 visible: root.kind === "location" && paths.length > 0
                 Layout.fillWidth: true
-                title: "已知位置"
+                title: qsTr("已知位置")
                 Repeater {
                     model: knownPaths.paths
                     delegate: ItemDelegate {
@@ -250,7 +261,7 @@ Page {
             FormSection {
                 visible: root.kind === "rename"
                 Layout.fillWidth: true
-                title: "名称"
+                title: qsTr("名称")
                 TextField {
                     id: nameField
                     objectName: "nameField"
@@ -264,14 +275,14 @@ Page {
             FormSection {
                 visible: root.kind === "limits"
                 Layout.fillWidth: true
-                title: "下载限速"
+                title: qsTr("下载限速")
                 TextField {
                     id: downloadField
                     readonly property string initialText: root.torrentState.downloadLimit ?? "0"
                     objectName: "torrentDownloadLimitField"
                     Layout.fillWidth: true
                     text: initialText
-                    placeholderText: "下载限速 (KB/s, 0=无限制)"
+                    placeholderText: qsTr("下载限速 (KB/s, 0=无限制)")
                     inputMethodHints: Qt.ImhDigitsOnly
                     selectByMouse: true
                 }
@@ -279,15 +290,15 @@ Page {
             FormSection {
                 visible: root.kind === "limits"
                 Layout.fillWidth: true
-                title: "上传限速"
-                footer: "只限制这些种子，输入 0 表示无限制"
+                title: qsTr("上传限速")
+                footer: qsTr("只限制这些种子，输入 0 表示无限制")
                 TextField {
                     id: uploadField
                     readonly property string initialText: root.torrentState.uploadLimit ?? "0"
                     objectName: "torrentUploadLimitField"
                     Layout.fillWidth: true
                     text: initialText
-                    placeholderText: "上传限速 (KB/s, 0=无限制)"
+                    placeholderText: qsTr("上传限速 (KB/s, 0=无限制)")
                     inputMethodHints: Qt.ImhDigitsOnly
                     selectByMouse: true
                 }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -52,39 +55,39 @@ Item {
 
             SymbolMenuItem {
                 objectName: "editCategory"
-                text: "设置分类…"
+                text: qsTr("设置分类…")
                 symbol: "folder"
                 onTriggered: root.edit("category", root.hashes)
             }
             SymbolMenuItem {
                 objectName: "editTags"
-                text: "编辑标签…"
+                text: qsTr("编辑标签…")
                 symbol: "tag"
                 onTriggered: root.edit("tags", root.hashes)
             }
             SymbolMenuItem {
                 objectName: "editLocation"
-                text: "更改保存位置…"
+                text: qsTr("更改保存位置…")
                 symbol: "folder.badge.gearshape"
                 onTriggered: root.edit("location", root.hashes)
             }
             SymbolMenuItem {
                 objectName: "editName"
-                text: "重命名…"
+                text: qsTr("重命名…")
                 symbol: "pencil"
                 enabled: root.hashes.length === 1
                 onTriggered: root.edit("rename", root.hashes)
             }
             SymbolMenuItem {
                 objectName: "editLimits"
-                text: "限速…"
+                text: qsTr("限速…")
                 symbol: "speedometer"
                 onTriggered: root.edit("limits", root.hashes)
             }
             MenuSeparator {}
             SymbolMenuItem {
                 objectName: "toggleForceStart"
-                text: "强制启动"
+                text: qsTr("强制启动")
                 symbol: "bolt.fill"
                 checkable: true
                 checked: root.torrentState.forceStart === true
@@ -92,7 +95,7 @@ Item {
             }
             SymbolMenuItem {
                 objectName: "toggleSequential"
-                text: "按顺序下载"
+                text: qsTr("按顺序下载")
                 symbol: "list.number"
                 checkable: true
                 checked: root.torrentState.sequentialDownload === true
@@ -100,7 +103,7 @@ Item {
             }
             SymbolMenuItem {
                 objectName: "toggleFirstLast"
-                text: "先下载首尾文件块"
+                text: qsTr("先下载首尾文件块")
                 symbol: "flag"
                 checkable: true
                 checked: root.torrentState.firstLastPiecePriority === true
@@ -112,8 +115,8 @@ Item {
             }
             Repeater {
                 model: root.listModel.queueingEnabled
-                       ? [["top", "移至队列顶部", "arrow.up.to.line"], ["up", "在队列中上移", "arrow.up"],
-                          ["down", "在队列中下移", "arrow.down"], ["bottom", "移至队列底部", "arrow.down.to.line"]]
+                       ? [["top", qsTr("移至队列顶部"), "arrow.up.to.line"], ["up", qsTr("在队列中上移"), "arrow.up"],
+                          ["down", qsTr("在队列中下移"), "arrow.down"], ["bottom", qsTr("移至队列底部"), "arrow.down.to.line"]]
                        : []
                 delegate: SymbolMenuItem {
                     required property var modelData

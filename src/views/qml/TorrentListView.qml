@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -26,6 +29,8 @@ Page {
     // is pushed; widened again, it moves back beside the list.
     readonly property bool wide: width >= Theme.splitWidth
     property string currentHash
+    // The torrent whose row menu is open: its row alone is highlighted until the menu closes.
+    property string menuHash
     // Later, not inside the resize: the stack resizes its pages while the width changes, and a
     // push or pop then would pull a page from under it.
     onWideChanged: widthFollower.restart()
@@ -52,7 +57,7 @@ Page {
 
     // The alert's caption line for errors that carry advice.
     function suggestionLine(suggestion) {
-        return suggestion ? "\n建议：" + suggestion : ""
+        return suggestion ? "\n" + qsTr("建议：%1").arg(suggestion) : ""
     }
 
     function openDetail(row) {
@@ -96,6 +101,55 @@ Page {
         pendingDeleteHashes = hashes
         pendingDeleteName = name
         deleteConfirmation.get().open()
+    }
+
+    // A key on the list's current row (the arrows are the list's own): Home, End and the page
+    // keys move it, Enter opens it, Space toggles it in the selection mode, Ctrl+A selects every
+    // shown row and Delete asks about deleting the selection, or else this row, with its files.
+    function rowKey(event, row: int, hash: string, name: string): bool {
+        const last = torrents.count - 1
+        const page = Math.max(1, Math.floor(list.height / Math.max(1, list.currentItem?.height ?? 1)))
+        const moveTo = target => {
+            list.currentIndex = Math.max(0, Math.min(last, target))
+            list.positionViewAtIndex(list.currentIndex, ListView.Contain)
+            return true
+        }
+        if (event.key === Qt.Key_A && (event.modifiers & Qt.ControlModifier)) {
+            if (!selecting)
+                setSelecting(true)
+            torrents.selectAll()
+            return true
+        }
+        switch (event.key) {
+        case Qt.Key_Home:
+            return moveTo(0)
+        case Qt.Key_End:
+            return moveTo(last)
+        case Qt.Key_PageUp:
+            return moveTo(row - page)
+        case Qt.Key_PageDown:
+            return moveTo(row + page)
+        case Qt.Key_Return:
+        case Qt.Key_Enter:
+            if (selecting)
+                torrents.toggleSelected(row)
+            else
+                openDetail(row)
+            return true
+        case Qt.Key_Space:
+            // Outside the selection mode Space presses the row, as a tap would.
+            if (!selecting)
+                return false
+            torrents.toggleSelected(row)
+            return true
+        case Qt.Key_Delete:
+            if (!selecting)
+                askDeleteWithFiles([hash], name)
+            else if (torrents.selectedCount > 0)
+                askDeleteWithFiles(torrents.selectedHashes(), "")
+            return true
+        }
+        return false
     }
 
     function setSelecting(on) {
@@ -151,13 +205,13 @@ Page {
                     enabled: root.torrents.selectedCount > 0
                     Repeater {
                         model: [
-                            ["bulkPause", "暂停", "pause.fill", hashes => root.viewModel.pauseAll(hashes)],
-                            ["bulkResume", "开始", "play.fill", hashes => root.viewModel.resumeAll(hashes)],
-                            ["bulkForceStart", "强制启动", "bolt.fill", hashes => root.viewModel.forceStartAll(hashes)],
-                            ["bulkRecheck", "校验", "checkmark.circle", hashes => root.viewModel.recheckAll(hashes)],
-                            ["bulkReannounce", "汇报", "antenna.radiowaves.left.and.right", hashes => root.viewModel.reannounceAll(hashes)],
-                            ["bulkCategory", "分类", "folder", null],
-                            ["bulkTags", "标签", "tag", null]
+                            ["bulkPause", qsTr("暂停"), "pause.fill", hashes => root.viewModel.pauseAll(hashes)],
+                            ["bulkResume", qsTr("开始"), "play.fill", hashes => root.viewModel.resumeAll(hashes)],
+                            ["bulkForceStart", qsTr("强制启动"), "bolt.fill", hashes => root.viewModel.forceStartAll(hashes)],
+                            ["bulkRecheck", qsTr("校验"), "checkmark.circle", hashes => root.viewModel.recheckAll(hashes)],
+                            ["bulkReannounce", qsTr("汇报"), "antenna.radiowaves.left.and.right", hashes => root.viewModel.reannounceAll(hashes)],
+                            ["bulkCategory", qsTr("分类"), "folder", null],
+                            ["bulkTags", qsTr("标签"), "tag", null]
                         ]
                         delegate: BarButton {
                             required property var modelData
@@ -172,7 +226,7 @@ Page {
                     }
                     BarButton {
                         objectName: "bulkDelete"
-                        text: "删除"
+                        text: qsTr("删除")
                         symbol: "trash"
                         tint: Theme.red
                         onClicked: bulkDeleteMenu.popup()
@@ -181,14 +235,14 @@ Page {
                             objectName: "bulkDeleteMenu"
                             SymbolMenuItem {
                                 objectName: "bulkDeleteTorrents"
-                                text: "删除种子"
+                                text: qsTr("删除种子")
                                 symbol: "trash"
                                 destructive: true
                                 onTriggered: root.actOnSelection(hashes => root.viewModel.removeAll(hashes, false))
                             }
                             SymbolMenuItem {
                                 objectName: "bulkDeleteWithFiles"
-                                text: "删除种子和文件"
+                                text: qsTr("删除种子和文件")
                                 symbol: "trash.fill"
                                 destructive: true
                                 onTriggered: root.askDeleteWithFiles(root.torrents.selectedHashes(), "")
@@ -209,20 +263,20 @@ Page {
 
     // In the selection mode the bar counts the selection and offers 全选 and 完成 instead.
     header: NavBar {
-        title: !root.selecting ? "种子"
-               : root.torrents.selectedCount > 0 ? "已选择 " + root.torrents.selectedCount + " 个种子" : "选择种子"
+        title: !root.selecting ? qsTr("种子")
+               : root.torrents.selectedCount > 0 ? qsTr("已选择 %1 个种子").arg(root.torrents.selectedCount) : qsTr("选择种子")
         leading: [
             BarButton {
                 objectName: "filterButton"
                 visible: !root.selecting
-                text: "筛选"
+                text: qsTr("筛选")
                 symbol: "line.3.horizontal.decrease.circle"
                 onClicked: root.showingFilterSheet = true
             },
             BarButton {
                 objectName: "selectAllButton"
                 visible: root.selecting
-                text: "全选"
+                text: qsTr("全选")
                 onClicked: root.torrents.selectAll()
             }
         ]
@@ -230,14 +284,14 @@ Page {
             BarButton {
                 objectName: "selectButton"
                 visible: !root.selecting
-                text: "选择"
+                text: qsTr("选择")
                 enabled: root.torrents.count > 0
                 onClicked: root.setSelecting(true)
             },
             BarButton {
                 objectName: "endSelectionButton"
                 visible: root.selecting
-                text: "完成"
+                text: qsTr("完成")
                 onClicked: root.setSelecting(false)
             },
             BarButton {
@@ -248,11 +302,11 @@ Page {
                 tint: root.viewModel.alternativeSpeed === true ? Theme.orange : Material.hintTextColor
                 checkable: true
                 checked: root.viewModel.alternativeSpeed === true
-                Accessible.name: "备用速度限制"
+                Accessible.name: qsTr("备用速度限制")
                 Accessible.checkable: true
                 Accessible.checked: checked
                 ToolTip.visible: hovered
-                ToolTip.text: checked ? "备用速度限制：已开启" : "备用速度限制：已关闭"
+                ToolTip.text: checked ? qsTr("备用速度限制：已开启") : qsTr("备用速度限制：已关闭")
                 onToggled: {
                     root.viewModel.setAlternativeSpeed(checked)
                     checked = Qt.binding(() => root.viewModel.alternativeSpeed === true)
@@ -262,7 +316,7 @@ Page {
                 objectName: "addTorrentButton"
                 visible: !root.selecting
                 symbol: "plus.circle.fill"
-                Accessible.name: "添加种子"
+                Accessible.name: qsTr("添加种子")
                 onClicked: root.openLink("")
             }
         ]
@@ -279,6 +333,45 @@ Page {
             Layout.preferredWidth: root.wide ? Math.max(560, root.width - 460) : root.width
             spacing: 0
 
+            // While the last pass failed: why, when it retries, how old the figures are.
+            Pane {
+                objectName: "offlineBar"
+                visible: root.viewModel.offline
+                Layout.fillWidth: true
+                Layout.margins: 12
+                Layout.bottomMargin: 0
+                padding: 8
+                leftPadding: 14
+                background: Rectangle {
+                    radius: 12
+                    color: Qt.rgba(Theme.orange.r, Theme.orange.g, Theme.orange.b, 0.15)
+                }
+                contentItem: RowLayout {
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        spacing: 2
+                        Label {
+                            Layout.fillWidth: true
+                            text: root.viewModel.offlineText
+                            wrapMode: Text.Wrap
+                        }
+                        SecondaryLabel {
+                            objectName: "staleText"
+                            Layout.fillWidth: true
+                            visible: text !== ""
+                            text: root.viewModel.staleText
+                        }
+                    }
+                    Button {
+                        objectName: "offlineRetry"
+                        text: qsTr("重试")
+                        flat: true
+                        enabled: !root.viewModel.isLoading
+                        onClicked: root.viewModel.retryNow()
+                    }
+                }
+            }
+
             RowLayout {
                 Layout.fillWidth: true
                 Layout.margins: 12
@@ -286,22 +379,26 @@ Page {
                 SpeedCard {
                     objectName: "uploadCard"
                     Layout.fillWidth: true
-                    title: "上传"
+                    title: qsTr("上传")
                     speed: root.viewModel.totalUploadSpeed
+                    stale: root.viewModel.offline
                     color: Theme.blue
                     icon: "arrow.up.circle.fill"
                 }
                 SpeedCard {
                     objectName: "downloadCard"
                     Layout.fillWidth: true
-                    title: "下载"
+                    title: qsTr("下载")
                     speed: root.viewModel.totalDownloadSpeed
+                    stale: root.viewModel.offline
                     color: Theme.cyan
                     icon: "arrow.down.circle.fill"
                 }
             }
 
-            // The column titles of the wide rows; a tap sorts by that column.
+            // The column titles of the wide rows; a tap sorts by that column, a second one reverses
+            // the order. The arrow points the way the values run: names from A, figures from the
+            // highest, until reversed.
             RowLayout {
                 objectName: "columnHeader"
                 visible: root.wide
@@ -310,21 +407,24 @@ Page {
                 Layout.rightMargin: 16
                 spacing: 8
                 Repeater {
-                    model: [["name", "名称", 0], ["size", "大小", Theme.sizeColumn], ["progress", "进度", Theme.progressColumn],
-                            ["dlspeed", "下载", Theme.speedColumn], ["upspeed", "上传", Theme.speedColumn],
-                            ["ratio", "分享率", Theme.ratioColumn], ["", "状态", Theme.stateColumn]]
+                    model: [["name", qsTr("名称"), 0], ["size", qsTr("大小"), Theme.sizeColumn], ["progress", qsTr("进度"), Theme.progressColumn],
+                            ["dlspeed", qsTr("下载"), Theme.speedColumn], ["upspeed", qsTr("上传"), Theme.speedColumn],
+                            ["ratio", qsTr("分享率"), Theme.ratioColumn], ["", qsTr("状态"), Theme.stateColumn]]
                     delegate: Label {
                         id: headerCell
                         required property var modelData
                         readonly property bool sorted: root.viewModel.sortOption === modelData[0]
+                        readonly property bool ascending: (modelData[0] === "name") !== root.viewModel.sortReversed
                         signal clicked()
                         objectName: "column_" + (modelData[0] || "state")
                         Layout.fillWidth: modelData[2] === 0
-                        Layout.preferredWidth: modelData[2]
-                        Layout.maximumWidth: modelData[2] === 0 ? 100000 : modelData[2]
+                        // The name column's preferred width is its own: an explicit 0 kept the
+                        // whole header at its implicit width, which left the name none.
+                        Layout.preferredWidth: modelData[2] || -1
+                        Layout.maximumWidth: modelData[2] || 100000
                         Layout.topMargin: 4
                         Layout.bottomMargin: 4
-                        text: modelData[1] + (sorted ? " ▾" : "")
+                        text: modelData[1] + (!sorted ? "" : ascending ? " ▴" : " ▾")
                         font.pixelSize: 12
                         font.bold: sorted
                         color: sorted ? Theme.blue : root.Material.secondaryTextColor
@@ -335,7 +435,12 @@ Page {
                             enabled: headerCell.modelData[0] !== ""
                             onTapped: headerCell.clicked()
                         }
-                        onClicked: root.viewModel.sortOption = modelData[0]
+                        onClicked: {
+                            if (sorted)
+                                root.viewModel.sortReversed = !root.viewModel.sortReversed
+                            else
+                                root.viewModel.sortOption = modelData[0]
+                        }
                     }
                 }
             }
@@ -354,7 +459,7 @@ Page {
                     }
                     SecondaryLabel {
                         Layout.alignment: Qt.AlignHCenter
-                        text: "加载中..."
+                        text: qsTr("加载中...")
                     }
                 }
 
@@ -367,23 +472,34 @@ Page {
                     // The empty state lives in the list so that pulling it down still refreshes.
                     interactive: true
                     boundsBehavior: Flickable.DragAndOvershootBounds
+                    // Tab reaches the list as one stop; its current row has the keyboard.
+                    activeFocusOnTab: true
+                    keyNavigationEnabled: true
                     delegate: TorrentRowView {
+                        id: torrentRow
                         width: ListView.view.width
+                        // A tap gives no focus, so a touch screen never shows the ring.
+                        focusPolicy: Qt.NoFocus
+                        focusRing: ListView.isCurrentItem && list.activeFocus
+                        Keys.onPressed: event => event.accepted = root.rowKey(event, index, hash, name)
+                        opacity: root.viewModel.offline ? 0.5 : 1 // figures of the last answer
                         columns: root.wide
-                        current: root.wide && hash === root.currentHash
+                        current: root.menuHash !== "" ? hash === root.menuHash : root.wide && hash === root.currentHash
                         selecting: root.selecting
                         onOpenRequested: root.selecting ? root.torrents.toggleSelected(index) : root.openDetail(index)
                         onDeleteRequested: root.viewModel.remove(hash, false)
                         onPauseRequested: root.viewModel.pause(hash)
                         onResumeRequested: root.viewModel.resume(hash)
-                        onContextMenuRequested: {
+                        onContextMenuRequested: at => {
                             if (root.selecting)
                                 return
                             const menu = contextMenu.get()
                             menu.hash = hash
                             menu.torrentName = name
                             menu.isPaused = isPaused
-                            menu.popup()
+                            root.menuHash = hash
+                            const place = torrentRow.mapToItem(root, at.x, at.y)
+                            menu.popup(place.x, place.y)
                         }
                     }
 
@@ -401,14 +517,14 @@ Page {
                         }
                         Label {
                             Layout.alignment: Qt.AlignHCenter
-                            text: "暂无种子"
+                            text: qsTr("暂无种子")
                             font.pixelSize: 18
                             font.bold: true
                         }
                         SecondaryLabel {
                             Layout.fillWidth: true
                             horizontalAlignment: Text.AlignHCenter
-                            text: "点击右上角的 + 按钮添加种子"
+                            text: qsTr("点击右上角的 + 按钮添加种子")
                         }
                     }
                 }
@@ -462,8 +578,8 @@ Page {
                 objectName: "detailPlaceholder"
                 visible: !paneLoader.active
                 symbol: "info.circle"
-                title: "选择一个种子"
-                hint: "点击左侧的种子查看详情"
+                title: qsTr("选择一个种子")
+                hint: qsTr("点击左侧的种子查看详情")
             }
         }
     }
@@ -479,49 +595,50 @@ Page {
             property string hash
             property string torrentName
             property bool isPaused: false
+            onClosed: root.menuHash = ""
 
             SymbolMenuItem {
                 objectName: "menuPauseResume"
-                text: menu.isPaused ? "开始" : "暂停"
+                text: menu.isPaused ? qsTr("开始") : qsTr("暂停")
                 symbol: menu.isPaused ? "play.fill" : "pause.fill"
                 onTriggered: menu.isPaused ? root.viewModel.resume(menu.hash) : root.viewModel.pause(menu.hash)
             }
             SymbolMenuItem {
                 objectName: "menuForceStart"
-                text: "强制启动"
+                text: qsTr("强制启动")
                 symbol: "bolt.fill"
                 onTriggered: root.viewModel.forceStart(menu.hash)
             }
             SymbolMenuItem {
                 objectName: "menuEdit"
-                text: "编辑…"
+                text: qsTr("编辑…")
                 symbol: "pencil"
                 onTriggered: editor.popup([menu.hash])
             }
             MenuSeparator {}
             SymbolMenuItem {
                 objectName: "menuRecheck"
-                text: "强制重新校验"
+                text: qsTr("强制重新校验")
                 symbol: "checkmark.circle"
                 onTriggered: root.viewModel.recheck(menu.hash)
             }
             SymbolMenuItem {
                 objectName: "menuReannounce"
-                text: "强制重新汇报"
+                text: qsTr("强制重新汇报")
                 symbol: "antenna.radiowaves.left.and.right"
                 onTriggered: root.viewModel.reannounce(menu.hash)
             }
             MenuSeparator {}
             SymbolMenuItem {
                 objectName: "menuDelete"
-                text: "删除种子"
+                text: qsTr("删除种子")
                 symbol: "trash"
                 destructive: true
                 onTriggered: root.viewModel.remove(menu.hash, false)
             }
             SymbolMenuItem {
                 objectName: "menuDeleteWithFiles"
-                text: "删除种子和文件"
+                text: qsTr("删除种子和文件")
                 symbol: "trash.fill"
                 destructive: true
                 onTriggered: root.askDeleteWithFiles([menu.hash], menu.torrentName)
@@ -541,7 +658,7 @@ Page {
             anchors.centerIn: parent
             width: Math.min(parent.width - 48, 400)
             modal: true
-            title: "删除种子和文件"
+            title: qsTr("删除种子和文件")
             onClosed: {
                 root.pendingDeleteHashes = []
                 root.pendingDeleteName = ""
@@ -552,20 +669,20 @@ Page {
                 // One named torrent (from its row), or the count of a selection.
                 text: root.pendingDeleteHashes.length === 0 ? ""
                       : root.pendingDeleteName !== ""
-                        ? "确定要删除“" + root.pendingDeleteName + "”及其已下载的文件吗？此操作无法撤销。"
-                        : "确定要删除选中的 " + root.pendingDeleteHashes.length + " 个种子及其已下载的文件吗？此操作无法撤销。"
+                        ? qsTr("确定要删除“%1”及其已下载的文件吗？此操作无法撤销。").arg(root.pendingDeleteName)
+                        : qsTr("确定要删除选中的 %1 个种子及其已下载的文件吗？此操作无法撤销。").arg(root.pendingDeleteHashes.length)
                 wrapMode: Text.Wrap
             }
             footer: DialogButtonBox {
                 Button {
                     objectName: "cancelDeleteButton"
-                    text: "取消"
+                    text: qsTr("取消")
                     flat: true
                     DialogButtonBox.buttonRole: Dialog.RejectRole
                 }
                 Button {
                     objectName: "confirmDeleteButton"
-                    text: "删除"
+                    text: qsTr("删除")
                     flat: true
                     Material.foreground: Theme.red
                     DialogButtonBox.buttonRole: Dialog.DestructiveRole
@@ -610,7 +727,7 @@ Page {
 
     AlertDialog {
         objectName: "errorAlert"
-        title: "提示"
+        title: qsTr("提示")
         shown: root.viewModel.hasError && root.isShown
         message: root.viewModel.errorMessage
         detail: root.suggestionLine(root.viewModel.errorSuggestion)

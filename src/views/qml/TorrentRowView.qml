@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -5,7 +8,7 @@ import QtQuick.Layouts
 import Seedwhirl
 
 // One torrent of a list. Swiping (where `swipeEnabled`) reveals delete and pause or resume;
-// pressing and holding asks for the context menu.
+// pressing and holding, or a right click, asks for the context menu at that point.
 SwipeDelegate {
     id: row
 
@@ -35,25 +38,55 @@ SwipeDelegate {
     // the list.
     property bool columns: false
     property bool current: false
+    // The list's keyboard focus is on this row.
+    property bool focusRing: false
 
     signal openRequested()
     signal deleteRequested()
     signal pauseRequested()
     signal resumeRequested()
-    signal contextMenuRequested()
+    signal contextMenuRequested(point at)
 
     swipe.enabled: swipeEnabled && !selecting
-    onClicked: openRequested()
-    onPressAndHold: contextMenuRequested()
+    onClicked: {
+        if (menuPress)
+            menuPress = false
+        else
+            openRequested()
+    }
+    onPressAndHold: contextMenuRequested(Qt.point(pressX, pressY))
     topPadding: 10
     bottomPadding: 10
     leftPadding: 16
     rightPadding: 16
 
+    // Every press of a mouse passes here before the row sees it; the row takes a right one for
+    // a click too, which only the menu may answer.
+    property bool menuPress: false
+    TapHandler {
+        acceptedDevices: PointerDevice.Mouse | PointerDevice.TouchPad
+        acceptedButtons: Qt.LeftButton | Qt.RightButton
+        onPressedChanged: if (pressed) row.menuPress = (point.pressedButtons & Qt.RightButton) !== 0
+        onTapped: eventPoint => {
+            if (row.menuPress)
+                row.contextMenuRequested(eventPoint.position)
+        }
+    }
+
     background: Rectangle {
         color: row.down ? row.Material.rippleColor
                         : (row.selecting && row.isSelected) || row.current ? Qt.rgba(Theme.blue.r, Theme.blue.g, Theme.blue.b, 0.12)
                         : "transparent"
+        Rectangle {
+            objectName: "focusRing"
+            visible: row.focusRing
+            anchors.fill: parent
+            anchors.margins: 2
+            radius: 4
+            color: "transparent"
+            border.width: 2
+            border.color: row.Material.theme === Material.Dark ? Theme.focusRingDark : Theme.focusRingLight
+        }
     }
 
     contentItem: RowLayout {
@@ -257,7 +290,7 @@ SwipeDelegate {
             objectName: "swipePauseResume"
             symbol: row.isPaused ? "play.fill" : "pause.fill"
             tint: row.isPaused ? Theme.green : Theme.orange
-            text: row.isPaused ? "开始" : "暂停"
+            text: row.isPaused ? qsTr("开始") : qsTr("暂停")
             onClicked: {
                 row.swipe.close()
                 if (row.isPaused)
@@ -270,7 +303,7 @@ SwipeDelegate {
             objectName: "swipeDelete"
             symbol: "trash"
             tint: Theme.red
-            text: "删除"
+            text: qsTr("删除")
             onClicked: {
                 row.swipe.close()
                 row.deleteRequested()

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -94,34 +97,34 @@ Popup {
             }
             Detail {
                 objectName: "subject"
-                caption: "颁发给"
+                caption: qsTr("颁发给")
                 value: root.prompt.subject
             }
             Detail {
                 objectName: "issuer"
-                caption: "颁发者"
+                caption: qsTr("颁发者")
                 value: root.prompt.issuer
             }
             Detail {
                 objectName: "validity"
-                caption: "有效期"
-                value: root.prompt.validFrom + " 至 " + root.prompt.validUntil
+                caption: qsTr("有效期")
+                value: qsTr("%1 至 %2").arg(root.prompt.validFrom).arg(root.prompt.validUntil)
             }
             Detail {
                 objectName: "address"
-                caption: "服务器地址"
+                caption: qsTr("服务器地址")
                 value: root.prompt.address
             }
             Detail {
                 objectName: "pinnedFingerprint"
                 visible: root.prompt.changed
-                caption: "已信任的 SHA-256 指纹"
+                caption: qsTr("已信任的 SHA-256 指纹")
                 value: root.prompt.pinnedFingerprint
                 monospace: true
             }
             Detail {
                 objectName: "fingerprint"
-                caption: root.prompt.changed ? "服务器出示的 SHA-256 指纹" : "SHA-256 指纹"
+                caption: root.prompt.changed ? qsTr("服务器出示的 SHA-256 指纹") : qsTr("SHA-256 指纹")
                 value: root.prompt.fingerprint
                 monospace: true
             }
@@ -130,7 +133,7 @@ Popup {
                 objectName: "confirmChangeBox"
                 visible: root.prompt.changed && root.prompt.canTrust
                 Layout.fillWidth: true
-                text: "我已核对新的指纹，确认服务器更换了证书"
+                text: qsTr("我已核对新的指纹，确认服务器更换了证书")
             }
             RowLayout {
                 Layout.fillWidth: true
@@ -140,7 +143,7 @@ Popup {
                 }
                 Button {
                     objectName: "trustCancelButton"
-                    text: "取消"
+                    text: qsTr("取消")
                     flat: true
                     onClicked: root.cancelled()
                 }
@@ -148,7 +151,7 @@ Popup {
                     objectName: "trustButton"
                     visible: root.prompt.canTrust
                     enabled: !root.prompt.changed || confirmBox.checked
-                    text: "信任此证书"
+                    text: qsTr("信任此证书")
                     highlighted: true
                     onClicked: root.trusted()
                 }

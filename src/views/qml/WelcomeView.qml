@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
@@ -16,8 +19,8 @@ Page {
     property bool animateLogo: false
     property bool animateContent: false
     readonly property list<string> guideIcons: ["plus.app.fill", "link.circle.fill", "arrow.down.doc.fill"]
-    readonly property list<string> guideTitles: ["添加服务器", "建立连接", "管理种子"]
-    readonly property list<string> guideDescriptions: ["配置你的 qBittorrent 服务器地址", "快速连接到远程或本地服务器", "轻松管理和监控所有种子任务"]
+    readonly property list<string> guideTitles: [qsTr("添加服务器"), qsTr("建立连接"), qsTr("管理种子")]
+    readonly property list<string> guideDescriptions: [qsTr("配置你的 qBittorrent 服务器地址"), qsTr("快速连接到远程或本地服务器"), qsTr("轻松管理和监控所有种子任务")]
 
     background: Rectangle {
         gradient: Gradient {
@@ -111,14 +114,14 @@ Page {
                 Label {
                     Layout.fillWidth: true
                     horizontalAlignment: Text.AlignHCenter
-                    text: "qBittorrent 客户端"
+                    text: qsTr("qBittorrent 客户端")
                     font.pixelSize: 16
                     color: root.Material.secondaryTextColor
                 }
                 Label {
                     Layout.fillWidth: true
                     horizontalAlignment: Text.AlignHCenter
-                    text: "随时随地，掌控你的下载"
+                    text: qsTr("随时随地，掌控你的下载")
                     font.pixelSize: 13
                     color: root.Material.hintTextColor
                 }
@@ -192,7 +195,7 @@ Page {
                         color: "white"
                     }
                     Label {
-                        text: "添加服务器"
+                        text: qsTr("添加服务器")
                         color: "white"
                         font.pixelSize: 16
                         font.bold: true
@@ -209,7 +212,7 @@ Page {
                 Layout.fillWidth: true
                 spacing: 8
                 Label {
-                    text: "选择一个服务器连接"
+                    text: qsTr("选择一个服务器连接")
                     font.pixelSize: 15
                     font.bold: true
                 }
@@ -276,7 +279,7 @@ Page {
                     implicitHeight: 32
                 }
                 SecondaryLabel {
-                    text: "连接中..."
+                    text: qsTr("连接中...")
                 }
             }
 
@@ -292,7 +295,7 @@ Page {
                         color: Theme.blue
                     }
                     Label {
-                        text: "管理服务器"
+                        text: qsTr("管理服务器")
                         color: Theme.blue
                         font.pixelSize: 15
                     }
@@ -328,7 +331,7 @@ Page {
 
     AlertDialog {
         objectName: "errorAlert"
-        title: "错误"
+        title: qsTr("错误")
         shown: root.viewModel.hasError && !root.showingServerList && !root.showingAddServer
         message: root.viewModel.errorMessage
         onAcknowledged: root.viewModel.clearError()

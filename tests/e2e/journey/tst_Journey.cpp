@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A user's first session with the application, through its own Main.qml against the fixture's
 // qbittorrent-nox: add a server in the form, connect, see the torrent list, open a torrent's
 // detail, pause it by its swipe action, and add a torrent from a file. Screens are driven by
