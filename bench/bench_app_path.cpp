@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The application's own path at 1,000 / 10,000 / 100,000 torrents, end to end in one process:
 // a local server on its own thread answers like qBittorrent 4.5.2 (gzip-compressed sync
 // answers, built once per size), and the GUI thread runs the real QBittorrentAPIClient, the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Decoding of sync answers, next to two baselines over the same bytes: simdjson's own parse
 // (the floor for anything built on it) and QJsonDocument (what the decoding would cost on Qt's
 // JSON classes). The "First" runs parse on a new thread, hence with a parser that has never

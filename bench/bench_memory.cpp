@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Memory held for 100,000 torrents by the repository and the list model together, as the
 // growth of the resident set (and of the heap in use) from before the first sync to after the
 // shown list is built, with the answer's bytes already released. The baseline is the same

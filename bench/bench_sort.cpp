@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Filter + stable sort of 100,000 torrents for each sort option, against a baseline that only
 // copies the list (the floor of any pipeline that produces a new list).
 

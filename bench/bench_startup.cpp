@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up to the first frame of the welcome screen: a new QML engine, Main.qml loaded with the
 // Seedwhirl module, and the window's first frame swapped, on the offscreen platform. The
 // baseline is the same path for an engine that loads an empty Window, so the ratio says what

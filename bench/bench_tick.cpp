@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One refresh tick at seedbox scale: 100,000 known torrents, 1% of them changed. The tick is
 // decode + merge into the repository + the shown-list pipeline + the list model's difference;
 // the baseline is simdjson's bare parse of the same bytes, so the ratio says how much the

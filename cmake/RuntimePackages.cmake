@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Seedwhirl developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # What the application loads at run time that no linker sees: QML modules, Qt plugins and the
 # libraries that are opened with dlopen. dpkg-shlibdeps finds the libraries the binary links;
 # these are the rest. `./dev setup` installs them and the Debian package depends on them, both

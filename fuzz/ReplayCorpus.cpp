@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Seedwhirl developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs a fuzz target once over each file of its seed folders, for the normal test run: the
 // targets then build with every compiler, and every seed stays an input that passes.
 
