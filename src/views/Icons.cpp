@@ -98,6 +98,7 @@ constexpr Entry entries[] = {
     {"speedometer", 0xe9e4},               // speed
     {"checklist", 0xe6b1},                 // checklist
     {"folder.badge.gearshape", 0xe675},    // drive_file_move
+    {"ellipsis", 0xe5d3},                  // more_horiz
 };
 
 // Drawn for a name without a mapping: the font's "help_outline", visible rather than blank.

@@ -92,6 +92,28 @@ ScreenTestCase {
         compare([findChild(view, "passwordField").visible, findChild(view, "passwordField").placeholderText], [true, "新密码"])
     }
 
+    // Every field keeps its label above it once it is filled, a header row's too.
+    function test_filled_fields_keep_their_labels() {
+        const view = screen(editComponent, { server: sampleServer() })
+        const form = view.form.model
+        Object.assign(form, { pathPrefix: "/qbt", proxyAuthentication: 2, useApiKey: true, apiKey: "k" })
+        form.addHeader()
+        form.setHeaderName(0, "X-A")
+        form.setHeaderValue(0, "v")
+        findChild(view, "changePasswordSwitch").toggle()
+        form.password = "new"
+        mouseClick(findChild(view, "advancedToggle"))
+        const fields = findAll(view, ["nameField", "hostField", "portField", "usernameField", "passwordField", "pathPrefixField",
+                                      "headerNameField", "headerValueField", "apiKeyField"])
+        const labelOf = field => {
+            const siblings = Array.from(field.parent.children)
+            return siblings[siblings.indexOf(field) - 1]
+        }
+        compare(fields.map(field => labelOf(field).text), ["名称", "主机", "端口", "用户名", "新密码", "路径前缀", "名称", "值", "API 密钥"])
+        tryVerify(() => fields.every(field => field.text !== "" && labelOf(field).visible && labelOf(field).y + labelOf(field).height <= field.y),
+                  fields.filter(field => !labelOf(field).visible).map(field => field.objectName).join())
+    }
+
     // The advanced section: each row's fields (header rows as [name, value]) give that problem
     // under the section, which blocks saving; a path prefix is shown normalised once its field
     // loses the focus.

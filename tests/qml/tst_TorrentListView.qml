@@ -157,6 +157,7 @@ ScreenTestCase {
         mouseClick(findChild(page, "selectAllButton"))
         compare(page.torrents.selectedCount, 2)
         const hashes = page.torrents.selectedHashes().join("|")
+        wait(0) // the bar takes in the selection in the next turn of the event loop, before any real tap
         mouseClick(pause)
         tryVerify(() => session.requestsTo("/api/v2/torrents/pause").length === 1)
         compare(session.requestsTo("/api/v2/torrents/pause")[0], "hashes=" + hashes)
@@ -164,7 +165,10 @@ ScreenTestCase {
 
         mouseClick(findChild(page, "selectButton"))
         mouseClick(findChild(page, "selectAllButton"))
-        mouseClick(findChild(page, "bulkDelete"))
+        // The phone's bar has no room for 删除: it waits under "更多".
+        const more = openMore(page)
+        entries(more).find(item => item.objectName === "bulkDeleteItem").triggered()
+        more.close()
         const menu = findChild(page, "bulkDeleteMenu")
         tryCompare(menu, "opened", true)
         menu.itemAt(1).triggered()
@@ -176,6 +180,40 @@ ScreenTestCase {
         tryVerify(() => session.requestsTo("/api/v2/torrents/delete").length === 1)
         compare(session.requestsTo("/api/v2/torrents/delete")[0], "hashes=" + hashes + "&deleteFiles=true")
         compare(page.selecting, false)
+    }
+
+    function openMore(page) {
+        mouseClick(findChild(page, "bulkMore"))
+        const menu = findChild(page, "bulkMoreMenu")
+        tryCompare(menu, "opened", true)
+        return menu
+    }
+    function entries(menu) {
+        return Array.from({ length: menu.count }, (_, i) => menu.itemAt(i))
+    }
+
+    // On a phone the selection bar keeps the leading buttons that fit and offers the rest under
+    // "更多", where each acts as its button would: 标签 opens the tag sheet for the selection.
+    function test_phone_bar_moves_the_rest_into_more() {
+        const page = stackedScreen(pageComponent, { viewModel: session.listModel() }).currentItem
+        tryCompare(findChild(page, "torrentList"), "count", 2)
+        mouseClick(findChild(page, "selectButton"))
+        mouseClick(findChild(page, "selectAllButton"))
+        const names = ["bulkPause", "bulkResume", "bulkForceStart", "bulkRecheck", "bulkReannounce", "bulkCategory", "bulkTags", "bulkDelete"]
+        const buttons = findAll(page, names)
+        const [bar, more] = findAll(page, ["bulkBar", "bulkMore"])
+        const hidden = names.filter((_, i) => !buttons[i].visible)
+        verify(more.visible && hidden.length > 1 && hidden.length < names.length, hidden.join())
+        compare(hidden, names.slice(names.length - hidden.length))
+        tryVerify(() => more.x > 0 && more.x + more.width <= bar.availableWidth)
+        const menu = openMore(page)
+        compare(entries(menu).map(item => item.objectName), hidden.map(name => name + "Item"))
+        compare(entries(menu).map(item => item.text), buttons.filter(button => !button.visible).map(button => button.text))
+        entries(menu).find(item => item.objectName === "bulkTagsItem").triggered()
+        menu.close()
+        const sheet = findChild(page, "torrentEditSheet")
+        tryCompare(sheet, "opened", true)
+        compare([sheet.kind, page.selecting], ["tags", true])
     }
 
     // The edit menu of a row reads the torrent's state; a text edit opens its sheet with the

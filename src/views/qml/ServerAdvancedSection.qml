@@ -50,6 +50,10 @@ ColumnLayout {
         Layout.fillWidth: true
         title: qsTr("路径前缀")
         footer: qsTr("服务器在反向代理的某个路径下时填写，例如 /qbt")
+        SecondaryLabel {
+            Layout.topMargin: 6
+            text: qsTr("路径前缀")
+        }
         TextField {
             objectName: "pathPrefixField"
             Layout.fillWidth: true
@@ -141,7 +145,13 @@ ColumnLayout {
             currentIndex: section.model.proxyAuthentication
             onActivated: index => section.model.proxyAuthentication = index
         }
+        SecondaryLabel {
+            visible: proxyUsernameField.visible
+            Layout.topMargin: 6
+            text: qsTr("代理用户名")
+        }
         TextField {
+            id: proxyUsernameField
             objectName: "proxyUsernameField"
             visible: section.model.proxyAuthentication === 1
             Layout.fillWidth: true
@@ -151,7 +161,13 @@ ColumnLayout {
             text: section.model.proxyUsername
             onTextEdited: section.model.proxyUsername = text
         }
+        SecondaryLabel {
+            visible: proxyPasswordField.visible
+            Layout.topMargin: 6
+            text: qsTr("代理密码")
+        }
         SecretField {
+            id: proxyPasswordField
             objectName: "proxyPasswordField"
             visible: section.model.proxyAuthentication === 1
             placeholderText: section.model.isEditing ? qsTr("代理密码（%1）").arg(section.keepHint) : qsTr("代理密码")
@@ -166,25 +182,42 @@ ColumnLayout {
                 objectName: "headerRow" + index
                 Layout.fillWidth: true
                 spacing: 6
-                TextField {
-                    objectName: "headerNameField"
+                ColumnLayout {
                     Layout.preferredWidth: 1
                     Layout.fillWidth: true
-                    placeholderText: qsTr("名称")
-                    inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
-                    selectByMouse: true
-                    text: section.model.headerNames[headerRow.index] ?? ""
-                    onTextEdited: section.model.setHeaderName(headerRow.index, text)
+                    spacing: 0
+                    SecondaryLabel {
+                        Layout.topMargin: 6
+                        text: qsTr("名称")
+                    }
+                    TextField {
+                        objectName: "headerNameField"
+                        Layout.fillWidth: true
+                        placeholderText: qsTr("名称")
+                        inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
+                        selectByMouse: true
+                        text: section.model.headerNames[headerRow.index] ?? ""
+                        onTextEdited: section.model.setHeaderName(headerRow.index, text)
+                    }
                 }
-                SecretField {
-                    objectName: "headerValueField"
+                ColumnLayout {
                     Layout.preferredWidth: 1
-                    placeholderText: section.model.headerSaved[headerRow.index] ? section.keepHint : qsTr("值")
-                    text: section.model.headerValues[headerRow.index] ?? ""
-                    onTextEdited: section.model.setHeaderValue(headerRow.index, text)
+                    Layout.fillWidth: true
+                    spacing: 0
+                    SecondaryLabel {
+                        Layout.topMargin: 6
+                        text: qsTr("值")
+                    }
+                    SecretField {
+                        objectName: "headerValueField"
+                        placeholderText: section.model.headerSaved[headerRow.index] ? section.keepHint : qsTr("值")
+                        text: section.model.headerValues[headerRow.index] ?? ""
+                        onTextEdited: section.model.setHeaderValue(headerRow.index, text)
+                    }
                 }
                 BarButton {
                     objectName: "removeHeaderButton"
+                    Layout.alignment: Qt.AlignBottom
                     symbol: "trash"
                     tint: Theme.red
                     Accessible.name: qsTr("删除请求头")
@@ -213,7 +246,13 @@ ColumnLayout {
             checked: section.model.useApiKey
             onToggled: section.model.useApiKey = checked
         }
+        SecondaryLabel {
+            visible: apiKeyField.visible
+            Layout.topMargin: 6
+            text: qsTr("API 密钥")
+        }
         SecretField {
+            id: apiKeyField
             objectName: "apiKeyField"
             visible: section.model.useApiKey
             placeholderText: section.model.isEditing ? qsTr("API 密钥（%1）").arg(section.keepHint) : qsTr("API 密钥")

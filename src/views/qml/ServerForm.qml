@@ -25,6 +25,10 @@ ColumnLayout {
     FormSection {
         Layout.fillWidth: true
         title: qsTr("服务器信息")
+        SecondaryLabel {
+            Layout.topMargin: 6
+            text: qsTr("名称")
+        }
         TextField {
             objectName: "nameField"
             Layout.fillWidth: true
@@ -32,6 +36,10 @@ ColumnLayout {
             selectByMouse: true
             text: form.model.name
             onTextEdited: form.model.name = text
+        }
+        SecondaryLabel {
+            Layout.topMargin: 6
+            text: qsTr("主机")
         }
         TextField {
             objectName: "hostField"
@@ -41,6 +49,10 @@ ColumnLayout {
             selectByMouse: true
             text: form.model.host
             onTextEdited: form.model.host = text
+        }
+        SecondaryLabel {
+            Layout.topMargin: 6
+            text: qsTr("端口")
         }
         TextField {
             objectName: "portField"
@@ -65,6 +77,10 @@ ColumnLayout {
     FormSection {
         Layout.fillWidth: true
         title: qsTr("认证")
+        SecondaryLabel {
+            Layout.topMargin: 6
+            text: qsTr("用户名")
+        }
         TextField {
             objectName: "usernameField"
             Layout.fillWidth: true
@@ -83,7 +99,13 @@ ColumnLayout {
             text: qsTr("修改密码")
             onToggled: if (!checked) form.model.password = ""
         }
+        SecondaryLabel {
+            visible: passwordField.visible
+            Layout.topMargin: 6
+            text: form.model.isEditing ? qsTr("新密码") : qsTr("密码")
+        }
         SecretField {
+            id: passwordField
             objectName: "passwordField"
             visible: !form.model.isEditing || changePasswordSwitch.checked
             placeholderText: form.model.isEditing ? qsTr("新密码") : qsTr("密码")

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 import QtQuick
+import QtQml.Models
 import QtQuick.Controls
 import QtQuick.Controls.Material
 import QtQuick.Layouts
@@ -191,9 +192,40 @@ Page {
         visible: root.selecting
         height: visible ? implicitHeight : 0
         sourceComponent: ToolBar {
+            id: bar
             objectName: "bulkBar"
             Material.background: root.Material.backgroundColor
+
+            // Each action: object name, text, symbol, tint and what a tap does. The two edits keep
+            // the selection until their sheet applies a change; 删除 asks which kind first.
+            readonly property var actions: [
+                ["bulkPause", qsTr("暂停"), "pause.fill", Theme.blue, () => root.actOnSelection(hashes => root.viewModel.pauseAll(hashes))],
+                ["bulkResume", qsTr("开始"), "play.fill", Theme.blue, () => root.actOnSelection(hashes => root.viewModel.resumeAll(hashes))],
+                ["bulkForceStart", qsTr("强制启动"), "bolt.fill", Theme.blue, () => root.actOnSelection(hashes => root.viewModel.forceStartAll(hashes))],
+                ["bulkRecheck", qsTr("校验"), "checkmark.circle", Theme.blue, () => root.actOnSelection(hashes => root.viewModel.recheckAll(hashes))],
+                ["bulkReannounce", qsTr("汇报"), "antenna.radiowaves.left.and.right", Theme.blue, () => root.actOnSelection(hashes => root.viewModel.reannounceAll(hashes))],
+                ["bulkCategory", qsTr("分类"), "folder", Theme.blue, () => editor.edit("category", root.torrents.selectedHashes())],
+                ["bulkTags", qsTr("标签"), "tag", Theme.blue, () => editor.edit("tags", root.torrents.selectedHashes())],
+                ["bulkDelete", qsTr("删除"), "trash", Theme.red, () => bulkDeleteMenu.popup()]
+            ]
+            // On a narrow screen the leading buttons that fit stay on the bar and the rest move
+            // into "更多"; the wide bar has room for all of them.
+            readonly property int shownCount: {
+                const widths = []
+                for (let i = 0; i < bulkButtons.count; ++i)
+                    widths.push(bulkButtons.itemAt(i)?.implicitWidth ?? 0)
+                const room = bulkFlick.width
+                if (root.wide || widths.reduce((sum, w) => sum + w, 0) <= room)
+                    return actions.length
+                let used = moreButton.implicitWidth
+                let n = 0
+                while (n < widths.length && used + widths[n] <= room)
+                    used += widths[n++]
+                return n
+            }
+
             Flickable {
+                id: bulkFlick
                 anchors.fill: parent
                 contentWidth: bulkRow.implicitWidth
                 flickableDirection: Flickable.HorizontalFlick
@@ -204,51 +236,63 @@ Page {
                     spacing: 0
                     enabled: root.torrents.selectedCount > 0
                     Repeater {
-                        model: [
-                            ["bulkPause", qsTr("暂停"), "pause.fill", hashes => root.viewModel.pauseAll(hashes)],
-                            ["bulkResume", qsTr("开始"), "play.fill", hashes => root.viewModel.resumeAll(hashes)],
-                            ["bulkForceStart", qsTr("强制启动"), "bolt.fill", hashes => root.viewModel.forceStartAll(hashes)],
-                            ["bulkRecheck", qsTr("校验"), "checkmark.circle", hashes => root.viewModel.recheckAll(hashes)],
-                            ["bulkReannounce", qsTr("汇报"), "antenna.radiowaves.left.and.right", hashes => root.viewModel.reannounceAll(hashes)],
-                            ["bulkCategory", qsTr("分类"), "folder", null],
-                            ["bulkTags", qsTr("标签"), "tag", null]
-                        ]
+                        id: bulkButtons
+                        model: bar.actions
                         delegate: BarButton {
                             required property var modelData
+                            required property int index
+                            visible: index < bar.shownCount
                             objectName: modelData[0]
                             text: modelData[1]
                             symbol: modelData[2]
-                            // The two edits keep the selection until their sheet applies a change.
-                            onClicked: modelData[3] ? root.actOnSelection(modelData[3])
-                                                    : editor.edit(modelData[0] === "bulkCategory" ? "category" : "tags",
-                                                                  root.torrents.selectedHashes())
+                            tint: modelData[3]
+                            onClicked: modelData[4]()
                         }
                     }
                     BarButton {
-                        objectName: "bulkDelete"
-                        text: qsTr("删除")
-                        symbol: "trash"
-                        tint: Theme.red
-                        onClicked: bulkDeleteMenu.popup()
+                        id: moreButton
+                        objectName: "bulkMore"
+                        visible: bar.shownCount < bar.actions.length
+                        text: qsTr("更多")
+                        symbol: "ellipsis"
+                        onClicked: bulkMoreMenu.open()
                         Menu {
-                            id: bulkDeleteMenu
-                            objectName: "bulkDeleteMenu"
-                            SymbolMenuItem {
-                                objectName: "bulkDeleteTorrents"
-                                text: qsTr("删除种子")
-                                symbol: "trash"
-                                destructive: true
-                                onTriggered: root.actOnSelection(hashes => root.viewModel.removeAll(hashes, false))
-                            }
-                            SymbolMenuItem {
-                                objectName: "bulkDeleteWithFiles"
-                                text: qsTr("删除种子和文件")
-                                symbol: "trash.fill"
-                                destructive: true
-                                onTriggered: root.askDeleteWithFiles(root.torrents.selectedHashes(), "")
+                            id: bulkMoreMenu
+                            objectName: "bulkMoreMenu"
+                            y: -height
+                            Instantiator {
+                                model: bar.actions.slice(bar.shownCount)
+                                delegate: SymbolMenuItem {
+                                    required property var modelData
+                                    objectName: modelData[0] + "Item"
+                                    text: modelData[1]
+                                    symbol: modelData[2]
+                                    destructive: Qt.colorEqual(modelData[3], Theme.red)
+                                    onTriggered: modelData[4]()
+                                }
+                                onObjectAdded: (index, object) => bulkMoreMenu.insertItem(index, object)
+                                onObjectRemoved: (index, object) => bulkMoreMenu.removeItem(object)
                             }
                         }
                     }
+                }
+            }
+            Menu {
+                id: bulkDeleteMenu
+                objectName: "bulkDeleteMenu"
+                SymbolMenuItem {
+                    objectName: "bulkDeleteTorrents"
+                    text: qsTr("删除种子")
+                    symbol: "trash"
+                    destructive: true
+                    onTriggered: root.actOnSelection(hashes => root.viewModel.removeAll(hashes, false))
+                }
+                SymbolMenuItem {
+                    objectName: "bulkDeleteWithFiles"
+                    text: qsTr("删除种子和文件")
+                    symbol: "trash.fill"
+                    destructive: true
+                    onTriggered: root.askDeleteWithFiles(root.torrents.selectedHashes(), "")
                 }
             }
         }

@@ -2019,6 +2019,10 @@ qBittorrent 在验证身份之前就拒绝了请求，可能原因：
         <source>重试</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>更多</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TorrentListViewModel</name>
