@@ -132,6 +132,18 @@ bool TorrentListChoices::admits(const Torrent &t) const
     return !tag || tagtext::hasTag(t.tags, *tag);
 }
 
+bool TorrentListChoices::isShownBefore(const Torrent &a, const Torrent &b) const
+{
+    return reversed ? TorrentSortOptions::isShownBefore(sort, b, a) : TorrentSortOptions::isShownBefore(sort, a, b);
+}
+
+qint64 TorrentListChoices::leadingKey(const Torrent &t) const
+{
+    // The complement orders the other way round.
+    const qint64 key = TorrentSortOptions::leadingKey(sort, t);
+    return reversed ? ~key : key;
+}
+
 QList<Torrent> filterAndSort(const QList<Torrent> &torrents, TorrentFilter filter,
                              const std::optional<QString> &category, const std::optional<QString> &tag,
                              TorrentSortOption sort)

@@ -63,6 +63,10 @@ struct TorrentListChoices
 
     // Whether the torrent passes the status filter, the category and the tag.
     bool admits(const Torrent &torrent) const;
+    // The shown list's order and its keys (TorrentSortOptions::isShownBefore and leadingKey),
+    // backwards when reversed: every place that orders shown rows asks these.
+    bool isShownBefore(const Torrent &a, const Torrent &b) const;
+    qint64 leadingKey(const Torrent &torrent) const;
     bool operator==(const TorrentListChoices &) const = default;
 };
 

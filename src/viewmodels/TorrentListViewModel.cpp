@@ -99,14 +99,10 @@ bool countedAlike(const Torrent &a, const Torrent &b)
            a.tags == b.tags;
 }
 
-// The shown list's row keys for a sort order (TorrentListModel::KeyOf), wherever they are made;
-// backwards, the complement orders the other way round.
+// The shown list's row keys for its choices (TorrentListModel::KeyOf), wherever they are made.
 TorrentListModel::KeyOf keyOf(const TorrentListChoices &choices)
 {
-    return [sort = choices.sort, reversed = choices.reversed](const Torrent &t) {
-        const qint64 key = TorrentSortOptions::leadingKey(sort, t);
-        return reversed ? ~key : key;
-    };
+    return [choices](const Torrent &t) { return choices.leadingKey(t); };
 }
 
 } // namespace
@@ -417,10 +413,7 @@ void TorrentListViewModel::updateShown()
     } else if (!m_pending.isEmpty()) {
         m_filtered->applyChanges(
             m_pending.values(), [&now](const Torrent &t) { return now.admits(t); },
-            [sort = now.sort, reversed = now.reversed](const Torrent &a, const Torrent &b) {
-                return reversed ? TorrentSortOptions::isShownBefore(sort, b, a)
-                                : TorrentSortOptions::isShownBefore(sort, a, b);
-            },
+            [&now](const Torrent &a, const Torrent &b) { return now.isShownBefore(a, b); },
             keyOf(now));
     }
     // Mostly the last holder of the records the changes replaced: they are freed on the
