@@ -20,9 +20,18 @@ QCoro::Task<TransferInfo> QBittorrentAPIClient::getTransferInfo()
     co_return TransferInfo::fromJson(body);
 }
 
-QCoro::Task<SyncData> QBittorrentAPIClient::getSyncData(std::optional<qint64> rid)
+QCoro::Task<SyncData> QBittorrentAPIClient::getSyncData(std::optional<qint64> rid, LoadProgressReport report)
 {
-    QByteArray body = co_await fetch(APIEndpoint::mainData(rid), requireServer(), true, true);
+    ByteProgress received;
+    if (report)
+        received = [report](qint64 bytes, qint64 total) {
+            report(LoadProgress{LoadProgress::Stage::receiving, bytes, total, -1});
+        };
+    QByteArray body =
+        co_await fetch(APIEndpoint::mainData(rid), requireServer(), true, true, std::move(received));
+    const qint64 bodySize = body.size();
+    if (report)
+        report(LoadProgress{LoadProgress::Stage::processing, bodySize, bodySize, -1});
     // Inflated and decoded on the decoding thread: a full answer of a big server (150 MB of
     // JSON from 15 MB of gzip) would stall the UI for longer than a frame many times over. The
     // body goes with the work and is freed there.
@@ -51,6 +60,9 @@ QCoro::Task<SyncData> QBittorrentAPIClient::getSyncData(std::optional<qint64> ri
             throw;
         }
     }
+    if (report)
+        report(LoadProgress{LoadProgress::Stage::processing, bodySize, bodySize,
+                            decoded.value->torrents ? decoded.value->torrents->size() : 0});
     logLine(lcApi(), QStringLiteral("✅ SyncData 解码成功: rid=%1, torrents=%2个")
                 .arg(decoded.value->rid)
                 .arg(decoded.value->torrents ? decoded.value->torrents->size() : 0));

@@ -248,6 +248,12 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
             return;
         }
         state->readFrom(rawReply, available);
+        // Qt's own downloadProgress is choked to one signal in 150 ms, the first of them 150 ms
+        // after the request: a piece that comes sooner, then a pause, would go untold.
+        if (limits.progress) {
+            const QVariant length = rawReply->header(QNetworkRequest::ContentLengthHeader);
+            limits.progress(state->body.size(), length.isValid() ? length.toLongLong() : -1);
+        }
     });
     // Qt asks while the handshake waits: what is ignored here is all it overlooks. The
     // handshake fails before any request byte (or cookie) leaves.

@@ -14,6 +14,7 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <functional>
 #include <utility>
 
 class QNetworkReply;
@@ -30,6 +31,8 @@ struct HttpLimits
     // The body as it came, gzip included (asked for with Accept-Encoding), for the caller to
     // inflate away from the UI thread; the bound then holds for the compressed bytes.
     bool keepCompressed = false;
+    // Told the bytes of the body received so far, and the announced total (-1 when unknown).
+    std::function<void(qint64 received, qint64 total)> progress;
 };
 
 // What every request to one server carries, made from its profile and secrets when logging

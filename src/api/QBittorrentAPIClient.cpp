@@ -152,19 +152,20 @@ QCoro::Task<HttpAnswer> QBittorrentAPIClient::exchange(QNetworkAccessManager &ma
 }
 
 QCoro::Task<QByteArray> QBittorrentAPIClient::fetch(APIEndpoint endpoint, ServerConfig server,
-                                                    bool allowReauth, bool keepCompressed)
+                                                    bool allowReauth, bool keepCompressed, ByteProgress progress)
 {
     co_return co_await send(std::move(endpoint), std::move(server), Method::get, {}, {}, allowReauth,
-                            keepCompressed);
+                            keepCompressed, std::move(progress));
 }
 
 QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerConfig server, Method method,
                                                    QByteArray contentType, QByteArray body, bool allowReauth,
-                                                   bool keepCompressed)
+                                                   bool keepCompressed, ByteProgress progress)
 {
     const QUrl url = buildURL(endpoint, server);
     HttpLimits bounds = limits();
     bounds.keepCompressed = keepCompressed;
+    bounds.progress = progress;
     const HttpAnswer answer =
         co_await exchange(*m_network, server, m_settings, method, url, contentType, body, bounds);
     checkIntermediary(answer);
@@ -189,7 +190,7 @@ QCoro::Task<QByteArray> QBittorrentAPIClient::send(APIEndpoint endpoint, ServerC
             throw NetworkError::unauthorized();
         }
         const Attempted<QByteArray> repeated =
-            co_await attempt(send(endpoint, server, method, contentType, body, false, keepCompressed));
+            co_await attempt(send(endpoint, server, method, contentType, body, false, keepCompressed, progress));
         if (!repeated.value)
             throw NetworkError::unauthorized();
         co_return *repeated.value;

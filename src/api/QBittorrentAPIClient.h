@@ -9,6 +9,7 @@
 #include "model/AppError.h"
 #include "model/DetailRecords.h"
 #include "model/ServerConfig.h"
+#include "model/LoadProgress.h"
 #include "model/SyncRecords.h"
 #include "model/TransferRecords.h"
 
@@ -40,6 +41,7 @@ class QBittorrentAPIClient : public QObject
     Q_PROPERTY(bool isAuthenticated READ isAuthenticated NOTIFY isAuthenticatedChanged)
 
 public:
+    using ByteProgress = std::function<void(qint64 received, qint64 total)>;
     // Answers above this are given up instead of exhausting memory.
     static constexpr qint64 maxResponseBytes = 512LL * 1024 * 1024;
 
@@ -117,7 +119,8 @@ public:
 
     // Server-wide figures, synchronisation, categories, tags, limits.
     QCoro::Task<TransferInfo> getTransferInfo();
-    QCoro::Task<SyncData> getSyncData(std::optional<qint64> rid);
+    // `report`, when given, hears how far the answer has come (LoadProgress).
+    QCoro::Task<SyncData> getSyncData(std::optional<qint64> rid, LoadProgressReport report = {});
     QCoro::Task<MainDataResponse> getMainData(std::optional<qint64> rid = std::nullopt);
     QCoro::Task<QList<Category>> getCategories();
     QCoro::Task<QStringList> getTags();
@@ -137,7 +140,7 @@ public:
     // GET with the status mapping; 401/403 re-log in once when allowed. `keepCompressed`: the
     // body may come gzip-compressed, as sent (HttpLimits::keepCompressed).
     QCoro::Task<QByteArray> fetch(APIEndpoint endpoint, ServerConfig server, bool allowReauth,
-                                  bool keepCompressed = false);
+                                  bool keepCompressed = false, ByteProgress progress = {});
     // Logs in again with the current server's password from the password provider.
     QCoro::Task<void> reauthenticate();
     // The diagnostic line of a failed decoding; nothing for other failures.
@@ -163,7 +166,7 @@ private:
                                      bool anonymous = false);
     QCoro::Task<QByteArray> send(APIEndpoint endpoint, ServerConfig server, Method method,
                                  QByteArray contentType, QByteArray body, bool allowReauth,
-                                 bool keepCompressed = false);
+                                 bool keepCompressed = false, ByteProgress progress = {});
     QCoro::Task<void> postForm(APIEndpoint endpoint, QByteArray body);
     QCoro::Task<void> postMultipart(QByteArray contentType, QByteArray body);
     // A re-login's own login may not re-log in again: that bounds the chain

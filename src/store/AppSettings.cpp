@@ -13,6 +13,7 @@ const QString autoRefreshKey = QStringLiteral("autoRefreshEnabled");
 const QString refreshIntervalKey = QStringLiteral("refreshInterval");
 const QString savePathKey = QStringLiteral("defaultSavePath");
 const QString notifyKey = QStringLiteral("notifiesCompletions");
+const QString paneWidthKey = QStringLiteral("detailPaneWidth");
 // A group of its own: one list of hashes per profile id.
 const QString notifiedGroup = QStringLiteral("notifiedCompletions/");
 
@@ -91,6 +92,19 @@ void AppSettings::load()
     m_refreshInterval = asDouble(m_defaults->value(refreshIntervalKey)).value_or(defaultRefreshInterval);
     m_defaultSavePath = asString(m_defaults->value(savePathKey)).value_or(defaultDefaultSavePath());
     m_notifiesCompletions = asBool(m_defaults->value(notifyKey)).value_or(true);
+    const double paneWidth = asDouble(m_defaults->value(paneWidthKey)).value_or(0);
+    m_detailPaneWidth = std::isfinite(paneWidth) && paneWidth > 0 ? paneWidth : 0;
+}
+
+void AppSettings::setDetailPaneWidth(double width)
+{
+    if (!std::isfinite(width) || width < 0)
+        return;
+    const bool changed = m_detailPaneWidth != width;
+    m_detailPaneWidth = width;
+    if (changed)
+        Q_EMIT detailPaneWidthChanged();
+    m_defaults->setValue(paneWidthKey, width);
 }
 
 void AppSettings::setNotifiesCompletions(bool on)

@@ -23,6 +23,9 @@ class AppSettings : public QObject
         QString defaultSavePath READ defaultSavePath WRITE setDefaultSavePath NOTIFY defaultSavePathChanged)
     Q_PROPERTY(bool notifiesCompletions READ notifiesCompletions WRITE setNotifiesCompletions NOTIFY
                    notifiesCompletionsChanged)
+    // The width of the detail pane beside the list on a wide window, as the person dragged it;
+    // 0 until then (the screen's own default).
+    Q_PROPERTY(double detailPaneWidth READ detailPaneWidth WRITE setDetailPaneWidth NOTIFY detailPaneWidthChanged)
 
 public:
     static constexpr bool defaultAutoRefreshEnabled = true;
@@ -45,6 +48,8 @@ public:
     // A desktop notification when a download finishes.
     bool notifiesCompletions() const { return m_notifiesCompletions; }
     void setNotifiesCompletions(bool on);
+    double detailPaneWidth() const { return m_detailPaneWidth; }
+    void setDetailPaneWidth(double width);
     // The torrents whose completion was told, per server profile (its id), so that none is told
     // twice, also across restarts. The newest last; the oldest are forgotten beyond a bound.
     QStringList notifiedCompletions(const QString &serverId) const;
@@ -59,6 +64,7 @@ Q_SIGNALS:
     void refreshIntervalChanged();
     void defaultSavePathChanged();
     void notifiesCompletionsChanged();
+    void detailPaneWidthChanged();
 
 private:
     void load();
@@ -68,4 +74,5 @@ private:
     double m_refreshInterval = defaultRefreshInterval;
     QString m_defaultSavePath = defaultDefaultSavePath();
     bool m_notifiesCompletions = true;
+    double m_detailPaneWidth = 0;
 };

@@ -225,13 +225,23 @@ QCoro::Task<void> TorrentRepository::onePass()
         m_fullSyncWanted = false;
         m_currentRid.reset();
     }
-    if (!m_currentRid)
+    LoadProgressReport report;
+    if (!m_currentRid) {
         setLoading(true);
+        m_loadProgress = {};
+        Q_EMIT loadProgressChanged();
+        report = [self, generation = m_serverGeneration](const LoadProgress &progress) {
+            if (!self || self->m_serverGeneration != generation || self->m_loadProgress == progress)
+                return;
+            self->m_loadProgress = progress;
+            Q_EMIT self->loadProgressChanged();
+        };
+    }
     setError(nullptr);
 
     const quint64 serial = ++m_nextRequestSerial;
     const quint64 generation = m_serverGeneration;
-    Attempted<SyncData> answer = co_await attempt(m_apiClient.getSyncData(m_currentRid));
+    Attempted<SyncData> answer = co_await attempt(m_apiClient.getSyncData(m_currentRid, std::move(report)));
     if (!self)
         co_return;
     // An answer to a request older than the one whose answer was applied last would move the

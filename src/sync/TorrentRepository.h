@@ -5,6 +5,7 @@
 
 #include "api/APIEndpoint.h"
 #include "model/AppError.h"
+#include "model/LoadProgress.h"
 #include "model/SpeedHistory.h"
 #include "model/Torrent.h"
 #include "model/TransferRecords.h"
@@ -79,6 +80,8 @@ public:
     // sync that confirms it are under way, else the server's; none when the server does not say.
     std::optional<bool> alternativeSpeed() const;
     bool isLoading() const { return m_isLoading; }
+    // How far the full answer of the pass in flight (or of the last full pass) has come.
+    const LoadProgress &loadProgress() const { return m_loadProgress; }
     // The last failure of a pass or of a request, cleared when the next pass starts.
     const ErrorPtr &error() const { return m_error; }
     void setError(ErrorPtr error);
@@ -155,6 +158,7 @@ Q_SIGNALS:
     void serverStateChanged();
     void speedHistoryChanged();
     void isLoadingChanged();
+    void loadProgressChanged();
     void errorChanged();
     void requestErrorChanged();
     void syncStateChanged(); // syncError or lastSynced
@@ -188,6 +192,7 @@ private:
     SpeedHistory m_speedHistory;
     std::optional<bool> m_requestedAltSpeed;
     bool m_isLoading = false;
+    LoadProgress m_loadProgress;
     ErrorPtr m_error;
     ErrorPtr m_requestError;
     ErrorPtr m_syncError;

@@ -13,9 +13,11 @@
 #include "viewmodels/ErrorState.h"
 #include "viewmodels/OptionalVariant.h"
 
+#include <QLocale>
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <cmath>
 
 #include <qcoro/qcorotask.h>
@@ -143,11 +145,22 @@ TorrentListViewModel::TorrentListViewModel(std::shared_ptr<TorrentRepository> re
         Q_EMIT tagsChanged();
     });
     connect(repo, &TorrentRepository::isLoadingChanged, this, [this] {
+        followFirstLoad();
         if (m_isLoading == m_repository->isLoading())
             return;
         m_isLoading = m_repository->isLoading();
         Q_EMIT isLoadingChanged();
     });
+    m_loadProgressDelay.setSingleShot(true);
+    m_loadProgressDelay.setInterval(loadProgressDelayMs);
+    connect(&m_loadProgressDelay, &QTimer::timeout, this, &TorrentListViewModel::showLoadProgress);
+    m_loadProgressPace.setSingleShot(true);
+    m_loadProgressPace.setInterval(loadProgressPaceMs);
+    connect(&m_loadProgressPace, &QTimer::timeout, this, [this] {
+        if (std::exchange(m_loadProgressDue, false))
+            showLoadProgress();
+    });
+    connect(repo, &TorrentRepository::loadProgressChanged, this, &TorrentListViewModel::showLoadProgress);
     connect(repo, &TorrentRepository::requestErrorChanged, this, &TorrentListViewModel::mirrorError);
     connect(repo, &TorrentRepository::syncStateChanged, this, [this] {
         if (isOffline() && lastUpdated().isValid())
@@ -172,6 +185,10 @@ TorrentListViewModel::TorrentListViewModel(std::shared_ptr<TorrentRepository> re
     connect(&m_debounce, &QTimer::timeout, this, &TorrentListViewModel::showWhenQuiet);
     m_debounce.start();
     // Tag and sort order apply at once, their initial values included.
+    if (m_isLoading || !repo->records().isEmpty()) {
+        m_firstLoad = true;
+        m_loadProgressDelay.start();
+    }
     applyFilters();
 }
 
@@ -390,16 +407,101 @@ void TorrentListViewModel::showWhenQuiet()
         m_filtered->setRecords(*aside.rows, TorrentListModel::Ids::unique, std::move(aside.keys));
     m_shownChoices = aside.choices;
     m_pendingEverything = false;
+    if (!m_repository->isLoading())
+        endFirstLoad();
     // The changes that came while it was sorted are placed as those of a tick.
     if (!m_pending.isEmpty())
         updateShown();
 }
 
+void TorrentListViewModel::followFirstLoad()
+{
+    if (m_repository->isLoading()) {
+        if (m_firstLoad || !m_repository->records().isEmpty())
+            return;
+        m_firstLoad = true;
+        m_loadProgressDelay.start();
+        Q_EMIT loadProgressChanged();
+    } else if (m_repository->records().isEmpty() || !m_keepsShownList) {
+        endFirstLoad(); // failed, or nothing to show: the list tells it as it is
+    }
+}
+
+void TorrentListViewModel::endFirstLoad()
+{
+    if (!m_firstLoad)
+        return;
+    m_firstLoad = false;
+    m_loadProgressDelay.stop();
+    m_loadProgressPace.stop();
+    m_loadProgressDue = false;
+    m_loadProgressText.clear();
+    m_loadProgressFraction = -1;
+    Q_EMIT loadProgressChanged();
+}
+
+namespace {
+// "23.7 / 149 MB", "312 / 940 KB", "23.7 MB": the unit of the larger figure, one decimal
+// below 100 of it, none from there on.
+QString receivedText(qint64 received, qint64 total)
+{
+    const bool mega = std::max(received, total) >= 1024 * 1024;
+    const double unit = mega ? 1024.0 * 1024.0 : 1024.0;
+    const auto figure = [unit](qint64 bytes) {
+        const double value = double(bytes) / unit;
+        return QString::number(value, 'f', value < 100 ? 1 : 0);
+    };
+    return (total > 0 ? figure(received) + QStringLiteral(" / ") + figure(total) : figure(received)) +
+           (mega ? QStringLiteral(" MB") : QStringLiteral(" KB"));
+}
+} // namespace
+
+void TorrentListViewModel::showLoadProgress()
+{
+    if (!m_firstLoad || m_loadProgressDelay.isActive())
+        return;
+    if (m_loadProgressPace.isActive()) {
+        m_loadProgressDue = true;
+        return;
+    }
+    const LoadProgress &progress = m_repository->loadProgress();
+    QString text;
+    double fraction = -1;
+    switch (progress.stage) {
+    case LoadProgress::Stage::waiting:
+        text = tr("正在等待服务器应答...");
+        break;
+    case LoadProgress::Stage::receiving:
+        text = tr("正在接收 %1").arg(receivedText(progress.received, progress.total));
+        if (progress.total > 0) {
+            // In steps of a hundredth: the bar moves when the figure does.
+            fraction = std::clamp(std::floor(100.0 * double(progress.received) / double(progress.total)) / 100.0,
+                                  0.0, 1.0);
+        }
+        break;
+    case LoadProgress::Stage::processing:
+        text = progress.torrents < 0 ? tr("正在处理 %1 数据").arg(receivedText(progress.received, -1))
+                                     : tr("正在处理 %1 个种子")
+                                           .arg(QLocale(QLocale::Chinese, QLocale::China)
+                                                    .toString(qint64(progress.torrents)));
+        break;
+    }
+    if (text == m_loadProgressText && fraction == m_loadProgressFraction)
+        return;
+    m_loadProgressText = std::move(text);
+    m_loadProgressFraction = fraction;
+    m_loadProgressPace.start();
+    Q_EMIT loadProgressChanged();
+}
+
 void TorrentListViewModel::updateShown()
 {
     m_sortedAside.reset();
-    if (!m_keepsShownList)
+    if (!m_keepsShownList) {
+        if (!m_repository->isLoading())
+            endFirstLoad();
         return;
+    }
     const TorrentListChoices now = choices();
     // A few changed torrents of a long list are placed one by one; new choices, a short list or
     // one that changed wholesale are filtered and sorted anew, a long list on another thread
@@ -423,6 +525,8 @@ void TorrentListViewModel::updateShown()
     m_pending.clear();
     m_pendingEverything = false;
     m_shownChoices = now;
+    if (!m_repository->isLoading())
+        endFirstLoad();
 }
 
 void TorrentListViewModel::applyFilters()

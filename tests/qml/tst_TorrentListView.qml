@@ -408,4 +408,25 @@ ScreenTestCase {
         t.stack.width = 390
         t.stack.pop(null, StackView.Immediate)
     }
+    // The line between list and pane drags, within bounds (the list keeps 560 px, the pane
+    // 320); the width is remembered, and a double click puts the default back.
+    function test_detail_pane_width_drags_and_is_remembered() {
+        const t = open()
+        t.stack.width = 1280
+        tryCompare(t.page, "wide", true)
+        const [pane, grip] = findAll(t.page, ["detailPane", "paneGrip"])
+        tryCompare(pane, "width", 460)
+        mouseDrag(grip, grip.width / 2, 100, -200, 0)
+        tryCompare(pane, "width", 660)
+        compare(AppSettings.detailPaneWidth, 660)
+        mouseDrag(grip, grip.width / 2, 100, -700, 0)
+        tryCompare(pane, "width", 1280 - 561)
+        mouseDrag(grip, grip.width / 2, 100, 600, 0)
+        tryCompare(pane, "width", 320)
+        compare(AppSettings.detailPaneWidth, 320)
+        mouseDoubleClickSequence(grip, grip.width / 2, 100)
+        tryCompare(pane, "width", 460)
+        compare(AppSettings.detailPaneWidth, 0)
+        t.stack.width = 390
+    }
 }

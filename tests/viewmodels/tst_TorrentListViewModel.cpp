@@ -596,6 +596,42 @@ private Q_SLOTS:
         QVERIFY(model.isOffline());
         model.setActive(false);
     }
+
+    // A first load tells nothing in its first half second, then how far the answer has come,
+    // paced, and nothing once the list shows or the load failed; a spinner is never needed.
+    void firstLoadTellsHowFarItCame()
+    {
+        TorrentListViewModel &model = makeModel(true);
+        QStringList texts; // each change of the text, with the bar's part
+        connect(&model, &TorrentListViewModel::loadProgressChanged, &model, [&] {
+            const QString shown = model.loadProgressText() + u' ' + QString::number(model.loadProgressFraction());
+            if (texts.isEmpty() || texts.last() != shown)
+                texts.append(shown);
+        });
+        // Half of two megabytes, then nothing: the bar stands at half until the connection goes.
+        m->api.server.enqueue(syncPath, TestResponse::json(QByteArray(2 << 20, ' '), TestResponse::Fault::stallMidBody));
+        QCoro::connect(model.loadTorrents(TorrentListViewModel::Trigger::automatic), &model, [] {});
+        QVERIFY(model.isFirstLoad());
+        QTest::qWait(TorrentListViewModel::loadProgressDelayMs - 200);
+        QCOMPARE(model.loadProgressText(), QString());
+        QTRY_COMPARE(model.loadProgressText(), QStringLiteral("正在接收 1.0 / 2.0 MB"));
+        QCOMPARE(model.loadProgressFraction(), 0.5);
+        m->api.server.closeAllConnections();
+        QTRY_VERIFY(!model.isFirstLoad());
+        QCOMPARE(model.loadProgressText(), QString());
+        QVERIFY(model.isOffline());
+
+        // A slow server: waiting, then the torrents counted, until the shown list holds them.
+        texts.clear();
+        m->api.server.enqueue(syncPath,
+                              TestResponse::json(fixture(QStringLiteral("maindata-full.json"))).withDelay(700));
+        QCoro::connect(model.loadTorrents(TorrentListViewModel::Trigger::automatic), &model, [] {});
+        QTRY_VERIFY(!model.isFirstLoad());
+        QCOMPARE(model.filteredTorrentsModel()->rowCount(), 2);
+        // The bytes may be told between, when the pace allows.
+        texts.removeIf([](const QString &text) { return text.startsWith(QStringLiteral("正在接收 ")); });
+        QCOMPARE(texts, QStringList({" -1", "正在等待服务器应答... -1", "正在处理 2 个种子 -1", " -1"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTorrentListViewModel)

@@ -29,6 +29,11 @@ Page {
     // list. The torrent shown there stays chosen across a change of width: narrowed, its detail
     // is pushed; widened again, it moves back beside the list.
     readonly property bool wide: width >= Theme.splitWidth
+    // The detail pane beside the list: as wide as it was dragged (remembered), leaving the
+    // list at least 560 px and the pane at least 320.
+    property real draggedPaneWidth: -1 // while a drag is under way
+    readonly property real paneWidth: Math.max(320, Math.min(width - 561,
+        draggedPaneWidth >= 0 ? draggedPaneWidth : AppSettings.detailPaneWidth > 0 ? AppSettings.detailPaneWidth : 460))
     property string currentHash
     // The torrent whose row menu is open: its row alone is highlighted until the menu closes.
     property string menuHash
@@ -374,7 +379,7 @@ Page {
         ColumnLayout {
             Layout.fillHeight: true
             Layout.fillWidth: !root.wide
-            Layout.preferredWidth: root.wide ? Math.max(560, root.width - 460) : root.width
+            Layout.preferredWidth: root.wide ? root.width - root.paneWidth - 1 : root.width
             spacing: 0
 
             // While the last pass failed: why, when it retries, how old the figures are.
@@ -493,17 +498,24 @@ Page {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
 
+                // Nothing moves here unless a figure does: an animation would be drawn sixty
+                // times a second on the cores that decode the answer.
                 ColumnLayout {
                     objectName: "loadingState"
                     anchors.centerIn: parent
-                    visible: root.viewModel.isLoading && root.torrents.count === 0
-                    BusyIndicator {
-                        Layout.alignment: Qt.AlignHCenter
-                        running: parent.visible
+                    width: Math.min(parent.width - 48, 320)
+                    visible: root.viewModel.firstLoad && root.torrents.count === 0
+                    spacing: 8
+                    ProgressBar {
+                        objectName: "loadProgressBar"
+                        Layout.fillWidth: true
+                        visible: root.viewModel.loadProgressFraction >= 0
+                        value: Math.max(0, root.viewModel.loadProgressFraction)
                     }
                     SecondaryLabel {
+                        objectName: "loadProgressText"
                         Layout.alignment: Qt.AlignHCenter
-                        text: qsTr("加载中...")
+                        text: root.viewModel.loadProgressText || qsTr("加载中...")
                     }
                 }
 
@@ -551,7 +563,7 @@ Page {
                         objectName: "emptyState"
                         anchors.centerIn: parent
                         width: parent.width - 48
-                        visible: !root.viewModel.isLoading && root.torrents.count === 0
+                        visible: !root.viewModel.firstLoad && !root.viewModel.isLoading && root.torrents.count === 0
                         spacing: 8
                         Icon {
                             Layout.alignment: Qt.AlignHCenter
@@ -582,11 +594,41 @@ Page {
             }
         }
 
+        // The line between list and pane; dragged, it moves, and a double click puts it back.
         Rectangle {
+            objectName: "paneDivider"
             visible: root.wide
+            z: 1 // its grip reaches over the pane
             Layout.fillHeight: true
             Layout.preferredWidth: 1
-            color: root.Material.dividerColor
+            color: grip.pressed || grip.containsMouse ? Theme.blue : root.Material.dividerColor
+            Accessible.role: Accessible.Separator
+            MouseArea {
+                id: grip
+                objectName: "paneGrip"
+                anchors.fill: parent
+                anchors.leftMargin: -4
+                anchors.rightMargin: -4
+                hoverEnabled: true
+                cursorShape: Qt.SplitHCursor
+                property real startX
+                property real startWidth
+                onPressed: mouse => {
+                    startX = mapToItem(root, mouse.x, 0).x
+                    startWidth = root.paneWidth
+                }
+                onPositionChanged: mouse => {
+                    if (pressed)
+                        root.draggedPaneWidth = startWidth - (mapToItem(root, mouse.x, 0).x - startX)
+                }
+                onReleased: {
+                    if (root.draggedPaneWidth >= 0)
+                        AppSettings.detailPaneWidth = root.paneWidth
+                    root.draggedPaneWidth = -1
+                }
+                onCanceled: root.draggedPaneWidth = -1
+                onDoubleClicked: AppSettings.detailPaneWidth = 0
+            }
         }
 
         // The chosen torrent's detail, made anew for each torrent.

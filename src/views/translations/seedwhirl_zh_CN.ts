@@ -2042,6 +2042,22 @@ qBittorrent 在验证身份之前就拒绝了请求，可能原因：
         <source>更新于 %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>正在等待服务器应答...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正在接收 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正在处理 %1 数据</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正在处理 %1 个种子</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TorrentRowView</name>
