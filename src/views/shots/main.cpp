@@ -12,6 +12,7 @@
 
 #include "KeychainPasswords.h"
 #include "LinkInbox.h"
+#include "Relay.h"
 #include "ScreenDriver.h"
 #include "UiSetup.h"
 
@@ -31,6 +32,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -82,6 +84,25 @@ std::optional<QString> saveProfile(const ServerConfig &server, const QString &pa
     return QCoro::waitFor(save(server, password));
 }
 
+// A click of that mouse button on the item, a third of the way in, as the window gets it.
+void clickOn(QQuickItem *item, Qt::MouseButton button)
+{
+    QQuickWindow *window = item->window();
+    const QPointF at = item->mapToScene(QPointF(item->width() / 3, item->height() / 2));
+    QMouseEvent press(QEvent::MouseButtonPress, at, at, window->mapToGlobal(at), button, button, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, at, window->mapToGlobal(at), button, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &release);
+}
+
+QQuickItem *rowAt(QObject *view, int index)
+{
+    QQuickItem *row = nullptr;
+    QMetaObject::invokeMethod(view, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, index));
+    return row;
+}
+
 int rowCount(ScreenDriver &driver, QObject *view)
 {
     return driver.get(view, "count").toInt();
@@ -106,7 +127,7 @@ bool shootSheet(ScreenDriver &driver, const QString &shot, QObject *screen, cons
     return driver.set(screen, flag, false) && driver.waitOverlayClear(sheetName);
 }
 
-bool run(ScreenDriver &driver, const Target &target)
+bool run(ScreenDriver &driver, const Target &target, Relay &relay)
 {
     // Welcome screen, no profiles.
     driver.setShot(QStringLiteral("welcome-empty"));
@@ -125,8 +146,9 @@ bool run(ScreenDriver &driver, const Target &target)
 
     // Welcome screen with two saved profiles: the demo server and one that is only listed.
     driver.setShot(QStringLiteral("welcome-servers"));
-    const ServerConfig demo =
-        ServerConfig::create(QStringLiteral("演示服务器"), target.host, target.port, target.user, false);
+    // Through the relay, which can make the line slow or lose it.
+    const ServerConfig demo = ServerConfig::create(QStringLiteral("演示服务器"), QStringLiteral("127.0.0.1"),
+                                                   relay.port(), target.user, false);
     const ServerConfig other = ServerConfig::create(QStringLiteral("家里的 NAS"), QStringLiteral("nas.local"),
                                                     8080, QStringLiteral("admin"), false);
     for (const auto &[server, password] :
@@ -152,16 +174,43 @@ bool run(ScreenDriver &driver, const Target &target)
     }
     if (!demoId.isValid())
         return driver.fail(QStringLiteral("the saved demo profile is not in the welcome screen's list"));
+    // On a slow line, the first list tells how far its answer has come.
+    driver.setShot(QStringLiteral("first-load-progress"));
+    relay.setPace(64);
     if (!driver.call(serverModel, "connectTo", demoId))
         return false;
     QObject *tabs = driver.waitFor(QStringLiteral("mainTabs"));
     QObject *list = driver.waitFor(QStringLiteral("torrentListView"), tabs);
     QObject *rowsView = driver.find(QStringLiteral("torrentList"), list);
     QObject *listModel = driver.get(list, "viewModel").value<QObject *>();
+    if (!driver.waitUntil(QStringLiteral("the first list's progress"),
+                          [&] { return driver.get(listModel, "loadProgressFraction").toDouble() >= 0.3; }) ||
+        !driver.shoot(QStringLiteral("first-load-progress")))
+        return false;
+    relay.setPace(0);
+    driver.setShot(QStringLiteral("torrent-list"));
     if (!driver.waitUntil(
             QStringLiteral("the torrent list to fill"),
             [&] { return rowCount(driver, rowsView) > 0 && !driver.get(listModel, "isLoading").toBool(); }) ||
         !driver.shoot(QStringLiteral("torrent-list")))
+        return false;
+
+    // The connection lost: the bar says so and when it retries, the figures are greyed; back
+    // once the server answers again.
+    driver.setShot(QStringLiteral("offline-bar"));
+    relay.cut();
+    if (!driver.waitUntil(QStringLiteral("the offline bar"),
+                          [&] {
+                              return driver.get(listModel, "offline").toBool() &&
+                                     !driver.get(listModel, "staleText").toString().isEmpty();
+                          }) ||
+        !driver.shoot(QStringLiteral("offline-bar")))
+        return false;
+    if (!relay.restore())
+        return driver.fail(QStringLiteral("the relay cannot listen again"));
+    if (!driver.call(listModel, "retryNow") ||
+        !driver.waitUntil(QStringLiteral("the list online again"),
+                          [&] { return !driver.get(listModel, "offline").toBool(); }))
         return false;
 
     if (!shootSheet(driver, QStringLiteral("filter-sheet"), list, "showingFilterSheet",
@@ -299,6 +348,33 @@ bool run(ScreenDriver &driver, const Target &target)
                                      driver.get(driver.find(QStringLiteral("columnHeader"), list), "visible").toBool();
                           }) ||
         !driver.shoot(QStringLiteral("wide-list-detail")))
+        return false;
+
+    // A right click opens the row's menu at the pointer, its row alone highlighted.
+    driver.setShot(QStringLiteral("wide-row-menu"));
+    QQuickItem *second = rowAt(rowsView, 1);
+    if (!second)
+        return driver.fail(QStringLiteral("no second row"));
+    clickOn(second, Qt::RightButton);
+    QObject *rowMenu = nullptr;
+    if (!driver.waitUntil(QStringLiteral("the row menu"),
+                          [&] {
+                              rowMenu = driver.find(QStringLiteral("torrentContextMenu"));
+                              return rowMenu && driver.get(rowMenu, "opened").toBool();
+                          }) ||
+        !driver.shoot(QStringLiteral("wide-row-menu")) || !driver.call(rowMenu, "close") ||
+        !driver.waitOverlayClear(QStringLiteral("the row menu")))
+        return false;
+
+    // The list from the keyboard: the current row in its focus ring.
+    driver.setShot(QStringLiteral("wide-focus-ring"));
+    if (!driver.call(rowsView, "forceActiveFocus") || !driver.set(rowsView, "currentIndex", 2) ||
+        !driver.waitUntil(QStringLiteral("the focus ring"),
+                          [&] {
+                              QQuickItem *third = rowAt(rowsView, 2);
+                              return third && driver.get(third, "focusRing").toBool();
+                          }) ||
+        !driver.shoot(QStringLiteral("wide-focus-ring")))
         return false;
     window->resize(phone);
     if (!driver.waitUntil(QStringLiteral("the phone layout again"),
@@ -557,8 +633,13 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    Relay relay(target->host, quint16(target->port));
+    if (!relay.listen()) {
+        std::fprintf(stderr, "the relay cannot listen\n");
+        return 1;
+    }
     ScreenDriver driver(*window, out);
-    const bool ok = run(driver, *target);
+    const bool ok = run(driver, *target, relay);
     for (const QString &path : driver.written())
         std::printf("wrote %s\n", qPrintable(path));
     std::fflush(stdout);
