@@ -506,11 +506,21 @@ Page {
                     width: Math.min(parent.width - 48, 320)
                     visible: root.viewModel.firstLoad && root.torrents.count === 0
                     spacing: 8
-                    ProgressBar {
+                    // Two plain rectangles: the style's bar brings a node and shader of its
+                    // own, made on the first frame that shows it.
+                    Rectangle {
                         objectName: "loadProgressBar"
                         Layout.fillWidth: true
+                        implicitHeight: 4
+                        radius: 2
                         visible: root.viewModel.loadProgressFraction >= 0
-                        value: Math.max(0, root.viewModel.loadProgressFraction)
+                        color: Qt.rgba(Theme.blue.r, Theme.blue.g, Theme.blue.b, 0.25)
+                        Rectangle {
+                            width: parent.width * Math.max(0, root.viewModel.loadProgressFraction)
+                            height: parent.height
+                            radius: 2
+                            color: Theme.blue
+                        }
                     }
                     SecondaryLabel {
                         objectName: "loadProgressText"
