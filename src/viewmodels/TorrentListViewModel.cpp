@@ -407,8 +407,8 @@ void TorrentListViewModel::showWhenQuiet()
         m_filtered->setRecords(*aside.rows, TorrentListModel::Ids::unique, std::move(aside.keys));
     m_shownChoices = aside.choices;
     m_pendingEverything = false;
-    if (!m_repository->isLoading())
-        endFirstLoad();
+    if (!m_repository->isLoading() || !m_repository->records().isEmpty())
+        endFirstLoad(); // the held torrents are shown (none while a first load runs)
     // The changes that came while it was sorted are placed as those of a tick.
     if (!m_pending.isEmpty())
         updateShown();
@@ -498,7 +498,7 @@ void TorrentListViewModel::updateShown()
 {
     m_sortedAside.reset();
     if (!m_keepsShownList) {
-        if (!m_repository->isLoading())
+        if (!m_repository->isLoading() || !m_repository->records().isEmpty())
             endFirstLoad();
         return;
     }
@@ -525,8 +525,8 @@ void TorrentListViewModel::updateShown()
     m_pending.clear();
     m_pendingEverything = false;
     m_shownChoices = now;
-    if (!m_repository->isLoading())
-        endFirstLoad();
+    if (!m_repository->isLoading() || !m_repository->records().isEmpty())
+        endFirstLoad(); // the held torrents are shown (none while a first load runs)
 }
 
 void TorrentListViewModel::applyFilters()

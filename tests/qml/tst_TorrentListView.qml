@@ -409,22 +409,34 @@ ScreenTestCase {
         t.stack.pop(null, StackView.Immediate)
     }
     // The line between list and pane drags, within bounds (the list keeps 560 px, the pane
-    // 320); the width is remembered, and a double click puts the default back.
+    // 320); the width is remembered, and a double click puts the default back. The pointer is
+    // moved in the page's coordinates: the grip itself moves with the line.
     function test_detail_pane_width_drags_and_is_remembered() {
         const t = open()
         t.stack.width = 1280
         tryCompare(t.page, "wide", true)
         const [pane, grip] = findAll(t.page, ["detailPane", "paneGrip"])
         tryCompare(pane, "width", 460)
-        mouseDrag(grip, grip.width / 2, 100, -200, 0)
+        waitForRendering(t.page)
+        const drag = dx => {
+            wait(Qt.styleHints.mouseDoubleClickInterval + 50) // two quick presses are a double click
+            const at = grip.mapToItem(t.page, grip.width / 2, 100)
+            mousePress(t.page, at.x, at.y)
+            for (let step = 1; step <= 4; ++step)
+                mouseMove(t.page, at.x + dx * step / 4, at.y)
+            mouseRelease(t.page, at.x + dx, at.y)
+        }
+        drag(-200)
         tryCompare(pane, "width", 660)
         compare(AppSettings.detailPaneWidth, 660)
-        mouseDrag(grip, grip.width / 2, 100, -700, 0)
+        drag(-700)
         tryCompare(pane, "width", 1280 - 561)
-        mouseDrag(grip, grip.width / 2, 100, 600, 0)
+        drag(600)
         tryCompare(pane, "width", 320)
         compare(AppSettings.detailPaneWidth, 320)
-        mouseDoubleClickSequence(grip, grip.width / 2, 100)
+        wait(Qt.styleHints.mouseDoubleClickInterval + 50)
+        const at = grip.mapToItem(t.page, grip.width / 2, 100)
+        mouseDoubleClickSequence(t.page, at.x, at.y)
         tryCompare(pane, "width", 460)
         compare(AppSettings.detailPaneWidth, 0)
         t.stack.width = 390

@@ -624,12 +624,12 @@ Page {
                 property real startX
                 property real startWidth
                 onPressed: mouse => {
-                    startX = mapToItem(root, mouse.x, 0).x
+                    startX = mapToItem(null, mouse.x, 0).x // the window's: the page may move
                     startWidth = root.paneWidth
                 }
                 onPositionChanged: mouse => {
                     if (pressed)
-                        root.draggedPaneWidth = startWidth - (mapToItem(root, mouse.x, 0).x - startX)
+                        root.draggedPaneWidth = startWidth - (mapToItem(null, mouse.x, 0).x - startX)
                 }
                 onReleased: {
                     if (root.draggedPaneWidth >= 0)
