@@ -20,13 +20,8 @@ ApplicationWindow {
     Material.primary: Material.Blue
     Material.accent: Material.Blue
 
-    // Made in slices between frames, so that the window answers from its first frame on: in
-    // one piece the first screen's types, style and fonts held the thread for 80 ms and more.
-    Loader {
-        objectName: "mainLoader"
+    MainTabView {
         anchors.fill: parent
-        asynchronous: true
-        source: "MainTabView.qml"
     }
 
     // A later start of the application asked for this window.
