@@ -157,6 +157,11 @@ private slots:
         m_engine->load(QUrl(QStringLiteral("qrc:/qt/qml/Seedwhirl/qml/Main.qml")));
         m_window = qobject_cast<QQuickWindow *>(m_engine->rootObjects().value(0));
         QVERIFY(m_window && QTest::qWaitForWindowExposed(m_window));
+        // The window shows before its screens are made (between frames); a person sees the
+        // welcome screen only once they are.
+        auto *screens = m_window->findChild<QQuickItem *>(QStringLiteral("mainLoader"));
+        QVERIFY(screens);
+        QTRY_COMPARE_WITH_TIMEOUT(screens->property("status").toInt(), 1 /* Loader.Ready */, uiTimeoutMs);
     }
 
     void addServerInTheForm()
