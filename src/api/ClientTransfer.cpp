@@ -60,12 +60,10 @@ QCoro::Task<SyncData> QBittorrentAPIClient::getSyncData(std::optional<qint64> ri
             throw;
         }
     }
+    const qsizetype torrentCount = decoded.value->torrents ? decoded.value->torrents->size() : 0;
     if (report)
-        report(LoadProgress{LoadProgress::Stage::processing, bodySize, bodySize,
-                            decoded.value->torrents ? decoded.value->torrents->size() : 0});
-    logLine(lcApi(), QStringLiteral("✅ SyncData 解码成功: rid=%1, torrents=%2个")
-                .arg(decoded.value->rid)
-                .arg(decoded.value->torrents ? decoded.value->torrents->size() : 0));
+        report(LoadProgress{LoadProgress::Stage::processing, bodySize, bodySize, torrentCount});
+    logLine(lcApi(), QStringLiteral("✅ SyncData 解码成功: rid=%1, torrents=%2个").arg(decoded.value->rid).arg(torrentCount));
     co_return std::move(*decoded.value);
 }
 

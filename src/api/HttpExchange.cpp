@@ -27,6 +27,7 @@ struct ReadState
     QByteArray body;
     bool timedOut = false;
     bool tooLarge = false;
+    qint64 announced = -1; // the Content-Length, when the server sent one
     QList<QSslError> sslErrors; // of the handshake, when Qt reported any
     QSslCertificate presented;
 
@@ -227,6 +228,7 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
     });
     QObject::connect(rawReply, &QNetworkReply::metaDataChanged, rawReply, [rawReply, state, limits] {
         const QVariant length = rawReply->header(QNetworkRequest::ContentLengthHeader);
+        state->announced = length.isValid() ? length.toLongLong() : -1;
         if (length.isValid() && length.toLongLong() > limits.maxResponseBytes) {
             state->tooLarge = true;
             rawReply->abort();
@@ -250,10 +252,8 @@ QCoro::Task<HttpAnswer> receiveAnswer(QNetworkReply *rawReply, HttpLimits limits
         state->readFrom(rawReply, available);
         // Qt's own downloadProgress is choked to one signal in 150 ms, the first of them 150 ms
         // after the request: a piece that comes sooner, then a pause, would go untold.
-        if (limits.progress) {
-            const QVariant length = rawReply->header(QNetworkRequest::ContentLengthHeader);
-            limits.progress(state->body.size(), length.isValid() ? length.toLongLong() : -1);
-        }
+        if (limits.progress)
+            limits.progress(state->body.size(), state->announced);
     });
     // Qt asks while the handshake waits: what is ignored here is all it overlooks. The
     // handshake fails before any request byte (or cookie) leaves.

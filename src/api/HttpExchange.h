@@ -32,7 +32,8 @@ struct HttpLimits
     // inflate away from the UI thread; the bound then holds for the compressed bytes.
     bool keepCompressed = false;
     // Told the bytes of the body received so far, and the announced total (-1 when unknown).
-    std::function<void(qint64 received, qint64 total)> progress;
+    using Progress = std::function<void(qint64 received, qint64 total)>;
+    Progress progress;
 };
 
 // What every request to one server carries, made from its profile and secrets when logging

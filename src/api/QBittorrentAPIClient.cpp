@@ -101,7 +101,11 @@ void QBittorrentAPIClient::clearCookies()
 
 HttpLimits QBittorrentAPIClient::limits() const
 {
-    return HttpLimits{m_timeouts.idleMs, m_timeouts.totalMs, m_responseSizeLimit};
+    HttpLimits bounds;
+    bounds.idleTimeoutMs = m_timeouts.idleMs;
+    bounds.totalTimeoutMs = m_timeouts.totalMs;
+    bounds.maxResponseBytes = m_responseSizeLimit;
+    return bounds;
 }
 
 ServerConfig QBittorrentAPIClient::requireServer() const

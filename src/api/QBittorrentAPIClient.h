@@ -41,7 +41,7 @@ class QBittorrentAPIClient : public QObject
     Q_PROPERTY(bool isAuthenticated READ isAuthenticated NOTIFY isAuthenticatedChanged)
 
 public:
-    using ByteProgress = std::function<void(qint64 received, qint64 total)>;
+    using ByteProgress = HttpLimits::Progress;
     // Answers above this are given up instead of exhausting memory.
     static constexpr qint64 maxResponseBytes = 512LL * 1024 * 1024;
 

@@ -171,6 +171,14 @@ void TorrentRepository::setSyncState(ErrorPtr failure)
     Q_EMIT syncStateChanged();
 }
 
+void TorrentRepository::setLoadProgress(const LoadProgress &progress)
+{
+    if (m_loadProgress == progress)
+        return;
+    m_loadProgress = progress;
+    Q_EMIT loadProgressChanged();
+}
+
 void TorrentRepository::setLoading(bool loading)
 {
     if (m_isLoading == loading)
@@ -228,13 +236,10 @@ QCoro::Task<void> TorrentRepository::onePass()
     LoadProgressReport report;
     if (!m_currentRid) {
         setLoading(true);
-        m_loadProgress = {};
-        Q_EMIT loadProgressChanged();
+        setLoadProgress({});
         report = [self, generation = m_serverGeneration](const LoadProgress &progress) {
-            if (!self || self->m_serverGeneration != generation || self->m_loadProgress == progress)
-                return;
-            self->m_loadProgress = progress;
-            Q_EMIT self->loadProgressChanged();
+            if (self && self->m_serverGeneration == generation)
+                self->setLoadProgress(progress);
         };
     }
     setError(nullptr);

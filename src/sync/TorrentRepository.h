@@ -165,6 +165,7 @@ Q_SIGNALS:
 
 private:
     void setLoading(bool loading);
+    void setLoadProgress(const LoadProgress &progress);
     // After a pass: its failure, or none and the time of its answer.
     void setSyncState(ErrorPtr failure);
     void followAutoRefresh();
